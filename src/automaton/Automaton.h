@@ -1,0 +1,87 @@
+#pragma once
+// The automaton as the display form runs it: the current grid, the settings
+// that steer it, the state a tick keeps from one tick to the next, the tick
+// itself (tmrTovra_Timer), the seeding and the colour pick. It draws only
+// through CellPainter and reads time and chance only through TimeOfDay and
+// RandomStream, so it runs the same in a window, in a test and in a tool.
+
+#include <array>
+#include <cstdint>
+
+#include "automaton/CellGrid.h"
+#include "automaton/Generation.h"
+#include "automaton/Random.h"
+
+namespace tovra {
+
+inline constexpr int kCellPitch = 10;      // pixels per cell, both ways
+inline constexpr int kSeedDensity = 10;    // percent of dead cells a seeding makes live
+inline constexpr int kPreviewSeedDelay = 10;
+inline constexpr int kColorCount = 5;      // red, yellow, green, blue, purple
+inline constexpr int kHistoryLength = 10;
+
+// What the automaton draws with. Positions are pixels of the client area.
+class CellPainter {
+public:
+    virtual ~CellPainter() = default;
+    virtual void DrawLiveCell(int x, int y) = 0;
+    virtual void DrawDeadCell(int x, int y) = 0;
+    // Make live-cell sprite `colorIndex` (0..4) the one DrawLiveCell uses.
+    virtual void UseLiveSprite(int colorIndex) = 0;
+};
+
+// The runtime's clock: seconds since midnight as a 32-bit float.
+class TimeOfDay {
+public:
+    virtual ~TimeOfDay() = default;
+    virtual float SecondsSinceMidnight() = 0;
+};
+
+class Automaton {
+public:
+    Automaton(CellPainter& painter, RandomStream& random, TimeOfDay& clock)
+        : painter_(painter), random_(random), clock_(clock) {}
+
+    // Settings and flags, set by the display form when it loads.
+    bool blnRainbow = false;
+    bool blnTorus = false;
+    bool blnPreview = false;
+    int intSeedDelay = 0;
+
+    // The current generation, the one the screen shows.
+    CellGrid blnGrid;
+
+    // Re-create the current grid with new bounds, every cell dead.
+    void RedimGrid(int maxCol, int maxRow) { blnGrid.Redim(maxCol, maxRow); }
+
+    // One tick: set-up, timed reseeding, compute, draw and commit, history,
+    // stagnation reseeding.
+    void tmrTovra_Timer();
+    // Sprinkle live cells (about one dead cell in ten) and draw every live cell.
+    void SeedGrid();
+    // Pick one of the five live-cell sprites at random.
+    void PickRandomColor();
+
+    // Replaceable compute pass (a faster kernel can go here).
+    ComputePass computePass = ComputeNextGeneration;
+
+    // Read-only views of the tick's own state.
+    bool GridReady() const { return blnGridReady_; }
+    int TicksSinceSeed() const { return intTicksSinceSeed_; }
+    const std::array<int32_t, kHistoryLength>& ChangeHistory() const { return intChangeHistory_; }
+    const CellGrid& NextGrid() const { return blnNextGrid_; }
+
+private:
+    CellPainter& painter_;
+    RandomStream& random_;
+    TimeOfDay& clock_;
+
+    CellGrid blnNextGrid_;
+    bool blnGridReady_ = false;
+    int intTicksSinceSeed_ = 0;
+    // Cells changed per generation; index 9 newest. 32 bits wide so that grids
+    // of more than 32,767 cells count right.
+    std::array<int32_t, kHistoryLength> intChangeHistory_{};
+};
+
+}  // namespace tovra

@@ -1,0 +1,28 @@
+#!/bin/sh
+# Installs what the build and the tests need on a Debian 12 machine.
+# Safe to run again: it only installs what is missing.
+set -e
+
+SUDO=""
+if [ "$(id -u)" != "0" ]; then SUDO="sudo"; fi
+
+need=""
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+PKGS="cmake make g++ googletest libgtest-dev libbenchmark-dev
+      g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+      xvfb xdotool x11-apps imagemagick python3 zip unzip nsis golly"
+WINE_PKGS="wine wine64 wine32:i386"
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  UPDATE=1
+fi
+for p in $PKGS $WINE_PKGS; do
+  have_pkg "$p" || need="$need $p"
+done
+if [ -n "$need" ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends $need
+fi

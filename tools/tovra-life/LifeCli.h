@@ -1,0 +1,19 @@
+#pragma once
+// tovra-life: runs the generation step on a pattern or a random soup and
+// prints the population of every generation.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tovra::life {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitBadInput = 2;
+
+// Runs the tool on `args` (without the program name). `seedFromClock` gives
+// the soup seed when --seed is absent.
+int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               unsigned long long (*seedFromClock)());
+
+}  // namespace tovra::life
