@@ -1,0 +1,209 @@
+#include "settings/Conversions.h"
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace tovra {
+
+namespace {
+
+// A number found at the start of a text.
+struct Scanned {
+    std::size_t length = 0;  // characters that make up the number; 0 = none
+    double value = 0;
+    bool overflow = false;   // too large for a double
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int DigitValue(char c, int radix) {
+    int d = -1;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    return d < radix ? d : -1;
+}
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// "&H" hexadecimal or "&O" octal digits, read as an unsigned value.
+Scanned ScanRadix(std::string_view s) {
+    if (s.size() < 3 || s[0] != '&') return {};
+    const char kind = Upper(s[1]);
+    const int radix = kind == 'H' ? 16 : kind == 'O' ? 8 : 0;
+    if (radix == 0) return {};
+    std::size_t i = 2;
+    double value = 0;
+    for (int d; i < s.size() && (d = DigitValue(s[i], radix)) >= 0; ++i) value = value * radix + d;
+    if (i == 2) return {};
+    return {i, value, std::isinf(value)};
+}
+
+// Whether a decimal literal that the parser found out of range lies above
+// the double range (rather than below it): its first significant digit
+// stands at a positive power of ten.
+bool AboveRange(std::string_view intDigits, std::string_view fracDigits, std::string_view exponent) {
+    long long e = 0;
+    std::size_t k = 0;
+    bool negative = false;
+    if (k < exponent.size() && (exponent[k] == '+' || exponent[k] == '-')) negative = exponent[k++] == '-';
+    for (; k < exponent.size(); ++k) {
+        if (e < 100000) e = e * 10 + (exponent[k] - '0');
+    }
+    if (negative) e = -e;
+    const std::size_t firstInt = intDigits.find_first_not_of('0');
+    if (firstInt != std::string_view::npos) return e + static_cast<long long>(intDigits.size() - firstInt) > 0;
+    const std::size_t firstFrac = fracDigits.find_first_not_of('0');
+    if (firstFrac == std::string_view::npos) return false;
+    return e - static_cast<long long>(firstFrac) > 0;
+}
+
+// Optional sign, digits with at most one ".", optional exponent.
+Scanned ScanDecimal(std::string_view s) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    const std::size_t mantissa = i;
+    while (i < s.size() && IsDigit(s[i])) ++i;
+    const std::string_view intDigits = s.substr(mantissa, i - mantissa);
+    std::string_view fracDigits;
+    if (i < s.size() && s[i] == '.') {
+        std::size_t j = i + 1;
+        while (j < s.size() && IsDigit(s[j])) ++j;
+        fracDigits = s.substr(i + 1, j - i - 1);
+        if (!intDigits.empty() || !fracDigits.empty()) i = j;
+    }
+    if (intDigits.empty() && fracDigits.empty()) return {};
+    std::string_view exponent;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+        std::size_t k = j;
+        while (k < s.size() && IsDigit(s[k])) ++k;
+        if (k > j) {
+            exponent = s.substr(i + 1, k - i - 1);
+            i = k;
+        }
+    }
+    const std::string_view body = s.substr(mantissa, i - mantissa);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), value,
+                                           std::chars_format::general);
+    Scanned result{i, value, false};
+    if (ec == std::errc::result_out_of_range) {
+        result.overflow = AboveRange(intDigits, fracDigits, exponent);
+        result.value = result.overflow ? std::numeric_limits<double>::infinity() : 0.0;
+    } else if (ec != std::errc() || end != body.data() + body.size()) {
+        return {};  // cannot happen for the characters accepted above
+    }
+    if (negative) result.value = -result.value;
+    return result;
+}
+
+Scanned ScanNumber(std::string_view s) {
+    return (!s.empty() && s[0] == '&') ? ScanRadix(s) : ScanDecimal(s);
+}
+
+std::string_view Trim(std::string_view text) {
+    constexpr std::string_view kBlank = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(kBlank);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
+}
+
+double RoundHalfToEven(double x) {
+    double r = std::floor(x);
+    const double fraction = x - r;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
+    return r;
+}
+
+template <typename Int>
+std::optional<Int> TextToInteger(std::string_view text) {
+    const std::optional<double> value = TextToDouble(text);
+    if (!value) return std::nullopt;
+    const double rounded = RoundHalfToEven(*value);
+    if (rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
+        rounded > static_cast<double>(std::numeric_limits<Int>::max())) {
+        return std::nullopt;
+    }
+    return static_cast<Int>(rounded);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Upper(a[i]) != Upper(b[i])) return false;
+    }
+    return true;
+}
+
+template <typename Float>
+std::string FloatText(Float value, int significantDigits) {
+    if (value == 0) return "0";
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      std::chars_format::general, significantDigits);
+    std::string text(buffer, result.ptr);
+    for (char& c : text) {
+        if (c == 'e') c = 'E';
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<double> TextToDouble(std::string_view text) {
+    const std::string_view number = Trim(text);
+    const Scanned scanned = ScanNumber(number);
+    if (scanned.length == 0 || scanned.length != number.size() || scanned.overflow) return std::nullopt;
+    return scanned.value;
+}
+
+std::optional<float> TextToSingle(std::string_view text) {
+    const std::optional<double> value = TextToDouble(text);
+    if (!value || std::fabs(*value) > static_cast<double>(FLT_MAX)) return std::nullopt;
+    return static_cast<float>(*value);
+}
+
+std::optional<int16_t> TextToInt16(std::string_view text) { return TextToInteger<int16_t>(text); }
+
+std::optional<int32_t> TextToInt32(std::string_view text) { return TextToInteger<int32_t>(text); }
+
+std::optional<bool> TextToBoolean(std::string_view text) {
+    const std::string_view word = Trim(text);
+    if (EqualsIgnoringCase(word, "True")) return true;
+    if (EqualsIgnoringCase(word, "False")) return false;
+    const std::optional<double> value = TextToDouble(word);
+    if (!value) return std::nullopt;
+    return *value != 0.0;
+}
+
+double LeadingNumber(std::string_view text) {
+    std::string compact;
+    compact.reserve(text.size());
+    for (char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n') compact += c;
+    }
+    const Scanned scanned = ScanNumber(compact);
+    return scanned.length == 0 ? 0.0 : scanned.value;
+}
+
+std::string BooleanText(bool value) { return value ? "True" : "False"; }
+
+std::string IntegerText(int64_t value) { return std::to_string(value); }
+
+std::string DoubleText(double value) { return FloatText(value, 15); }
+
+std::string SingleText(float value) { return FloatText(value, 7); }
+
+std::string ThreeDigitText(uint32_t value) {
+    std::string digits = std::to_string(value);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    return digits;
+}
+
+}  // namespace tovra

@@ -1,0 +1,61 @@
+#pragma once
+// The stored settings: application title, sections, keys and defaults, the
+// record of the five saver settings, and the display window's reader.
+//
+// All values are text in the store. The configuration dialog writes the
+// "Settings" keys on OK and the "Window" keys at every close; the display
+// window and the dialog read them at each load.
+
+#include <cstdint>
+
+#include "settings/SettingsStore.h"
+
+namespace tovra {
+
+// The application's title, which also names its settings.
+inline constexpr char kApplicationTitle[] = "SCRNSAVE:Tovra Screensaver";
+
+inline constexpr char kSettingsSection[] = "Settings";
+inline constexpr char kWindowSection[] = "Window";
+
+// Section "Settings", read and written in this order.
+inline constexpr char kRainbowKey[] = "Rainbow";
+inline constexpr char kColorKey[] = "Color";
+inline constexpr char kTorusKey[] = "Torus";
+inline constexpr char kSpeedKey[] = "Speed";
+inline constexpr char kDelayKey[] = "Delay";
+// Section "Window": the configuration dialog's top-left corner in twips. The
+// dialog passes its current position as the default.
+inline constexpr char kTopKey[] = "Top";
+inline constexpr char kLeftKey[] = "Left";
+
+// The defaults every reader passes, in their text form.
+inline constexpr char kRainbowDefaultText[] = "False";
+inline constexpr char kColorDefaultText[] = "0";
+inline constexpr char kTorusDefaultText[] = "True";
+inline constexpr char kSpeedDefaultText[] = "300";
+inline constexpr char kDelayDefaultText[] = "2000";
+
+// Live-cell colours: 0 red, 1 yellow, 2 green, 3 blue, 4 purple.
+inline constexpr int32_t kColorCount = 5;
+
+// The largest interval, in milliseconds, that the generation timer takes.
+inline constexpr int32_t kMaxTimerInterval = 65535;
+
+struct SaverSettings {
+    bool Rainbow = false;   // each live cell in a random colour at every generation
+    int32_t Color = 0;      // the fixed live-cell colour, 0 to kColorCount - 1
+    bool Torus = true;      // edges wrap around; false: closed edges
+    int32_t Speed = 300;    // milliseconds between generations, 0 to kMaxTimerInterval
+    int16_t Delay = 2000;   // generations between two random seedings
+};
+
+// The display window's reader: reads "Rainbow", "Color", "Torus", "Speed" and
+// "Delay" in this order, each with its default. A stored value that cannot be
+// used (text that does not convert, a Color outside 0 to 4, a Speed below 0 or
+// above kMaxTimerInterval, a Delay outside the 16-bit range) gives that one
+// setting its default; the others keep their stored values. Nothing is
+// written back.
+SaverSettings ReadDisplaySettings(SettingsStore& store);
+
+}  // namespace tovra
