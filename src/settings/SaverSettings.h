@@ -48,6 +48,8 @@ struct SaverSettings {
     bool Torus = true;      // edges wrap around; false: closed edges
     int32_t Speed = 300;    // milliseconds between generations, 0 to kMaxTimerInterval
     int16_t Delay = 2000;   // generations between two random seedings
+
+    bool operator==(const SaverSettings&) const = default;
 };
 
 // The display window's reader: reads "Rainbow", "Color", "Torus", "Speed" and
