@@ -22,6 +22,13 @@ struct RawValue {
     bool operator==(const RawValue&) const = default;
 };
 
+// A REG_SZ value holding `text` and its terminating zero byte.
+inline RawValue Sz(const std::string& text) {
+    RawValue v{REG_SZ, {text.begin(), text.end()}};
+    v.data.push_back(0);
+    return v;
+}
+
 inline bool KeyExists(HKEY root, const std::string& subkey) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

@@ -14,14 +14,9 @@ namespace {
 
 using test::KeyExists;
 using test::RawValue;
+using test::Sz;
 using test::ReadRaw;
 using test::WriteRaw;
-
-RawValue Sz(const std::string& text) {
-    RawValue v{REG_SZ, {text.begin(), text.end()}};
-    v.data.push_back(0);
-    return v;
-}
 
 // The registry store under a scratch application name in place of the real
 // title, so that the display window's reader runs on real keys that the
