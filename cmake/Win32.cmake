@@ -19,7 +19,7 @@ if(TOVRA_WIN32_TEST_SOURCES AND TARGET tovra_win32)
 endif()
 
 # The program: src/win32 holds its entry point and resources.
-file(GLOB TOVRA_APP_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp src/win32/*.rc)
+file(GLOB TOVRA_APP_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)
 if(TOVRA_APP_SOURCES AND TARGET tovra_win32)
-  include(cmake/Program.cmake OPTIONAL)
+  include(cmake/Program.cmake)
 endif()

@@ -1,0 +1,138 @@
+#include "display/DisplayForm.h"
+
+#include <cmath>
+#include <limits>
+
+#include "settings/SaverSettings.h"
+#include "shell/RegValue.h"
+
+namespace tovra {
+
+namespace {
+
+constexpr float kExitDebounceSeconds = 0.5f;
+constexpr int kMouseMovesBeforeExit = 8;
+
+}  // namespace
+
+int MaxCellIndex(double pixels) {
+    return static_cast<int>(std::floor(pixels / kCellPitch)) - 1;
+}
+
+DisplayForm::DisplayForm(DisplayPlatform& platform, SettingsStore& store, RandomStream& random,
+                         const bool& blnPreview)
+    : platform_(platform),
+      store_(store),
+      blnPreview_(blnPreview),
+      automaton_(*this, random, platform),
+      timer_(platform) {}
+
+void DisplayForm::Form_Load() {
+    // 1-3. The sprites, from the program's folder.
+    const std::string folder = platform_.ProgramFolder();
+    for (int i = 0; i < kLiveSpriteCount; ++i) lngColorDCs_[i] = LoadSprite(platform_, folder + kLiveSpriteFiles[i]);
+    lngCellDC_ = lngColorDCs_[0];
+    lngDeadCellDC_ = LoadSprite(platform_, folder + kDeadSpriteFile);
+
+    // 4. The design grid size.
+    int maxCol = kDesignGridMax;
+    int maxRow = kDesignGridMax;
+
+    // 5. The settings. A stored value that cannot be used reads as its default.
+    const SaverSettings settings = ReadDisplaySettings(store_);
+    automaton_.blnRainbow = settings.Rainbow;
+    lngCellDC_ = lngColorDCs_[static_cast<std::size_t>(settings.Color)];
+    automaton_.blnTorus = settings.Torus;
+    // An interval of 0 would stop the generations for good; 0 is the
+    // dialog's fastest setting, so it runs at the timer's fastest rate.
+    timer_.SetInterval(settings.Speed == 0 ? 1 : settings.Speed);
+    automaton_.intSeedDelay = settings.Delay;
+    automaton_.blnPreview = blnPreview_;
+
+    // 6. Announce the running saver and start the input debounce.
+    if (!blnPreview_) {
+        platform_.SetScreenSaverRunning(true);
+        sngLastExitRequest_ = platform_.SecondsSinceMidnight();
+    }
+
+    // 7. The password switch, in both modes.
+    blnUsePassword_ = UsePasswordFromRegText(platform_.GetRegValue(kPasswordKey, kPasswordValue));
+
+    // 8. A 50 x 50 grid, all dead.
+    automaton_.RedimGrid(maxCol, maxRow);
+
+    // 9. Hide the cursor for the full-screen run.
+    if (!blnPreview_) platform_.ShowCursor(false);
+
+    // 10.
+    StartGenerations();
+}
+
+void DisplayForm::StartGenerations() {
+    timer_.SetEnabled(true);
+    automaton_.SeedGrid();
+}
+
+void DisplayForm::Form_Resize() {
+    const int maxCol = MaxCellIndex(platform_.ScaleWidth());
+    const int maxRow = MaxCellIndex(platform_.ScaleHeight());
+    automaton_.RedimGrid(maxCol, maxRow);
+}
+
+void DisplayForm::DrawLiveCell(int x, int y) {
+    if (lngCellDC_ > 0) platform_.BlitCell(lngCellDC_, kCellPitch * SnapToCell(x), kCellPitch * SnapToCell(y));
+}
+
+void DisplayForm::DrawDeadCell(int x, int y) {
+    if (lngDeadCellDC_ > 0)
+        platform_.BlitCell(lngDeadCellDC_, kCellPitch * SnapToCell(x), kCellPitch * SnapToCell(y));
+}
+
+void DisplayForm::UseLiveSprite(int colorIndex) {
+    lngCellDC_ = lngColorDCs_[static_cast<std::size_t>(colorIndex)];
+}
+
+void DisplayForm::Form_KeyPress() {
+    if (!blnPreview_) RequestExit();
+}
+
+void DisplayForm::Form_MouseDown() {
+    if (!blnPreview_) RequestExit();
+}
+
+void DisplayForm::Form_MouseMove() {
+    // The count only has to tell "eight or more"; it stops rising instead of
+    // overflowing on a long preview.
+    if (intMouseMoves_ < std::numeric_limits<int16_t>::max()) ++intMouseMoves_;
+    if (intMouseMoves_ >= kMouseMovesBeforeExit && !blnPreview_) RequestExit();
+}
+
+void DisplayForm::RequestExit() {
+    const float first = platform_.SecondsSinceMidnight();
+    const float second = platform_.SecondsSinceMidnight();
+    // Ignore requests within half a second of the last one; a clock that has
+    // passed midnight (first < last) lets the request through.
+    if (first >= sngLastExitRequest_ && sngLastExitRequest_ + kExitDebounceSeconds > second) return;
+
+    if (!blnUsePassword_) {
+        platform_.UnloadForm();
+        return;
+    }
+    platform_.ShowCursor(true);
+    if (platform_.VerifyScreenSavePwd()) platform_.UnloadForm();
+    platform_.ShowCursor(false);
+    sngLastExitRequest_ = platform_.SecondsSinceMidnight();
+}
+
+void DisplayForm::Form_QueryUnload() {
+    for (SpriteHandle sprite : lngColorDCs_) FreeSprite(platform_, sprite);
+    FreeSprite(platform_, lngDeadCellDC_);
+}
+
+void DisplayForm::Form_Unload() {
+    timer_.SetEnabled(false);
+    platform_.ShowCursor(true);
+    platform_.SetScreenSaverRunning(false);
+}
+
+}  // namespace tovra

@@ -1,0 +1,96 @@
+#pragma once
+// frmTovra: the window the automaton runs in, full-screen or as a preview
+// inside a host window. This is its behaviour; the Win32 layer turns window
+// messages into these events and implements DisplayPlatform.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "automaton/Automaton.h"
+#include "display/FormTimer.h"
+#include "display/Sprites.h"
+
+namespace tovra {
+
+class SettingsStore;
+
+// Everything the display form asks of the platform.
+class DisplayPlatform : public GdiCalls, public TimerDriver, public TimeOfDay {
+public:
+    // Folder that holds the program file, without a trailing separator.
+    virtual std::string ProgramFolder() = 0;
+    // Client area in pixels.
+    virtual double ScaleWidth() = 0;
+    virtual double ScaleHeight() = 0;
+    // The system's screen-saver-running flag.
+    virtual void SetScreenSaverRunning(bool running) = 0;
+    // ShowCursor(TRUE / FALSE): one step of the cursor's display count.
+    virtual void ShowCursor(bool show) = 0;
+    // A value under HKEY_CURRENT_USER as text, "Not Found" when unreadable.
+    virtual std::string GetRegValue(const std::string& subkey, const std::string& valueName) = 0;
+    // The platform's screen-saver password dialog; true when it accepts.
+    virtual bool VerifyScreenSavePwd() = 0;
+    // Unload the form: the runtime raises Form_QueryUnload and Form_Unload
+    // and destroys the window before this returns.
+    virtual void UnloadForm() = 0;
+};
+
+inline constexpr int kDesignGridMax = 49;  // 50 x 50 cells until the first resize
+inline constexpr char kPasswordKey[] = "Control Panel\\Desktop";
+inline constexpr char kPasswordValue[] = "ScreenSaveUsePassword";
+
+class DisplayForm : private CellPainter {
+public:
+    DisplayForm(DisplayPlatform& platform, SettingsStore& store, RandomStream& random, const bool& blnPreview);
+
+    // Events.
+    void Form_Load();
+    void Form_Resize();
+    void tmrTovra_Timer() { automaton_.tmrTovra_Timer(); }
+    void Form_KeyPress();
+    void Form_MouseDown();
+    void Form_MouseMove();
+    void Form_QueryUnload();
+    void Form_Unload();
+
+    void StartGenerations();
+
+    // The drawing procedures (pixel positions, snapped to the cell pitch).
+    void DrawLiveCell(int x, int y) override;
+    void DrawDeadCell(int x, int y) override;
+
+    // State, readable for the window layer and for tests.
+    Automaton& automaton() { return automaton_; }
+    FormTimer& tmrTovra() { return timer_; }
+    const std::array<SpriteHandle, kLiveSpriteCount>& lngColorDCs() const { return lngColorDCs_; }
+    SpriteHandle lngCellDC() const { return lngCellDC_; }
+    SpriteHandle lngDeadCellDC() const { return lngDeadCellDC_; }
+    bool blnUsePassword() const { return blnUsePassword_; }
+    float sngLastExitRequest() const { return sngLastExitRequest_; }
+    int intMouseMoves() const { return intMouseMoves_; }
+    int intMaxCol() const { return automaton_.blnGrid.MaxCol(); }
+    int intMaxRow() const { return automaton_.blnGrid.MaxRow(); }
+
+private:
+    void UseLiveSprite(int colorIndex) override;
+    void RequestExit();
+
+    DisplayPlatform& platform_;
+    SettingsStore& store_;
+    const bool& blnPreview_;
+    Automaton automaton_;
+    FormTimer timer_;
+
+    std::array<SpriteHandle, kLiveSpriteCount> lngColorDCs_{};
+    SpriteHandle lngCellDC_ = 0;
+    SpriteHandle lngDeadCellDC_ = 0;
+    bool blnUsePassword_ = false;
+    float sngLastExitRequest_ = 0.0f;
+    int intMouseMoves_ = 0;
+};
+
+// Int(size / 10) - 1: the highest cell index for a client size in pixels.
+int MaxCellIndex(double pixels);
+
+}  // namespace tovra

@@ -1,0 +1,37 @@
+#pragma once
+// The form runtime's timer control: while Enabled and with an Interval above
+// 0 it ticks about every Interval milliseconds; with an Interval of 0 it
+// raises nothing (the platform's own timer would tick at its fastest rate).
+
+#include <cstdint>
+
+namespace tovra {
+
+class TimerDriver {
+public:
+    virtual ~TimerDriver() = default;
+    virtual void StartTimer(uint32_t milliseconds) = 0;  // replaces a running timer
+    virtual void StopTimer() = 0;
+};
+
+class FormTimer {
+public:
+    // Design values: 100 milliseconds, enabled.
+    explicit FormTimer(TimerDriver& driver) : driver_(driver) {}
+
+    int32_t Interval() const { return interval_; }
+    bool Enabled() const { return enabled_; }
+    void SetInterval(int32_t milliseconds);
+    void SetEnabled(bool enabled);
+    bool Ticking() const { return running_; }
+
+private:
+    void Apply();
+
+    TimerDriver& driver_;
+    int32_t interval_ = 100;
+    bool enabled_ = true;
+    bool running_ = false;
+};
+
+}  // namespace tovra

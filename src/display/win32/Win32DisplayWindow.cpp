@@ -1,0 +1,335 @@
+#include "display/win32/Win32DisplayWindow.h"
+
+#include <cmath>
+
+#include "shell/win32/Win32Runtime.h"
+#include "shell/win32/Win32RegValue.h"
+
+namespace tovra {
+
+namespace {
+
+constexpr char kWindowClass[] = "TovraDisplayWindow";
+constexpr UINT_PTR kGenerationTimer = 1;
+constexpr UINT_PTR kHostWatchTimer = 2;
+constexpr UINT kHostWatchMilliseconds = 250;
+constexpr UINT SPI_SETSCREENSAVERRUNNING_ = 97;
+// The design size the window restores to when it leaves the maximised state.
+constexpr int kDesignWidth = 640;
+constexpr int kDesignHeight = 480;
+
+void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
+    WNDCLASSEXA wc{};
+    if (GetClassInfoExA(instance, kWindowClass, &wc)) return;
+    wc.cbSize = sizeof wc;
+    // A private device context: drawing goes straight onto the window.
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kWindowClass;
+    wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
+    RegisterClassExA(&wc);
+}
+
+}  // namespace
+
+Win32DisplayWindow::Win32DisplayWindow(HINSTANCE instance, SettingsStore& store, RandomStream& random,
+                                       const bool& blnPreview, void (*onUnloaded)())
+    : instance_(instance), onUnloaded_(onUnloaded), form_(*this, store, random, blnPreview) {}
+
+Win32DisplayWindow::~Win32DisplayWindow() {
+    if (hwnd_ != nullptr) {
+        UnloadForm();
+    }
+    for (HGDIOBJ object : gdiObjects_) {
+        if (object != nullptr) ::DeleteObject(object);
+    }
+}
+
+void Win32DisplayWindow::Load() {
+    RegisterWindowClass(instance_, &Win32DisplayWindow::WindowProc);
+    // No border and no title bar: the client area is the whole window. Hidden
+    // until shown; maximised when first shown.
+    hwnd_ = CreateWindowExA(0, kWindowClass, "", WS_POPUP | WS_CLIPCHILDREN, 0, 0, kDesignWidth, kDesignHeight,
+                            nullptr, nullptr, instance_, this);
+    if (hwnd_ == nullptr) return;
+    windowDc_ = GetDC(hwnd_);
+    loaded_ = true;
+    form_.Form_Load();
+}
+
+LRESULT CALLBACK Win32DisplayWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        reinterpret_cast<Win32DisplayWindow*>(create->lpCreateParams)->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<Win32DisplayWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = hwnd_;
+    switch (message) {
+        case WM_WINDOWPOSCHANGED: {
+            // The first time the window becomes visible counts as a resize,
+            // whatever its size.
+            const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+            if ((pos->flags & SWP_SHOWWINDOW) && loaded_ && !shownOnce_) {
+                shownOnce_ = true;
+                RaiseResizeIfNeeded(true);
+            }
+            break;
+        }
+        case WM_SIZE:
+            if (loaded_ && shownOnce_) RaiseResizeIfNeeded(false);
+            break;
+        case WM_TIMER:
+            if (wParam == kGenerationTimer && loaded_ && !unloading_) {
+                form_.tmrTovra_Timer();
+            } else if (wParam == kHostWatchTimer) {
+                // A preview lives as long as its host window.
+                HWND parent = GetParent(hwnd);
+                if (parent == nullptr || !IsWindow(parent)) UnloadForm();
+            }
+            return 0;
+        case WM_CHAR:
+            if (loaded_) form_.Form_KeyPress();
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
+            if (loaded_) form_.Form_MouseDown();
+            return message == WM_XBUTTONDOWN ? TRUE : 0;
+        case WM_MOUSEMOVE:
+            if (loaded_) form_.Form_MouseMove();
+            return 0;
+        case WM_CLOSE:
+            UnloadForm();
+            return 0;
+        case WM_DESTROY:
+            if (!unloading_ && loaded_) {
+                // Destroyed from outside (a preview whose host has gone): the
+                // form still unloads properly.
+                unloading_ = true;
+                form_.Form_QueryUnload();
+                form_.Form_Unload();
+            }
+            break;
+        case WM_NCDESTROY: {
+            hwnd_ = nullptr;
+            windowDc_ = nullptr;
+            const bool wasLoaded = loaded_;
+            loaded_ = false;
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            LRESULT result = DefWindowProcA(hwnd, message, wParam, lParam);
+            if (wasLoaded && onUnloaded_ != nullptr) onUnloaded_();
+            return result;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void Win32DisplayWindow::RaiseResizeIfNeeded(bool force) {
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    const int w = client.right - client.left;
+    const int h = client.bottom - client.top;
+    if (!force && w == lastClientWidth_ && h == lastClientHeight_) return;
+    lastClientWidth_ = w;
+    lastClientHeight_ = h;
+    form_.Form_Resize();
+}
+
+// --- The form runtime's operations -------------------------------------------
+
+void Win32DisplayWindow::SetCaption(const std::string& caption) {
+    if (hwnd_ != nullptr) SetWindowTextA(hwnd_, caption.c_str());
+}
+
+void Win32DisplayWindow::Show() {
+    if (hwnd_ != nullptr) ShowWindow(hwnd_, SW_SHOWMAXIMIZED);
+}
+
+WindowHandle Win32DisplayWindow::hWnd() {
+    return static_cast<WindowHandle>(reinterpret_cast<intptr_t>(hwnd_));
+}
+
+void Win32DisplayWindow::SetWindowState(WindowState state) {
+    if (hwnd_ == nullptr) return;
+    const bool visible = IsWindowVisible(hwnd_) != 0;
+    switch (state) {
+        case WindowState::Normal: ShowWindow(hwnd_, visible ? SW_RESTORE : SW_HIDE); break;
+        case WindowState::Minimized: ShowWindow(hwnd_, visible ? SW_MINIMIZE : SW_HIDE); break;
+        case WindowState::Maximized: ShowWindow(hwnd_, visible ? SW_MAXIMIZE : SW_HIDE); break;
+    }
+}
+
+RECT Win32DisplayWindow::WindowRect() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    // A child window's position is relative to its parent's client area.
+    if (HWND parent = GetParent(hwnd_); parent != nullptr && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD)) {
+        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    }
+    return r;
+}
+
+void Win32DisplayWindow::MoveTo(int x, int y, int cx, int cy, UINT flags) {
+    if (hwnd_ != nullptr) ::SetWindowPos(hwnd_, nullptr, x, y, cx, cy, flags | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32DisplayWindow::SetTop(float twips) {
+    const RECT r = WindowRect();
+    MoveTo(r.left, TwipsToPixels(twips, Win32TwipsPerPixelY()), 0, 0, SWP_NOSIZE);
+}
+
+void Win32DisplayWindow::SetLeft(float twips) {
+    const RECT r = WindowRect();
+    MoveTo(TwipsToPixels(twips, Win32TwipsPerPixelX()), r.top, 0, 0, SWP_NOSIZE);
+}
+
+void Win32DisplayWindow::SetWidth(float twips) {
+    const RECT r = WindowRect();
+    MoveTo(0, 0, TwipsToPixels(twips, Win32TwipsPerPixelX()), r.bottom - r.top, SWP_NOMOVE);
+}
+
+void Win32DisplayWindow::SetHeight(float twips) {
+    const RECT r = WindowRect();
+    MoveTo(0, 0, r.right - r.left, TwipsToPixels(twips, Win32TwipsPerPixelY()), SWP_NOMOVE);
+}
+
+// --- Drawing -------------------------------------------------------------------
+
+GdiHandle Win32DisplayWindow::Register(HGDIOBJ object) {
+    if (object == nullptr) return 0;
+    gdiObjects_.push_back(object);
+    return static_cast<GdiHandle>(gdiObjects_.size());
+}
+
+HGDIOBJ Win32DisplayWindow::Lookup(GdiHandle handle) const {
+    if (handle < 1 || handle > static_cast<GdiHandle>(gdiObjects_.size())) return nullptr;
+    return gdiObjects_[static_cast<std::size_t>(handle - 1)];
+}
+
+GdiHandle Win32DisplayWindow::CreateCompatibleDC() {
+    return Register(::CreateCompatibleDC(nullptr));
+}
+
+GdiHandle Win32DisplayWindow::LoadBitmapFile(const std::string& path) {
+    return Register(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+}
+
+void Win32DisplayWindow::SelectObject(GdiHandle dc, GdiHandle bitmap) {
+    HGDIOBJ d = Lookup(dc);
+    HGDIOBJ b = Lookup(bitmap);
+    if (d != nullptr && b != nullptr) ::SelectObject(static_cast<HDC>(d), b);
+}
+
+GdiHandle Win32DisplayWindow::SelectedBitmap(GdiHandle dc) {
+    HGDIOBJ d = Lookup(dc);
+    if (d == nullptr) return 0;
+    HGDIOBJ bitmap = GetCurrentObject(static_cast<HDC>(d), OBJ_BITMAP);
+    for (std::size_t i = 0; i < gdiObjects_.size(); ++i)
+        if (gdiObjects_[i] == bitmap && bitmap != nullptr) return static_cast<GdiHandle>(i + 1);
+    return 0;
+}
+
+int Win32DisplayWindow::DeleteDC(GdiHandle dc) {
+    HGDIOBJ d = Lookup(dc);
+    if (d == nullptr) return 0;
+    gdiObjects_[static_cast<std::size_t>(dc - 1)] = nullptr;
+    return ::DeleteDC(static_cast<HDC>(d));
+}
+
+void Win32DisplayWindow::DeleteObject(GdiHandle object) {
+    HGDIOBJ o = Lookup(object);
+    if (o == nullptr) return;
+    gdiObjects_[static_cast<std::size_t>(object - 1)] = nullptr;
+    ::DeleteObject(o);
+}
+
+void Win32DisplayWindow::BlitCell(GdiHandle sprite, int x, int y) {
+    HGDIOBJ source = Lookup(sprite);
+    if (windowDc_ == nullptr || source == nullptr) return;
+    BitBlt(windowDc_, x, y, kCellPitch, kCellPitch, static_cast<HDC>(source), 0, 0, SRCCOPY);
+}
+
+// --- Timer, clock and the rest ---------------------------------------------------
+
+void Win32DisplayWindow::StartTimer(uint32_t milliseconds) {
+    if (hwnd_ != nullptr) SetTimer(hwnd_, kGenerationTimer, milliseconds, nullptr);
+}
+
+void Win32DisplayWindow::StopTimer() {
+    if (hwnd_ != nullptr) KillTimer(hwnd_, kGenerationTimer);
+}
+
+float Win32DisplayWindow::SecondsSinceMidnight() {
+    return Win32SecondsSinceMidnight();
+}
+
+std::string Win32DisplayWindow::ProgramFolder() {
+    return Win32ProgramFolder();
+}
+
+double Win32DisplayWindow::ScaleWidth() {
+    RECT r{};
+    if (hwnd_ != nullptr) ::GetClientRect(hwnd_, &r);
+    return r.right - r.left;
+}
+
+double Win32DisplayWindow::ScaleHeight() {
+    RECT r{};
+    if (hwnd_ != nullptr) ::GetClientRect(hwnd_, &r);
+    return r.bottom - r.top;
+}
+
+void Win32DisplayWindow::SetScreenSaverRunning(bool running) {
+    UINT previous = 0;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING_, running ? 1 : 0, &previous, 0);
+}
+
+void Win32DisplayWindow::ShowCursor(bool show) {
+    ::ShowCursor(show ? TRUE : FALSE);
+}
+
+std::string Win32DisplayWindow::GetRegValue(const std::string& subkey, const std::string& valueName) {
+    return ::tovra::GetRegValue(HKEY_CURRENT_USER, subkey, valueName);
+}
+
+bool Win32DisplayWindow::VerifyScreenSavePwd() {
+    // The password service of the older Windows family. Where it is missing
+    // (NT-family systems lock the session themselves) there is nothing to ask
+    // and the run ends as it does without protection.
+    HMODULE library = LoadLibraryA("password.cpl");
+    if (library == nullptr) return true;
+    using VerifyFn = BOOL(WINAPI*)(HWND);
+    auto verify = reinterpret_cast<VerifyFn>(reinterpret_cast<void*>(GetProcAddress(library, "VerifyScreenSavePwd")));
+    bool accepted = true;
+    if (verify != nullptr) accepted = verify(hwnd_) != FALSE;
+    FreeLibrary(library);
+    return accepted;
+}
+
+void Win32DisplayWindow::UnloadForm() {
+    if (unloading_ || hwnd_ == nullptr) return;
+    unloading_ = true;
+    form_.Form_QueryUnload();
+    form_.Form_Unload();
+    KillTimer(hwnd_, kGenerationTimer);
+    KillTimer(hwnd_, kHostWatchTimer);
+    DestroyWindow(hwnd_);
+}
+
+void Win32DisplayWindow::WatchHost() {
+    if (hwnd_ != nullptr) SetTimer(hwnd_, kHostWatchTimer, kHostWatchMilliseconds, nullptr);
+}
+
+}  // namespace tovra

@@ -1,0 +1,87 @@
+#pragma once
+// frmTovra on Win32: the window, its messages turned into the form's events,
+// and the platform services the form uses (drawing, timer, cursor, clock,
+// registry, password dialog).
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/DisplayForm.h"
+#include "shell/ModTovra.h"
+
+namespace tovra {
+
+class Win32DisplayWindow final : public DisplayPlatform, public DisplayFormRuntime {
+public:
+    // Creates the hidden window and runs Form_Load. `onUnloaded` runs once,
+    // after the form has been unloaded and its window destroyed.
+    Win32DisplayWindow(HINSTANCE instance, SettingsStore& store, RandomStream& random, const bool& blnPreview,
+                       void (*onUnloaded)());
+    ~Win32DisplayWindow() override;
+    Win32DisplayWindow(const Win32DisplayWindow&) = delete;
+    Win32DisplayWindow& operator=(const Win32DisplayWindow&) = delete;
+
+    void Load();
+    bool Loaded() const { return hwnd_ != nullptr; }
+    DisplayForm& form() { return form_; }
+
+    // DisplayFormRuntime
+    void SetCaption(const std::string& caption) override;
+    void Show() override;
+    WindowHandle hWnd() override;
+    void SetWindowState(WindowState state) override;
+    void SetTop(float twips) override;
+    void SetLeft(float twips) override;
+    void SetWidth(float twips) override;
+    void SetHeight(float twips) override;
+
+    // DisplayPlatform
+    GdiHandle CreateCompatibleDC() override;
+    GdiHandle LoadBitmapFile(const std::string& path) override;
+    void SelectObject(GdiHandle dc, GdiHandle bitmap) override;
+    GdiHandle SelectedBitmap(GdiHandle dc) override;
+    int DeleteDC(GdiHandle dc) override;
+    void DeleteObject(GdiHandle object) override;
+    void BlitCell(GdiHandle sprite, int x, int y) override;
+    void StartTimer(uint32_t milliseconds) override;
+    void StopTimer() override;
+    float SecondsSinceMidnight() override;
+    std::string ProgramFolder() override;
+    double ScaleWidth() override;
+    double ScaleHeight() override;
+    void SetScreenSaverRunning(bool running) override;
+    void ShowCursor(bool show) override;
+    std::string GetRegValue(const std::string& subkey, const std::string& valueName) override;
+    bool VerifyScreenSavePwd() override;
+    void UnloadForm() override;
+
+    // In a preview: unload when the host window has gone.
+    void WatchHost();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void RaiseResizeIfNeeded(bool force);
+    void MoveTo(int x, int y, int cx, int cy, UINT flags);
+    RECT WindowRect() const;
+    // GDI objects are handed to the form as small positive numbers.
+    GdiHandle Register(HGDIOBJ object);
+    HGDIOBJ Lookup(GdiHandle handle) const;
+
+    HINSTANCE instance_;
+    void (*onUnloaded_)();
+    DisplayForm form_;
+    HWND hwnd_ = nullptr;
+    HDC windowDc_ = nullptr;
+    bool loaded_ = false;
+    bool unloading_ = false;
+    bool shownOnce_ = false;
+    int lastClientWidth_ = -1;
+    int lastClientHeight_ = -1;
+    std::vector<HGDIOBJ> gdiObjects_;
+};
+
+}  // namespace tovra

@@ -1,0 +1,71 @@
+#include "shell/ModTovra.h"
+
+namespace tovra {
+
+void ModTovra::Main(ShellPlatform& platform, std::string_view commandLine) {
+    // Nothing starts while a full-screen run is on the screen.
+    if (platform.FindWindowByTitle(kRunningCaption) != 0) return;
+
+    switch (ParseRunMode(commandLine)) {
+        case RunMode::Configure:
+            platform.ShowConfigDialog();
+            break;
+        case RunMode::Saver:
+            RunSaver(platform);
+            break;
+        case RunMode::Preview: {
+            const HandleResult host = GetHwndFromCommand(commandLine);
+            if (host.problem != HandleProblem::None) {
+                platform.ReportStartError(DescribeHandleProblem(host.problem, commandLine));
+                return;
+            }
+            RunPreview(platform, host.handle);
+            break;
+        }
+        case RunMode::ChangePassword: {
+            const HandleResult host = GetHwndFromCommand(commandLine);
+            if (host.problem != HandleProblem::None) {
+                platform.ReportStartError(DescribeHandleProblem(host.problem, commandLine));
+                return;
+            }
+            platform.PwdChangePassword(kPasswordProvider, host.handle);
+            break;
+        }
+        case RunMode::None:
+            break;
+    }
+}
+
+void ModTovra::RunSaver(ShellPlatform& platform) {
+    blnPreview = false;
+    DisplayFormRuntime& form = platform.LoadDisplayForm();
+    form.SetCaption(kRunningCaption);
+    form.Show();
+    if (platform.GetSystemMetrics(SM_CMONITORS_) != 0) {
+        // Over the whole virtual screen, which may begin left of or above the
+        // primary monitor.
+        form.SetWindowState(WindowState::Normal);
+        const double tx = platform.TwipsPerPixelX();
+        const double ty = platform.TwipsPerPixelY();
+        form.SetTop(static_cast<float>(platform.GetSystemMetrics(SM_YVIRTUALSCREEN_) * ty));
+        form.SetLeft(static_cast<float>(platform.GetSystemMetrics(SM_XVIRTUALSCREEN_) * tx));
+        form.SetWidth(static_cast<float>(platform.GetSystemMetrics(SM_CXVIRTUALSCREEN_) * tx));
+        form.SetHeight(static_cast<float>(platform.GetSystemMetrics(SM_CYVIRTUALSCREEN_) * ty));
+    }
+    platform.SetWindowPos(form.hWnd(), HWND_TOPMOST_, 0, 0, 0, 0, SWP_NOSIZE_NOMOVE);
+}
+
+void ModTovra::RunPreview(ShellPlatform& platform, WindowHandle host) {
+    blnPreview = true;
+    HostRect rect;
+    platform.GetClientRect(host, rect);
+    DisplayFormRuntime& form = platform.LoadDisplayForm();
+    form.SetCaption(kPreviewCaption);
+    const int32_t style = platform.GetWindowLongValue(form.hWnd(), GWL_STYLE_);
+    platform.SetWindowLongValue(form.hWnd(), GWL_STYLE_, static_cast<int64_t>(style | WS_CHILD_));
+    platform.SetParent(form.hWnd(), host);
+    platform.SetWindowLongValue(form.hWnd(), GWL_HWNDPARENT_, host);
+    platform.SetWindowPos(form.hWnd(), HWND_TOP_, 0, 0, rect.right, rect.bottom, SWP_NOZORDER_NOACTIVATE_SHOWWINDOW);
+}
+
+}  // namespace tovra

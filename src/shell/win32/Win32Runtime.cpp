@@ -1,0 +1,49 @@
+#include "shell/win32/Win32Runtime.h"
+
+#include <cmath>
+
+namespace tovra {
+
+namespace {
+
+int loadedForms = 0;
+
+double TwipsPerPixel(int capability) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, capability) : 96;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return 1440.0 / (dpi > 0 ? dpi : 96);
+}
+
+}  // namespace
+
+double Win32TwipsPerPixelX() { return TwipsPerPixel(LOGPIXELSX); }
+double Win32TwipsPerPixelY() { return TwipsPerPixel(LOGPIXELSY); }
+
+int TwipsToPixels(double twips, double twipsPerPixel) {
+    return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+
+float Win32SecondsSinceMidnight() {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    return static_cast<float>(t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0);
+}
+
+std::string Win32ProgramFolder() {
+    char path[MAX_PATH * 2] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, n);
+    const auto slash = folder.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+}
+
+void FormLoaded() { ++loadedForms; }
+
+void FormUnloaded() {
+    if (loadedForms > 0 && --loadedForms == 0) PostQuitMessage(0);
+}
+
+int LoadedFormCount() { return loadedForms; }
+
+}  // namespace tovra

@@ -1,0 +1,28 @@
+#pragma once
+// The small part of the form runtime that Win32 lacks: twips, the clock as
+// seconds since midnight, the program's folder, and the count of loaded forms
+// that keeps the program alive.
+
+#include <windows.h>
+
+#include <string>
+
+namespace tovra {
+
+// 1440 twips to the inch, at the screen's own dots per inch.
+double Win32TwipsPerPixelX();
+double Win32TwipsPerPixelY();
+int TwipsToPixels(double twips, double twipsPerPixel);
+
+// Local time of day in seconds since midnight, as a 32-bit float.
+float Win32SecondsSinceMidnight();
+
+// Folder of the program file, without a trailing separator.
+std::string Win32ProgramFolder();
+
+// The program ends when its last form has been unloaded.
+void FormLoaded();
+void FormUnloaded();
+int LoadedFormCount();
+
+}  // namespace tovra
