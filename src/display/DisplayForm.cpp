@@ -56,7 +56,7 @@ void DisplayForm::Form_Load() {
     }
 
     // 7. The password switch, in both modes.
-    blnUsePassword_ = UsePasswordFromRegText(platform_.GetRegValue(kPasswordKey, kPasswordValue));
+    blnUsePassword_ = UsePasswordFromRegText(platform_.GetRegValue(kPasswordSubkey, kPasswordValueName));
 
     // 8. A 50 x 50 grid, all dead.
     automaton_.RedimGrid(maxCol, maxRow);

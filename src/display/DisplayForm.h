@@ -37,8 +37,6 @@ public:
 };
 
 inline constexpr int kDesignGridMax = 49;  // 50 x 50 cells until the first resize
-inline constexpr char kPasswordKey[] = "Control Panel\\Desktop";
-inline constexpr char kPasswordValue[] = "ScreenSaveUsePassword";
 
 class DisplayForm : private CellPainter {
 public:

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "automaton/Automaton.h"  // kColorCount
 #include "settings/SettingsStore.h"
 
 namespace tovra {
@@ -36,8 +37,6 @@ inline constexpr char kTorusDefaultText[] = "True";
 inline constexpr char kSpeedDefaultText[] = "300";
 inline constexpr char kDelayDefaultText[] = "2000";
 
-// Live-cell colours: 0 red, 1 yellow, 2 green, 3 blue, 4 purple.
-inline constexpr int32_t kColorCount = 5;
 
 // The largest interval, in milliseconds, that the generation timer takes.
 inline constexpr int32_t kMaxTimerInterval = 65535;
