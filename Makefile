@@ -2,7 +2,7 @@
 #   make run    build and run the product
 #   make test   build everything and run every test (native, then under Wine)
 #   make bench  benchmarks of the generation step
-#   make dist   the Windows program files with their bitmaps
+#   make dist   the Windows program files with their bitmaps, in dist/
 
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
@@ -41,8 +41,17 @@ test-native:
 test-windows:
 	sh tools/wine-tests.sh $(WIN32) $(WIN64)
 
-run: native
-	sh tools/run.sh $(NATIVE)
+run: win64
+	sh tools/run.sh $(WIN64)
+
+# The Windows program files, each with the six cell bitmaps beside it.
+BITMAPS := cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp
+dist: win32 win64
+	rm -rf dist/win32 dist/win64
+	mkdir -p dist/win32 dist/win64
+	cd $(WIN32) && cp Tovra.scr $(BITMAPS) $(CURDIR)/dist/win32/
+	cd $(WIN64) && cp Tovra.scr $(BITMAPS) $(CURDIR)/dist/win64/
+	@ls -l dist/win32 dist/win64
 
 bench: setup
 	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release
