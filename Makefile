@@ -51,6 +51,8 @@ dist: win32 win64
 	mkdir -p dist/win32 dist/win64
 	cd $(WIN32) && cp Tovra.scr $(BITMAPS) $(CURDIR)/dist/win32/
 	cd $(WIN64) && cp Tovra.scr $(BITMAPS) $(CURDIR)/dist/win64/
+	i686-w64-mingw32-strip dist/win32/Tovra.scr
+	x86_64-w64-mingw32-strip dist/win64/Tovra.scr
 	@ls -l dist/win32 dist/win64
 
 bench: setup

@@ -112,7 +112,10 @@ void DisplayForm::RequestExit() {
     const float second = platform_.SecondsSinceMidnight();
     // Ignore requests within half a second of the last one; a clock that has
     // passed midnight (first < last) lets the request through.
-    if (first >= sngLastExitRequest_ && sngLastExitRequest_ + kExitDebounceSeconds > second) return;
+    // The end of the quiet half second, rounded to a 32-bit float like the
+    // clock readings it is compared with.
+    const float quietUntil = static_cast<float>(sngLastExitRequest_ + kExitDebounceSeconds);
+    if (first >= sngLastExitRequest_ && quietUntil > second) return;
 
     if (!blnUsePassword_) {
         platform_.UnloadForm();
