@@ -4,6 +4,7 @@
 #   make bench  benchmarks of the generation step
 #   make dist   the Windows program files with their bitmaps, in dist/
 
+VERSION := $(shell cat VERSION)
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
 NATIVE  := $(BUILD)/native
@@ -32,33 +33,39 @@ win32: setup $(WIN32)/CMakeCache.txt
 win64: setup $(WIN64)/CMakeCache.txt
 	cmake --build $(WIN64) -j $(JOBS)
 
-test: all
+test: all dist
 	$(MAKE) --no-print-directory test-native test-windows
 
 test-native:
 	cd $(NATIVE) && ctest --output-on-failure
 
 test-windows:
-	sh tools/wine-tests.sh $(WIN32) $(WIN64)
+	sh tools/wine-tests.sh --dist dist $(WIN32) $(WIN64)
 
 run: win64
 	sh tools/run.sh $(WIN64)
 
-# The Windows program files, each with the six cell bitmaps beside it.
+# The Windows program files, each with the six cell bitmaps beside it, the
+# two archives and the installer.
 BITMAPS := cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp
 dist: win32 win64
-	rm -rf dist/win32 dist/win64
-	mkdir -p dist/win32 dist/win64
+	rm -rf dist
+	mkdir -p dist/win32 dist/win64 dist/stage
 	cd $(WIN32) && cp Tovra.scr $(BITMAPS) $(CURDIR)/dist/win32/
 	cd $(WIN64) && cp Tovra.scr $(BITMAPS) $(CURDIR)/dist/win64/
 	i686-w64-mingw32-strip dist/win32/Tovra.scr
 	x86_64-w64-mingw32-strip dist/win64/Tovra.scr
-	@ls -l dist/win32 dist/win64
-
-bench: setup
-	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BUILD)/bench -j $(JOBS) --target tovra_bench
-	$(BUILD)/bench/tovra_bench --benchmark_counters_tabular=true
+	sed 's/@VERSION@/$(VERSION)/' tools/installer/README.txt | sed 's/$$/\r/' > dist/stage/README.txt
+	for arch in win32 win64; do \
+	  rm -rf dist/stage/Tovra-$(VERSION)-$$arch && mkdir -p dist/stage/Tovra-$(VERSION)-$$arch && \
+	  cp dist/$$arch/* dist/stage/README.txt dist/stage/Tovra-$(VERSION)-$$arch/ && \
+	  (cd dist/stage && zip -q -X -r ../Tovra-$(VERSION)-$$arch.zip Tovra-$(VERSION)-$$arch) || exit 1; \
+	done
+	makensis -V2 -DVERSION=$(VERSION) -DWIN32DIR=$(CURDIR)/dist/win32 -DWIN64DIR=$(CURDIR)/dist/win64 \
+	  -DARTDIR=$(CURDIR)/$(WIN64) -DREADMEFILE=$(CURDIR)/dist/stage/README.txt \
+	  -DOUTFILE=$(CURDIR)/dist/Tovra-$(VERSION)-setup.exe tools/installer/Tovra.nsi
+	rm -rf dist/stage
+	@ls -l dist
 
 clean:
 	rm -rf $(BUILD) dist
