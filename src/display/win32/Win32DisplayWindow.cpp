@@ -91,9 +91,11 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             if (wParam == kGenerationTimer && loaded_ && !unloading_) {
                 form_.tmrTovra_Timer();
             } else if (wParam == kHostWatchTimer) {
-                // A preview lives as long as its host window.
-                HWND parent = GetParent(hwnd);
-                if (parent == nullptr || !IsWindow(parent)) UnloadForm();
+                // A preview lives as long as its host window. GetParent
+                // would not do here: the window keeps its pop-up style, and
+                // for a pop-up GetParent answers with the owner, not the host.
+                HWND parent = GetAncestor(hwnd, GA_PARENT);
+                if (parent == nullptr || parent == GetDesktopWindow() || !IsWindow(parent)) UnloadForm();
             }
             return 0;
         case WM_CHAR:
@@ -175,7 +177,8 @@ RECT Win32DisplayWindow::WindowRect() const {
     RECT r{};
     GetWindowRect(hwnd_, &r);
     // A child window's position is relative to its parent's client area.
-    if (HWND parent = GetParent(hwnd_); parent != nullptr && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD)) {
+    if (HWND parent = GetAncestor(hwnd_, GA_PARENT);
+        parent != nullptr && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD)) {
         MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
     }
     return r;
