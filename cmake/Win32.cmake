@@ -23,3 +23,10 @@ file(GLOB TOVRA_APP_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)
 if(TOVRA_APP_SOURCES AND TARGET tovra_win32)
   include(cmake/Program.cmake)
 endif()
+
+# The end-to-end test host: starts Tovra.scr with a switch and inspects its
+# windows and pixels (driven by tests/e2e/saver.sh under Wine).
+add_executable(tovra-testhost tests/e2e/host/TestHost.cpp)
+target_link_libraries(tovra-testhost PRIVATE user32 gdi32 advapi32)
+target_compile_definitions(tovra-testhost PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_compile_options(tovra-testhost PRIVATE ${TOVRA_WARNINGS})

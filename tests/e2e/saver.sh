@@ -1,0 +1,95 @@
+#!/bin/sh
+# Tovra.scr end to end under Wine, driven as the platform drives a saver:
+# the full-screen run, the preview in a host window, the single-instance
+# check, a switch that starts nothing, a preview switch without a window
+# number, and a missing cell bitmap. The checks themselves are made by
+# tovra-testhost.exe, which this script runs once per case.
+#
+#   tests/e2e/saver.sh build/win64
+#
+# Expects DISPLAY and WINEPREFIX from tools/wine-tests.sh. Screen shots go to
+# BUILD/artifacts/saver-*.png: one of a good full-screen run and one of a
+# preview are always kept, and every failing case leaves its own.
+set -u
+
+[ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
+: "${DISPLAY:?DISPLAY is not set}" "${WINEPREFIX:?WINEPREFIX is not set}"
+build=$(cd "$1" && pwd)
+host="$build/tovra-testhost.exe"
+art="$build/artifacts"
+for f in "$host" "$build/Tovra.scr"; do
+  [ -f "$f" ] || { echo "saver.sh: $f is missing" >&2; exit 1; }
+done
+mkdir -p "$art"
+rm -f "$art"/saver-*
+
+# The Windows form of an absolute path, through the prefix's drive Z: (the
+# Unix root).
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+missing_dir=""
+snapper_pid=""
+cleanup() {
+  if [ -n "$snapper_pid" ]; then kill "$snapper_pid" 2>/dev/null; wait "$snapper_pid" 2>/dev/null; fi
+  if [ -n "$missing_dir" ]; then rm -rf "$missing_dir"; fi
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+# Answers the host's requests for screen shots: NAME.want becomes NAME.png,
+# a picture of the whole X screen at that moment.
+snapper() {
+  while :; do
+    for want in "$art"/*.want; do
+      [ -e "$want" ] || continue
+      name=${want%.want}
+      if ! import -display "$DISPLAY" -window root "$name.tmp.png" 2>"$name.import.log"; then
+        echo "saver.sh: screen shot failed: $(cat "$name.import.log")" >&2
+      fi
+      [ -f "$name.tmp.png" ] && mv "$name.tmp.png" "$name.png"
+      rm -f "$name.import.log" "$want"
+    done
+    sleep 0.1
+  done
+}
+snapper &
+snapper_pid=$!
+
+failed=0
+# run NAME ARGS...: one case of the host; its frames (BMP) become PNG files.
+run() {
+  name=$1
+  shift
+  echo "--- $name"
+  if wine "$host" "$@" --snap "$(winpath "$art")"; then
+    echo "--- $name: passed"
+  else
+    echo "--- $name: FAILED"
+    failed=1
+  fi
+  for bmp in "$art"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+}
+
+scr=$(winpath "$build/Tovra.scr")
+
+# Full screen in purple (Color 4), with a second /s and a /c while it runs.
+run "full screen" saver "$scr" 4
+# A preview in yellow (Color 1) inside a host window; the host then goes.
+run "preview" preview "$scr" 1
+# A switch that starts nothing.
+run "/x" no-window "$scr" /x
+# Preview switches that name no usable window.
+run "bare /p" bad-handle "$scr" /p
+run "/p with a number too large" bad-handle "$scr" "/p 2147483648"
+
+# A copy of the program and its pictures without cellgreen.bmp, run in green.
+missing_dir=$(mktemp -d "${TMPDIR:-/tmp}/tovra-missing.XXXXXX")
+cp "$build/Tovra.scr" "$build"/cell.bmp "$build"/cellyellow.bmp "$build"/cellblue.bmp "$build"/cellpurple.bmp \
+  "$build"/deadcell.bmp "$missing_dir/"
+run "missing bitmap" missing "$(winpath "$missing_dir/Tovra.scr")" 2 --art "$(winpath "$build")"
+
+ls "$art"/saver-*.png 2>/dev/null | sed 's/^/screen shot: /'
+exit $failed
