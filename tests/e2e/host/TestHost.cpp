@@ -15,8 +15,9 @@
 //             /c while it runs do nothing.
 // missing:    /s with the bitmap of the stored colour missing beside SCR: no
 //             live cell is ever drawn while dead cells keep appearing.
-// preview:    /p <host> fills the host's client area as its child; destroying
-//             the host ends the program within a second.
+// preview:    /p <host> fills the host's client area as its child and lives
+//             as long as the host; destroying the host ends the program
+//             within a second. Its pixels are not checked (see RunPreview).
 // no-window:  SWITCH (e.g. /x) ends at once without a window.
 // bad-handle: SWITCH (e.g. a bare /p) shows a message box and no display
 //             window, and ends when the box is dismissed.
@@ -842,10 +843,10 @@ int RunPreview(const Options& o) {
             Check(shown.empty() && WindowsTitled(kRunningTitle).empty(),
                   "/p: no top-level window of the program is shown" + (shown.empty() ? "" : ", but saw" + shown));
 
-            // What the preview draws is not checked here: under Wine the drawing
-            // of a child window that belongs to another process does not reach
-            // the screen. The screen shot is kept for a look on Windows-like
-            // systems that do show it.
+            // What the preview draws is not checked: under Wine the drawing of
+            // a child window that belongs to another process does not reach the
+            // screen (the host's own background stays there). The screen shot
+            // is kept all the same.
             Snap("saver-preview");
 
             // The host goes away, as when the settings page closes.
