@@ -1,6 +1,7 @@
 #include "shell/win32/Win32ShellPlatform.h"
 
 #include "display/win32/Win32DisplayWindow.h"
+#include "settings/win32/Win32ConfigDialog.h"
 #include "shell/win32/Win32Runtime.h"
 
 namespace tovra {
@@ -82,7 +83,7 @@ DisplayFormRuntime& Win32ShellPlatform::LoadDisplayForm() {
 }
 
 void Win32ShellPlatform::ShowConfigDialog() {
-    // The configuration dialog is not part of this build yet.
+    ShowWin32ConfigDialog(instance_, store_);
 }
 
 void Win32ShellPlatform::ReportStartError(const std::string& message) {

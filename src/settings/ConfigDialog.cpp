@@ -1,0 +1,116 @@
+#include "settings/ConfigDialog.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "settings/Conversions.h"
+#include "settings/SaverSettings.h"
+#include "settings/SettingsStore.h"
+
+namespace tovra {
+
+int32_t SliderPositionForSpeed(int16_t speed) {
+    const double q = speed / 300.0;
+    const double r = q * 100.0;
+    // |r| stays below 11000, so neither the rounding nor the subtraction can
+    // leave the 16-bit range. nearbyint rounds half to even.
+    const auto u = static_cast<int32_t>(std::nearbyint(r));
+    return 100 - u;
+}
+
+int32_t SliderPositionForSpeedText(std::string_view text) {
+    const std::optional<int16_t> speed = TextToInt16(text);
+    const int32_t position =
+        SliderPositionForSpeed(speed ? *speed : static_cast<int16_t>(SaverSettings{}.Speed));
+    return std::clamp(position, kSpeedSliderMin, kSpeedSliderMax);
+}
+
+double SpeedForSliderPosition(int32_t position) {
+    const double m = 100.0 - position;
+    const double q = m / 100.0;
+    return q * 300.0;
+}
+
+bool DelayTextAccepted(std::string_view text) {
+    // An infinity (a number too large for a double) is refused as well; a
+    // text without a leading number counts as 0.
+    return !(LeadingNumber(text) > kMaxDelayNumber);
+}
+
+ConfigForm::ConfigForm(ConfigFormRuntime& form, SettingsStore& store) : form_(form), store_(store) {}
+
+std::string ConfigForm::Read(const char* section, const char* key, const std::string& defaultText) {
+    return store_.GetSetting(kApplicationTitle, section, key, defaultText);
+}
+
+void ConfigForm::Save(const char* section, const char* key, const std::string& text) {
+    store_.SaveSetting(kApplicationTitle, section, key, text);
+}
+
+void ConfigForm::Form_Load() {
+    // A stored value the dialog cannot show (no number, no boolean, out of
+    // range) shows its default instead, so that a damaged store never keeps
+    // the dialog from opening. Nothing is written back until OK.
+    const SaverSettings defaults;
+
+    const bool rainbow = TextToBoolean(Read(kSettingsSection, kRainbowKey, kRainbowDefaultText)).value_or(defaults.Rainbow);
+    if (rainbow) {
+        form_.SetRainbowValue(1);
+        form_.SetColorEnabled(false);
+        chkRainbow_Click();
+    }
+
+    const std::optional<int16_t> color = TextToInt16(Read(kSettingsSection, kColorKey, kColorDefaultText));
+    const bool colorUsable = color && *color >= kNoColor && *color < kColorCount;
+    form_.SetColorListIndex(colorUsable ? *color : static_cast<int16_t>(defaults.Color));
+
+    const bool torus = TextToBoolean(Read(kSettingsSection, kTorusKey, kTorusDefaultText)).value_or(defaults.Torus);
+    if (!torus) {
+        form_.SetModeValue(0, false);
+        form_.SetModeValue(1, true);
+    }
+
+    form_.SetSpeedValue(SliderPositionForSpeedText(Read(kSettingsSection, kSpeedKey, kSpeedDefaultText)));
+
+    form_.SetDelayText(Read(kSettingsSection, kDelayKey, kDelayDefaultText));
+
+    // A stored position is applied as it is, even off the screen.
+    if (const auto top = TextToSingle(Read(kWindowSection, kTopKey, SingleText(form_.Top())))) form_.SetTop(*top);
+    if (const auto left = TextToSingle(Read(kWindowSection, kLeftKey, SingleText(form_.Left())))) form_.SetLeft(*left);
+
+    form_.SetCopyrightCaption(kConfigCopyright);
+}
+
+void ConfigForm::chkRainbow_Click() {
+    // The colour stays selected either way and is saved on OK.
+    form_.SetColorEnabled(form_.RainbowValue() != 1);
+}
+
+void ConfigForm::cmdOK_Click() {
+    Save(kSettingsSection, kRainbowKey, BooleanText(form_.RainbowValue() == 1));
+    Save(kSettingsSection, kColorKey, IntegerText(form_.ColorListIndex()));
+    Save(kSettingsSection, kTorusKey, BooleanText(form_.ModeValue(0)));
+    Save(kSettingsSection, kSpeedKey, DoubleText(SpeedForSliderPosition(form_.SpeedValue())));
+    Save(kSettingsSection, kDelayKey, form_.DelayText());
+    form_.UnloadForm();
+}
+
+void ConfigForm::cmdCancel_Click() {
+    form_.UnloadForm();
+}
+
+void ConfigForm::txtDelay_Validate(bool& cancel) {
+    const std::string text = form_.DelayText();
+    if (DelayTextAccepted(text)) return;
+    form_.ShowStopMessage(kDelayTooLargeMessage, kDelayErrorTitle);
+    form_.SelectDelayText(0, static_cast<int>(text.size()));
+    cancel = true;
+}
+
+void ConfigForm::Form_QueryUnload() {
+    Save(kWindowSection, kTopKey, SingleText(form_.Top()));
+    Save(kWindowSection, kLeftKey, SingleText(form_.Left()));
+}
+
+}  // namespace tovra

@@ -1,0 +1,132 @@
+#pragma once
+// frmConfig: the configuration dialog, which is also the program's about box.
+// This is its behaviour; the Win32 layer builds the window with its controls,
+// turns window messages into these events and implements ConfigFormRuntime.
+//
+// Between load and unload the controls are the settings: the form keeps no
+// copy of them. The store is read at load, the five "Settings" values are
+// written on OK, and the dialog's position at every close.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "automaton/Automaton.h"  // kColorCount
+
+namespace tovra {
+
+class SettingsStore;
+
+inline constexpr char kConfigCaption[] = "About Tovra";
+inline constexpr char kConfigTitle[] = "Tovra";
+inline constexpr char kConfigVersion[] = "Version 2.0";
+inline constexpr char kConfigDescription[] =
+    "A screen saver modelled on Conway's Game of Life, the cellular automaton of births and deaths.";
+// Set by Form_Load, not part of the layout. UTF-8.
+inline constexpr char kConfigCopyright[] = "\xC2\xA9 2026 The Tovra developers";
+
+inline constexpr char kDelayTooLargeMessage[] = "Invalid delay time, can't be above 32,767.";
+inline constexpr char kDelayErrorTitle[] = "Error";
+// The largest delay the dialog lets through (the leading number of the text).
+inline constexpr double kMaxDelayNumber = 32767;
+
+// The slider's range. Position 0 is the slowest speed (300 ms between
+// generations); the fastest position, 99, is 3 ms, so no position stops the
+// generations.
+inline constexpr int32_t kSpeedSliderMin = 0;
+inline constexpr int32_t kSpeedSliderMax = 99;
+
+// The live-cell colours in the order of the "Color" setting.
+inline constexpr const char* kColorNames[kColorCount] = {"Red", "Yellow", "Green", "Blue", "Purple"};
+// A stored "Color" of -1 leaves the list without a selection.
+inline constexpr int16_t kNoColor = -1;
+
+// The slider position for a stored speed in milliseconds:
+// 100 - round(speed / 300 x 100), rounded half to even. Not limited to the
+// slider's range.
+int32_t SliderPositionForSpeed(int16_t speed);
+
+// The slider position the dialog shows for a stored "Speed" text: the text's
+// position, moved to the nearest end of the slider's range when it lies
+// outside it; the default speed's position when the text is no 16-bit number.
+int32_t SliderPositionForSpeedText(std::string_view text);
+
+// The speed in milliseconds a slider position stands for:
+// (100 - position) / 100 x 300; every position in the slider's range gives a
+// whole number, and reading its text back gives the position again.
+double SpeedForSliderPosition(int32_t position);
+
+// Whether the delay check lets the text through: false when its leading
+// number is above 32767.
+bool DelayTextAccepted(std::string_view text);
+
+// The form runtime's side of frmConfig: the controls' properties, the form's
+// position, the message box and unloading.
+class ConfigFormRuntime {
+public:
+    virtual ~ConfigFormRuntime() = default;
+
+    // chkRainbow.Value: 0 unticked, 1 ticked. Setting it does not raise
+    // chkRainbow_Click; the form does that itself.
+    virtual int RainbowValue() = 0;
+    virtual void SetRainbowValue(int value) = 0;
+
+    // cboColor: ListIndex (-1 for no selection) and Enabled.
+    virtual int16_t ColorListIndex() = 0;
+    virtual void SetColorListIndex(int16_t index) = 0;
+    virtual void SetColorEnabled(bool enabled) = 0;
+
+    // optMode(index).Value, index 0 "Torus", 1 "Island". Selecting one
+    // deselects the other.
+    virtual bool ModeValue(int index) = 0;
+    virtual void SetModeValue(int index, bool value) = 0;
+
+    // sdrSpeed.Value.
+    virtual int32_t SpeedValue() = 0;
+    virtual void SetSpeedValue(int32_t value) = 0;
+
+    // txtDelay: Text, and the selection (SelStart, SelLength in characters).
+    virtual std::string DelayText() = 0;
+    virtual void SetDelayText(const std::string& text) = 0;
+    virtual void SelectDelayText(int start, int length) = 0;
+
+    // lblCopyright.Caption, UTF-8.
+    virtual void SetCopyrightCaption(const std::string& caption) = 0;
+
+    // The form's outer top-left corner in twips from the screen's top-left.
+    virtual float Top() = 0;
+    virtual void SetTop(float twips) = 0;
+    virtual float Left() = 0;
+    virtual void SetLeft(float twips) = 0;
+
+    // A message box with a stop icon and an OK button; returns when it has
+    // been closed.
+    virtual void ShowStopMessage(const std::string& text, const std::string& title) = 0;
+
+    // Unload the form: the runtime raises Form_QueryUnload and destroys the
+    // window before this returns.
+    virtual void UnloadForm() = 0;
+};
+
+class ConfigForm {
+public:
+    ConfigForm(ConfigFormRuntime& form, SettingsStore& store);
+
+    // Events.
+    void Form_Load();
+    void chkRainbow_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    // The focus is about to leave txtDelay; setting `cancel` keeps it there.
+    void txtDelay_Validate(bool& cancel);
+    void Form_QueryUnload();
+
+private:
+    std::string Read(const char* section, const char* key, const std::string& defaultText);
+    void Save(const char* section, const char* key, const std::string& text);
+
+    ConfigFormRuntime& form_;
+    SettingsStore& store_;
+};
+
+}  // namespace tovra

@@ -1,0 +1,526 @@
+#include "settings/win32/Win32ConfigDialog.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <memory>
+#include <vector>
+
+#include "shell/win32/Win32Runtime.h"
+
+namespace tovra {
+
+const ConfigControlLayout kConfigLayout[] = {
+    {kIdOK, "cmdOK", {3000, 3720, 1260, 345}},
+    {kIdIcon, "picIcon", {240, 240, 540, 540}},
+    {kIdDescription, "lblDescription", {1050, 1125, 3885, 450}},
+    {kIdSettingsFrame, "Frame2", {120, 1560, 5535, 1815}},
+    {kIdRainbow, "chkRainbow", {240, 1920, 1215, 255}},
+    {kIdModeFrame, "Frame1", {240, 2280, 1335, 975}},
+    // In Frame1, which starts at (240, 2280).
+    {kIdTorus, "optMode(0)", {240 + 120, 2280 + 240, 975, 255}},
+    {kIdIsland, "optMode(1)", {240 + 120, 2280 + 600, 855, 255}},
+    // In Frame2, which starts at (120, 1560).
+    {kIdSpeedLabel, "Label1", {120 + 1560, 1560 + 840, 615, 255}},
+    {kIdSpeed, "sdrSpeed", {2400, 2280, 3015, 510}},
+    {kIdCopyright, "lblCopyright", {255, 3705, 2670, 345}},
+    {kIdTitle, "lblTitle", {1050, 240, 3885, 480}},
+    {kIdVersion, "lblVersion", {1050, 780, 3885, 225}},
+    {kIdColorLabel, "Label2", {120 + 1560, 1560 + 360, 615, 255}},
+    {kIdColor, "cboColor", {2520, 1800, 1215, 315}},
+    {kIdCancel, "cmdCancel", {4440, 3720, 1260, 345}},
+    {kIdDelayLabel, "Label3", {120 + 1560, 1560 + 1320, 2535, 255}},
+    {kIdDelay, "txtDelay", {120 + 4200, 1560 + 1320, 1095, 285}},
+};
+const int kConfigLayoutCount = static_cast<int>(std::size(kConfigLayout));
+
+namespace {
+
+constexpr UINT kValidateDelayMessage = WM_APP + 1;
+constexpr UINT_PTR kDelaySubclassId = 1;
+constexpr DWORD kDialogStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr int kControlPointSize = 8;
+constexpr int kTitlePointSize = 18;
+// The face the layout was made for, for the controls and the title alike.
+constexpr wchar_t kFontFace[] = L"MS Sans Serif";
+// Positions far beyond any screen are held here, where window coordinates
+// still work.
+constexpr double kMaxPixelCoordinate = 30000;
+// Etched separator: the grey line's row and the white line's row and width,
+// in twips.
+constexpr int kSeparatorGreyLeft = 90;
+constexpr int kSeparatorGreyTop = 3525;
+constexpr int kSeparatorWhiteLeft = 105;
+constexpr int kSeparatorWhiteTop = 3540;
+constexpr int kSeparatorRight = 5654;
+constexpr int kSeparatorWhiteWidth = 2;  // pixels
+constexpr int kIconSize = 32;
+// The drop-down list opens below the box for all five colours.
+constexpr int kColorListItems = 5;
+
+// The one dialog the keyboard hook serves.
+Win32ConfigDialog* activeDialog = nullptr;
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+const ConfigControlLayout& LayoutOf(int id) {
+    for (const auto& c : kConfigLayout)
+        if (c.id == id) return c;
+    return kConfigLayout[0];
+}
+
+// An in-memory dialog template without controls: they are created at
+// WM_INITDIALOG at their places in pixels.
+std::vector<WORD> DialogTemplate(const wchar_t* caption) {
+    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+    auto* t = reinterpret_cast<DLGTEMPLATE*>(words.data());
+    t->style = kDialogStyle;
+    t->dwExtendedStyle = 0;
+    t->cdit = 0;
+    words.push_back(0);  // no menu
+    words.push_back(0);  // the standard dialog class
+    for (const wchar_t* p = caption; *p != L'\0'; ++p) words.push_back(static_cast<WORD>(*p));
+    words.push_back(0);
+    // DLGTEMPLATE is followed by DWORD-aligned data; pad to be safe.
+    if (words.size() % 2 != 0) words.push_back(0);
+    return words;
+}
+
+}  // namespace
+
+Win32ConfigDialog::Win32ConfigDialog(HINSTANCE instance, SettingsStore& store, void (*onUnloaded)(),
+                                     MessageBoxFn messageBox)
+    : instance_(instance), onUnloaded_(onUnloaded), messageBox_(std::move(messageBox)), form_(*this, store) {}
+
+Win32ConfigDialog::~Win32ConfigDialog() {
+    if (hwnd_ != nullptr) UnloadForm();
+    if (owner_ != nullptr) DestroyWindow(owner_);
+    if (font_ != nullptr) DeleteObject(font_);
+    if (titleFont_ != nullptr) DeleteObject(titleFont_);
+    if (icon_ != nullptr) DestroyIcon(icon_);
+}
+
+int Win32ConfigDialog::PixelsX(double twips) const {
+    return TwipsToPixels(twips, twipsPerPixelX_);
+}
+
+int Win32ConfigDialog::PixelsY(double twips) const {
+    return TwipsToPixels(twips, twipsPerPixelY_);
+}
+
+bool Win32ConfigDialog::Load() {
+    if (hwnd_ != nullptr) return true;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    twipsPerPixelX_ = Win32TwipsPerPixelX();
+    twipsPerPixelY_ = Win32TwipsPerPixelY();
+
+    // The hidden application window that owns the dialog: an owned window
+    // has no taskbar button.
+    owner_ = CreateWindowExW(0, L"STATIC", L"Tovra", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+
+    const std::wstring caption = Wide(kConfigCaption);
+    std::vector<WORD> dialogTemplate = DialogTemplate(caption.c_str());
+    CreateDialogIndirectParamW(instance_, reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner_,
+                               &Win32ConfigDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (hwnd_ == nullptr) return false;
+
+    activeDialog = this;
+    hook_ = SetWindowsHookExW(WH_GETMESSAGE, &Win32ConfigDialog::KeyboardHook, nullptr, GetCurrentThreadId());
+    form_.Form_Load();
+    return true;
+}
+
+void Win32ConfigDialog::Show() {
+    if (hwnd_ == nullptr) return;
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(kIdOK)), TRUE);
+}
+
+void Win32ConfigDialog::CreateControls() {
+    HDC screen = GetDC(nullptr);
+    const int dpiY = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    font_ = CreateFontW(-MulDiv(kControlPointSize, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_SWISS, kFontFace);
+    titleFont_ = CreateFontW(-MulDiv(kTitlePointSize, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_SWISS, kFontFace);
+    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, kIconSize, kIconSize, 0));
+
+    struct Spec {
+        int id;
+        const wchar_t* cls;
+        std::string text;
+        DWORD style;
+        DWORD exStyle;
+    };
+    const DWORD label = SS_LEFT | SS_NOPREFIX;
+    // In tab order: the order of creation is the order of the focus.
+    const Spec specs[] = {
+        {kIdOK, WC_BUTTONW, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0},
+        {kIdIcon, WC_STATICW, "", SS_OWNERDRAW, 0},
+        {kIdDescription, WC_STATICW, kConfigDescription, label, 0},
+        {kIdSettingsFrame, WC_BUTTONW, "Settings", BS_GROUPBOX | WS_GROUP, 0},
+        {kIdRainbow, WC_BUTTONW, "&Rainbow", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
+        {kIdModeFrame, WC_BUTTONW, "&Mode", BS_GROUPBOX | WS_GROUP, 0},
+        {kIdTorus, WC_BUTTONW, "Torus", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0},
+        {kIdIsland, WC_BUTTONW, "Island", BS_AUTORADIOBUTTON, 0},
+        {kIdSpeedLabel, WC_STATICW, "&Speed:", SS_LEFT | WS_GROUP, 0},
+        {kIdSpeed, TRACKBAR_CLASSW, "", TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS | WS_TABSTOP | WS_GROUP, 0},
+        {kIdCopyright, WC_STATICW, "", label | WS_GROUP, 0},
+        {kIdTitle, WC_STATICW, kConfigTitle, label, 0},
+        {kIdVersion, WC_STATICW, kConfigVersion, label, 0},
+        {kIdColorLabel, WC_STATICW, "C&olor:", SS_LEFT, 0},
+        {kIdColor, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
+        {kIdCancel, WC_BUTTONW, "&Cancel", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0},
+        {kIdDelayLabel, WC_STATICW, "&Delay Between Random Seedings:", SS_LEFT | WS_GROUP, 0},
+        {kIdDelay, WC_EDITW, "", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE},
+    };
+    for (const Spec& s : specs) {
+        const TwipsRect& r = LayoutOf(s.id).place;
+        int height = PixelsY(r.height);
+        // A drop-down list's height includes its open list.
+        if (s.id == kIdColor) height += kColorListItems * (PixelsY(r.height) - 4) + 4;
+        HWND control = CreateWindowExW(s.exStyle, s.cls, Wide(s.text).c_str(), WS_CHILD | WS_VISIBLE | s.style,
+                                       PixelsX(r.left), PixelsY(r.top), PixelsX(r.width), height, hwnd_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), instance_, nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(s.id == kIdTitle ? titleFont_ : font_), FALSE);
+    }
+
+    HWND color = Control(kIdColor);
+    for (const char* name : kColorNames) SendMessageW(color, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+    // The closed list as high as its place.
+    const int selectionHeight = PixelsY(LayoutOf(kIdColor).place.height) - 6;
+    if (selectionHeight > 0) SendMessageW(color, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), selectionHeight);
+    SendMessageW(color, CB_SETCURSEL, 0, 0);
+
+    // The design selection of the mode options.
+    SendMessageW(Control(kIdTorus), BM_SETCHECK, BST_CHECKED, 0);
+
+    HWND speed = Control(kIdSpeed);
+    SendMessageW(speed, TBM_SETRANGEMIN, FALSE, kSpeedSliderMin);
+    SendMessageW(speed, TBM_SETRANGEMAX, FALSE, kSpeedSliderMax);
+    SendMessageW(speed, TBM_SETTICFREQ, (kSpeedSliderMax - kSpeedSliderMin) / 9, 0);
+    SendMessageW(speed, TBM_SETLINESIZE, 0, 1);
+    SendMessageW(speed, TBM_SETPAGESIZE, 0, 10);
+    SendMessageW(speed, TBM_SETPOS, TRUE, kSpeedSliderMin);
+
+    HWND delay = Control(kIdDelay);
+    SetWindowSubclass(delay, &Win32ConfigDialog::DelaySubclassProc, kDelaySubclassId,
+                      reinterpret_cast<DWORD_PTR>(this));
+
+    // Client area at its design place and size.
+    RECT rect{PixelsX(kConfigDesignLeft), PixelsY(kConfigDesignTop), 0, 0};
+    rect.right = rect.left + PixelsX(kConfigClientWidth);
+    rect.bottom = rect.top + PixelsY(kConfigClientHeight);
+    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
+    SetWindowPos(hwnd_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK Win32ConfigDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<Win32ConfigDialog*>(lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        self->hwnd_ = hwnd;
+        self->CreateControls();
+        return FALSE;  // the focus is set when the form is shown
+    }
+    auto* self = reinterpret_cast<Win32ConfigDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (self == nullptr || self->hwnd_ != hwnd) return FALSE;
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+INT_PTR Win32ConfigDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+        case kValidateDelayMessage:
+            RunPendingValidation();
+            return TRUE;
+        case WM_CLOSE:
+            // The close box: unload without the delay check.
+            UnloadForm();
+            return TRUE;
+        case WM_PAINT:
+            Paint();
+            return TRUE;
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item->CtlID != kIdIcon) return FALSE;
+            DrawIcon(*item);
+            return TRUE;
+        }
+        case WM_DESTROY:
+            Destroyed();
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+void Win32ConfigDialog::OnCommand(int id, int code) {
+    if (hwnd_ == nullptr || unloading_) return;
+    switch (id) {
+        case kIdOK:
+            if (code != BN_CLICKED) return;
+            // Enter in the delay box: the focus would leave it for OK, so the
+            // check runs first.
+            if (!RunPendingValidation()) return;
+            if (GetFocus() == Control(kIdDelay) && !ValidateDelay()) return;
+            form_.cmdOK_Click();
+            break;
+        case kIdCancel:
+            if (code != BN_CLICKED) return;
+            if (!RunPendingValidation()) return;
+            form_.cmdCancel_Click();
+            break;
+        case kIdRainbow:
+            if (code != BN_CLICKED) return;
+            if (!RunPendingValidation()) {
+                // The click that moved the focus does not count.
+                HWND box = Control(kIdRainbow);
+                SendMessageW(box, BM_SETCHECK, SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
+                return;
+            }
+            form_.chkRainbow_Click();
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT CALLBACK Win32ConfigDialog::DelaySubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                                      UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<Win32ConfigDialog*>(data);
+    if (message == WM_KILLFOCUS && self != nullptr && !self->unloading_ && self->hwnd_ != nullptr) {
+        // Only a move of the focus to another control of the form asks for
+        // the check; switching to another window does not.
+        HWND next = reinterpret_cast<HWND>(wParam);
+        if (next != nullptr && (next == self->hwnd_ || IsChild(self->hwnd_, next))) {
+            // The check shows a message box: it runs once the focus change
+            // is complete, before the input that follows it.
+            self->validationPending_ = true;
+            PostMessageW(self->hwnd_, kValidateDelayMessage, 0, 0);
+        }
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &Win32ConfigDialog::DelaySubclassProc, kDelaySubclassId);
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+bool Win32ConfigDialog::RunPendingValidation() {
+    if (!validationPending_) return true;
+    validationPending_ = false;
+    if (hwnd_ == nullptr || unloading_) return true;
+    return ValidateDelay();
+}
+
+bool Win32ConfigDialog::ValidateDelay() {
+    bool cancel = false;
+    form_.txtDelay_Validate(cancel);
+    if (!cancel || hwnd_ == nullptr) return true;
+    // The focus stays in the box, with its text selected.
+    HWND delay = Control(kIdDelay);
+    DWORD start = 0, end = 0;
+    SendMessageW(delay, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(delay), TRUE);
+    validationPending_ = false;
+    SendMessageW(delay, EM_SETSEL, start, end);
+    return false;
+}
+
+LRESULT CALLBACK Win32ConfigDialog::KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
+    Win32ConfigDialog* self = activeDialog;
+    if (code == HC_ACTION && wParam == PM_REMOVE && self != nullptr && self->hwnd_ != nullptr) {
+        auto* msg = reinterpret_cast<MSG*>(lParam);
+        if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
+            (msg->hwnd == self->hwnd_ || IsChild(self->hwnd_, msg->hwnd)) && IsDialogMessageA(self->hwnd_, msg)) {
+            // Handled as dialog navigation: the loop gets nothing to dispatch.
+            msg->message = WM_NULL;
+            msg->wParam = 0;
+            msg->lParam = 0;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void Win32ConfigDialog::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    const int right = PixelsX(kSeparatorRight);
+    // The etched separator above the buttons: a grey line with a white one
+    // below it.
+    RECT grey{PixelsX(kSeparatorGreyLeft), PixelsY(kSeparatorGreyTop), right, PixelsY(kSeparatorGreyTop) + 1};
+    HBRUSH greyBrush = CreateSolidBrush(RGB(128, 128, 128));
+    FillRect(dc, &grey, greyBrush);
+    DeleteObject(greyBrush);
+    int whiteTop = PixelsY(kSeparatorWhiteTop);
+    if (whiteTop <= grey.top) whiteTop = grey.top + 1;
+    RECT white{PixelsX(kSeparatorWhiteLeft), whiteTop, right, whiteTop + kSeparatorWhiteWidth};
+    FillRect(dc, &white, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    EndPaint(hwnd_, &ps);
+}
+
+void Win32ConfigDialog::DrawIcon(const DRAWITEMSTRUCT& item) {
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    if (icon_ == nullptr) return;
+    const int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - kIconSize) / 2;
+    const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kIconSize) / 2;
+    DrawIconEx(item.hDC, x, y, icon_, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+}
+
+// --- The form runtime's operations -------------------------------------------
+
+int Win32ConfigDialog::RainbowValue() {
+    return SendMessageW(Control(kIdRainbow), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Win32ConfigDialog::SetRainbowValue(int value) {
+    SendMessageW(Control(kIdRainbow), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int16_t Win32ConfigDialog::ColorListIndex() {
+    const LRESULT index = SendMessageW(Control(kIdColor), CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? kNoColor : static_cast<int16_t>(index);
+}
+
+void Win32ConfigDialog::SetColorListIndex(int16_t index) {
+    SendMessageW(Control(kIdColor), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+}
+
+void Win32ConfigDialog::SetColorEnabled(bool enabled) {
+    EnableWindow(Control(kIdColor), enabled ? TRUE : FALSE);
+}
+
+bool Win32ConfigDialog::ModeValue(int index) {
+    return SendMessageW(Control(index == 0 ? kIdTorus : kIdIsland), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32ConfigDialog::SetModeValue(int index, bool value) {
+    const int id = index == 0 ? kIdTorus : kIdIsland;
+    const int other = index == 0 ? kIdIsland : kIdTorus;
+    SendMessageW(Control(id), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (value) SendMessageW(Control(other), BM_SETCHECK, BST_UNCHECKED, 0);
+}
+
+int32_t Win32ConfigDialog::SpeedValue() {
+    return static_cast<int32_t>(SendMessageW(Control(kIdSpeed), TBM_GETPOS, 0, 0));
+}
+
+void Win32ConfigDialog::SetSpeedValue(int32_t value) {
+    SendMessageW(Control(kIdSpeed), TBM_SETPOS, TRUE, value);
+}
+
+std::string Win32ConfigDialog::DelayText() {
+    // Text in the ANSI code page, as the store keeps it.
+    HWND delay = Control(kIdDelay);
+    const int length = GetWindowTextLengthA(delay);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int n = GetWindowTextA(delay, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(n, 0)));
+    return text;
+}
+
+void Win32ConfigDialog::SetDelayText(const std::string& text) {
+    SetWindowTextA(Control(kIdDelay), text.c_str());
+}
+
+void Win32ConfigDialog::SelectDelayText(int start, int length) {
+    SendMessageW(Control(kIdDelay), EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + length));
+}
+
+void Win32ConfigDialog::SetCopyrightCaption(const std::string& caption) {
+    SetWindowTextW(Control(kIdCopyright), Wide(caption).c_str());
+}
+
+float Win32ConfigDialog::Top() {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return static_cast<float>(r.top * twipsPerPixelY_);
+}
+
+float Win32ConfigDialog::Left() {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return static_cast<float>(r.left * twipsPerPixelX_);
+}
+
+void Win32ConfigDialog::SetTop(float twips) {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    const double limit = kMaxPixelCoordinate * twipsPerPixelY_;
+    SetWindowPos(hwnd_, nullptr, r.left, PixelsY(std::clamp<double>(twips, -limit, limit)), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32ConfigDialog::SetLeft(float twips) {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    const double limit = kMaxPixelCoordinate * twipsPerPixelX_;
+    SetWindowPos(hwnd_, nullptr, PixelsX(std::clamp<double>(twips, -limit, limit)), r.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32ConfigDialog::ShowStopMessage(const std::string& text, const std::string& title) {
+    // A button or list still holding the mouse from the click that moved the
+    // focus lets go of it: that click does not count.
+    ReleaseCapture();
+    SendMessageW(Control(kIdColor), CB_SHOWDROPDOWN, FALSE, 0);
+    if (messageBox_) {
+        messageBox_(hwnd_, text, title);
+    } else {
+        MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), MB_OK | MB_ICONSTOP);
+    }
+}
+
+void Win32ConfigDialog::UnloadForm() {
+    if (unloading_ || hwnd_ == nullptr) return;
+    unloading_ = true;
+    form_.Form_QueryUnload();
+    DestroyWindow(hwnd_);
+    if (owner_ != nullptr) DestroyWindow(owner_);
+    owner_ = nullptr;
+}
+
+void Win32ConfigDialog::Destroyed() {
+    if (!unloading_) {
+        // Destroyed from outside: the position is still saved.
+        unloading_ = true;
+        form_.Form_QueryUnload();
+    }
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+    hook_ = nullptr;
+    if (activeDialog == this) activeDialog = nullptr;
+    SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+    hwnd_ = nullptr;
+    validationPending_ = false;
+    if (onUnloaded_ != nullptr) onUnloaded_();
+}
+
+void ShowWin32ConfigDialog(HINSTANCE instance, SettingsStore& store) {
+    static std::unique_ptr<Win32ConfigDialog> dialog;
+    if (dialog != nullptr && dialog->Loaded()) {
+        SetForegroundWindow(dialog->hWnd());
+        return;
+    }
+    dialog = std::make_unique<Win32ConfigDialog>(instance, store, &FormUnloaded);
+    if (!dialog->Load()) return;
+    FormLoaded();
+    dialog->Show();
+}
+
+}  // namespace tovra

@@ -1,0 +1,147 @@
+#pragma once
+// frmConfig on Win32: the dialog window with its controls, its messages
+// turned into the form's events, and the form runtime's operations on it.
+//
+// The window is a modeless dialog owned by a hidden application window, so
+// it gets no taskbar button and no other form owns it. Keyboard navigation
+// (Tab, access keys, Enter, Esc) works through a message hook on the thread,
+// whatever message loop the program runs.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "settings/ConfigDialog.h"
+
+namespace tovra {
+
+class SettingsStore;
+
+// Control identifiers; cmdOK and cmdCancel are IDOK and IDCANCEL.
+enum ConfigControlId : int {
+    kIdOK = IDOK,
+    kIdCancel = IDCANCEL,
+    kIdIcon = 100,
+    kIdTitle,
+    kIdVersion,
+    kIdDescription,
+    kIdSettingsFrame,
+    kIdRainbow,
+    kIdColorLabel,
+    kIdColor,
+    kIdModeFrame,
+    kIdTorus,
+    kIdIsland,
+    kIdSpeedLabel,
+    kIdSpeed,
+    kIdDelayLabel,
+    kIdDelay,
+    kIdCopyright,
+};
+
+// A control's place in twips, relative to the form's client area.
+struct TwipsRect {
+    int left, top, width, height;
+};
+
+// The controls in tab order, with their place on the form (controls in a
+// frame have their frame's offset added).
+struct ConfigControlLayout {
+    int id;
+    const char* name;  // the form's name for it, e.g. "cmdOK"
+    TwipsRect place;
+};
+extern const ConfigControlLayout kConfigLayout[];
+extern const int kConfigLayoutCount;
+// The client area.
+inline constexpr int kConfigClientWidth = 5805;
+inline constexpr int kConfigClientHeight = 4095;
+// Where the client area opens when no position is stored.
+inline constexpr int kConfigDesignLeft = 2340;
+inline constexpr int kConfigDesignTop = 1935;
+
+class Win32ConfigDialog final : public ConfigFormRuntime {
+public:
+    // Shows a stop message box; tests replace it to answer without a user.
+    using MessageBoxFn = std::function<void(HWND owner, const std::string& text, const std::string& title)>;
+
+    // `onUnloaded` runs once, after the form has been unloaded and its window
+    // destroyed.
+    Win32ConfigDialog(HINSTANCE instance, SettingsStore& store, void (*onUnloaded)(),
+                      MessageBoxFn messageBox = nullptr);
+    ~Win32ConfigDialog() override;
+    Win32ConfigDialog(const Win32ConfigDialog&) = delete;
+    Win32ConfigDialog& operator=(const Win32ConfigDialog&) = delete;
+
+    // Creates the hidden window with its controls and runs Form_Load.
+    // False when the window could not be created.
+    bool Load();
+    // Shows the loaded form, modeless, with the focus on OK.
+    void Show();
+    bool Loaded() const { return hwnd_ != nullptr; }
+    HWND hWnd() const { return hwnd_; }
+    HWND Control(int id) const { return hwnd_ != nullptr ? GetDlgItem(hwnd_, id) : nullptr; }
+    ConfigForm& form() { return form_; }
+
+    // ConfigFormRuntime
+    int RainbowValue() override;
+    void SetRainbowValue(int value) override;
+    int16_t ColorListIndex() override;
+    void SetColorListIndex(int16_t index) override;
+    void SetColorEnabled(bool enabled) override;
+    bool ModeValue(int index) override;
+    void SetModeValue(int index, bool value) override;
+    int32_t SpeedValue() override;
+    void SetSpeedValue(int32_t value) override;
+    std::string DelayText() override;
+    void SetDelayText(const std::string& text) override;
+    void SelectDelayText(int start, int length) override;
+    void SetCopyrightCaption(const std::string& caption) override;
+    float Top() override;
+    void SetTop(float twips) override;
+    float Left() override;
+    void SetLeft(float twips) override;
+    void ShowStopMessage(const std::string& text, const std::string& title) override;
+    void UnloadForm() override;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK DelaySubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR id, DWORD_PTR data);
+    static LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    void OnCommand(int id, int code);
+    // Runs the delay check owed since the focus left the delay box, if any.
+    // False when it refused the text (the focus is back in the box).
+    bool RunPendingValidation();
+    bool ValidateDelay();
+    void Paint();
+    void DrawIcon(const DRAWITEMSTRUCT& item);
+    void Destroyed();
+    int PixelsX(double twips) const;
+    int PixelsY(double twips) const;
+
+    HINSTANCE instance_;
+    void (*onUnloaded_)();
+    MessageBoxFn messageBox_;
+    ConfigForm form_;
+    HWND owner_ = nullptr;
+    HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
+    HFONT titleFont_ = nullptr;
+    HICON icon_ = nullptr;
+    HHOOK hook_ = nullptr;
+    double twipsPerPixelX_ = 15;
+    double twipsPerPixelY_ = 15;
+    bool unloading_ = false;
+    bool validationPending_ = false;
+};
+
+// Main's Configure mode: loads the dialog and shows it; the program lives
+// until it is unloaded. Each call loads it afresh from the store, unless it
+// is still open, in which case it comes to the front.
+void ShowWin32ConfigDialog(HINSTANCE instance, SettingsStore& store);
+
+}  // namespace tovra
