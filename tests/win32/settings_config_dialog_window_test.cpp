@@ -7,6 +7,8 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,8 @@ void CountUnload() { ++unloadedCount; }
 
 std::string Text(HWND window) {
     wchar_t buffer[256] = {};
-    GetWindowTextW(window, buffer, 256);
+    // WM_GETTEXT, which also reads controls of another process.
+    SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer));
     std::string out;
     for (const wchar_t* p = buffer; *p != 0; ++p) out += *p < 128 ? static_cast<char>(*p) : '?';
     return out;
@@ -94,10 +97,10 @@ const Expected kExpected[] = {
     {kIdDelay, "Edit", "2000", 4200, 1320, 1095, 285, kIdSettingsFrame},
 };
 
-TEST(ConfigDialogWindow, FrameAndControlsFollowTheLayoutInTabOrder) {
-    Harness h;
-    h.LoadAndShow();
-    HWND dlg = h.dialog.hWnd();
+// Works on the dialog of this process or of another one (a running
+// Tovra.scr /c): every query here crosses process boundaries.
+void ExpectLayout(HWND dlg) {
+    auto C = [dlg](int id) { return GetDlgItem(dlg, id); };
     const double tx = Win32TwipsPerPixelX(), ty = Win32TwipsPerPixelY();
 
     EXPECT_EQ(Text(dlg), "About Tovra");
@@ -129,7 +132,7 @@ TEST(ConfigDialogWindow, FrameAndControlsFollowTheLayoutInTabOrder) {
 
     for (const Expected& e : kExpected) {
         SCOPED_TRACE(e.id);
-        HWND c = h.C(e.id);
+        HWND c = C(e.id);
         ASSERT_NE(c, nullptr);
         wchar_t cls[64] = {};
         GetClassNameW(c, cls, 64);
@@ -149,10 +152,10 @@ TEST(ConfigDialogWindow, FrameAndControlsFollowTheLayoutInTabOrder) {
         // A drop-down list sizes its closed box to its font.
         EXPECT_NEAR(r.bottom - r.top, e.height / ty, e.id == kIdColor ? 3 : 1);
     }
-    EXPECT_NE(Text(h.C(kIdCopyright)).find("2026 The Tovra developers"), std::string::npos);
-    EXPECT_NE(Text(h.C(kIdDescription)).find("Conway"), std::string::npos);
+    EXPECT_NE(Text(C(kIdCopyright)).find("2026 The Tovra developers"), std::string::npos);
+    EXPECT_NE(Text(C(kIdDescription)).find("Conway"), std::string::npos);
 
-    HWND color = h.C(kIdColor);
+    HWND color = C(kIdColor);
     ASSERT_EQ(SendMessageW(color, CB_GETCOUNT, 0, 0), 5);
     const char* names[] = {"Red", "Yellow", "Green", "Blue", "Purple"};
     for (int i = 0; i < 5; ++i) {
@@ -161,10 +164,30 @@ TEST(ConfigDialogWindow, FrameAndControlsFollowTheLayoutInTabOrder) {
         EXPECT_EQ(std::wstring(item), std::wstring(names[i], names[i] + strlen(names[i])));
     }
     EXPECT_EQ(GetWindowLongW(color, GWL_STYLE) & 3, CBS_DROPDOWNLIST);
-    EXPECT_EQ(SendMessageW(h.C(kIdSpeed), TBM_GETRANGEMIN, 0, 0), 0);
-    EXPECT_EQ(SendMessageW(h.C(kIdSpeed), TBM_GETRANGEMAX, 0, 0), 99);
-    EXPECT_EQ(GetWindowLongW(h.C(kIdOK), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
-    EXPECT_EQ(GetFocus(), h.C(kIdOK));
+    EXPECT_EQ(SendMessageW(C(kIdSpeed), TBM_GETRANGEMIN, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(C(kIdSpeed), TBM_GETRANGEMAX, 0, 0), 99);
+    EXPECT_EQ(GetWindowLongW(C(kIdOK), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(dlg, nullptr), &gui));
+    EXPECT_EQ(gui.hwndFocus, C(kIdOK));
+}
+
+TEST(ConfigDialogWindow, FrameAndControlsFollowTheLayoutInTabOrder) {
+    // The end-to-end test sets TOVRA_PROBE_DIALOG to have the dialog of a
+    // running Tovra.scr /c checked instead of one of this process.
+    if (getenv("TOVRA_PROBE_DIALOG") != nullptr) {
+        HWND dlg = FindWindowW(nullptr, L"About Tovra");
+        ASSERT_NE(dlg, nullptr);
+        DWORD process = 0;
+        GetWindowThreadProcessId(dlg, &process);
+        EXPECT_NE(process, GetCurrentProcessId());
+        ExpectLayout(dlg);
+        return;
+    }
+    Harness h;
+    h.LoadAndShow();
+    ExpectLayout(h.dialog.hWnd());
 
     LOGFONTW title{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h.C(kIdTitle), WM_GETFONT, 0, 0)), sizeof title, &title);
@@ -173,6 +196,35 @@ TEST(ConfigDialogWindow, FrameAndControlsFollowTheLayoutInTabOrder) {
     EXPECT_EQ(title.lfHeight, -MulDiv(18, GetDeviceCaps(screen, LOGPIXELSY), 72));
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(title.lfWeight, FW_NORMAL);
+}
+
+// What the controls show, read through messages that also cross processes.
+void ExpectShows(HWND dlg, bool rainbow, int color, bool torus, int position, const std::string& delay) {
+    auto C = [dlg](int id) { return GetDlgItem(dlg, id); };
+    EXPECT_EQ(SendMessageW(C(kIdRainbow), BM_GETCHECK, 0, 0), rainbow ? BST_CHECKED : BST_UNCHECKED);
+    EXPECT_EQ(IsWindowEnabled(C(kIdColor)) != FALSE, !rainbow);
+    EXPECT_EQ(SendMessageW(C(kIdColor), CB_GETCURSEL, 0, 0), color);
+    EXPECT_EQ(SendMessageW(C(kIdTorus), BM_GETCHECK, 0, 0), torus ? BST_CHECKED : BST_UNCHECKED);
+    EXPECT_EQ(SendMessageW(C(kIdIsland), BM_GETCHECK, 0, 0), torus ? BST_UNCHECKED : BST_CHECKED);
+    EXPECT_EQ(SendMessageW(C(kIdSpeed), TBM_GETPOS, 0, 0), position);
+    EXPECT_EQ(Text(C(kIdDelay)), delay);
+}
+
+TEST(ConfigDialogWindow, ShowsStoredValues) {
+    // As the end-to-end test leaves them after changing every setting.
+    if (getenv("TOVRA_PROBE_DIALOG") != nullptr) {
+        HWND dlg = FindWindowW(nullptr, L"About Tovra");
+        ASSERT_NE(dlg, nullptr);
+        ExpectShows(dlg, true, 3, false, 99, "1234");
+        return;
+    }
+    Harness h;
+    for (const auto& [key, text] : std::vector<std::pair<const char*, const char*>>{
+             {"Rainbow", "True"}, {"Color", "3"}, {"Torus", "False"}, {"Speed", "3"}, {"Delay", "1234"}}) {
+        h.store.Put(kApp, "Settings", key, text);
+    }
+    h.LoadAndShow();
+    ExpectShows(h.dialog.hWnd(), true, 3, false, 99, "1234");
 }
 
 TEST(ConfigDialogWindow, StoredPositionOffTheScreenIsAppliedAndWrittenBackOnClose) {
