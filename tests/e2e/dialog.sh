@@ -72,18 +72,24 @@ expect_settings() {  # Rainbow Color Torus Speed Delay
   [ "$got" = "$want" ] || fail "$case: settings are [$(echo $got)], expected [$(echo $want)]"
 }
 
+# The id of the window whose title matches, waiting up to ten seconds for it.
+find_window() {
+  found=""
+  i=0
+  while [ -z "$found" ] && [ $i -lt 100 ]; do
+    found=$(xdotool search --name "$1" 2>/dev/null | head -1)
+    [ -n "$found" ] || sleep 0.1
+    i=$((i + 1))
+  done
+  echo "$found"
+}
+
 # Starts Tovra.scr with the given switch and waits for its dialog; sets wid,
 # cx, cy (the client area's top-left corner on the screen).
 open_dialog() {
   wine "$scr" "$@" >/dev/null 2>&1 &
   scr_pid=$!
-  wid=""
-  i=0
-  while [ -z "$wid" ] && [ $i -lt 100 ]; do
-    wid=$(xdotool search --name '^About Tovra$' 2>/dev/null | head -1)
-    [ -n "$wid" ] || sleep 0.1
-    i=$((i + 1))
-  done
+  wid=$(find_window '^About Tovra$')
   if [ -z "$wid" ]; then fail "$case: no window titled \"About Tovra\" after $*"; return 1; fi
   sleep 0.5
   eval "$(xdotool getwindowgeometry --shell "$wid")"
@@ -215,13 +221,7 @@ if open_dialog /c; then
   keys alt+d
   type_text 40000
   click_ok
-  box=""
-  i=0
-  while [ -z "$box" ] && [ $i -lt 50 ]; do
-    box=$(xdotool search --name '^Error$' 2>/dev/null | head -1)
-    [ -n "$box" ] || sleep 0.1
-    i=$((i + 1))
-  done
+  box=$(find_window '^Error$')
   if [ -z "$box" ]; then
     fail "$case: no message box titled \"Error\""
   else
