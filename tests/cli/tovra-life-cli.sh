@@ -42,6 +42,11 @@ bad "--generations must be at least 1" --width 5 --height 5 --edges torus --gene
 bad "missing --generations" --width 5 --height 5 --edges torus "$T/blinker.rle"
 bad "--soup needs a percentage" --width 5 --height 5 --edges torus --generations 3 --soup 101
 bad "--edges must be" --width 5 --height 5 --edges klein --generations 3 --soup 10
+bad "too large" --width 2000000000 --height 2000000000 --edges torus --generations 3 --soup 10
+printf 'x = 2000000000, y = 2000000000, rule = B3/S23\n2000000000o!\n' > "$T/huge.rle"
+bad "too large" --width 5 --height 5 --edges torus --generations 3 "$T/huge.rle"
+printf 'x = 3, y = 1, rule = B3/S23:T100000,100000\n3o!\n' > "$T/hugerule.rle"
+bad "too large" --generations 3 "$T/hugerule.rle"
 
 # --- a seeded soup repeats
 "$TOOL" --width 50 --height 40 --edges torus --generations 30 --soup 35 --seed 9 > "$T/a"

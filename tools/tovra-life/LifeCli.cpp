@@ -149,6 +149,10 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     if (!ParseArgs(args, o, problem)) return bad(problem);
 
+    if (o.width && o.height && static_cast<long long>(*o.width) * *o.height > kMaxGridCells)
+        return bad("grid of " + std::to_string(*o.width) + " x " + std::to_string(*o.height) +
+                   " is too large (at most " + std::to_string(kMaxGridCells) + " cells)");
+
     CellGrid grid;
     Edges edges = Edges::Torus;
     if (o.soup) {

@@ -53,6 +53,11 @@ bool ParseRule(std::string_view rule, std::optional<BoundedGrid>& bounds, std::s
         problem = "bad grid size in rule '" + std::string(rule) + "': expected two positive numbers";
         return false;
     }
+    if (static_cast<long long>(grid.width) * grid.height > kMaxGridCells) {
+        problem = "grid of " + std::to_string(grid.width) + " x " + std::to_string(grid.height) +
+                  " is too large (at most " + std::to_string(kMaxGridCells) + " cells)";
+        return false;
+    }
     bounds = grid;
     return true;
 }
@@ -60,35 +65,34 @@ bool ParseRule(std::string_view rule, std::optional<BoundedGrid>& bounds, std::s
 // Header "x = 3, y = 1, rule = B3/S23": key = value items separated by commas.
 bool ParseHeader(std::string_view line, RlePattern& pattern, std::string& problem) {
     bool haveX = false, haveY = false;
+    std::optional<std::string_view> rule;
     std::size_t pos = 0;
     while (pos <= line.size()) {
-        std::size_t comma = line.find(',', pos);
-        std::string_view item = line.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos);
+        const std::size_t comma = line.find(',', pos);
+        const std::string_view item =
+            line.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos);
         const auto eq = item.find('=');
         if (eq == std::string_view::npos) {
             problem = "malformed header item '" + std::string(Trim(item)) + "'";
             return false;
         }
         const std::string key = Lower(Trim(item.substr(0, eq)));
-        std::string_view value = item.substr(eq + 1);
         if (key == "rule") {
             // The rule runs to the end of the line: it may hold a comma itself.
-            value = line.substr(pos + eq + 1);
-            return haveX && haveY ? ParseRule(value, pattern.bounds, problem)
-                                  : (problem = "header lacks x or y", false);
+            rule = line.substr(pos + eq + 1);
+            break;
         }
-        if (key == "x" || key == "y") {
-            int v = 0;
-            if (!ParseCount(value, v)) {
-                problem = "bad " + key + " in header: '" + std::string(Trim(value)) + "'";
-                return false;
-            }
-            (key == "x" ? pattern.width : pattern.height) = v;
-            (key == "x" ? haveX : haveY) = true;
-        } else {
+        if (key != "x" && key != "y") {
             problem = "unknown header item '" + key + "'";
             return false;
         }
+        int v = 0;
+        if (!ParseCount(item.substr(eq + 1), v)) {
+            problem = "bad " + key + " in header: '" + std::string(Trim(item.substr(eq + 1))) + "'";
+            return false;
+        }
+        (key == "x" ? pattern.width : pattern.height) = v;
+        (key == "x" ? haveX : haveY) = true;
         if (comma == std::string_view::npos) break;
         pos = comma + 1;
     }
@@ -96,7 +100,12 @@ bool ParseHeader(std::string_view line, RlePattern& pattern, std::string& proble
         problem = "header lacks x or y";
         return false;
     }
-    return true;
+    if (static_cast<long long>(pattern.width) * pattern.height > kMaxGridCells) {
+        problem = "pattern of " + std::to_string(pattern.width) + " x " + std::to_string(pattern.height) +
+                  " is too large (at most " + std::to_string(kMaxGridCells) + " cells)";
+        return false;
+    }
+    return !rule || ParseRule(*rule, pattern.bounds, problem);
 }
 
 }  // namespace

@@ -11,6 +11,10 @@
 
 namespace tovra::life {
 
+// The largest grid the tool takes, in cells (16,384 x 16,384): two such
+// grids of 16-bit cells already need a gigabyte.
+inline constexpr long long kMaxGridCells = 1LL << 28;
+
 struct BoundedGrid {
     int width = 0;
     int height = 0;
