@@ -6,29 +6,25 @@ void ModTovra::Main(ShellPlatform& platform, std::string_view commandLine) {
     // Nothing starts while a full-screen run is on the screen.
     if (platform.FindWindowByTitle(kRunningCaption) != 0) return;
 
-    switch (ParseRunMode(commandLine)) {
+    const RunMode mode = ParseRunMode(commandLine);
+    switch (mode) {
         case RunMode::Configure:
             platform.ShowConfigDialog();
             break;
         case RunMode::Saver:
             RunSaver(platform);
             break;
-        case RunMode::Preview: {
-            const HandleResult host = GetHwndFromCommand(commandLine);
-            if (host.problem != HandleProblem::None) {
-                platform.ReportStartError(DescribeHandleProblem(host.problem, commandLine));
-                return;
-            }
-            RunPreview(platform, host.handle);
-            break;
-        }
+        case RunMode::Preview:
         case RunMode::ChangePassword: {
+            // Both need the host window from the end of the line; without a
+            // usable number nothing starts.
             const HandleResult host = GetHwndFromCommand(commandLine);
             if (host.problem != HandleProblem::None) {
                 platform.ReportStartError(DescribeHandleProblem(host.problem, commandLine));
                 return;
             }
-            platform.PwdChangePassword(kPasswordProvider, host.handle);
+            if (mode == RunMode::Preview) RunPreview(platform, host.handle);
+            else platform.PwdChangePassword(kPasswordProvider, host.handle);
             break;
         }
         case RunMode::None:
