@@ -27,33 +27,18 @@ rm -f "$art"/saver-*
 # Unix root).
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 
+. "$(dirname "$0")/host/driver.sh"
+
 missing_dir=""
-snapper_pid=""
 cleanup() {
-  if [ -n "$snapper_pid" ]; then kill "$snapper_pid" 2>/dev/null; wait "$snapper_pid" 2>/dev/null; fi
+  driver_stop
   if [ -n "$missing_dir" ]; then rm -rf "$missing_dir"; fi
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-# Answers the host's requests for screen shots: NAME.want becomes NAME.png,
-# a picture of the whole X screen at that moment.
-snapper() {
-  while :; do
-    for want in "$art"/*.want; do
-      [ -e "$want" ] || continue
-      name=${want%.want}
-      if ! import -display "$DISPLAY" -window root "$name.tmp.png" 2>"$name.import.log"; then
-        echo "saver.sh: screen shot failed: $(cat "$name.import.log")" >&2
-      fi
-      [ -f "$name.tmp.png" ] && mv "$name.tmp.png" "$name.png"
-      rm -f "$name.import.log" "$want"
-    done
-    sleep 0.1
-  done
-}
-snapper &
-snapper_pid=$!
+# Answers the host's requests for screen shots.
+driver_start "$art"
 
 failed=0
 # run NAME ARGS...: one case of the host; its frames (BMP) become PNG files.

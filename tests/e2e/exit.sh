@@ -1,0 +1,90 @@
+#!/bin/sh
+# Ending Tovra.scr's runs with real input from the X server, under Wine:
+# keys that produce a character end a full-screen run and others do not,
+# clicks end it, mouse moves from the eighth on, nothing in the half second
+# after the start; a preview ignores all of it; with password protection on,
+# the test's password.cpl beside the program refuses and then accepts, and
+# without a password.cpl the run ends as without protection. The checks are
+# made by tovra-exithost.exe, one case per run; the input it asks for is made
+# here with xdotool (tests/e2e/host/driver.sh).
+#
+#   tests/e2e/exit.sh build/win64
+#
+# Expects DISPLAY and WINEPREFIX from tools/wine-tests.sh. Screen shots go to
+# BUILD/artifacts/exit-*.png: one with the password dialog open is always
+# kept, and a failing check leaves its own.
+set -u
+
+[ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
+: "${DISPLAY:?DISPLAY is not set}" "${WINEPREFIX:?WINEPREFIX is not set}"
+build=$(cd "$1" && pwd)
+host="$build/tovra-exithost.exe"
+cpl="$build/test-password/password.cpl"
+art="$build/artifacts"
+bitmaps="cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp"
+for f in "$host" "$build/tovra-inputspy.dll" "$build/Tovra.scr" "$cpl"; do
+  [ -f "$f" ] || { echo "exit.sh: $f is missing" >&2; exit 1; }
+done
+mkdir -p "$art"
+rm -f "$art"/exit-* "$art"/input-*
+
+# The Windows form of an absolute path, through the prefix's drive Z: (the
+# Unix root).
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+. "$(dirname "$0")/host/driver.sh"
+
+plain_dir=""
+password_dir=""
+cleanup() {
+  driver_stop
+  for d in "$plain_dir" "$password_dir"; do
+    if [ -n "$d" ]; then rm -rf "$d"; fi
+  done
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+# Two copies of the program with its pictures: one alone, one with the
+# test's password.cpl beside it.
+plain_dir=$(mktemp -d "${TMPDIR:-/tmp}/tovra-exit.XXXXXX")
+password_dir=$(mktemp -d "${TMPDIR:-/tmp}/tovra-exit-password.XXXXXX")
+for d in "$plain_dir" "$password_dir"; do
+  (cd "$build" && cp Tovra.scr $bitmaps "$d/") || exit 1
+done
+cp "$cpl" "$password_dir/"
+plain=$(winpath "$plain_dir/Tovra.scr")
+protected=$(winpath "$password_dir/Tovra.scr")
+
+driver_start "$art"
+
+failed=0
+# run NAME ARGS...: one case of the host.
+run() {
+  name=$1
+  shift
+  echo "--- $name"
+  if wine "$host" "$@" --snap "$(winpath "$art")"; then
+    echo "--- $name: passed"
+  else
+    echo "--- $name: FAILED"
+    failed=1
+  fi
+  for bmp in "$art"/exit-*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+}
+
+run "keys" keys "$plain"
+run "escape" escape "$plain"
+run "left click" click "$plain" 1
+run "right click" click "$plain" 3
+run "mouse moves" moves "$plain"
+run "input at the start" early "$plain"
+run "preview" preview "$protected"
+run "password dialog" password "$protected"
+run "protection on, no password.cpl" no-password-service "$plain"
+
+ls "$art"/exit-*.png 2>/dev/null | sed 's/^/screen shot: /'
+exit $failed
