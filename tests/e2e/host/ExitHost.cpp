@@ -227,6 +227,20 @@ std::optional<bool> RunningFlag() {
 
 std::string FlagText(const std::optional<bool>& flag) { return flag ? (*flag ? "1" : "0") : "unreadable"; }
 
+// A run that failed to clear the flag leaves it on for everyone after it;
+// each case starts from 0, so that what it reads is its own run's doing.
+bool StartWithFlagOff(const std::string& label) {
+    std::optional<bool> flag = RunningFlag();
+    if (flag == std::optional<bool>(true)) {
+        Log("note: %s: the screen-saver-running flag was left on by an earlier run; clearing it", label.c_str());
+        UINT previous = 0;
+        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &previous, 0);
+        flag = RunningFlag();
+    }
+    return Check(flag == std::optional<bool>(false),
+                 label + ": before the start the screen-saver-running flag reads 0 (read " + FlagText(flag) + ")");
+}
+
 bool CursorShowing() {
     CURSORINFO ci{};
     ci.cbSize = sizeof ci;
@@ -265,6 +279,7 @@ bool CheckSnap(const Run& r, bool ok, const std::string& what) {
 // Starts a full-screen run with the pointer in the middle of the screen and
 // checks what a run must have set up: the flag on, the cursor hidden.
 bool BeginRun(Run& r, const std::string& scr, bool checkState = true) {
+    if (!StartWithFlagOff(r.label)) return false;
     const POINT centre = ScreenCentre();
     if (!XInput(Text("mousemove %ld %ld", centre.x, centre.y))) return false;
     r.window = StartFullScreen(scr, r.process);
@@ -274,9 +289,9 @@ bool BeginRun(Run& r, const std::string& scr, bool checkState = true) {
     r.created = Taken(r.window, kCreated).front().tick;
     if (!checkState) return true;
 
-    // Both are what a probe of another process sees while the run is on;
-    // they would read the same with a program that never set them if the
-    // platform did not share them.
+    // Both as another process sees them while the run is on. The flag read
+    // 0 before the start; the cursor's state is that of the foreground
+    // window's thread.
     const std::optional<bool> flag = RunningFlag();
     CheckSnap(r, flag == std::optional<bool>(true),
               r.label + ": while it runs, another process reads the screen-saver-running flag as 1 (read " +
@@ -452,7 +467,7 @@ int RunMoves(const std::string& scr) {
 int RunEarly(const std::string& scr) {
     Guards guards(false);
     // Eight moves would do with none merged; the platform may merge some.
-    const std::string burst = SmallMoves(10, 25) + "key a click 1";
+    const std::string burst = SmallMoves(10, 15) + "key a click 1";
     bool decided = false;
     for (int attempt = 1; attempt <= 3 && !decided && failures == 0; ++attempt) {
         Run r{Text("early-%d", attempt)};
@@ -468,16 +483,19 @@ int RunEarly(const std::string& scr) {
         // Milliseconds from the window's creation: of the last input taken
         // at all, and of the last exit request (the eighth move, the letter,
         // the click) once all of them were taken.
-        DWORD last = 0;
+        DWORD first = 0xFFFFFFFF, last = 0;
         for (unsigned kind : {kMouseMove, kChar, kButtonDown})
-            for (const InputEvent& e : Taken(r.window, kind)) last = std::max<DWORD>(last, e.tick - r.created);
+            for (const InputEvent& e : Taken(r.window, kind)) {
+                first = std::min<DWORD>(first, e.tick - r.created);
+                last = std::max<DWORD>(last, e.tick - r.created);
+            }
         std::optional<DWORD> lastRequest;
         if (allTaken())
             lastRequest = std::max({Taken(r.window, kMouseMove)[7].tick, Taken(r.window, kChar, 'a')[0].tick,
                                     Taken(r.window, kButtonDown, 1)[0].tick}) - r.created;
-        Log("%s: the window took %d moves, %d characters, %d clicks; the last %lu ms after its creation%s",
-            r.label.c_str(), Count(r.window, kMouseMove), Count(r.window, kChar), Count(r.window, kButtonDown), last,
-            ended ? "; the run ended" : "");
+        Log("%s: the window took %d moves, %d characters, %d clicks, from %lu to %lu ms after its creation%s",
+            r.label.c_str(), Count(r.window, kMouseMove), Count(r.window, kChar), Count(r.window, kButtonDown), first,
+            last, ended ? "; the run ended" : "");
         if (ended) {
             // A run that ended on input can only be right when some of it
             // came after the half second.
@@ -647,6 +665,7 @@ int RunPreviewInput(const std::string& scr) {
     // program: a preview must not ask for it either.
     Guards guards(true);
     guards.test.Set("PasswordAnswer", "accept");
+    if (!StartWithFlagOff("preview")) return 1;
     const PreviewHost ph = CreatePreviewHost(300, 200);
     if (ph.host == nullptr) return 1;
     Started* preview =
