@@ -28,10 +28,6 @@ done
 mkdir -p "$art"
 rm -f "$art"/exit-* "$art"/input-*
 
-# The Windows form of an absolute path, through the prefix's drive Z: (the
-# Unix root).
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-
 . "$(dirname "$0")/host/driver.sh"
 
 plain_dir=""
@@ -59,32 +55,15 @@ protected=$(winpath "$password_dir/Tovra.scr")
 driver_start "$art"
 
 failed=0
-# run NAME ARGS...: one case of the host.
-run() {
-  name=$1
-  shift
-  echo "--- $name"
-  if wine "$host" "$@" --snap "$(winpath "$art")"; then
-    echo "--- $name: passed"
-  else
-    echo "--- $name: FAILED"
-    failed=1
-  fi
-  for bmp in "$art"/exit-*.bmp; do
-    [ -e "$bmp" ] || continue
-    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-  done
-}
-
-run "keys" keys "$plain"
-run "escape" escape "$plain"
-run "left click" click "$plain" 1
-run "right click" click "$plain" 3
-run "mouse moves" moves "$plain"
-run "input at the start" early "$plain"
-run "preview" preview "$protected"
-run "password dialog" password "$protected"
-run "protection on, no password.cpl" no-password-service "$plain"
+host_case "keys" keys "$plain"
+host_case "escape" escape "$plain"
+host_case "left click" click "$plain" 1
+host_case "right click" click "$plain" 3
+host_case "mouse moves" moves "$plain"
+host_case "input at the start" early "$plain"
+host_case "preview" preview "$protected"
+host_case "password dialog" password "$protected"
+host_case "protection on, no password.cpl" no-password-service "$plain"
 
 ls "$art"/exit-*.png 2>/dev/null | sed 's/^/screen shot: /'
 exit $failed

@@ -23,10 +23,6 @@ done
 mkdir -p "$art"
 rm -f "$art"/saver-*
 
-# The Windows form of an absolute path, through the prefix's drive Z: (the
-# Unix root).
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-
 . "$(dirname "$0")/host/driver.sh"
 
 missing_dir=""
@@ -41,40 +37,24 @@ trap 'exit 1' INT TERM
 driver_start "$art"
 
 failed=0
-# run NAME ARGS...: one case of the host; its frames (BMP) become PNG files.
-run() {
-  name=$1
-  shift
-  echo "--- $name"
-  if wine "$host" "$@" --snap "$(winpath "$art")"; then
-    echo "--- $name: passed"
-  else
-    echo "--- $name: FAILED"
-    failed=1
-  fi
-  for bmp in "$art"/*.bmp; do
-    [ -e "$bmp" ] || continue
-    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-  done
-}
 
 scr=$(winpath "$build/Tovra.scr")
 
 # Full screen in purple (Color 4), with a second /s and a /c while it runs.
-run "full screen" saver "$scr" 4
+host_case "full screen" saver "$scr" 4
 # A preview in yellow (Color 1) inside a host window; the host then goes.
-run "preview" preview "$scr" 1
+host_case "preview" preview "$scr" 1
 # A switch that starts nothing.
-run "/x" no-window "$scr" /x
+host_case "/x" no-window "$scr" /x
 # Preview switches that name no usable window.
-run "bare /p" bad-handle "$scr" /p
-run "/p with a number too large" bad-handle "$scr" "/p 2147483648"
+host_case "bare /p" bad-handle "$scr" /p
+host_case "/p with a number too large" bad-handle "$scr" "/p 2147483648"
 
 # A copy of the program and its pictures without cellgreen.bmp, run in green.
 missing_dir=$(mktemp -d "${TMPDIR:-/tmp}/tovra-missing.XXXXXX")
 cp "$build/Tovra.scr" "$build"/cell.bmp "$build"/cellyellow.bmp "$build"/cellblue.bmp "$build"/cellpurple.bmp \
   "$build"/deadcell.bmp "$missing_dir/"
-run "missing bitmap" missing "$(winpath "$missing_dir/Tovra.scr")" 2 --art "$(winpath "$build")"
+host_case "missing bitmap" missing "$(winpath "$missing_dir/Tovra.scr")" 2 --art "$(winpath "$build")"
 
 ls "$art"/saver-*.png 2>/dev/null | sed 's/^/screen shot: /'
 exit $failed

@@ -1,5 +1,5 @@
-# Sourced by the end-to-end scripts: a helper in the background that answers
-# a test host's requests, made as files in one folder.
+# Sourced by the end-to-end scripts that drive a test host. A helper in the
+# background answers the host's requests, made as files in one folder:
 #   NAME.want  becomes NAME.png, a screen shot of the whole X display;
 #   NAME.xdo   holds xdotool's arguments: they are run, and NAME.rc gets
 #              xdotool's exit status (NAME.xdo.log its messages).
@@ -7,7 +7,7 @@
 #
 #   . tests/e2e/host/driver.sh
 #   driver_start "$art"      # sets driver_pid
-#   ...
+#   host_case "full screen" saver "$(winpath "$build/Tovra.scr")" 4
 #   driver_stop
 
 driver_pid=""
@@ -54,4 +54,27 @@ driver_stop() {
     wait "$driver_pid" 2>/dev/null
     driver_pid=""
   fi
+}
+
+# The Windows form of an absolute path, through the prefix's drive Z: (the
+# Unix root).
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# host_case NAME ARGS...: one case of the test host "$host", which sends its
+# requests to "$art"; the frames it saved there (BMP) become PNG files. Sets
+# failed=1 when the case fails.
+host_case() {
+  name=$1
+  shift
+  echo "--- $name"
+  if wine "$host" "$@" --snap "$(winpath "$art")"; then
+    echo "--- $name: passed"
+  else
+    echo "--- $name: FAILED"
+    failed=1
+  fi
+  for bmp in "$art"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
 }
