@@ -34,10 +34,6 @@ void DisplayForm::Form_Load() {
     lngCellDC_ = lngColorDCs_[0];
     lngDeadCellDC_ = LoadSprite(platform_, folder + kDeadSpriteFile);
 
-    // 4. The design grid size.
-    int maxCol = kDesignGridMax;
-    int maxRow = kDesignGridMax;
-
     // 5. The settings. A stored value that cannot be used reads as its default.
     const SaverSettings settings = ReadDisplaySettings(store_);
     automaton_.blnRainbow = settings.Rainbow;
@@ -58,8 +54,8 @@ void DisplayForm::Form_Load() {
     // 7. The password switch, in both modes.
     blnUsePassword_ = UsePasswordFromRegText(platform_.GetRegValue(kPasswordSubkey, kPasswordValueName));
 
-    // 8. A 50 x 50 grid, all dead.
-    automaton_.RedimGrid(maxCol, maxRow);
+    // 4 and 8. The design grid: 50 x 50 cells, all dead.
+    automaton_.RedimGrid(kDesignGridMax, kDesignGridMax);
 
     // 9. Hide the cursor for the full-screen run.
     if (!blnPreview_) platform_.ShowCursor(false);

@@ -147,9 +147,8 @@ void Win32ConfigDialog::Show() {
 }
 
 void Win32ConfigDialog::CreateControls() {
-    HDC screen = GetDC(nullptr);
-    const int dpiY = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    // Points at the screen's own dots per inch (1440 twips to the inch).
+    const int dpiY = static_cast<int>(std::lround(1440.0 / twipsPerPixelY_));
     font_ = CreateFontW(-MulDiv(kControlPointSize, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                         DEFAULT_PITCH | FF_SWISS, kFontFace);
@@ -158,7 +157,7 @@ void Win32ConfigDialog::CreateControls() {
                              DEFAULT_PITCH | FF_SWISS, kFontFace);
     icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, kIconSize, kIconSize, 0));
 
-    struct Spec {
+    struct ControlDef {
         int id;
         const wchar_t* cls;
         std::string text;
@@ -167,7 +166,7 @@ void Win32ConfigDialog::CreateControls() {
     };
     const DWORD label = SS_LEFT | SS_NOPREFIX;
     // In tab order: the order of creation is the order of the focus.
-    const Spec specs[] = {
+    const ControlDef controls[] = {
         {kIdOK, WC_BUTTONW, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0},
         {kIdIcon, WC_STATICW, "", SS_OWNERDRAW, 0},
         {kIdDescription, WC_STATICW, kConfigDescription, label, 0},
@@ -187,7 +186,7 @@ void Win32ConfigDialog::CreateControls() {
         {kIdDelayLabel, WC_STATICW, "&Delay Between Random Seedings:", SS_LEFT | WS_GROUP, 0},
         {kIdDelay, WC_EDITW, "", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE},
     };
-    for (const Spec& s : specs) {
+    for (const ControlDef& s : controls) {
         const TwipsRect& r = LayoutOf(s.id).place;
         int height = PixelsY(r.height);
         // A drop-down list's height includes its open list.
