@@ -184,12 +184,6 @@ TEST(Tick, ResizedGridAfterFirstTickIsFollowed) {
     EXPECT_TRUE(rig.automaton.blnGrid.IsLive(5, 2));
 }
 
-TEST(Tick, GridWithoutCellsRuns) {
-    Rig rig(0, 0);
-    for (int i = 0; i < 12; ++i) rig.automaton.tmrTovra_Timer();
-    EXPECT_TRUE(rig.painter.calls.empty());
-}
-
 TEST(Seeding, AddsLiveCellsAndNeverKills) {
     Rig rig(4, 3);
     // RandomInt(1,100) > 90 means r >= 0.9.

@@ -280,16 +280,6 @@ TEST(ConfigFormOK, WritesWhatTheControlsHoldAsTyped) {
     EXPECT_EQ(d.SaveTexts(), expected);
 }
 
-TEST(ConfigFormOK, StoredValuesSurviveOpeningAndAccepting) {
-    Dialog d;
-    const std::vector<std::pair<const char*, const char*>> stored = {
-        {"Rainbow", "True"}, {"Color", "2"}, {"Torus", "False"}, {"Speed", "201"}, {"Delay", "12.5"}};
-    for (const auto& [key, text] : stored) d.PutSetting(key, text);
-    d.Load();
-    d.form.cmdOK_Click();
-    for (const auto& [key, text] : stored) EXPECT_EQ(d.store.Find(kApp, "Settings", key), text) << key;
-}
-
 TEST(ConfigFormOK, ColourWithoutSelectionAndUnusableSpeedAreWrittenAsShown) {
     Dialog d;
     d.PutSetting("Color", "-1");
