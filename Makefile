@@ -1,7 +1,7 @@
 # One entry point for the three builds: native Linux, 32-bit and 64-bit Windows.
 #   make run    build and run the product
 #   make test   build everything and run every test (native, then under Wine)
-#   make bench  benchmarks of the generation step
+#   make bench  benchmarks of the step and the tick, and tovra-life against bgolly
 #   make dist   the Windows program files with their bitmaps, in dist/
 
 VERSION := $(shell cat VERSION)
@@ -41,6 +41,10 @@ test-native:
 
 test-windows:
 	sh tools/wine-tests.sh --dist dist $(WIN32) $(WIN64)
+
+bench: native
+	$(NATIVE)/tovra_bench
+	bash tools/bench-vs-golly.sh $(NATIVE)/tovra-life
 
 run: win64
 	sh tools/run.sh $(WIN64)

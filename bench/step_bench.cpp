@@ -65,3 +65,15 @@ void BM_ColumnSumStep(benchmark::State& state) {
 BENCHMARK(BM_ColumnSumStep)->Name("Step/column-sums")->Apply(Screens);
 
 }  // namespace
+
+namespace {
+
+// What tovra-life adds to every generation: counting the live cells.
+void BM_Population(benchmark::State& state) {
+    const tovra::CellGrid g = Soup(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) benchmark::DoNotOptimize(g.Population());
+    CountCells(state);
+}
+BENCHMARK(BM_Population)->Name("Population")->Args({768, 432})->Unit(benchmark::kMicrosecond);
+
+}  // namespace
