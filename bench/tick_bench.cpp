@@ -55,7 +55,9 @@ public:
 };
 
 // Starts from an empty grid: the first tick seeds a 10% soup, as the saver
-// does. Timed reseeding is put out of reach so that only ticks are timed.
+// does, with the default settings (torus, reseeding every 2,000 ticks). After
+// 200 warm-up ticks it times ticks 201 to 500, the same ticks in every run,
+// for a soup burns down to still lifes and blinkers if left long enough.
 void BM_Tick(benchmark::State& state) {
     const int cols = static_cast<int>(state.range(0));
     const int rows = static_cast<int>(state.range(1));
@@ -65,7 +67,7 @@ void BM_Tick(benchmark::State& state) {
     Automaton automaton(painter, random, clock);
     automaton.blnTorus = true;
     automaton.blnRainbow = state.range(2) != 0;
-    automaton.intSeedDelay = 32767;
+    automaton.intSeedDelay = 2000;
     automaton.RedimGrid(cols - 1, rows - 1);
     for (int i = 0; i < 200; ++i) automaton.tmrTovra_Timer();
     painter.draws = painter.picks = 0;
@@ -80,6 +82,7 @@ BENCHMARK(BM_Tick)
     ->ArgsProduct({{192}, {108}, {0, 1}})
     ->ArgsProduct({{384}, {216}, {0, 1}})
     ->ArgsProduct({{768}, {432}, {0, 1}})
+    ->Iterations(300)
     ->Unit(benchmark::kMillisecond);
 
 void BM_SeedGrid(benchmark::State& state) {
