@@ -244,13 +244,14 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
             const std::string temp = o.out + ".part";
             ec.clear();
             std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+            if (!file) ec.assign(errno, std::generic_category());
             file << WriteRle(grid, edges);
             file.close();
             if (file) fs::rename(temp, o.out, ec);
             if (!file || ec) {
+                const std::string reason = ec ? ": " + ec.message() : std::string();
                 fs::remove(temp, ec);
-                return say(kExitFailure, "cannot write output file '" + outName + "'" +
-                                             (ec ? ": " + ec.message() : std::string()));
+                return say(kExitFailure, "cannot write output file '" + outName + "'" + reason);
             }
         }
     } catch (const std::bad_alloc&) {
