@@ -245,7 +245,7 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
             ec.clear();
             std::ofstream file(temp, std::ios::binary | std::ios::trunc);
             if (!file) ec.assign(errno, std::generic_category());
-            file << WriteRle(grid, edges);
+            WriteRle(grid, edges, file);
             file.close();
             if (file) fs::rename(temp, o.out, ec);
             if (!file || ec) {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <limits>
+#include <ostream>
 
 namespace tovra::life {
 
@@ -212,16 +213,16 @@ bool RleReader::ReadCells(CellGrid& grid, RleError& error) {
     }
 }
 
-std::string WriteRle(const CellGrid& grid, Edges edges) {
+void WriteRle(const CellGrid& grid, Edges edges, std::ostream& out) {
     const int w = grid.Columns();
     const int h = grid.Rows();
-    std::string out = "x = " + std::to_string(w) + ", y = " + std::to_string(h) + ", rule = B3/S23:" +
-                      (edges == Edges::Torus ? "T" : "P") + std::to_string(w) + "," + std::to_string(h) + "\n";
+    out << "x = " << w << ", y = " << h << ", rule = B3/S23:" << (edges == Edges::Torus ? "T" : "P") << w << ","
+        << h << "\n";
     std::string line;
     auto emit = [&](int count, char tag) {
         std::string item = (count > 1 ? std::to_string(count) : std::string()) + tag;
         if (line.size() + item.size() > 70) {
-            out += line + "\n";
+            out << line << "\n";
             line.clear();
         }
         line += item;
@@ -244,10 +245,8 @@ std::string WriteRle(const CellGrid& grid, Edges edges) {
         }
     }
     emit(1, '!');
-    out += line + "\n";
-    return out;
+    out << line << "\n";
 }
-
 
 std::string Quote(std::string_view text, std::size_t limit) {
     std::string out;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,9 +63,9 @@ private:
     RleHeader header_;
 };
 
-// The whole grid as RLE, header `x = W, y = H, rule = B3/S23:TW,H` (or :PW,H),
-// lines of at most 70 characters, ended by `!`.
-std::string WriteRle(const CellGrid& grid, Edges edges);
+// Writes the whole grid as RLE, header `x = W, y = H, rule = B3/S23:TW,H`
+// (or :PW,H), lines of at most 70 characters, ended by `!`.
+void WriteRle(const CellGrid& grid, Edges edges, std::ostream& out);
 
 // `text` for an error message: control and non-ASCII bytes as \xNN, and cut
 // to about `limit` characters.
