@@ -126,8 +126,7 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
     return true;
 }
 
-// Pattern files larger than this are refused: no pattern that fits the
-// largest grid needs more.
+// Pattern files larger than this are refused, whatever they hold.
 constexpr long long kMaxInputBytes = 64LL << 20;
 
 // An open pattern file, read a buffer at a time up to kMaxInputBytes.
