@@ -44,6 +44,7 @@ TEST(RleRead, AcceptsTheUsualForms) {
          {{1, 0}, {2, 1}, {0, 2}, {1, 2}, {2, 2}}},
         {"x=3,y=3\r\nb o $ 2b\r\no$\n3o\n!", {{1, 0}, {2, 1}, {0, 2}, {1, 2}, {2, 2}}},
         {"x = 1, y = 4, rule = B3/S23\no3$o!", {{0, 0}, {0, 3}}},
+        {"x = 0, y = 0\n!", {}},
         {"x = 5, y = 1\n #C note\n2b2o!  trailing text is ignored", {{2, 0}, {3, 0}}},
     };
     for (const auto& c : cases) {
@@ -86,6 +87,7 @@ TEST(RleRead, ErrorsNameTheProblemAndTheLine) {
         {"x = 3, y = 1\n4o!", 2, "beyond its header size"},
         {"x = 3, y = 1\n3o", 2, "not ended by '!'"},
         {"x = 3, y = 1\n0o!", 2, "run count of 0"},
+        {"x = 3, y = 1\n3000000000o!", 2, "run count too large"},
         {"x = 3, y = 1\n3 o!", 2, "must be followed"},
     };
     for (const auto& c : cases) {

@@ -33,7 +33,6 @@ struct Options {
 
 template <typename T>
 bool ParseNumber(const std::string& text, T& value) {
-    if (text.empty()) return false;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
 }
@@ -56,7 +55,7 @@ bool ParsePositive(const std::string& flag, const std::string& text, std::option
 bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& problem) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a.size() > 2 && a.rfind("--", 0) == 0) {
+        if (a.size() > 2 && a.starts_with("--")) {
             if (i + 1 >= args.size()) {
                 problem = Quote(a) + " needs a value";
                 return false;

@@ -113,13 +113,9 @@ bool ParseHeader(std::string_view line, RleHeader& pattern, std::string& problem
 
 int RleReader::Next() {
     if (at_ == size_) {
-        if (ended_) return -1;
         size_ = source_(buffer_, sizeof buffer_);
         at_ = 0;
-        if (size_ == 0) {
-            ended_ = true;
-            return -1;
-        }
+        if (size_ == 0) return -1;
     }
     return static_cast<unsigned char>(buffer_[at_++]);
 }

@@ -36,7 +36,8 @@ struct RleError {
     std::string message;
 };
 
-// Fills up to `size` bytes of `buffer` and returns how many; 0 at the end.
+// Fills up to `size` bytes of `buffer` and returns how many; 0 at the end
+// (and again if asked after it).
 using RleSource = std::function<std::size_t(char* buffer, std::size_t size)>;
 
 // Reads RLE a piece at a time: first the header, then the cells straight
@@ -58,7 +59,6 @@ private:
     RleSource source_;
     char buffer_[1 << 16];
     std::size_t at_ = 0, size_ = 0;
-    bool ended_ = false;
     int line_ = 1;
     RleHeader header_;
 };
