@@ -2,7 +2,8 @@
 #   make run    build and run the product
 #   make test   build everything and run every test (native, sanitized, then under Wine)
 #   make fuzz   run each fuzz target for FUZZ_SECONDS (60) on its corpus
-#   make bench  benchmarks of the generation step
+#   make bench  build and run the benchmarks of the generation step
+#               (options through BENCH_ARGS, e.g. BENCH_ARGS=--benchmark_filter=Tick)
 #   make dist   the Windows program files with their bitmaps, in dist/
 
 VERSION := $(shell cat VERSION)
@@ -79,6 +80,9 @@ fuzz: setup $(FUZZ)/CMakeCache.txt
 
 test-windows:
 	sh tools/wine-tests.sh --dist dist $(WIN32) $(WIN64)
+
+bench: native
+	$(NATIVE)/tovra_bench $(BENCH_ARGS)
 
 run: win64
 	sh tools/run.sh $(WIN64)
