@@ -48,6 +48,9 @@ Read ReadText(std::string_view text, std::size_t piece) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const Read first = ReadText(text, 1 + size % 13);
+    const Read whole = ReadText(text, size);
+    FUZZ_CHECK(whole.ok == first.ok && whole.grid == first.grid && whole.error.line == first.error.line &&
+               whole.error.message == first.error.message);
     if (!first.ok) {
         FUZZ_CHECK(!first.error.message.empty() && first.error.line >= 0);
         return 0;
