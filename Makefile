@@ -1,7 +1,8 @@
 # One entry point for the three builds: native Linux, 32-bit and 64-bit Windows.
 #   make run    build and run the product
 #   make test   build everything and run every test (native, then under Wine)
-#   make bench  benchmarks of the generation step
+#   make bench  build and run the benchmarks of the generation step
+#               (options through BENCH_ARGS, e.g. BENCH_ARGS=--benchmark_filter=Tick)
 #   make dist   the Windows program files with their bitmaps, in dist/
 
 VERSION := $(shell cat VERSION)
@@ -41,6 +42,9 @@ test-native:
 
 test-windows:
 	sh tools/wine-tests.sh --dist dist $(WIN32) $(WIN64)
+
+bench: native
+	$(NATIVE)/tovra_bench $(BENCH_ARGS)
 
 run: win64
 	sh tools/run.sh $(WIN64)
