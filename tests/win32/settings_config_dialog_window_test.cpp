@@ -275,15 +275,18 @@ TEST(ConfigDialogWindow, RainbowClickGreysTheColourList) {
     EXPECT_TRUE(IsWindowEnabled(h.C(kIdColor)));
 }
 
-// The left button pressed at three quarters of the control's width, and
-// let go once the messages it caused have been handled.
+// The left button pressed with the pointer at three quarters of the
+// control's width, and held for long enough for a slider to repeat its step.
 void Press(HWND control) {
     RECT r{};
     GetClientRect(control, &r);
-    const LPARAM at = MAKELPARAM(r.right * 3 / 4, r.bottom / 2);
-    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    Pump();
-    SendMessageW(control, WM_LBUTTONUP, 0, at);
+    POINT at{r.right * 3 / 4, r.bottom / 2};
+    POINT screen = at;
+    ClientToScreen(control, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    for (int i = 0; i < 30; ++i) Pump();
+    SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
 }
 
 TEST(ConfigDialogWindow, DelayCheckRunsWhenTheFocusLeavesTheBoxAndStopsOKAndCancel) {

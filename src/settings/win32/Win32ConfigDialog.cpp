@@ -493,7 +493,10 @@ void Win32ConfigDialog::CentreIfOnNoMonitor() {
 
 void Win32ConfigDialog::ShowStopMessage(const std::string& text, const std::string& title) {
     // A button or list still holding the mouse from the click that moved the
-    // focus lets go of it: that click does not count.
+    // focus lets go of it: that click does not count. The slider is told the
+    // button is up, or it would go on stepping towards the pointer.
+    HWND speed = Control(kIdSpeed);
+    if (GetCapture() == speed) SendMessageW(speed, WM_LBUTTONUP, 0, 0);
     ReleaseCapture();
     SendMessageW(Control(kIdColor), CB_SHOWDROPDOWN, FALSE, 0);
     if (messageBox_) {
