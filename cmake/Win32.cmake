@@ -24,37 +24,17 @@ if(TOVRA_APP_SOURCES AND TARGET tovra_win32)
   include(cmake/Program.cmake)
 endif()
 
-# The end-to-end test hosts (driven by tests/e2e/*.sh under Wine):
-# tovra-testhost starts Tovra.scr with a switch and inspects its windows and
-# pixels; tovra-exithost ends runs with real X input and checks what is left
-# behind, with tovra-inputspy.dll reporting the input the program's windows
-# take from their queue.
-add_library(tovra_e2e_support STATIC tests/e2e/host/HostSupport.cpp)
-target_link_libraries(tovra_e2e_support PUBLIC user32 gdi32 advapi32)
-target_compile_definitions(tovra_e2e_support PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
-target_compile_options(tovra_e2e_support PRIVATE ${TOVRA_WARNINGS})
-foreach(host tovra-testhost:TestHost tovra-exithost:ExitHost)
-  string(REPLACE ":" ";" host ${host})
-  list(GET host 0 target)
-  list(GET host 1 source)
-  add_executable(${target} tests/e2e/host/${source}.cpp)
-  target_link_libraries(${target} PRIVATE tovra_e2e_support)
-  target_compile_options(${target} PRIVATE ${TOVRA_WARNINGS})
-endforeach()
-
-# Test DLLs: statically linked, their exports undecorated in the 32-bit build
-# too (--kill-at), so that they are found by their plain names.
-function(tovra_test_dll target source)
-  add_library(${target} SHARED ${source})
-  target_link_libraries(${target} PRIVATE user32 advapi32)
+# The end-to-end tests' probe (tests/e2e/*.sh drive it under Wine) and the
+# stand-in password service, password.cpl, which also carries the probe's
+# input hook. It lives in a folder of its own: beside Tovra.scr it would be
+# a password.cpl beside the program.
+add_executable(tovra-probe tests/e2e/probe/Probe.cpp)
+add_library(tovra-test-password SHARED tests/e2e/probe/TestPassword.cpp)
+foreach(target tovra-probe tovra-test-password)
+  target_link_libraries(${target} PRIVATE user32)
   target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
   target_compile_options(${target} PRIVATE ${TOVRA_WARNINGS})
   target_link_options(${target} PRIVATE -static -Wl,--kill-at)
-  set_target_properties(${target} PROPERTIES PREFIX "")
-endfunction()
-tovra_test_dll(tovra-inputspy tests/e2e/host/InputSpy.cpp)
-# The stand-in password service, as password.cpl. It lives in a folder of its
-# own: beside Tovra.scr it would answer for every run started from there.
-tovra_test_dll(tovra-test-password tests/e2e/password/TestPassword.cpp)
-set_target_properties(tovra-test-password PROPERTIES OUTPUT_NAME password SUFFIX ".cpl"
+endforeach()
+set_target_properties(tovra-test-password PROPERTIES PREFIX "" OUTPUT_NAME password SUFFIX ".cpl"
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-password)

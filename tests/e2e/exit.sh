@@ -1,73 +1,86 @@
 #!/bin/sh
-# Ending Tovra.scr's runs with real input from the X server, under Wine:
-# keys that produce a character end a full-screen run and others do not,
-# clicks end it, mouse moves from the eighth on, nothing in the half second
-# after the start; a preview ignores all of it; with password protection on,
-# the test's password.cpl in the system folder refuses and then accepts,
-# Alt+F4 does nothing and a request to close asks for the password, while a
-# password.cpl beside the program is not used: the run ends as without
-# protection. The checks are made by tovra-exithost.exe, one case per run; it
-# puts the test's password.cpl into the prefix's system folder for the cases
-# that need it. The input it asks for is made here with xdotool
-# (tests/e2e/host/driver.sh).
-#
-#   tests/e2e/exit.sh build/win64
-#
-# Expects DISPLAY and WINEPREFIX from tools/wine-tests.sh. Screen shots go to
-# BUILD/artifacts/exit-*.png: one with the password dialog open is always
-# kept, and a failing check leaves its own.
-set -u
+# Ending Tovra.scr's full-screen runs with real X input (xdotool) under Wine:
+# Shift, F1 and Alt+F4 leave a run going and a letter ends it; a click ends
+# it; seven mouse moves leave it going and the eighth ends it. With password
+# protection on, the stand-in password.cpl in the prefix's system folder
+# refuses and then accepts; one beside the program is not used.
+#   tests/e2e/exit.sh BUILD_DIR
+# "tovra-probe spy" logs the input the run's window takes, so that input
+# that changed nothing is known to have arrived.
+. "$(dirname "$0")/probe/lib.sh"
+scr="$build/Tovra.scr"
+log="$work/log"
+accept="$work/accept"
+desktop='[HKEY_CURRENT_USER\Control Panel\Desktop]'
+sysdirs="$WINEPREFIX/drive_c/windows/system32 $WINEPREFIX/drive_c/windows/syswow64"
+trap 'cleanup; for d in $sysdirs; do rm -f "$d/password.cpl"; done' EXIT
 
-[ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
-: "${DISPLAY:?DISPLAY is not set}" "${WINEPREFIX:?WINEPREFIX is not set}"
-build=$(cd "$1" && pwd)
-host="$build/tovra-exithost.exe"
-cpl="$build/test-password/password.cpl"
-art="$build/artifacts"
-bitmaps="cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp"
-for f in "$host" "$build/tovra-inputspy.dll" "$build/Tovra.scr" "$cpl"; do
-  [ -f "$f" ] || { echo "exit.sh: $f is missing" >&2; exit 1; }
-done
-mkdir -p "$art"
-rm -f "$art"/exit-* "$art"/input-*
-
-. "$(dirname "$0")/host/driver.sh"
-
-plain_dir=""
-beside_dir=""
-cleanup() {
-  driver_stop
-  for d in "$plain_dir" "$beside_dir"; do
-    if [ -n "$d" ]; then rm -rf "$d"; fi
-  done
+# run_saver [SCR]: a full-screen run with the pointer in the middle, past
+# the half second after its start in which input is ignored.
+run_saver() {
+  : >"$log"
+  xdotool mousemove 640 400
+  start run env TOVRA_TEST_LOG="$(winpath "$log")" TOVRA_TEST_ACCEPT="$(winpath "$accept")" wine "${1:-$scr}" /s
+  eventually has_window "Running Screen Saver" && sleep 1.5
 }
-trap cleanup EXIT
-trap 'exit 1' INT TERM
+taken() { [ "$(grep -c "^$1\$" "$log")" -ge "$2" ]; }
+goes_on() { sleep 1 && alive "$run"; }
 
-# Two copies of the program with its pictures: one alone, one with the
-# test's password.cpl beside it.
-plain_dir=$(mktemp -d "${TMPDIR:-/tmp}/tovra-exit.XXXXXX")
-beside_dir=$(mktemp -d "${TMPDIR:-/tmp}/tovra-exit-beside.XXXXXX")
-for d in "$plain_dir" "$beside_dir"; do
-  (cd "$build" && cp Tovra.scr $bitmaps "$d/") || exit 1
+reg "[-$KEY]" "$desktop" '"ScreenSaveUsePassword"="0"'
+check "the input spy is ready" start_probe spy
+
+run_saver
+for key in shift:16 F1:112 alt+F4:115; do
+  xdotool key "${key%:*}"
+  check "${key%:*} reaches the window" eventually taken "key ${key#*:}" 1
+  check "${key%:*} leaves the run going" goes_on
+  alive "$run" || run_saver
 done
-cp "$cpl" "$beside_dir/"
-plain=$(winpath "$plain_dir/Tovra.scr")
-beside=$(winpath "$beside_dir/Tovra.scr")
+xdotool key a
+check "the letter a ends the run" ended "$run"
 
-driver_start "$art"
+run_saver
+xdotool click 1
+check "a click ends the run" ended "$run"
 
-failed=0
-host_case "keys" keys "$plain"
-host_case "escape" escape "$plain"
-host_case "left click" click "$plain" 1
-host_case "right click" click "$plain" 3
-host_case "mouse moves" moves "$plain"
-host_case "input at the start" early "$plain"
-host_case "preview" preview "$plain"
-host_case "password dialog" password "$plain"
-host_case "Alt+F4, WM_CLOSE, WM_ENDSESSION" close "$plain"
-host_case "a password.cpl beside the program is not used" beside "$beside"
+run_saver
+n=$(grep -c '^move$' "$log")
+check "fewer than seven mouse moves before the test's own ($n)" test "$n" -lt 7
+step=3
+while [ "$n" -lt 7 ] && alive "$run"; do
+  step=$((-step))
+  xdotool mousemove_relative -- $step $step
+  eventually taken move $((n + 1))
+  n=$(grep -c '^move$' "$log")
+  [ "$n" -ge 8 ] || goes_on || break
+done
+seven() { [ "$n" -eq 7 ] && alive "$run"; }
+check "mouse moves 1 to 7 leave the run going (the window took $n)" seven
+xdotool mousemove_relative -- 3 3
+check "the eighth mouse move ends the run" ended "$run"
+stop_run "$run"
 
-ls "$art"/exit-*.png 2>/dev/null | sed 's/^/screen shot: /'
+# Password protection on.
+reg "$desktop" '"ScreenSaveUsePassword"="1"'
+for d in $sysdirs; do [ -d "$d" ] && cp "$build/test-password/password.cpl" "$d/"; done
+rm -f "$accept"
+run_saver
+xdotool key a
+check "protected: a letter opens the password dialog over the run's window" \
+  eventually taken "password Running Screen Saver" 1
+check "protected: refused, the run goes on" goes_on
+touch "$accept"
+xdotool key a
+check "protected: accepted the next time, the run ends" ended "$run"
+check "protected: the dialog was asked twice" taken "password Running Screen Saver" 2
+
+# A password.cpl beside the program, none in the system folder.
+for d in $sysdirs; do rm -f "$d/password.cpl"; done
+rm -f "$accept"
+mkdir "$work/beside"
+(cd "$build" && cp Tovra.scr $BITMAPS test-password/password.cpl "$work/beside/")
+run_saver "$work/beside/Tovra.scr"
+xdotool key a
+check "protected, password.cpl only beside the program: a letter ends the run" ended "$run"
+check "protected, password.cpl only beside the program: it was not asked" test -z "$(grep password "$log")"
 exit $failed

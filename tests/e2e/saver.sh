@@ -1,60 +1,48 @@
 #!/bin/sh
-# Tovra.scr end to end under Wine, driven as the platform drives a saver:
-# the full-screen run, the preview in a host window, the single-instance
-# check, a switch that starts nothing, a preview switch without a window
-# number, and a missing cell bitmap. The checks themselves are made by
-# tovra-testhost.exe, which this script runs once per case.
-#
-#   tests/e2e/saver.sh build/win64
-#
-# Expects DISPLAY and WINEPREFIX from tools/wine-tests.sh. Screen shots go to
-# BUILD/artifacts/saver-*.png: one of a good full-screen run and one of a
-# preview are always kept, and every failing case leaves its own.
-set -u
+# Tovra.scr under Wine as the platform starts it: the full-screen run (its
+# window, its cells over the whole screen), a second start and /c while it
+# runs, the preview in a host window, and preview lines without a usable
+# window number.   tests/e2e/saver.sh BUILD_DIR
+# Keeps artifacts/saver.png, a screen shot of the full-screen run.
+. "$(dirname "$0")/probe/lib.sh"
+scr="$build/Tovra.scr"
+title="Running Screen Saver"
 
-[ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
-: "${DISPLAY:?DISPLAY is not set}" "${WINEPREFIX:?WINEPREFIX is not set}"
-build=$(cd "$1" && pwd)
-host="$build/tovra-testhost.exe"
-art="$build/artifacts"
-for f in "$host" "$build/Tovra.scr"; do
-  [ -f "$f" ] || { echo "saver.sh: $f is missing" >&2; exit 1; }
+reg "[-$KEY]" "[$KEY\\Settings]" '"Rainbow"="False"' '"Color"="4"' '"Speed"="200"'
+start run wine "$scr" /s
+check "/s: a window titled \"$title\"" eventually has_window "$title"
+screen=$(probe screen)
+w=$(echo "$screen" | awk -F, '{print $3 - $1 "x" $4 - $2}')
+covers() { probe win "$title" | cut -d' ' -f3- | grep -qx "visible=1 topmost=1 child=0 rect=$screen client=$w"; }
+check "/s: one visible top-most window covering the virtual screen $screen" eventually covers
+# Purple cells, changing, all over the screen.
+frames() { shot saver && sleep 1 && shot saver-later && python3 "$(dirname "$0")/probe/cells.py" "$build" 4 "$art/saver.png" "$art/saver-later.png"; }
+check "/s: purple and dead cells on the 10-pixel pitch, changing, in every part of the screen" eventually frames
+hwnd=$(probe win "$title" | cut -d' ' -f1)
+for switch in /s /c; do
+  check "$switch while running: ends at once, starting nothing" timeout 120 wine "$scr" $switch
 done
-mkdir -p "$art"
-rm -f "$art"/saver-*
+check "the first run goes on alone" test "$(probe win "$title" | cut -d' ' -f1)" = "$hwnd"
+stop_run "$run"
 
-. "$(dirname "$0")/host/driver.sh"
+# The preview: a child filling its host's client area, ending with the host.
+start_probe host
+host=$(tr -d '\r' <"$work/host")
+start preview wine "$scr" /p "$host"
+fills() { probe win "Preview Screen Saver" "$host" | grep -q "visible=1 .* child=1 rect=0,0,203,157 client=203x157$"; }
+check "/p: a visible child window filling its host's 203x157 client area" eventually fills
+sleep 2
+check "/p: still running two seconds on" alive "$preview"
+probe close "Tovra probe host"
+check "/p: ends when its host goes" ended "$preview"
 
-missing_dir=""
-cleanup() {
-  driver_stop
-  if [ -n "$missing_dir" ]; then rm -rf "$missing_dir"; fi
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-# Answers the host's requests for screen shots.
-driver_start "$art"
-
-failed=0
-
-scr=$(winpath "$build/Tovra.scr")
-
-# Full screen in purple (Color 4), with a second /s and a /c while it runs.
-host_case "full screen" saver "$scr" 4
-# A preview in yellow (Color 1) inside a host window; the host then goes.
-host_case "preview" preview "$scr" 1
-# A switch that starts nothing.
-host_case "/x" no-window "$scr" /x
-# Preview switches that name no usable window.
-host_case "bare /p" bad-handle "$scr" /p
-host_case "/p with a number too large" bad-handle "$scr" "/p 2147483648"
-
-# A copy of the program and its pictures without cellgreen.bmp, run in green.
-missing_dir=$(mktemp -d "${TMPDIR:-/tmp}/tovra-missing.XXXXXX")
-cp "$build/Tovra.scr" "$build"/cell.bmp "$build"/cellyellow.bmp "$build"/cellblue.bmp "$build"/cellpurple.bmp \
-  "$build"/deadcell.bmp "$missing_dir/"
-host_case "missing bitmap" missing "$(winpath "$missing_dir/Tovra.scr")" 2 --art "$(winpath "$build")"
-
-ls "$art"/saver-*.png 2>/dev/null | sed 's/^/screen shot: /'
+# Lines naming no usable window: a message box, no display window.
+for line in "/p" "/p 2147483648"; do
+  start bad wine "$scr" $line
+  box() { probe win Tovra | grep -q "class=#32770 visible=1"; }
+  check "$line: a message box" eventually box
+  check "$line: no display window" test -z "$(probe win "$title"; probe win "Preview Screen Saver")"
+  probe close Tovra
+  check "$line: ends when the box is closed" ended "$bad"
+done
 exit $failed

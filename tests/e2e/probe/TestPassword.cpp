@@ -1,0 +1,49 @@
+// The stand-in for the platform's screen-saver password service, built as
+// password.cpl: its VerifyScreenSavePwd refuses unless the file named by
+// TOVRA_TEST_ACCEPT exists. It also carries the input hook of
+// "tovra-probe spy". Both log to the file named by TOVRA_TEST_LOG, in the
+// processes that have it set, one line each:
+//   password TITLE        a call, with the parent window's title
+//   move | char C | key VK | button   input a window took from its queue
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+void Log(const char* line) {
+    char path[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("TOVRA_TEST_LOG", path, sizeof path) == 0) return;
+    HANDLE f = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(f, line, lstrlenA(line), &written, nullptr);
+    CloseHandle(f);
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND parent) {
+    char line[300] = "password ";
+    GetWindowTextA(parent, line + 9, 256);
+    lstrcatA(line, "\n");
+    Log(line);
+    char accept[MAX_PATH] = {};
+    return GetEnvironmentVariableA("TOVRA_TEST_ACCEPT", accept, sizeof accept) != 0 &&
+           GetFileAttributesA(accept) != INVALID_FILE_ATTRIBUTES;
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK SpyGetMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* m = reinterpret_cast<const MSG*>(lParam);
+    char line[32] = "";
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        if (m->message == WM_MOUSEMOVE) std::snprintf(line, sizeof line, "move\n");
+        else if (m->message == WM_CHAR) std::snprintf(line, sizeof line, "char %u\n", static_cast<unsigned>(m->wParam));
+        else if (m->message == WM_KEYDOWN || m->message == WM_SYSKEYDOWN)
+            std::snprintf(line, sizeof line, "key %u\n", static_cast<unsigned>(m->wParam));
+        else if (m->message == WM_LBUTTONDOWN || m->message == WM_RBUTTONDOWN) std::snprintf(line, sizeof line, "button\n");
+    }
+    if (line[0] != '\0') Log(line);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}

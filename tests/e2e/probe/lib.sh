@@ -1,0 +1,46 @@
+# Sourced by the end-to-end scripts, which tools/wine-tests.sh runs with
+# DISPLAY and WINEPREFIX set:  tests/e2e/NAME.sh BUILD_DIR
+# Checks print PASS or FAIL lines; a failure also leaves a screen shot in
+# BUILD/artifacts. Waits poll with a time limit: Wine can be slow here.
+set -u
+[ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
+: "${DISPLAY:?}" "${WINEPREFIX:?}"
+build=$(cd "$1" && pwd)
+art=$build/artifacts
+work=$(mktemp -d "${TMPDIR:-/tmp}/tovra-e2e.XXXXXX")
+mkdir -p "$art"
+KEY='HKEY_CURRENT_USER\Software\SCRNSAVE:Tovra Screensaver'
+BITMAPS="cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp"
+failed=0
+started=""
+
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+probe() { wine "$build/tovra-probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+shot() { import -display "$DISPLAY" -window root "$art/$1.png"; }
+check() {  # check WHAT COMMAND...
+  what=$1; shift
+  if "$@"; then echo "PASS $what"; else
+    echo "FAIL $what"; failed=1
+    shot "FAILED-$(echo "$what" | tr -c 'a-zA-Z0-9\n' - | cut -c1-60)"
+  fi
+}
+# Polls COMMAND for up to a minute.
+eventually() { t=$(($(date +%s) + 60)); until "$@"; do [ "$(date +%s)" -lt $t ] || return 1; sleep 0.2; done; }
+alive() { kill -0 "$1" 2>/dev/null; }
+gone() { ! alive "$1"; }
+ended() { eventually gone "$1"; }
+has_window() { xdotool search --name "^$1\$" >/dev/null 2>&1; }
+# start VAR COMMAND...: runs COMMAND in the background, its pid in VAR.
+start() { v=$1; shift; "$@" >/dev/null 2>&1 & eval "$v=$!"; started="$started $!"; }
+# start_probe host|spy: a probe in the background, its first line in $work/host|spy.
+start_probe() { wine "$build/tovra-probe.exe" "$1" >"$work/$1" 2>/dev/null & started="$started $!"; eventually test -s "$work/$1"; }
+# Registry lines (regedit's format) in one go.
+reg() { { printf 'REGEDIT4\n\n'; printf '%s\n' "$@"; } >"$work/in.reg" && wine regedit /S "$(winpath "$work/in.reg")"; }
+# A full-screen run's window closed, the run waited for.
+stop_run() { probe close "Running Screen Saver"; ended "$1" || kill "$1"; }
+cleanup() {
+  for p in $started; do kill "$p" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
