@@ -16,7 +16,7 @@ CLIENT_H=273
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
 for f in /usr/share/wine/fonts/*; do [ -e "$fonts/${f##*/}" ] || cp "$f" "$fonts/"; done
 reg '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Decorated"="N"'
-trap 'cleanup; reg "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]" "\"Decorated\"=-"' EXIT
+trap 'reg "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]" "\"Decorated\"=-"; cleanup' EXIT
 
 # Every stored value as "Section/Name=Text", sorted.
 stored() {
