@@ -24,7 +24,8 @@ run_saver() {
   eventually has_window "Running Screen Saver" && sleep 1.5
 }
 taken() { [ "$(grep -c "^$1\$" "$log")" -ge "$2" ]; }
-goes_on() { sleep 1 && alive "$run"; }
+# The window goes at once when a run ends; the process lingers a while.
+goes_on() { sleep 1 && ! grep -q destroy "$log"; }
 
 reg "[-$KEY]" "$desktop" '"ScreenSaveUsePassword"="0"'
 check "the input spy is ready" start_probe spy
@@ -34,7 +35,7 @@ for key in shift:16 F1:112 alt+F4:115; do
   xdotool key "${key%:*}"
   check "${key%:*} reaches the window" eventually taken "key ${key#*:}" 1
   check "${key%:*} leaves the run going" goes_on
-  alive "$run" || run_saver
+  grep -q destroy "$log" && { ended "$run"; run_saver; }
 done
 xdotool key a
 check "the letter a ends the run" ended "$run"
@@ -54,7 +55,7 @@ while [ "$n" -lt 7 ] && alive "$run"; do
   n=$(grep -c '^move$' "$log")
   [ "$n" -ge 8 ] || goes_on || break
 done
-seven() { [ "$n" -eq 7 ] && alive "$run"; }
+seven() { [ "$n" -eq 7 ] && ! grep -q destroy "$log"; }
 check "mouse moves 1 to 7 leave the run going (the window took $n)" seven
 xdotool mousemove_relative -- 3 3
 check "the eighth mouse move ends the run" ended "$run"

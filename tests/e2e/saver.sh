@@ -20,7 +20,7 @@ frames() { shot saver && sleep 1 && shot saver-later && python3 "$(dirname "$0")
 check "/s: purple and dead cells on the 10-pixel pitch, changing, in every part of the screen" eventually frames
 hwnd=$(probe win "$title" | cut -d' ' -f1)
 for switch in /s /c; do
-  check "$switch while running: ends at once, starting nothing" timeout 120 wine "$scr" $switch
+  check "$switch while running: ends at once, starting nothing" timeout 60 wine "$scr" $switch
 done
 check "the first run goes on alone" test "$(probe win "$title" | cut -d' ' -f1)" = "$hwnd"
 stop_run "$run"

@@ -87,8 +87,11 @@ int Spy() {
     std::string dll(path);
     dll = dll.substr(0, dll.find_last_of('\\')) + "\\test-password\\password.cpl";
     HMODULE m = LoadLibraryA(dll.c_str());
-    auto proc = m ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(m, "SpyGetMessage"))) : nullptr;
-    if (proc == nullptr || SetWindowsHookExA(WH_GETMESSAGE, proc, m, 0) == nullptr) return 1;
+    auto hook = [m](int type, const char* name) {
+        auto proc = m ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(m, name))) : nullptr;
+        return proc != nullptr && SetWindowsHookExA(type, proc, m, 0) != nullptr;
+    };
+    if (!hook(WH_GETMESSAGE, "SpyGetMessage") || !hook(WH_CBT, "SpyCbt")) return 1;
     std::printf("ready\n");
     std::fflush(stdout);
     return Pump();

@@ -5,6 +5,7 @@
 // processes that have it set, one line each:
 //   password TITLE        a call, with the parent window's title
 //   move | char C | key VK | button   input a window took from its queue
+//   destroy                           a window is being destroyed
 
 #include <windows.h>
 
@@ -45,5 +46,10 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK SpyGetMessage(int code, WPARAM
         else if (m->message == WM_LBUTTONDOWN || m->message == WM_RBUTTONDOWN) std::snprintf(line, sizeof line, "button\n");
     }
     if (line[0] != '\0') Log(line);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK SpyCbt(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_DESTROYWND) Log("destroy\n");
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
