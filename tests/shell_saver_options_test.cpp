@@ -1,0 +1,64 @@
+// The Linux program's options and resources, as the display form reads them.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "settings/SaverSettings.h"
+#include "shell/SaverOptions.h"
+
+namespace tovra {
+namespace {
+
+struct Case {
+    std::vector<std::string> args;
+    std::map<std::string, std::string> resources;
+    SaverSettings want;
+    std::string error;  // a part of the message; "" = accepted
+};
+
+TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
+    const Case cases[] = {
+        {{}, {}, {false, 0, true, 300, 2000}, ""},
+        {{"-rainbow", "-color", "Purple", "--mode", "island", "-speed", "0", "-reseed", "32767"}, {},
+         {true, 4, false, 0, 32767}, ""},
+        {{"-no-rainbow", "-speed", "300"}, {{"rainbow", "on"}, {"speed", "7"}, {"color", "green"}},
+         {false, 2, true, 300, 2000}, ""},
+        {{}, {{"mode", "Island"}, {"reseed", "1"}, {"color", "pink"}}, {false, 0, false, 300, 1}, ""},
+        {{"-speed", "301"}, {}, {}, "-speed: \"301\" is not allowed; use a whole number of milliseconds from 0"},
+        {{"-reseed", "0"}, {}, {}, "from 1 to 32767"},
+        {{"-color", "pink"}, {}, {}, "red, yellow, green, blue or purple"},
+        {{"-mode", "flat"}, {}, {}, "torus or island"},
+        {{"-speed"}, {}, {}, "-speed needs a value"},
+        {{"-window-id", "0x"}, {}, {}, "decimal or 0x hexadecimal"},
+        {{"-fast"}, {}, {}, "unknown option \"-fast\""},
+    };
+    for (const Case& c : cases) {
+        SaverOptions options;
+        const std::string error = ParseSaverOptions(c.args, options);
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        if (!c.error.empty() || !error.empty()) continue;
+        MemorySettingsStore store;
+        const auto warnings = PutSaverSettings(
+            options,
+            [&](const char* name) -> std::optional<std::string> {
+                const auto it = c.resources.find(name);
+                return it == c.resources.end() ? std::nullopt : std::optional<std::string>(it->second);
+            },
+            store);
+        EXPECT_EQ(ReadDisplaySettings(store), c.want) << c.args.size();
+        EXPECT_EQ(warnings.size(), c.resources.count("color") && c.resources.at("color") == "pink" ? 1u : 0u);
+    }
+}
+
+TEST(SaverOptions, WindowTargets) {
+    EXPECT_EQ(ParseWindowId("4194311"), 4194311ul);
+    EXPECT_EQ(ParseWindowId("0x400007"), 0x400007ul);
+    for (const char* bad : {"0", "0x0", "12z", "-5", "x12", ""}) EXPECT_EQ(ParseWindowId(bad), std::nullopt) << bad;
+    SaverOptions options;
+    EXPECT_EQ(ParseSaverOptions({"-root", "--window-id", "0x2a"}, options), "");
+    EXPECT_EQ(options.target, SaverTarget::WindowId);
+    EXPECT_EQ(options.windowId, 42ul);
+}
+
+}  // namespace
+}  // namespace tovra
