@@ -21,6 +21,3 @@ add_custom_command(OUTPUT ${TOVRA_BITMAP_FILES}
 add_custom_target(tovra_bitmaps ALL DEPENDS ${TOVRA_BITMAP_FILES})
 add_dependencies(tovra tovra_bitmaps)
 
-# Under Xvfb: the program in windows of its own making, its options, and the
-# packaged module started by the real XScreenSaver daemon.
-add_test(NAME tovra_x11 COMMAND sh ${CMAKE_SOURCE_DIR}/tests/x11/window.sh $<TARGET_FILE:tovra>)
