@@ -3,6 +3,8 @@
 #   make test   build everything and run every test (native, then under Wine)
 #   make bench  benchmarks of the generation step
 #   make dist   the Windows program files with their bitmaps, in dist/
+#   make deb    the Linux program as a Debian package, in dist/
+#   make run-linux  the Linux program (XScreenSaver module) in a window
 
 VERSION := $(shell cat VERSION)
 BUILD   ?= build
@@ -12,7 +14,7 @@ WIN32   := $(BUILD)/win32
 WIN64   := $(BUILD)/win64
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native win32 win64 run test test-native test-windows bench dist clean
+.PHONY: all setup native win32 win64 run run-linux test test-native test-windows test-linux bench dist deb clean
 
 all: native win32 win64
 
@@ -33,17 +35,25 @@ win32: setup $(WIN32)/CMakeCache.txt
 win64: setup $(WIN64)/CMakeCache.txt
 	cmake --build $(WIN64) -j $(JOBS)
 
-test: all dist
-	$(MAKE) --no-print-directory test-native test-windows
+test: all dist deb
+	$(MAKE) --no-print-directory test-native test-linux test-windows
 
 test-native:
 	cd $(NATIVE) && ctest --output-on-failure
+
+# The Linux program under Xvfb, and its package run by the XScreenSaver daemon.
+test-linux:
+	sh tests/x11/window.sh $(NATIVE)/tovra
+	sh tests/x11/daemon.sh $(DEB)
 
 test-windows:
 	sh tools/wine-tests.sh --dist dist $(WIN32) $(WIN64)
 
 run: win64
 	sh tools/run.sh $(WIN64)
+
+run-linux: native
+	sh tools/run-linux.sh $(NATIVE)
 
 # The Windows program files, each with the six cell bitmaps beside it, the
 # two archives and the installer.
@@ -66,6 +76,12 @@ dist: win32 win64
 	  -DOUTFILE=$(CURDIR)/dist/Tovra-$(VERSION)-setup.exe tools/installer/Tovra.nsi
 	rm -rf dist/stage
 	@ls -l dist
+
+# The Linux program as a Debian package: the module where XScreenSaver looks
+# for it, its settings description, the bitmaps and the manual page.
+DEB := dist/tovra_$(VERSION)_amd64.deb
+deb: native
+	sh tools/deb/build-deb.sh $(NATIVE) $(VERSION) dist
 
 clean:
 	rm -rf $(BUILD) dist
