@@ -52,8 +52,9 @@ test-windows:
 run: win64
 	sh tools/run.sh $(WIN64)
 
+# make run-linux ARGS="-rainbow -speed 0"
 run-linux: native
-	sh tools/run-linux.sh $(NATIVE)
+	sh tools/run-linux.sh $(NATIVE) $(ARGS)
 
 # The Windows program files, each with the six cell bitmaps beside it, the
 # two archives and the installer.

@@ -19,7 +19,7 @@ was_installed=$(dpkg-query -W -f='${Status}' tovra 2>/dev/null | grep -c "instal
 DAEMON=""
 cleanup() {
   [ -n "$DAEMON" ] && kill "$DAEMON" 2>/dev/null
-  [ "$was_installed" = 0 ] && dpkg_retry -r tovra
+  [ "$was_installed" = 0 ] && dpkg_retry -P tovra
   xvfb_stop
 }
 trap cleanup EXIT
@@ -58,7 +58,7 @@ kill "$DAEMON"; wait "$DAEMON" 2>/dev/null; DAEMON=""
 [ -n "$HACK" ] && sleep 1 && kill -0 "$HACK" 2>/dev/null && kill "$HACK"
 
 if [ "$was_installed" = 0 ]; then
-  dpkg_retry -r tovra; was_installed=1
+  dpkg_retry -P tovra; was_installed=1
   left=$(ls -d $BIN /usr/share/tovra /usr/share/xscreensaver/config/tovra.xml /usr/share/man/man6/tovra.6.gz 2>/dev/null; grep -l 'tovra -root' /etc/X11/app-defaults/XScreenSaver* 2>/dev/null)
   [ -z "$left" ] && r=ok || r=bad; check $r "removed, nothing left: $left"
 fi
