@@ -105,6 +105,8 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         X11DisplayWindow saver(display, window, own, CellBitmapFolder(TOVRA_DATA_DIR), store, random);
+        // Used by the performance script: a run of a fixed number of ticks.
+        if (const char* limit = std::getenv("TOVRA_EXIT_AFTER_TICKS")) saver.tickLimit = std::atol(limit);
         status = saver.Run();
     }
     if (own) XDestroyWindow(display, window);

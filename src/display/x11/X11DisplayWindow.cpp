@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 
@@ -17,6 +18,10 @@ namespace {
 // errors that follow end the run quietly instead of the program.
 Window watchedWindow = 0;
 bool windowGone = false;
+// The daemon ends a module with SIGTERM; the form still unloads.
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) { stopRequested = 1; }
 
 int NoteWindowError(Display* display, XErrorEvent* error) {
     if ((error->error_code == BadWindow || error->error_code == BadDrawable) && error->resourceid == watchedWindow) {
@@ -57,6 +62,10 @@ X11DisplayWindow::~X11DisplayWindow() { UnloadForm(); }
 int X11DisplayWindow::Run() {
     watchedWindow = window_;
     XSetErrorHandler(NoteWindowError);
+    struct sigaction stop {};
+    stop.sa_handler = RequestStop;
+    sigaction(SIGTERM, &stop, nullptr);
+    sigaction(SIGINT, &stop, nullptr);
     presenter_ = std::make_unique<X11Presenter>(display_, window_);
     if (!presenter_->Usable()) {
         std::fprintf(stderr, "tovra: cannot draw on window 0x%lx: %s\n", window_, presenter_->Problem().c_str());
@@ -80,17 +89,19 @@ int X11DisplayWindow::Run() {
     ResizeTo(attributes.width, attributes.height);
 
     const int fd = ConnectionNumber(display_);
-    while (!unloaded_ && !windowGone) {
-        while (XPending(display_) > 0 && !unloaded_ && !windowGone) {
+    const auto running = [&] { return !unloaded_ && !windowGone && !stopRequested; };
+    while (running()) {
+        while (XPending(display_) > 0 && running()) {
             XEvent event;
             XNextEvent(display_, &event);
             HandleEvent(event);
         }
-        if (unloaded_ || windowGone) break;
+        if (!running()) break;
         const auto now = std::chrono::steady_clock::now();
         if (timerRunning_ && now >= nextTick_) {
             form_.tmrTovra_Timer();
             PresentChanges();
+            if (tickLimit > 0 && ++ticks_ >= tickLimit) break;
             // A tick that took longer than the interval is followed by the
             // next one at once, without a backlog.
             nextTick_ = std::max(nextTick_ + interval_, std::chrono::steady_clock::now());

@@ -30,6 +30,9 @@ public:
     // Returns the exit status: 0, or 1 when the window cannot be drawn on.
     int Run();
 
+    // For measurements: end the run after this many ticks (0: never).
+    long tickLimit = 0;
+
     // DisplayPlatform
     GdiHandle CreateCompatibleDC() override;
     GdiHandle LoadBitmapFile(const std::string& path) override;
@@ -84,6 +87,7 @@ private:
     std::chrono::milliseconds interval_{0};
     std::chrono::steady_clock::time_point nextTick_;
     bool unloaded_ = false;
+    long ticks_ = 0;
 };
 
 // The folder the cell bitmaps are read from: beside the program when they
