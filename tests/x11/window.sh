@@ -1,13 +1,15 @@
 #!/bin/sh
 # tovra under Xvfb: in a window handed over by id, following its size, in a
-# window of its own, with resources, a missing bitmap, and bad options.
+# window of its own, with resources, a missing bitmap, and bad options. The
+# server here has no MIT-SHM, so the pictures go through plain XPutImage
+# (daemon.sh runs with it).
 #   tests/x11/window.sh BUILD/tovra
 set -u
 TOVRA=$(realpath "$1")
 BITMAPS=$(dirname "$TOVRA")
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/xvfb.sh"
-xvfb_start 1024x768 || exit 1
+xvfb_start 1024x768 -extension MIT-SHM || exit 1
 cells() { python3 "$HERE/cells.py" "$@"; }
 
 # --- a handed-over window of 403 x 305: whole blue cells that change, then a resize
