@@ -148,14 +148,18 @@ void X11DisplayWindow::HandleEvent(const XEvent& event) {
 }
 
 void X11DisplayWindow::ResizeTo(int width, int height) {
-    // What was drawn stays where it was; new parts of the window are black.
-    std::vector<uint32_t> pixels(static_cast<std::size_t>(std::max(width, 0)) * std::max(height, 0), 0);
-    for (int y = 0; y < std::min(height, height_); ++y)
-        std::copy_n(pixels_.begin() + static_cast<std::ptrdiff_t>(y) * width_, std::min(width, width_),
-                    pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
-    pixels_ = std::move(pixels);
-    width_ = width;
-    height_ = height;
+    // A black picture of the new size, shown whole.
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    pixels_ = presenter_->Allocate(width_, height_, stride_);
+    if (pixels_ == nullptr) {
+        own_.assign(static_cast<std::size_t>(width_) * height_, 0);
+        pixels_ = own_.data();
+        stride_ = width_;
+    } else {
+        own_.clear();
+        for (int y = 0; y < height_; ++y) std::fill_n(pixels_ + static_cast<std::size_t>(y) * stride_, width_, 0u);
+    }
     form_.Form_Resize();
     PresentAll();
 }
@@ -163,13 +167,13 @@ void X11DisplayWindow::ResizeTo(int width, int height) {
 void X11DisplayWindow::PresentChanges() {
     if (dirtyX1_ <= dirtyX0_ || dirtyY1_ <= dirtyY0_) return;
     const PixelRect r{dirtyX0_, dirtyY0_, dirtyX1_ - dirtyX0_, dirtyY1_ - dirtyY0_};
-    presenter_->Present(pixels_.data(), width_, height_, width_, &r, 1);
+    presenter_->Present(pixels_, width_, height_, stride_, &r, 1);
     dirtyX0_ = dirtyY0_ = dirtyX1_ = dirtyY1_ = 0;
 }
 
 void X11DisplayWindow::PresentAll() {
     const PixelRect r{0, 0, width_, height_};
-    presenter_->Present(pixels_.data(), width_, height_, width_, &r, 1);
+    presenter_->Present(pixels_, width_, height_, stride_, &r, 1);
     dirtyX0_ = dirtyY0_ = dirtyX1_ = dirtyY1_ = 0;
 }
 
@@ -226,7 +230,7 @@ void X11DisplayWindow::BlitCell(GdiHandle sprite, int x, int y) {
     if (x1 <= x0 || y1 <= y0) return;
     for (int py = y0; py < y1; ++py)
         std::copy_n(bitmap->pixels->begin() + (py - y) * kCellPitch + (x0 - x), x1 - x0,
-                    pixels_.begin() + static_cast<std::ptrdiff_t>(py) * width_ + x0);
+                    pixels_ + static_cast<std::ptrdiff_t>(py) * stride_ + x0);
     if (dirtyX1_ <= dirtyX0_) {
         dirtyX0_ = x0, dirtyY0_ = y0, dirtyX1_ = x1, dirtyY1_ = y1;
     } else {

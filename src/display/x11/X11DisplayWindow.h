@@ -79,7 +79,9 @@ private:
 
     std::vector<GdiObject> objects_;
     int width_ = 0, height_ = 0;
-    std::vector<uint32_t> pixels_;  // the picture, width_ x height_
+    uint32_t* pixels_ = nullptr;    // the picture, width_ x height_, stride_ pixels per row:
+    int stride_ = 0;                // shared with the server, or in own_
+    std::vector<uint32_t> own_;
     bool drawing_ = false;          // blits reach pixels_ only once the window is shown
     int dirtyX0_ = 0, dirtyY0_ = 0, dirtyX1_ = 0, dirtyY1_ = 0;  // changed since the last present
 

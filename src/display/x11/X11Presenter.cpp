@@ -92,20 +92,32 @@ void X11Presenter::DestroyShmImage() {
     shmImage_ = nullptr;
 }
 
+uint32_t* X11Presenter::Allocate(int width, int height, int& stride) {
+    stride = 0;
+    if (!usable_ || !shmWanted_ || width <= 0 || height <= 0) return nullptr;
+    if (shmImage_ == nullptr || shmImage_->width != width || shmImage_->height != height) {
+        // A server that refuses the segment gets plain requests from now on.
+        if (!CreateShmImage(width, height)) {
+            shmWanted_ = false;
+            return nullptr;
+        }
+    }
+    stride = shmImage_->bytes_per_line / 4;
+    return reinterpret_cast<uint32_t*>(shmImage_->data);
+}
+
 void X11Presenter::Present(const uint32_t* pixels, int width, int height, int stride, const PixelRect* rects,
                            std::size_t count) {
     if (!usable_ || width <= 0 || height <= 0) return;
-    if (shmWanted_ && (shmImage_ == nullptr || shmImage_->width != width || shmImage_->height != height)) {
-        // A server that refuses the segment gets plain requests from now on.
-        if (!CreateShmImage(width, height)) shmWanted_ = false;
-    }
-    if (shmImage_ != nullptr) {
-        const int imageStride = shmImage_->bytes_per_line / 4;
-        auto* target = reinterpret_cast<uint32_t*>(shmImage_->data);
+    int imageStride = 0;
+    uint32_t* target = Allocate(width, height, imageStride);
+    if (target != nullptr) {
+        // Pixels kept elsewhere are copied into the shared image first.
+        const bool copy = target != pixels;
         for (std::size_t i = 0; i < count; ++i) {
             const PixelRect r = Clip(rects[i], width, height);
             if (r.width == 0 || r.height == 0) continue;
-            for (int y = r.y; y < r.y + r.height; ++y)
+            for (int y = r.y; copy && y < r.y + r.height; ++y)
                 std::memcpy(target + static_cast<std::size_t>(y) * imageStride + r.x,
                             pixels + static_cast<std::size_t>(y) * stride + r.x, sizeof(uint32_t) * r.width);
             XShmPutImage(display_, window_, gc_, shmImage_, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),

@@ -30,6 +30,11 @@ public:
     const std::string& Problem() const { return problem_; }
     bool UsesShm() const { return shmImage_ != nullptr; }
 
+    // Memory for a width x height picture that Present shows without a
+    // copy: the pixels of a shared-memory image, `stride` pixels per row,
+    // valid until the next call. Nothing (nullptr) without MIT-SHM.
+    uint32_t* Allocate(int width, int height, int& stride);
+
     // Puts the rectangles of `pixels` (width x height, `stride` pixels per
     // row) at the same places on the window; parts outside the buffer are
     // left out. Returns when the server has taken the pixels.
