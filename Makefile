@@ -42,7 +42,7 @@ test-native:
 	cd $(NATIVE) && ctest --output-on-failure
 
 # The Linux program under Xvfb, and its package run by the XScreenSaver daemon.
-test-linux:
+test-linux: deb
 	sh tests/x11/window.sh $(NATIVE)/tovra
 	sh tests/x11/daemon.sh $(DEB)
 
