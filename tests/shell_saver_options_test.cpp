@@ -35,8 +35,11 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
     for (const Case& c : cases) {
         SaverOptions options;
         const std::string error = ParseSaverOptions(c.args, options);
-        EXPECT_NE(error.find(c.error), std::string::npos) << error;
-        if (!c.error.empty() || !error.empty()) continue;
+        if (!c.error.empty()) {
+            EXPECT_NE(error.find(c.error), std::string::npos) << error;
+            continue;
+        }
+        EXPECT_EQ(error, "");
         MemorySettingsStore store;
         const auto warnings = PutSaverSettings(
             options,
@@ -48,6 +51,21 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
         EXPECT_EQ(ReadDisplaySettings(store), c.want) << c.args.size();
         EXPECT_EQ(warnings.size(), c.resources.count("color") && c.resources.at("color") == "pink" ? 1u : 0u);
     }
+}
+
+TEST(SaverOptions, ValuesEachSettingTakes) {
+    struct V { const char* resource; const char* value; std::optional<std::string> text; };
+    const V values[] = {
+        {"rainbow", "true", "True"}, {"rainbow", "On", "True"}, {"rainbow", "YES", "True"}, {"rainbow", "1", "True"},
+        {"rainbow", "false", "False"}, {"rainbow", "off", "False"}, {"rainbow", "No", "False"},
+        {"rainbow", "0", "False"}, {"rainbow", "2", {}}, {"rainbow", "", {}},
+        {"color", "RED", "0"}, {"color", "yellow", "1"}, {"color", "Green", "2"}, {"color", "blue", "3"},
+        {"color", "purple", "4"}, {"color", "4", {}}, {"mode", "TORUS", "True"}, {"mode", "island", "False"},
+        {"speed", "0", "0"}, {"speed", "300", "300"}, {"speed", "-1", {}}, {"speed", "301", {}}, {"speed", "1.5", {}},
+        {"reseed", "1", "1"}, {"reseed", "32767", "32767"}, {"reseed", "0", {}}, {"reseed", "32768", {}},
+        {"reseed", "9x", {}}, {"delay", "5", {}},
+    };
+    for (const V& v : values) EXPECT_EQ(SettingStoreText(v.resource, v.value), v.text) << v.resource << " " << v.value;
 }
 
 TEST(SaverOptions, WindowTargets) {
