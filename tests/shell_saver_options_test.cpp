@@ -60,7 +60,7 @@ TEST(SaverOptions, ValuesEachSettingTakes) {
         {"rainbow", "false", "False"}, {"rainbow", "off", "False"}, {"rainbow", "No", "False"},
         {"rainbow", "0", "False"}, {"rainbow", "2", {}}, {"rainbow", "", {}},
         {"color", "RED", "0"}, {"color", "yellow", "1"}, {"color", "Green", "2"}, {"color", "blue", "3"},
-        {"color", "purple", "4"}, {"color", "4", {}}, {"mode", "TORUS", "True"}, {"mode", "island", "False"},
+        {"color", "purple", "4"}, {"color", "4", {}}, {"mode", "TORUS", "True"}, {"mode", "ISLAND", "False"},
         {"speed", "0", "0"}, {"speed", "300", "300"}, {"speed", "-1", {}}, {"speed", "301", {}}, {"speed", "1.5", {}},
         {"reseed", "1", "1"}, {"reseed", "32767", "32767"}, {"reseed", "0", {}}, {"reseed", "32768", {}},
         {"reseed", "9x", {}}, {"delay", "5", {}},
@@ -71,6 +71,8 @@ TEST(SaverOptions, ValuesEachSettingTakes) {
 TEST(SaverOptions, WindowTargets) {
     EXPECT_EQ(ParseWindowId("4194311"), 4194311ul);
     EXPECT_EQ(ParseWindowId("0x400007"), 0x400007ul);
+    EXPECT_EQ(ParseWindowId("0X2A"), 42ul);
+    EXPECT_EQ(ParseWindowId("0x7"), 7ul);
     for (const char* bad : {"0", "0x0", "12z", "-5", "x12", ""}) EXPECT_EQ(ParseWindowId(bad), std::nullopt) << bad;
     SaverOptions options;
     EXPECT_EQ(ParseSaverOptions({"-root", "--window-id", "0x2a"}, options), "");
