@@ -31,6 +31,7 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
         {{"-speed"}, {}, {}, "-speed needs a value"},
         {{"-window-id", "0x"}, {}, {}, "decimal or 0x hexadecimal"},
         {{"-fast"}, {}, {}, "unknown option \"-fast\""},
+        {{"-root", "stray"}, {}, {}, "unknown argument \"stray\""},
     };
     for (const Case& c : cases) {
         SaverOptions options;
