@@ -7,7 +7,7 @@ set -u
 cd "$(dirname "$0")/.."
 TOVRA="$PWD/${1:-build/native}/tovra"; TICKS=${2:-200}
 . tests/x11/xvfb.sh
-xvfb_start 7680x4320 || exit 1
+xvfb_start 7680x4320 ${XVFB_ARGS:-} || exit 1
 cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # clock ticks used so far
 for args in "-color red" "-rainbow" "-mode island"; do
   x0=$(cpu "$XVFB_PID")
