@@ -77,7 +77,7 @@ public:
     // Unchanged cells between two changed ones of a row that still join them
     // into one rectangle.
     void SetJoinGap(int cells) { joinGap_ = cells < 0 ? 0 : cells; }
-    static constexpr int kDefaultJoinGap = 8;
+    static constexpr int kDefaultJoinGap = 16;
 
 private:
     int width_ = 0;
