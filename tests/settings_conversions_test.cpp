@@ -2,6 +2,7 @@
 // leading-number reader and the text forms the program writes.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -127,6 +128,7 @@ TEST(TextForms, DoubleAndFloatWithLimitedSignificantDigits) {
         {1234567890123456.0, "1.23456789012346E+15"},
         {1e-5, "1E-05"},
         {0.1 + 0.2, "0.3"},
+        {-DBL_MAX, "-1.79769313486231E+308"},  // not rounded up beyond the double range
     };
     for (const auto& c : doubles) EXPECT_EQ(DoubleText(c.value), c.text) << c.value;
 

@@ -1,11 +1,14 @@
 #include "tovra-life/LifeCli.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
+#include <new>
 
 #include "automaton/Generation.h"
 #include "automaton/Random.h"
@@ -30,7 +33,6 @@ struct Options {
 
 template <typename T>
 bool ParseNumber(const std::string& text, T& value) {
-    if (text.empty()) return false;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
 }
@@ -39,11 +41,11 @@ bool ParseNumber(const std::string& text, T& value) {
 bool ParsePositive(const std::string& flag, const std::string& text, std::optional<int>& slot, std::string& problem) {
     int v = 0;
     if (!ParseNumber(text, v)) {
-        problem = flag + " needs a whole number, got '" + text + "'";
+        problem = flag + " needs a whole number, got '" + Quote(text) + "'";
         return false;
     }
     if (v <= 0) {
-        problem = flag + " must be at least 1, got " + text;
+        problem = flag + " must be at least 1, got " + Quote(text);
         return false;
     }
     slot = v;
@@ -53,9 +55,9 @@ bool ParsePositive(const std::string& flag, const std::string& text, std::option
 bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& problem) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a.size() > 2 && a.rfind("--", 0) == 0) {
+        if (a.size() > 2 && a.starts_with("--")) {
             if (i + 1 >= args.size()) {
-                problem = a + " needs a value";
+                problem = Quote(a) + " needs a value";
                 return false;
             }
             const std::string& v = args[++i];
@@ -69,20 +71,20 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
                 if (v == "torus") o.edges = Edges::Torus;
                 else if (v == "island") o.edges = Edges::Island;
                 else {
-                    problem = "--edges must be torus or island, got '" + v + "'";
+                    problem = "--edges must be torus or island, got '" + Quote(v) + "'";
                     return false;
                 }
             } else if (a == "--soup") {
                 int p = 0;
                 if (!ParseNumber(v, p) || p < 0 || p > 100) {
-                    problem = "--soup needs a percentage from 0 to 100, got '" + v + "'";
+                    problem = "--soup needs a percentage from 0 to 100, got '" + Quote(v) + "'";
                     return false;
                 }
                 o.soup = p;
             } else if (a == "--seed") {
                 unsigned long long s = 0;
                 if (!ParseNumber(v, s)) {
-                    problem = "--seed needs a non-negative whole number, got '" + v + "'";
+                    problem = "--seed needs a non-negative whole number, got '" + Quote(v) + "'";
                     return false;
                 }
                 o.seed = s;
@@ -93,12 +95,12 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
                 }
                 o.out = v;
             } else {
-                problem = "unknown option " + a;
+                problem = "unknown option " + Quote(a);
                 return false;
             }
         } else {
             if (!o.pattern.empty()) {
-                problem = "more than one pattern file given: '" + o.pattern + "' and '" + a + "'";
+                problem = "more than one pattern file given: '" + Quote(o.pattern) + "' and '" + Quote(a) + "'";
                 return false;
             }
             o.pattern = a;
@@ -123,26 +125,38 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
     return true;
 }
 
-bool ReadFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) return false;
-    text = s.str();
-    return true;
-}
+// Pattern files larger than this are refused, whatever they hold.
+constexpr long long kMaxInputBytes = 64LL << 20;
+
+// An open pattern file, read a buffer at a time up to kMaxInputBytes.
+struct PatternFile {
+    std::FILE* file = nullptr;
+    long long bytes = 0;
+    bool tooLarge = false;
+    ~PatternFile() {
+        if (file) std::fclose(file);
+    }
+    std::size_t Read(char* buffer, std::size_t size) {
+        if (tooLarge) return 0;
+        const std::size_t got = std::fread(buffer, 1, size, file);
+        bytes += static_cast<long long>(got);
+        tooLarge = bytes > kMaxInputBytes;
+        return tooLarge ? 0 : got;
+    }
+};
 
 }  // namespace
 
 int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                unsigned long long (*seedFromClock)()) {
+    namespace fs = std::filesystem;
     Options o;
     std::string problem;
-    auto bad = [&](const std::string& message) {
+    auto say = [&](int status, const std::string& message) {
         err << "tovra-life: " << message << "\n";
-        return kExitBadInput;
+        return status;
     };
+    auto bad = [&](const std::string& message) { return say(kExitBadInput, message); };
     if (args.empty()) {
         err << kUsage;
         return kExitBadInput;
@@ -152,77 +166,95 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (o.width && o.height && static_cast<long long>(*o.width) * *o.height > kMaxGridCells)
         return bad("grid of " + std::to_string(*o.width) + " x " + std::to_string(*o.height) +
                    " is too large (at most " + std::to_string(kMaxGridCells) + " cells)");
+    const std::string outName = Quote(o.out, 200);
+    std::error_code ec;
+    if (!o.out.empty() && fs::is_directory(o.out, ec))
+        return say(kExitFailure, "cannot write output file '" + outName + "': it is a directory");
 
-    CellGrid grid;
-    Edges edges = Edges::Torus;
-    if (o.soup) {
-        if (!o.width || !o.height || !o.edges) return bad("--soup needs --width, --height and --edges");
-        grid.Redim(*o.width - 1, *o.height - 1);
-        edges = *o.edges;
-        RuntimeRandom random(o.seed ? *o.seed : seedFromClock());
-        const float chance = static_cast<float>(*o.soup) / 100.0f;
-        for (int y = 0; y < *o.height; ++y)
-            for (int x = 0; x < *o.width; ++x)
-                if (random.Rnd() < chance) grid.Set(x, y, CellGrid::kLive);
-    } else {
-        std::string text;
-        if (!ReadFile(o.pattern, text)) return bad("cannot read pattern file '" + o.pattern + "'");
-        RleError rleError;
-        const auto pattern = ParseRle(text, rleError);
-        if (!pattern) {
-            return bad(o.pattern + (rleError.line > 0 ? ":" + std::to_string(rleError.line) : std::string()) +
-                       ": malformed RLE: " + rleError.message);
-        }
-        int width = 0, height = 0;
-        if (o.width || o.height || o.edges) {
-            if (!o.width || !o.height || !o.edges)
-                return bad("--width, --height and --edges go together");
+    int width = 0, height = 0;
+    try {
+        CellGrid grid;
+        Edges edges = Edges::Torus;
+        if (o.soup) {
+            if (!o.width || !o.height || !o.edges) return bad("--soup needs --width, --height and --edges");
             width = *o.width;
             height = *o.height;
             edges = *o.edges;
-        } else if (pattern->bounds) {
-            width = pattern->bounds->width;
-            height = pattern->bounds->height;
-            edges = pattern->bounds->edges;
+            grid.Redim(width - 1, height - 1);
+            RuntimeRandom random(o.seed ? *o.seed : seedFromClock());
+            const float chance = static_cast<float>(*o.soup) / 100.0f;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    if (random.Rnd() < chance) grid.Set(x, y, CellGrid::kLive);
         } else {
-            return bad("no grid size: give --width, --height and --edges, or a rule such as B3/S23:T80,60");
+            const std::string name = Quote(o.pattern, 200);
+            const fs::file_status status = fs::status(o.pattern, ec);
+            if (fs::is_directory(status))
+                return say(kExitFailure, "cannot read pattern file '" + name + "': it is a directory");
+            if (fs::is_regular_file(status) && static_cast<long long>(fs::file_size(o.pattern, ec)) > kMaxInputBytes)
+                return bad("pattern file '" + name + "' is larger than 64 MiB");
+            PatternFile file;
+            file.file = std::fopen(o.pattern.c_str(), "rb");
+            if (!file.file)
+                return say(kExitFailure, "cannot read pattern file '" + name + "': " + std::strerror(errno));
+            RleReader reader([&file](char* buffer, std::size_t size) { return file.Read(buffer, size); });
+            RleError rleError;
+            auto refuse = [&]() {
+                if (std::ferror(file.file)) return say(kExitFailure, "cannot read pattern file '" + name + "'");
+                if (file.tooLarge) return bad("pattern file '" + name + "' is larger than 64 MiB");
+                return bad(name + (rleError.line > 0 ? ":" + std::to_string(rleError.line) : std::string()) +
+                           ": malformed RLE: " + rleError.message);
+            };
+            RleHeader header;
+            if (!reader.ReadHeader(header, rleError)) return refuse();
+            if (o.width || o.height || o.edges) {
+                if (!o.width || !o.height || !o.edges) return bad("--width, --height and --edges go together");
+                width = *o.width;
+                height = *o.height;
+                edges = *o.edges;
+            } else if (header.bounds) {
+                width = header.bounds->width;
+                height = header.bounds->height;
+                edges = header.bounds->edges;
+            } else {
+                return bad("no grid size: give --width, --height and --edges, or a rule such as B3/S23:T80,60");
+            }
+            if (header.width > width || header.height > height) {
+                return bad("pattern of " + std::to_string(header.width) + " x " + std::to_string(header.height) +
+                           " does not fit the grid of " + std::to_string(width) + " x " + std::to_string(height));
+            }
+            grid.Redim(width - 1, height - 1);
+            if (!reader.ReadCells(grid, rleError)) return refuse();
         }
-        if (pattern->width > width || pattern->height > height) {
-            return bad("pattern of " + std::to_string(pattern->width) + " x " + std::to_string(pattern->height) +
-                       " does not fit the grid of " + std::to_string(width) + " x " + std::to_string(height));
+
+        CellGrid next(grid.MaxCol(), grid.MaxRow());
+        out << "0: " << grid.Population() << "\n";
+        for (int g = 1; g <= *o.generations; ++g) {
+            ComputeNextGeneration(grid, edges, next);
+            std::swap(grid, next);
+            out << g << ": " << grid.Population() << "\n";
         }
-        grid.Redim(width - 1, height - 1);
-        for (const auto& [x, y] : pattern->liveCells) grid.Set(x, y, CellGrid::kLive);
-    }
+        out.flush();
 
-    CellGrid next(grid.MaxCol(), grid.MaxRow());
-    out << "0: " << grid.Population() << "\n";
-    for (int g = 1; g <= *o.generations; ++g) {
-        ComputeNextGeneration(grid, edges, next);
-        std::swap(grid, next);
-        out << g << ": " << grid.Population() << "\n";
-    }
-    out.flush();
-
-    if (!o.out.empty()) {
-        // Write beside the target and rename, so that a failed write leaves no file.
-        const std::string temp = o.out + ".part";
-        {
+        if (!o.out.empty()) {
+            // Write beside the target and rename over it, so that a failed
+            // write leaves no file and nothing but a file is ever replaced.
+            const std::string temp = o.out + ".part";
+            ec.clear();
             std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-            file << WriteRle(grid, edges);
+            if (!file) ec.assign(errno, std::generic_category());
+            WriteRle(grid, edges, file);
             file.close();
-            if (!file) {
-                std::remove(temp.c_str());
-                err << "tovra-life: cannot write output file '" << o.out << "'\n";
-                return 1;
+            if (file) fs::rename(temp, o.out, ec);
+            if (!file || ec) {
+                const std::string reason = ec ? ": " + ec.message() : std::string();
+                fs::remove(temp, ec);
+                return say(kExitFailure, "cannot write output file '" + outName + "'" + reason);
             }
         }
-        std::remove(o.out.c_str());
-        if (std::rename(temp.c_str(), o.out.c_str()) != 0) {
-            std::remove(temp.c_str());
-            err << "tovra-life: cannot write output file '" << o.out << "'\n";
-            return 1;
-        }
+    } catch (const std::bad_alloc&) {
+        return say(kExitFailure, "not enough memory for a grid of " + std::to_string(width) + " x " +
+                                     std::to_string(height));
     }
     return kExitOk;
 }

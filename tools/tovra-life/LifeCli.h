@@ -9,7 +9,8 @@
 namespace tovra::life {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitBadInput = 2;
+inline constexpr int kExitFailure = 1;   // a file that cannot be read or written, or no memory
+inline constexpr int kExitBadInput = 2;  // bad arguments or a malformed pattern
 
 // Runs the tool on `args` (without the program name). `seedFromClock` gives
 // the soup seed when --seed is absent.

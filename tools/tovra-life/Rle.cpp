@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <limits>
+#include <ostream>
 
 namespace tovra::life {
 
@@ -35,13 +36,13 @@ bool ParseRule(std::string_view rule, std::optional<BoundedGrid>& bounds, std::s
     const auto colon = rule.find(':');
     const std::string base = Lower(Trim(rule.substr(0, colon)));
     if (base != "b3/s23") {
-        problem = "unsupported rule '" + std::string(rule) + "': only B3/S23 is accepted";
+        problem = "unsupported rule '" + Quote(rule) + "': only B3/S23 is accepted";
         return false;
     }
     if (colon == std::string_view::npos) return true;
     std::string_view suffix = Trim(rule.substr(colon + 1));
     if (suffix.empty() || (suffix[0] != 'T' && suffix[0] != 't' && suffix[0] != 'P' && suffix[0] != 'p')) {
-        problem = "unsupported grid '" + std::string(suffix) + "': expected :Tw,h (torus) or :Pw,h (island)";
+        problem = "unsupported grid '" + Quote(suffix) + "': expected :Tw,h (torus) or :Pw,h (island)";
         return false;
     }
     BoundedGrid grid;
@@ -50,7 +51,7 @@ bool ParseRule(std::string_view rule, std::optional<BoundedGrid>& bounds, std::s
     const auto comma = dims.find(',');
     if (comma == std::string_view::npos || !ParseCount(dims.substr(0, comma), grid.width) ||
         !ParseCount(dims.substr(comma + 1), grid.height) || grid.width == 0 || grid.height == 0) {
-        problem = "bad grid size in rule '" + std::string(rule) + "': expected two positive numbers";
+        problem = "bad grid size in rule '" + Quote(rule) + "': expected two positive numbers";
         return false;
     }
     if (static_cast<long long>(grid.width) * grid.height > kMaxGridCells) {
@@ -63,7 +64,7 @@ bool ParseRule(std::string_view rule, std::optional<BoundedGrid>& bounds, std::s
 }
 
 // Header "x = 3, y = 1, rule = B3/S23": key = value items separated by commas.
-bool ParseHeader(std::string_view line, RlePattern& pattern, std::string& problem) {
+bool ParseHeader(std::string_view line, RleHeader& pattern, std::string& problem) {
     bool haveX = false, haveY = false;
     std::optional<std::string_view> rule;
     std::size_t pos = 0;
@@ -73,7 +74,7 @@ bool ParseHeader(std::string_view line, RlePattern& pattern, std::string& proble
             line.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos);
         const auto eq = item.find('=');
         if (eq == std::string_view::npos) {
-            problem = "malformed header item '" + std::string(Trim(item)) + "'";
+            problem = "malformed header item '" + Quote(Trim(item)) + "'";
             return false;
         }
         const std::string key = Lower(Trim(item.substr(0, eq)));
@@ -83,12 +84,12 @@ bool ParseHeader(std::string_view line, RlePattern& pattern, std::string& proble
             break;
         }
         if (key != "x" && key != "y") {
-            problem = "unknown header item '" + key + "'";
+            problem = "unknown header item '" + Quote(key) + "'";
             return false;
         }
         int v = 0;
         if (!ParseCount(item.substr(eq + 1), v)) {
-            problem = "bad " + key + " in header: '" + std::string(Trim(item.substr(eq + 1))) + "'";
+            problem = "bad " + key + " in header: '" + Quote(Trim(item.substr(eq + 1))) + "'";
             return false;
         }
         (key == "x" ? pattern.width : pattern.height) = v;
@@ -110,83 +111,114 @@ bool ParseHeader(std::string_view line, RlePattern& pattern, std::string& proble
 
 }  // namespace
 
-std::optional<RlePattern> ParseRle(std::string_view text, RleError& error) {
-    RlePattern pattern;
-    bool haveHeader = false;
-    bool done = false;
-    int x = 0, y = 0;
-    int lineNo = 0;
-    std::size_t pos = 0;
-    auto fail = [&](int line, std::string message) {
-        error.line = line;
-        error.message = std::move(message);
-        return std::nullopt;
-    };
-    while (pos < text.size() && !done) {
-        std::size_t eol = text.find('\n', pos);
-        std::string_view line = text.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
-        pos = eol == std::string_view::npos ? text.size() : eol + 1;
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        const std::string_view trimmed = Trim(line);
-        if (!haveHeader) {
-            if (trimmed.empty() || trimmed[0] == '#') continue;
-            std::string problem;
-            if (!ParseHeader(trimmed, pattern, problem)) return fail(lineNo, problem);
-            haveHeader = true;
-            continue;
-        }
-        if (!trimmed.empty() && trimmed[0] == '#') continue;
-        long long run = -1;
-        for (std::size_t i = 0; i < line.size() && !done; ++i) {
-            const char c = line[i];
-            if (std::isspace(static_cast<unsigned char>(c))) {
-                if (run >= 0) return fail(lineNo, "a run count must be followed by b, o, $ or !");
-                continue;
-            }
-            if (c >= '0' && c <= '9') {
-                run = (run < 0 ? 0 : run) * 10 + (c - '0');
-                if (run > std::numeric_limits<int>::max()) return fail(lineNo, "run count too large");
-                continue;
-            }
-            const long long n = run < 0 ? 1 : run;
-            if (run == 0) return fail(lineNo, "run count of 0");
-            run = -1;
-            if (c == 'b' || c == '.') {
-                x += static_cast<int>(std::min<long long>(n, std::numeric_limits<int>::max() - x));
-            } else if (c == 'o' || c == 'A') {
-                for (long long k = 0; k < n; ++k) {
-                    if (x >= pattern.width || y >= pattern.height)
-                        return fail(lineNo, "pattern reaches beyond its header size " + std::to_string(pattern.width) +
-                                                " x " + std::to_string(pattern.height));
-                    pattern.liveCells.emplace_back(x++, y);
-                }
-            } else if (c == '$') {
-                y += static_cast<int>(std::min<long long>(n, std::numeric_limits<int>::max() - y));
-                x = 0;
-            } else if (c == '!') {
-                done = true;
-            } else {
-                return fail(lineNo, std::string("unexpected character '") + c + "'");
-            }
-        }
-        if (run >= 0 && !done) return fail(lineNo, "a run count must be followed by b, o, $ or !");
+int RleReader::Next() {
+    if (at_ == size_) {
+        size_ = source_(buffer_, sizeof buffer_);
+        at_ = 0;
+        if (size_ == 0) return -1;
     }
-    if (!haveHeader) return fail(0, "no header line 'x = <w>, y = <h>, rule = B3/S23'");
-    if (!done) return fail(lineNo, "pattern is not ended by '!'");
-    return pattern;
+    return static_cast<unsigned char>(buffer_[at_++]);
 }
 
-std::string WriteRle(const CellGrid& grid, Edges edges) {
+bool RleReader::Fail(RleError& error, int line, std::string message) {
+    error.line = line;
+    error.message = std::move(message);
+    return false;
+}
+
+bool RleReader::ReadHeader(RleHeader& header, RleError& error) {
+    std::string text;
+    bool comment = false;
+    for (;;) {
+        const int c = Next();
+        if (c < 0 || c == '\n') {
+            if (!comment && !text.empty()) break;
+            if (c < 0) return Fail(error, 0, "no header line 'x = <w>, y = <h>, rule = B3/S23'");
+            ++line_;
+            text.clear();
+            comment = false;
+            continue;
+        }
+        if (comment || (text.empty() && std::isspace(c))) continue;
+        if (c == '#' && text.empty()) {
+            comment = true;
+            continue;
+        }
+        if (text.size() == kMaxHeaderLine)
+            return Fail(error, line_,
+                        "header line longer than " + std::to_string(kMaxHeaderLine) + " characters: '" +
+                            Quote(text) + "'");
+        text += static_cast<char>(c);
+    }
+    std::string problem;
+    if (!ParseHeader(Trim(text), header_, problem)) return Fail(error, line_, problem);
+    ++line_;
+    header = header_;
+    return true;
+}
+
+bool RleReader::ReadCells(CellGrid& grid, RleError& error) {
+    const long long width = std::min(header_.width, grid.Columns());
+    const long long height = std::min(header_.height, grid.Rows());
+    long long x = 0, y = 0;
+    long long run = -1;            // the run count being read, -1 for none
+    bool lineStart = true;         // nothing but blanks so far on this line
+    bool comment = false;
+    for (;;) {
+        const int c = Next();
+        if (c < 0) return Fail(error, lineStart ? line_ - 1 : line_, "pattern is not ended by '!'");
+        if (std::isspace(c)) {
+            if (run >= 0) return Fail(error, line_, "a run count must be followed by b, o, $ or !");
+            if (c == '\n') {
+                ++line_;
+                lineStart = true;
+                comment = false;
+            }
+            continue;
+        }
+        if (comment) continue;
+        if (lineStart && c == '#') {
+            comment = true;
+            continue;
+        }
+        lineStart = false;
+        if (c >= '0' && c <= '9') {
+            run = (run < 0 ? 0 : run) * 10 + (c - '0');
+            if (run > std::numeric_limits<int>::max()) return Fail(error, line_, "run count too large");
+            continue;
+        }
+        if (run == 0) return Fail(error, line_, "run count of 0");
+        const long long n = run < 0 ? 1 : run;
+        run = -1;
+        if (c == 'b' || c == '.') {
+            x = std::min<long long>(x + n, std::numeric_limits<int>::max());
+        } else if (c == 'o' || c == 'A') {
+            if (y >= height || n > width - x)
+                return Fail(error, line_,
+                            "pattern reaches beyond its header size " + std::to_string(header_.width) + " x " +
+                                std::to_string(header_.height));
+            for (long long k = 0; k < n; ++k, ++x) grid.Set(static_cast<int>(x), static_cast<int>(y), CellGrid::kLive);
+        } else if (c == '$') {
+            y = std::min<long long>(y + n, std::numeric_limits<int>::max());
+            x = 0;
+        } else if (c == '!') {
+            return true;
+        } else {
+            return Fail(error, line_, "unexpected character '" + Quote(std::string(1, static_cast<char>(c))) + "'");
+        }
+    }
+}
+
+void WriteRle(const CellGrid& grid, Edges edges, std::ostream& out) {
     const int w = grid.Columns();
     const int h = grid.Rows();
-    std::string out = "x = " + std::to_string(w) + ", y = " + std::to_string(h) + ", rule = B3/S23:" +
-                      (edges == Edges::Torus ? "T" : "P") + std::to_string(w) + "," + std::to_string(h) + "\n";
+    out << "x = " << w << ", y = " << h << ", rule = B3/S23:" << (edges == Edges::Torus ? "T" : "P") << w << ","
+        << h << "\n";
     std::string line;
     auto emit = [&](int count, char tag) {
         std::string item = (count > 1 ? std::to_string(count) : std::string()) + tag;
         if (line.size() + item.size() > 70) {
-            out += line + "\n";
+            out << line << "\n";
             line.clear();
         }
         line += item;
@@ -209,7 +241,26 @@ std::string WriteRle(const CellGrid& grid, Edges edges) {
         }
     }
     emit(1, '!');
-    out += line + "\n";
+    out << line << "\n";
+}
+
+std::string Quote(std::string_view text, std::size_t limit) {
+    std::string out;
+    for (const char ch : text) {
+        if (out.size() >= limit) {
+            out += "...";
+            break;
+        }
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c >= 0x7f) {
+            const char digits[] = "0123456789abcdef";
+            out += "\\x";
+            out += digits[c >> 4];
+            out += digits[c & 15];
+        } else {
+            out += ch;
+        }
+    }
     return out;
 }
 
