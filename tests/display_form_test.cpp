@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "automaton/Random.h"
 #include "display/DisplayForm.h"
@@ -184,6 +185,8 @@ TEST(DisplayFormGeometry, WindowWithoutCellsRunsAndDrawsNothing) {
 TEST(Sprites, SnappingRoundsHalfToEven) {
     const std::pair<int, int> cases[] = {{30, 3}, {14, 1}, {16, 2}, {15, 2}, {25, 2}, {35, 4}, {0, 0}, {7670, 767}};
     for (auto [pixel, cell] : cases) EXPECT_EQ(SnapToCell(pixel), cell) << pixel;
+    for (int pixel = -400; pixel <= 400; ++pixel)
+        ASSERT_EQ(SnapToCell(pixel), static_cast<int>(std::nearbyint(pixel / 10.0))) << pixel;
 }
 
 TEST(Sprites, DrawingPlacesTheSpriteOnTheCell) {

@@ -48,11 +48,14 @@ void CellFrame::DrawCell(int col, int row, const SpritePixels& sprite) {
     const std::size_t bytes = static_cast<std::size_t>(std::min(kSpriteSize, width_ - x)) * sizeof(uint32_t);
     const int lines = std::min(kSpriteSize, height_ - y);
     bool changed = false;
+    constexpr std::size_t kRowBytes = kSpriteSize * sizeof(uint32_t);
     for (int dy = 0; dy < lines; ++dy) {
         uint32_t* to = pixels_ + static_cast<std::size_t>(y + dy) * stride_ + x;
         const uint32_t* from = &sprite.pixels[static_cast<std::size_t>(dy) * kSpriteSize];
-        if (std::memcmp(to, from, bytes) != 0) {
-            std::memcpy(to, from, bytes);
+        // A whole row has a fixed size, which the compiler copies inline.
+        if (bytes == kRowBytes ? std::memcmp(to, from, kRowBytes) != 0 : std::memcmp(to, from, bytes) != 0) {
+            if (bytes == kRowBytes) std::memcpy(to, from, kRowBytes);
+            else std::memcpy(to, from, bytes);
             changed = true;
         }
     }
