@@ -59,6 +59,8 @@ void Win32DisplayWindow::Load() {
                             nullptr, nullptr, instance_, this);
     if (hwnd_ == nullptr) return;
     windowDc_ = GetDC(hwnd_);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    waitForScreen_ = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
     loaded_ = true;
     form_.Form_Load();
 }
@@ -349,14 +351,16 @@ void Win32DisplayWindow::ShowPart(HDC dc, const CellFrame& frame, int x, int y, 
 
 void Win32DisplayWindow::PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) {
     if (windowDc_ == nullptr) return;
-    // Reading a pixel of the screen waits until the display has taken what
-    // was last handed to it. Where the window's picture reaches the screen
-    // in the background (Wine copies it from shared memory to the X server
-    // after the event), drawing the next generation while that copy runs
-    // would show a mix of two generations.
-    if (HDC screen = GetDC(nullptr)) {
-        GetPixel(screen, 0, 0);
-        ReleaseDC(nullptr, screen);
+    // Under Wine the window's picture reaches the X server in the
+    // background, copied from shared memory after the event; drawing the next
+    // generation while that copy runs would show a mix of two generations.
+    // Reading a pixel of the screen waits until the server has taken it.
+    // Windows needs no such wait, and there such a read can be slow.
+    if (waitForScreen_) {
+        if (HDC screen = GetDC(nullptr)) {
+            GetPixel(screen, 0, 0);
+            ReleaseDC(nullptr, screen);
+        }
     }
     GdiFlush();  // the frame's memory is complete before it is read
     for (const FrameRect& r : parts) ShowPart(windowDc_, frame, r.x, r.y, r.width, r.height);

@@ -94,6 +94,7 @@ private:
     HBITMAP frameBitmap_ = nullptr;
     HGDIOBJ frameDcBitmap_ = nullptr;  // the context's own bitmap, put back before deleting ours
     uint32_t* frameBits_ = nullptr;
+    bool waitForScreen_ = false;  // running under Wine: see PresentFrame
 };
 
 }  // namespace tovra
