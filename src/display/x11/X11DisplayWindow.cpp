@@ -79,13 +79,12 @@ int X11DisplayWindow::Run() {
     }
     XSelectInput(display_, window_, mask);
 
-    // The form loads before the window shows anything: its first seeding
-    // lands nowhere, as on every platform, and the first resize sizes the
-    // grid to the window.
+    // The form loads before the window shows anything (its frame is empty,
+    // so its first seeding lands nowhere, as on every platform); the first
+    // resize sizes the grid and the frame to the window.
     form_.Form_Load();
     XWindowAttributes attributes{};
     XGetWindowAttributes(display_, window_, &attributes);
-    drawing_ = true;
     ResizeTo(attributes.width, attributes.height);
 
     const int fd = ConnectionNumber(display_);
@@ -100,7 +99,6 @@ int X11DisplayWindow::Run() {
         const auto now = std::chrono::steady_clock::now();
         if (timerRunning_ && now >= nextTick_) {
             form_.tmrTovra_Timer();
-            PresentChanges();
             if (tickLimit > 0 && ++ticks_ >= tickLimit) break;
             // A tick that took longer than the interval is followed by the
             // next one at once, without a backlog.
@@ -127,7 +125,11 @@ void X11DisplayWindow::HandleEvent(const XEvent& event) {
                 ResizeTo(event.xconfigure.width, event.xconfigure.height);
             break;
         case Expose:
-            if (event.xexpose.count == 0) PresentAll();
+            // The frame holds the whole picture: show it again.
+            if (event.xexpose.count == 0) {
+                const CellFrame& frame = form_.frame();
+                PresentFrame(frame, {FrameRect{0, 0, frame.Width(), frame.Height()}});
+            }
             break;
         case DestroyNotify:
             if (event.xdestroywindow.window == window_) windowGone = true;
@@ -148,33 +150,21 @@ void X11DisplayWindow::HandleEvent(const XEvent& event) {
 }
 
 void X11DisplayWindow::ResizeTo(int width, int height) {
-    // A black picture of the new size, shown whole.
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
-    pixels_ = presenter_->Allocate(width_, height_, stride_);
-    if (pixels_ == nullptr) {
-        own_.assign(static_cast<std::size_t>(width_) * height_, 0);
-        pixels_ = own_.data();
-        stride_ = width_;
-    } else {
-        own_.clear();
-        for (int y = 0; y < height_; ++y) std::fill_n(pixels_ + static_cast<std::size_t>(y) * stride_, width_, 0u);
-    }
     form_.Form_Resize();
-    PresentAll();
 }
 
-void X11DisplayWindow::PresentChanges() {
-    if (dirtyX1_ <= dirtyX0_ || dirtyY1_ <= dirtyY0_) return;
-    const PixelRect r{dirtyX0_, dirtyY0_, dirtyX1_ - dirtyX0_, dirtyY1_ - dirtyY0_};
-    presenter_->Present(pixels_, width_, height_, stride_, &r, 1);
-    dirtyX0_ = dirtyY0_ = dirtyX1_ = dirtyY1_ = 0;
+FrameMemory X11DisplayWindow::AllocateFrame(int width, int height) {
+    // The shared-memory image itself, when the server has MIT-SHM: the frame
+    // then reaches the window without a copy in the program.
+    FrameMemory memory;
+    memory.pixels = presenter_ != nullptr ? presenter_->Allocate(width, height, memory.stride) : nullptr;
+    return memory.pixels != nullptr ? memory : FrameMemory{};
 }
 
-void X11DisplayWindow::PresentAll() {
-    const PixelRect r{0, 0, width_, height_};
-    presenter_->Present(pixels_, width_, height_, stride_, &r, 1);
-    dirtyX0_ = dirtyY0_ = dirtyX1_ = dirtyY1_ = 0;
+void X11DisplayWindow::PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) {
+    presenter_->Present(frame.Pixels(), frame.Width(), frame.Height(), frame.Stride(), parts.data(), parts.size());
 }
 
 // --- Sprites and drawing -----------------------------------------------------------
@@ -185,7 +175,7 @@ X11DisplayWindow::GdiObject* X11DisplayWindow::Lookup(GdiHandle handle) {
 }
 
 GdiHandle X11DisplayWindow::CreateCompatibleDC() {
-    objects_.push_back({true, 0, std::nullopt});
+    objects_.push_back({true, 0, {}});
     return static_cast<GdiHandle>(objects_.size());
 }
 
@@ -195,9 +185,9 @@ GdiHandle X11DisplayWindow::LoadBitmapFile(const std::string& path) {
     if (file.size() > dataFolder_.size() && file.compare(0, dataFolder_.size(), dataFolder_) == 0 &&
         file[dataFolder_.size()] == '\\')
         file[dataFolder_.size()] = '/';
-    std::optional<CellPixels> pixels = LoadCellBitmap(file);
-    if (!pixels) return 0;
-    objects_.push_back({false, 0, std::move(pixels)});
+    SpritePixels pixels = LoadCellBitmap(file);
+    if (!pixels.loaded) return 0;
+    objects_.push_back({false, 0, pixels});
     return static_cast<GdiHandle>(objects_.size());
 }
 
@@ -218,25 +208,13 @@ int X11DisplayWindow::DeleteDC(GdiHandle dc) {
 }
 
 void X11DisplayWindow::DeleteObject(GdiHandle object) {
-    if (GdiObject* o = Lookup(object); o != nullptr && !o->isContext) o->pixels.reset();
+    if (GdiObject* o = Lookup(object); o != nullptr && !o->isContext) o->pixels = {};
 }
 
-void X11DisplayWindow::BlitCell(GdiHandle sprite, int x, int y) {
+SpritePixels X11DisplayWindow::SpritePixelsOf(GdiHandle sprite) {
     const GdiObject* dc = Lookup(sprite);
     const GdiObject* bitmap = dc != nullptr && dc->isContext ? Lookup(dc->selected) : nullptr;
-    if (!drawing_ || bitmap == nullptr || !bitmap->pixels) return;
-    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int x1 = std::min(x + kCellPitch, width_), y1 = std::min(y + kCellPitch, height_);
-    if (x1 <= x0 || y1 <= y0) return;
-    for (int py = y0; py < y1; ++py)
-        std::copy_n(bitmap->pixels->begin() + (py - y) * kCellPitch + (x0 - x), x1 - x0,
-                    pixels_ + static_cast<std::ptrdiff_t>(py) * stride_ + x0);
-    if (dirtyX1_ <= dirtyX0_) {
-        dirtyX0_ = x0, dirtyY0_ = y0, dirtyX1_ = x1, dirtyY1_ = y1;
-    } else {
-        dirtyX0_ = std::min(dirtyX0_, x0), dirtyY0_ = std::min(dirtyY0_, y0);
-        dirtyX1_ = std::max(dirtyX1_, x1), dirtyY1_ = std::max(dirtyY1_, y1);
-    }
+    return bitmap != nullptr ? bitmap->pixels : SpritePixels{};
 }
 
 // --- Timer, clock, unloading ---------------------------------------------------------

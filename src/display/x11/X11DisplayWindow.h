@@ -40,13 +40,15 @@ public:
     GdiHandle SelectedBitmap(GdiHandle dc) override;
     int DeleteDC(GdiHandle dc) override;
     void DeleteObject(GdiHandle object) override;
-    void BlitCell(GdiHandle sprite, int x, int y) override;
+    SpritePixels SpritePixelsOf(GdiHandle sprite) override;
     void StartTimer(uint32_t milliseconds) override;
     void StopTimer() override;
     float SecondsSinceMidnight() override;
     std::string ProgramFolder() override { return dataFolder_; }
     double ScaleWidth() override { return width_; }
     double ScaleHeight() override { return height_; }
+    FrameMemory AllocateFrame(int width, int height) override;
+    void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
     void SetScreenSaverRunning(bool) override {}
     void ShowCursor(bool) override {}
     std::string GetRegValue(const std::string&, const std::string&) override { return "Not Found"; }
@@ -59,14 +61,12 @@ private:
     struct GdiObject {
         bool isContext = false;
         GdiHandle selected = 0;
-        std::optional<CellPixels> pixels;
+        SpritePixels pixels;  // of a bitmap
     };
     GdiObject* Lookup(GdiHandle handle);
 
     void HandleEvent(const XEvent& event);
     void ResizeTo(int width, int height);
-    void PresentChanges();
-    void PresentAll();
 
     Display* display_;
     Window window_;
@@ -78,12 +78,7 @@ private:
     Atom deleteWindow_ = 0;
 
     std::vector<GdiObject> objects_;
-    int width_ = 0, height_ = 0;
-    uint32_t* pixels_ = nullptr;    // the picture, width_ x height_, stride_ pixels per row:
-    int stride_ = 0;                // shared with the server, or in own_
-    std::vector<uint32_t> own_;
-    bool drawing_ = false;          // blits reach pixels_ only once the window is shown
-    int dirtyX0_ = 0, dirtyY0_ = 0, dirtyX1_ = 0, dirtyY1_ = 0;  // changed since the last present
+    int width_ = 0, height_ = 0;  // the window's size; 0 x 0 until it is shown
 
     bool timerRunning_ = false;
     std::chrono::milliseconds interval_{0};

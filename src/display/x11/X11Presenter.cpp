@@ -19,7 +19,7 @@ int NoteAttachError(Display*, XErrorEvent*) {
 }
 
 // The part of `r` inside a width x height buffer; empty when none is.
-PixelRect Clip(PixelRect r, int width, int height) {
+FrameRect Clip(FrameRect r, int width, int height) {
     const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
     const int x1 = std::min(r.x + r.width, width), y1 = std::min(r.y + r.height, height);
     return {x0, y0, std::max(x1 - x0, 0), std::max(y1 - y0, 0)};
@@ -106,7 +106,7 @@ uint32_t* X11Presenter::Allocate(int width, int height, int& stride) {
     return reinterpret_cast<uint32_t*>(shmImage_->data);
 }
 
-void X11Presenter::Present(const uint32_t* pixels, int width, int height, int stride, const PixelRect* rects,
+void X11Presenter::Present(const uint32_t* pixels, int width, int height, int stride, const FrameRect* rects,
                            std::size_t count) {
     if (!usable_ || width <= 0 || height <= 0) return;
     int imageStride = 0;
@@ -115,7 +115,7 @@ void X11Presenter::Present(const uint32_t* pixels, int width, int height, int st
         // Pixels kept elsewhere are copied into the shared image first.
         const bool copy = target != pixels;
         for (std::size_t i = 0; i < count; ++i) {
-            const PixelRect r = Clip(rects[i], width, height);
+            const FrameRect r = Clip(rects[i], width, height);
             if (r.width == 0 || r.height == 0) continue;
             for (int y = r.y; copy && y < r.y + r.height; ++y)
                 std::memcpy(target + static_cast<std::size_t>(y) * imageStride + r.x,
@@ -134,7 +134,7 @@ void X11Presenter::Present(const uint32_t* pixels, int width, int height, int st
                                  static_cast<unsigned>(width), static_cast<unsigned>(height), 32, stride * 4);
     if (image == nullptr) return;
     for (std::size_t i = 0; i < count; ++i) {
-        const PixelRect r = Clip(rects[i], width, height);
+        const FrameRect r = Clip(rects[i], width, height);
         if (r.width == 0 || r.height == 0) continue;
         XPutImage(display_, window_, gc_, image, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),
                   static_cast<unsigned>(r.height));

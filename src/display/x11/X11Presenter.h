@@ -10,11 +10,9 @@
 #include <cstdint>
 #include <string>
 
-namespace tovra {
+#include "display/CellFrame.h"
 
-struct PixelRect {
-    int x, y, width, height;
-};
+namespace tovra {
 
 class X11Presenter {
 public:
@@ -38,7 +36,7 @@ public:
     // Puts the rectangles of `pixels` (width x height, `stride` pixels per
     // row) at the same places on the window; parts outside the buffer are
     // left out. Returns when the server has taken the pixels.
-    void Present(const uint32_t* pixels, int width, int height, int stride, const PixelRect* rects,
+    void Present(const uint32_t* pixels, int width, int height, int stride, const FrameRect* rects,
                  std::size_t count);
 
 private:
