@@ -1,8 +1,8 @@
 #!/bin/sh
 # Tovra.scr under Wine as the platform starts it: the full-screen run (its
-# window, its cells over the whole screen), a second start and /c while it
-# runs, the preview in a host window, and preview lines without a usable
-# window number.   tests/e2e/saver.sh BUILD_DIR
+# window, its cells over the whole screen, a repaint), a second start and /c
+# while it runs, the preview in a host window, and preview lines without a
+# usable window number.   tests/e2e/saver.sh BUILD_DIR
 # Keeps artifacts/saver.png, a screen shot of the full-screen run.
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
@@ -18,6 +18,8 @@ check "/s: one visible top-most window covering the virtual screen $screen" even
 # Purple cells, changing, all over the screen.
 frames() { shot saver && sleep 1 && shot saver-later && python3 "$(dirname "$0")/probe/cells.py" "$build" 4 "$art/saver.png" "$art/saver-later.png"; }
 check "/s: purple and dead cells on the 10-pixel pitch, changing, in every part of the screen" eventually frames
+repainted() { shot saver-before && probe repaint "$title" && sleep 0.5 && shot saver-after && python3 "$(dirname "$0")/probe/cells.py" "$build" 4 "$art/saver-before.png" "$art/saver-after.png" repainted; }
+check "/s: after a repaint of the whole window the picture is back" repainted
 hwnd=$(probe win "$title" | cut -d' ' -f1)
 for switch in /s /c; do
   check "$switch while running: ends at once, starting nothing" timeout 60 wine "$scr" $switch

@@ -8,6 +8,7 @@
 //                                    HWND class=C visible=V topmost=T child=C rect=L,T,R,B client=WxH
 //                                    (rect on the screen, or in PARENT's client area)
 //   tovra-probe close TITLE          posts WM_CLOSE to every top-level window titled TITLE
+//   tovra-probe repaint TITLE        has the window titled TITLE erased and painted afresh
 //   tovra-probe controls TITLE       the controls of the window titled TITLE:
 //                                    class, text, check/selection/position, enabled
 //   tovra-probe host                 a preview host (a 203x157 child in a frame):
@@ -113,6 +114,8 @@ int main(int argc, char** argv) {
             PrintWindow(h, parent);
     } else if (command == "close" && argc == 3) {
         for (HWND h = Find(argv[2]); h; h = Find(argv[2], h)) PostMessageA(h, WM_CLOSE, 0, 0);
+    } else if (command == "repaint" && argc == 3) {
+        RedrawWindow(Find(argv[2]), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     } else if (command == "controls" && argc == 3) {
         if (HWND h = Find(argv[2])) EnumChildWindows(h, PrintControl, 0);
     } else if (command == "host" && argc == 2) {
@@ -120,7 +123,7 @@ int main(int argc, char** argv) {
     } else if (command == "spy" && argc == 2) {
         return Spy();
     } else {
-        std::fprintf(stderr, "usage: tovra-probe screen|win TITLE [PARENT]|close TITLE|controls TITLE|host|spy\n");
+        std::fprintf(stderr, "usage: tovra-probe screen|win TITLE [PARENT]|close|repaint|controls TITLE|host|spy\n");
         return 2;
     }
     return 0;
