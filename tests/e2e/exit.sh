@@ -13,7 +13,7 @@ log="$work/log"
 accept="$work/accept"
 desktop='[HKEY_CURRENT_USER\Control Panel\Desktop]'
 sysdirs="$WINEPREFIX/drive_c/windows/system32 $WINEPREFIX/drive_c/windows/syswow64"
-trap 'cleanup; for d in $sysdirs; do rm -f "$d/password.cpl"; done' EXIT
+trap 'reg "$desktop" "\"ScreenSaveUsePassword\"=-"; cleanup; for d in $sysdirs; do rm -f "$d/password.cpl"; done' EXIT
 
 # run_saver [SCR]: a full-screen run with the pointer in the middle, past
 # the half second after its start in which input is ignored.

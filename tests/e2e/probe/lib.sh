@@ -38,8 +38,10 @@ start_probe() { wine "$build/tovra-probe.exe" "$1" >"$work/$1" 2>/dev/null & sta
 reg() { { printf 'REGEDIT4\n\n'; printf '%s\n' "$@"; } >"$work/in.reg" && wine regedit /S "$(winpath "$work/in.reg")"; }
 # A full-screen run's window closed, the run waited for.
 stop_run() { probe close "Running Screen Saver"; ended "$1" || kill "$1"; }
+# Ends what the script started and leaves no settings behind.
 cleanup() {
   for p in $started; do kill "$p" 2>/dev/null; done
+  reg "[-$KEY]"
   rm -rf "$work"
 }
 trap cleanup EXIT
