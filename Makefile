@@ -1,6 +1,7 @@
 # One entry point for the three builds: native Linux, 32-bit and 64-bit Windows.
 #   make run    build and run the product
-#   make test   build everything and run every test (native, then under Wine)
+#   make test   build everything and run every test (native, sanitized, then under Wine)
+#   make fuzz   run each fuzz target for FUZZ_SECONDS (60) on its corpus
 #   make bench  build and run the benchmarks of the generation step
 #               (options through BENCH_ARGS, e.g. BENCH_ARGS=--benchmark_filter=Tick)
 #   make dist   the Windows program files with their bitmaps, in dist/
@@ -11,9 +12,13 @@ JOBS    ?= $(shell nproc)
 NATIVE  := $(BUILD)/native
 WIN32   := $(BUILD)/win32
 WIN64   := $(BUILD)/win64
+ASAN    := $(BUILD)/asan
+FUZZ    := $(BUILD)/fuzz
+CLANG   := -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native win32 win64 run test test-native test-windows bench dist clean
+.PHONY: all setup native win32 win64 asan run test test-native test-asan test-windows fuzz bench dist clean
 
 all: native win32 win64
 
@@ -26,6 +31,10 @@ $(WIN32)/CMakeCache.txt: | setup
 	cmake -S . -B $(WIN32) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 $(WIN64)/CMakeCache.txt: | setup
 	cmake -S . -B $(WIN64) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+$(ASAN)/CMakeCache.txt: | setup
+	cmake -S . -B $(ASAN) $(CMAKE_FLAGS) $(CLANG) -DTOVRA_SANITIZE=ON
+$(FUZZ)/CMakeCache.txt: | setup
+	cmake -S . -B $(FUZZ) $(CMAKE_FLAGS) $(CLANG) -DTOVRA_FUZZ=ON
 
 native: setup $(NATIVE)/CMakeCache.txt
 	cmake --build $(NATIVE) -j $(JOBS)
@@ -33,12 +42,41 @@ win32: setup $(WIN32)/CMakeCache.txt
 	cmake --build $(WIN32) -j $(JOBS)
 win64: setup $(WIN64)/CMakeCache.txt
 	cmake --build $(WIN64) -j $(JOBS)
+asan: setup $(ASAN)/CMakeCache.txt
+	cmake --build $(ASAN) -j $(JOBS)
 
-test: all dist
-	$(MAKE) --no-print-directory test-native test-windows
+test: all asan dist
+	$(MAKE) --no-print-directory test-native test-asan test-windows
 
 test-native:
 	cd $(NATIVE) && ctest --output-on-failure
+
+# The native tests and tovra-life under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Every report also goes to a file, so that one
+# from a program whose exit a test script does not look at still fails the run.
+SANITIZER_LOG = $(abspath $(ASAN))/reports/report
+test-asan:
+	rm -rf $(ASAN)/reports && mkdir -p $(ASAN)/reports
+	cd $(ASAN) && \
+	  ASAN_OPTIONS=log_path=$(SANITIZER_LOG):detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+	  UBSAN_OPTIONS=log_path=$(SANITIZER_LOG):print_stacktrace=1 \
+	  ctest --output-on-failure; rc=$$?; \
+	  if [ -n "$$(ls reports)" ]; then cat reports/*; echo "test-asan: sanitizer reports above"; exit 1; fi; \
+	  exit $$rc
+
+# Each fuzz target for FUZZ_SECONDS on the seed corpus in tests/fuzz/<name>/
+# (read only) and on what it found before in $(FUZZ)/corpus/<name>/; an input
+# that fails is kept in $(FUZZ)/crashes/.
+FUZZERS := rle conversions
+fuzz: setup $(FUZZ)/CMakeCache.txt
+	cmake --build $(FUZZ) -j $(JOBS) --target $(FUZZERS:%=tovra_fuzz_%)
+	mkdir -p $(FUZZ)/crashes
+	for f in $(FUZZERS); do \
+	  mkdir -p $(FUZZ)/corpus/$$f && \
+	  $(FUZZ)/tovra_fuzz_$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ)/crashes/$$f- $$([ -f tests/fuzz/$$f.dict ] && echo -dict=tests/fuzz/$$f.dict) \
+	    $(FUZZ)/corpus/$$f tests/fuzz/$$f || exit 1; \
+	done
 
 test-windows:
 	sh tools/wine-tests.sh --dist dist $(WIN32) $(WIN64)

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "settings/Conversions.h"
 
@@ -26,12 +27,13 @@ TEST(TextToDouble, TheWholeTextIsOneNumber) {
     const Row<double> rows[] = {
         {" \t-1935.5\r\n", -1935.5}, {"+7", 7}, {".5", 0.5}, {"5.", 5}, {"5.E3", 5000}, {"1E+15", 1e15},
         {"2e-3", 0.002}, {"&H1F", 31}, {"&haF", 175}, {"&o7", 7}, {"&HFFFFFFFF", 4294967295.0}, {"1e-400", 0},
-        {".1e-400", 0}, {"1e400", kNone}, {"-1e+400", kNone}, {".01e312", kNone}, {"1e99999999999999999999", kNone},
+        {".1e-400", 0}, {"0.0001e400", kNone}, {"1e400", kNone}, {"-1e+400", kNone}, {".01e312", kNone}, {"1e99999999999999999999", kNone},
         {"", kNone}, {" ", kNone}, {".", kNone}, {"-", kNone}, {"1e", kNone}, {"1.5e+", kNone}, {"12abc", kNone},
         {"1 0", kNone}, {"1,000", kNone}, {"1.2.3", kNone}, {"- 5", kNone}, {"-&H1", kNone}, {"&H", kNone},
         {"&HG", kNone}, {"&O8", kNone}, {"&17", kNone}, {"0x10", kNone}, {"inf", kNone}, {"nan", kNone},
     };
     for (const auto& r : rows) EXPECT_EQ(TextToDouble(r.text), r.expected) << '"' << r.text << '"';
+    EXPECT_EQ(TextToDouble(std::string(400, '0') + "1e-400"), 0.0) << "zeros in front do not count";
 }
 
 TEST(TextToInteger, RoundsHalfToEvenThenMustFit) {
@@ -79,6 +81,7 @@ TEST(TextForms, AtMostFifteenOrSevenSignificantDigits) {
     const std::pair<double, const char*> doubles[] = {
         {300, "300"}, {-0.0, "0"}, {-2.5, "-2.5"}, {1.0 / 3, "0.333333333333333"}, {0.1 + 0.2, "0.3"},
         {1e15, "1E+15"}, {1234567890123456.0, "1.23456789012346E+15"}, {1e-5, "1E-05"},
+        {-DBL_MAX, "-1.79769313486231E+308"},  // not rounded up beyond the double range
     };
     for (auto [value, text] : doubles) EXPECT_EQ(DoubleText(value), text);
     const std::pair<float, const char*> floats[] = {

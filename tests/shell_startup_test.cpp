@@ -28,8 +28,9 @@ TEST(CommandLine, TheWindowNumberIsTheFinalRunOfDigits) {
         HandleProblem problem;
     } rows[] = {
         {"/p:1234", 1234, HandleProblem::None},      {"/P 12x34   ", 34, HandleProblem::None},
-        {"/p 007", 7, HandleProblem::None},          {"/p 2147483647", 2147483647, HandleProblem::None},
-        {"/p", 0, HandleProblem::NoNumber},          {"/p 12a", 0, HandleProblem::NoNumber},
+        {"/p 007", 7, HandleProblem::None},          {"5", 5, HandleProblem::None},
+        {"/p 2147483647", 2147483647, HandleProblem::None}, {"/p", 0, HandleProblem::NoNumber},
+        {"/p 12a", 0, HandleProblem::NoNumber},
         {"/p 2147483648", 0, HandleProblem::TooLarge}, {"/p 99999999999999999999", 0, HandleProblem::TooLarge},
     };
     for (const auto& r : rows) {

@@ -11,6 +11,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok
 
 PKGS="cmake make g++ googletest libgtest-dev libbenchmark-dev
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+      clang libclang-rt-dev llvm
       xvfb xdotool x11-apps x11-utils imagemagick fonts-wine python3 zip unzip nsis golly time"
 WINE_PKGS="wine wine64 wine32:i386"
 

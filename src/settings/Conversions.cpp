@@ -1,5 +1,6 @@
 #include "settings/Conversions.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -196,7 +197,14 @@ std::string BooleanText(bool value) { return value ? "True" : "False"; }
 
 std::string IntegerText(int64_t value) { return std::to_string(value); }
 
-std::string DoubleText(double value) { return FloatText(value, 15); }
+std::string DoubleText(double value) {
+    // Next to the largest double, 15 digits would round up to a text beyond
+    // the double range, which no reader takes: those values are written as
+    // the largest 15-digit number below it.
+    constexpr double kLargestText = 1.79769313486231E+308;
+    if (std::isfinite(value)) value = std::clamp(value, -kLargestText, kLargestText);
+    return FloatText(value, 15);
+}
 
 std::string SingleText(float value) { return FloatText(value, 7); }
 
