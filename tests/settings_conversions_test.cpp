@@ -33,7 +33,9 @@ TEST(TextToDouble, TheWholeTextIsOneNumber) {
         {"&HG", kNone}, {"&O8", kNone}, {"&17", kNone}, {"0x10", kNone}, {"inf", kNone}, {"nan", kNone},
     };
     for (const auto& r : rows) EXPECT_EQ(TextToDouble(r.text), r.expected) << '"' << r.text << '"';
-    EXPECT_EQ(TextToDouble(std::string(400, '0') + "1e-400"), 0.0) << "zeros in front do not count";
+    // Below the double range however many zeros stand in front.
+    for (const std::string& tiny : {std::string(400, '0') + "1e-400", "0." + std::string(400, '0') + "1e50"})
+        EXPECT_EQ(TextToDouble(tiny), 0.0) << tiny.size() << " characters";
 }
 
 TEST(TextToInteger, RoundsHalfToEvenThenMustFit) {
