@@ -33,9 +33,12 @@ TEST(TextToDouble, TheWholeTextIsOneNumber) {
         {"&HG", kNone}, {"&O8", kNone}, {"&17", kNone}, {"0x10", kNone}, {"inf", kNone}, {"nan", kNone},
     };
     for (const auto& r : rows) EXPECT_EQ(TextToDouble(r.text), r.expected) << '"' << r.text << '"';
-    // Below the double range however many zeros stand in front.
-    for (const std::string& tiny : {std::string(400, '0') + "1e-400", "0." + std::string(400, '0') + "1e50"})
-        EXPECT_EQ(TextToDouble(tiny), 0.0) << tiny.size() << " characters";
+    // Out of range by the digits and the exponent together.
+    const std::pair<std::string, std::optional<double>> longRows[] = {
+        {std::string(400, '0') + "1e-400", 0}, {"0." + std::string(400, '0') + "1e50", 0},
+        {"1" + std::string(4500, '0') + "e-4000", kNone},
+    };
+    for (const auto& [text, expected] : longRows) EXPECT_EQ(TextToDouble(text), expected) << text.size() << " chars";
 }
 
 TEST(TextToInteger, RoundsHalfToEvenThenMustFit) {
