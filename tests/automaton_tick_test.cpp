@@ -208,10 +208,10 @@ TEST(Seeding, FullGridIsRedrawnUnchanged) {
 TEST(Seeding, RainbowTakesTheColourFirst) {
     Rig rig(2, 1);
     rig.automaton.blnRainbow = true;
-    // Cell 0: colour 0.999 -> 4, seed 0.95 -> live. Cell 1: colour 0.4 -> 2, seed 0 -> dead.
-    rig.random.script = {0.999f, 0.95f, 0.4f, 0.0f};
+    // Cell 0: colour 0.999 -> 4, seed 0.95 -> live. Cell 1: colour 0 -> 0 (red), seed 0 -> dead.
+    rig.random.script = {0.999f, 0.95f, 0.0f, 0.0f};
     rig.automaton.SeedGrid();
-    const std::vector<PaintCall> expected = {{'S', 4, 0}, {'L', 0, 0}, {'S', 2, 0}};
+    const std::vector<PaintCall> expected = {{'S', 4, 0}, {'L', 0, 0}, {'S', 0, 0}};
     EXPECT_EQ(rig.painter.calls, expected);
     EXPECT_EQ(rig.random.draws, 4);
 }
