@@ -2,8 +2,9 @@
 #   make run    build and run the product
 #   make test   build everything and run every test (native, sanitized, then under Wine)
 #   make fuzz   run each fuzz target for FUZZ_SECONDS (60) on its corpus
-#   make bench  build and run the benchmarks of the generation step
-#               (options through BENCH_ARGS, e.g. BENCH_ARGS=--benchmark_filter=Tick)
+#   make bench  build and run the benchmarks of the step and the tick, then
+#               tovra-life against bgolly (benchmark options through BENCH_ARGS,
+#               e.g. BENCH_ARGS=--benchmark_filter=Tick)
 #   make dist   the Windows program files with their bitmaps, in dist/
 
 VERSION := $(shell cat VERSION)
@@ -83,6 +84,7 @@ test-windows:
 
 bench: native
 	$(NATIVE)/tovra_bench $(BENCH_ARGS)
+	bash tools/bench-vs-golly.sh $(NATIVE)/tovra-life
 
 run: win64
 	sh tools/run.sh $(WIN64)

@@ -43,12 +43,12 @@ TEST(Tick, FirstTickSeedsAndSizesTheWorkingGrid) {
     EXPECT_EQ(rig.random.seeds.size(), 1u);          // one seeding, from the clock
     EXPECT_EQ(rig.random.seeds[0], 1000.0f);
     EXPECT_TRUE(rig.automaton.NextGrid().SameBounds(rig.automaton.blnGrid));
-    // The seeding drew the three live cells, then the step drew the vertical
-    // phase and painted the two dead ends.
+    // The seeding drew the three live cells, then the step drew the two
+    // births and the two deaths row by row; the centre stays live and keeps
+    // its sprite.
     const std::vector<PaintCall> expected = {
-        {'L', 10, 10}, {'L', 20, 10}, {'L', 30, 10},                  // seeding
-        {'L', 20, 0},  {'D', 10, 10}, {'L', 20, 10}, {'D', 30, 10},   // step, row by row
-        {'L', 20, 20},
+        {'L', 10, 10}, {'L', 20, 10}, {'L', 30, 10},  // seeding
+        {'L', 20, 0},  {'D', 10, 10}, {'D', 30, 10}, {'L', 20, 20},
     };
     EXPECT_EQ(rig.painter.calls, expected);
     EXPECT_EQ(rig.automaton.ChangeHistory()[9], 4);
@@ -82,7 +82,7 @@ TEST(Tick, ChangingFirstGenerationHoldsOffStagnationUntilTheTenthTick) {
 // A compute pass whose change count alternates between 1 and 2, so that the
 // stagnation rule never fires.
 int alternatingCalls = 0;
-void AlternatingPass(const CellGrid& current, Edges, CellGrid& next) {
+void AlternatingPass(const CellGrid& current, Edges, CellGrid& next, ChangedRows*) {
     next = current;
     const int flips = 1 + (alternatingCalls++ % 2);
     for (int x = 0; x < flips; ++x) next.SetLive(x, 0, !current.IsLive(x, 0));
@@ -131,32 +131,44 @@ TEST(Tick, TimedSeedingComesBeforeTheGeneration) {
     EXPECT_EQ(rig.painter.Count('D'), 25);
 }
 
-TEST(Tick, RainbowPicksOncePerCellPerTick) {
-    Rig rig(7, 3);
-    rig.automaton.blnRainbow = true;
-    rig.automaton.intSeedDelay = 30000;
-    rig.Live({{2, 1}, {3, 1}, {4, 1}});
-    rig.automaton.tmrTovra_Timer();  // seeding picks 21 and the step 21
-    EXPECT_EQ(rig.painter.Count('S'), 42);
-    rig.painter.calls.clear();
-    rig.automaton.tmrTovra_Timer();
-    EXPECT_EQ(rig.painter.Count('S'), 21);
-    // Each draw follows a pick made at that very cell.
-    for (std::size_t i = 0; i < rig.painter.calls.size(); ++i)
-        if (rig.painter.calls[i].kind != 'S') {
-            EXPECT_EQ(rig.painter.calls[i - 1].kind, 'S');
+TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
+    // Against a plain pass over every cell: a changed cell is drawn in its
+    // new state, a cell live in both generations only in Rainbow mode, and
+    // every live draw there follows a colour pick of its own.
+    RuntimeRandom soup(5);
+    for (bool rainbow : {false, true}) {
+        for (auto [cols, rows] : {std::pair{130, 6}, std::pair{1, 4}, std::pair{64, 3}}) {
+            Rig rig(cols, rows);
+            rig.automaton.blnRainbow = rainbow;
+            rig.automaton.intSeedDelay = 30000;
+            rig.automaton.tmrTovra_Timer();  // the first tick's seedings, on an empty grid
+            for (int y = 0; y < rows; ++y)
+                for (int x = 0; x < cols; ++x) rig.automaton.blnGrid.SetLive(x, y, soup.Rnd() < 0.4f);
+            for (int tick = 1; tick <= 4; ++tick) {
+                const CellGrid before = rig.automaton.blnGrid;
+                rig.painter.calls.clear();
+                rig.automaton.tmrTovra_Timer();
+                CellGrid after(before.MaxCol(), before.MaxRow());
+                ComputeNextGenerationReference(before, Edges::Torus, after);
+                std::vector<PaintCall> expected;
+                int changes = 0;
+                for (int y = 0; y < rows; ++y)
+                    for (int x = 0; x < cols; ++x) {
+                        const bool was = before.IsLive(x, y), is = after.IsLive(x, y);
+                        changes += was != is;
+                        if (is && (was != is || rainbow)) {
+                            if (rainbow) expected.push_back({'S', 0, 0});
+                            expected.push_back({'L', 10 * x, 10 * y});
+                        } else if (was != is) {
+                            expected.push_back({'D', 10 * x, 10 * y});
+                        }
+                    }
+                ASSERT_EQ(rig.painter.calls, expected) << cols << "x" << rows << " tick " << tick;
+                EXPECT_EQ(rig.automaton.blnGrid, after);
+                EXPECT_EQ(rig.automaton.ChangeHistory()[9], changes);
+            }
         }
-}
-
-TEST(Tick, IdenticalGenerationsDrawOnlyLiveCells) {
-    Rig rig(6, 6);
-    rig.automaton.intSeedDelay = 30000;
-    rig.Live({{1, 1}, {2, 1}, {1, 2}, {2, 2}});
-    rig.automaton.tmrTovra_Timer();
-    rig.painter.calls.clear();
-    rig.automaton.tmrTovra_Timer();
-    EXPECT_EQ(rig.painter.Count('D'), 0);
-    EXPECT_EQ(rig.painter.Count('L'), 4 + 4);  // the step's four, then a stagnation seeding's four
+    }
 }
 
 TEST(Tick, LargeGridsCountAndPlaceBeyondSixteenBits) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "automaton/Random.h"
 #include "display/DisplayForm.h"
@@ -44,10 +45,12 @@ struct ExitRig {
     }
 };
 
-TEST(ExitInput, KeysAndButtonsEndTheRunAfterTheQuietHalfSecond) {
-    for (int input = 0; input < 2; ++input) {
+TEST(ExitInput, KeysButtonsAndCloseRequestsEndTheRunAfterTheQuietHalfSecond) {
+    for (int input = 0; input < 3; ++input) {
         ExitRig rig;
-        auto press = [&] { input == 0 ? rig.form.Form_KeyPress() : rig.form.Form_MouseDown(); };
+        auto press = [&] {
+            input == 0 ? rig.form.Form_KeyPress() : input == 1 ? rig.form.Form_MouseDown() : rig.form.Form_CloseRequest();
+        };
         rig.platform.now = 100.4f;
         press();
         EXPECT_FALSE(rig.unloaded) << "inside the half second";
@@ -87,6 +90,8 @@ TEST(ExitInput, PreviewCountsButNeverEnds) {
     EXPECT_FALSE(rig.unloaded);
     EXPECT_GE(rig.form.intMouseMoves(), 8);
     EXPECT_TRUE(rig.Calls().empty());
+    rig.form.Form_CloseRequest();
+    EXPECT_TRUE(rig.unloaded);
 }
 
 TEST(ExitDebounce, ClockEdges) {
@@ -114,6 +119,10 @@ TEST(ExitPassword, RefusedDialogKeepsTheRunAndRestartsTheQuietTime) {
     ExitRig rig(true);
     rig.platform.passwordAccepts = false;
     rig.platform.clockReadings = {101.0f, 101.0f, 101.25f};  // two for the debounce, one after the dialog
+    // A close request while the dialog is open opens no second one.
+    rig.platform.now = 101.1f;
+    bool closeSent = false;
+    rig.platform.duringVerify = [&] { if (!std::exchange(closeSent, true)) rig.form.Form_CloseRequest(); };
     rig.form.Form_MouseDown();
     EXPECT_FALSE(rig.unloaded);
     EXPECT_EQ(rig.Calls(), (std::vector<std::string>{"ShowCursor", "VerifyScreenSavePwd", "HideCursor"}));

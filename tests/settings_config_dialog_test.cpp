@@ -57,6 +57,7 @@ public:
     void SetTop(float twips) override { top = twips; }
     float Left() override { return left; }
     void SetLeft(float twips) override { left = twips; }
+    void CentreIfOnNoMonitor() override {}
     void ShowStopMessage(const std::string& text, const std::string& title) override {
         messages.push_back(title + ": " + text);
     }
@@ -101,11 +102,11 @@ TEST(ConfigSpeedMapping, StoredSpeedsAroundTheEdgesAndUnusableOnes) {
         {"300", 0},   {"301", 0},    {"299", 0},     {"298", 1},     {"297", 1},      {"201", 33},
         {"6", 98},    {"5", 98},     {"4", 99},      {"3", 99},      {"1", 99},
         // Positions beyond the slider's ends show the nearest end.
-        {"0", 99},    {"-3", 99},    {"-32768", 99}, {"450", 0},     {"32767", 0},
+        {"0", 99},    {"-0.5", 99},  {"450", 0},     {"65535", 0},
         // Fractions round half to even before the mapping.
         {"4.5", 99},  {"7.5", 97},   {"200.5", 33},
-        // No 16-bit number: the default speed's position.
-        {"40000", 0}, {"-40000", 0}, {"abc", 0},     {"", 0},        {"1e9", 0},
+        // Where the display window runs at the default speed, so does the slider.
+        {"-3", 0},    {"-32768", 0}, {"65536", 0},   {"abc", 0},     {"", 0},        {"1e10", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(SliderPositionForSpeedText(c.stored), c.position) << c.stored;
     EXPECT_EQ(SliderPositionForSpeed(0), 100);
@@ -174,7 +175,7 @@ TEST(ConfigFormLoad, StoredValuesFillTheControls) {
     d.PutSetting("Torus", "false");
     d.PutSetting("Speed", "201");
     d.PutSetting("Delay", "12.5");
-    // Off the screen, applied as it is.
+    // Applied as stored (the window itself moves a position on no monitor).
     d.Put("Window", "Top", "-45000");
     d.Put("Window", "Left", "123456.5");
     d.Load();

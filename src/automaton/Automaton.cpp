@@ -1,6 +1,8 @@
 #include "automaton/Automaton.h"
 
 #include <algorithm>
+#include <bit>
+#include <utility>
 
 namespace tovra {
 
@@ -23,29 +25,14 @@ void Automaton::tmrTovra_Timer() {
         SeedGrid();
     }
 
-    // 4. Compute pass.
-    computePass(blnGrid, blnTorus ? Edges::Torus : Edges::Island, blnNextGrid_);
+    // 4. Compute pass. A pass that leaves the row flags alone has every row
+    // looked at.
+    changedRows_.assign(static_cast<std::size_t>(blnGrid.Rows()), 1);
+    computePass(blnGrid, blnTorus ? Edges::Torus : Edges::Island, blnNextGrid_, &changedRows_);
 
-    // 5. Draw-and-commit pass.
-    int32_t changes = 0;
-    const int cols = blnGrid.Columns();
-    for (int y = 0; y <= blnGrid.MaxRow(); ++y) {
-        int16_t* now = blnGrid.Row(y);
-        const int16_t* next = blnNextGrid_.Row(y);
-        for (int x = 0; x < cols; ++x) {
-            if (blnRainbow) PickRandomColor();
-            const bool wasLive = now[x] != 0;
-            const bool isLive = next[x] != 0;
-            if (wasLive != isLive) {
-                if (isLive) painter_.DrawLiveCell(kCellPitch * x, kCellPitch * y);
-                else painter_.DrawDeadCell(kCellPitch * x, kCellPitch * y);
-                ++changes;
-            } else if (isLive) {
-                painter_.DrawLiveCell(kCellPitch * x, kCellPitch * y);
-            }
-            now[x] = next[x];
-        }
-    }
+    // 5. Draw-and-commit pass: the new generation becomes the current one.
+    const int32_t changes = DrawChanges();
+    std::swap(blnGrid, blnNextGrid_);
 
     // 6. History: oldest at index 0, this generation at index 9.
     std::copy(intChangeHistory_.begin() + 1, intChangeHistory_.end(), intChangeHistory_.begin());
@@ -58,6 +45,32 @@ void Automaton::tmrTovra_Timer() {
         SeedGrid();
         intTicksSinceSeed_ = 0;
     }
+}
+
+int32_t Automaton::DrawChanges() {
+    int32_t changes = 0;
+    const int words = blnGrid.WordsPerRow();
+    for (int y = 0; y < blnGrid.Rows(); ++y) {
+        if (!blnRainbow && !changedRows_[static_cast<std::size_t>(y)]) continue;
+        const uint64_t* now = blnGrid.RowWords(y);
+        const uint64_t* next = blnNextGrid_.RowWords(y);
+        for (int i = 0; i < words; ++i) {
+            const uint64_t changed = now[i] ^ next[i];
+            // Row-major order, columns ascending: lowest bit first.
+            for (uint64_t visit = blnRainbow ? (now[i] | next[i]) : changed; visit != 0; visit &= visit - 1) {
+                const int bit = std::countr_zero(visit);
+                const int x = i * CellGrid::kWordBits + bit;
+                if ((next[i] >> bit) & 1) {
+                    if (blnRainbow) PickRandomColor();
+                    painter_.DrawLiveCell(kCellPitch * x, kCellPitch * y);
+                } else {
+                    painter_.DrawDeadCell(kCellPitch * x, kCellPitch * y);
+                }
+                changes += static_cast<int32_t>((changed >> bit) & 1);
+            }
+        }
+    }
+    return changes;
 }
 
 void Automaton::SeedGrid() {

@@ -55,14 +55,16 @@ public:
     void RedimGrid(int maxCol, int maxRow) { blnGrid.Redim(maxCol, maxRow); }
 
     // One tick: set-up, timed reseeding, compute, draw and commit, history,
-    // stagnation reseeding.
+    // stagnation reseeding. The draw visits only cells that changed and, in
+    // Rainbow mode, cells that stay live: with a fixed colour a cell that
+    // stays live already shows the right sprite, so it is not redrawn.
     void tmrTovra_Timer();
     // Sprinkle live cells (about one dead cell in ten) and draw every live cell.
     void SeedGrid();
     // Pick one of the five live-cell sprites at random.
     void PickRandomColor();
 
-    // Replaceable compute pass (a faster kernel can go here).
+    // Replaceable compute pass.
     ComputePass computePass = ComputeNextGeneration;
 
     // Read-only views of the tick's own state.
@@ -76,7 +78,11 @@ private:
     RandomStream& random_;
     TimeOfDay& clock_;
 
+    // Draw what a generation changes and count the changed cells.
+    int32_t DrawChanges();
+
     CellGrid blnNextGrid_;
+    ChangedRows changedRows_;
     bool blnGridReady_ = false;
     int intTicksSinceSeed_ = 0;
     // Cells changed per generation; index 9 newest. 32 bits wide so that grids

@@ -103,7 +103,15 @@ void DisplayForm::Form_MouseMove() {
     if (intMouseMoves_ >= kMouseMovesBeforeExit && !blnPreview_) RequestExit();
 }
 
+void DisplayForm::Form_CloseRequest() {
+    if (blnPreview_) platform_.UnloadForm();
+    else RequestExit();
+}
+
 void DisplayForm::RequestExit() {
+    // The dialog runs its own message loop, through which a close request
+    // can arrive: it does not open a second dialog.
+    if (verifying_) return;
     const float first = platform_.SecondsSinceMidnight();
     const float second = platform_.SecondsSinceMidnight();
     // Ignore requests within half a second of the last one; a clock that has
@@ -118,7 +126,10 @@ void DisplayForm::RequestExit() {
         return;
     }
     platform_.ShowCursor(true);
-    if (platform_.VerifyScreenSavePwd()) platform_.UnloadForm();
+    verifying_ = true;
+    const bool accepted = platform_.VerifyScreenSavePwd();
+    verifying_ = false;
+    if (accepted) platform_.UnloadForm();
     platform_.ShowCursor(false);
     sngLastExitRequest_ = platform_.SecondsSinceMidnight();
 }

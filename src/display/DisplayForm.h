@@ -49,6 +49,13 @@ public:
     void Form_KeyPress();
     void Form_MouseDown();
     void Form_MouseMove();
+    // A request from outside to close the window (WM_CLOSE): a preview
+    // unloads; a full-screen run takes it as an exit request, so that the
+    // half second and the password dialog still apply.
+    void Form_CloseRequest();
+    // Whether the window's own close command (Alt+F4, the system menu) goes
+    // ahead. In a full-screen run it is a function key and never ends it.
+    bool CloseCommandAllowed() const { return blnPreview_; }
     void Form_QueryUnload();
     void Form_Unload();
 
@@ -86,6 +93,7 @@ private:
     bool blnUsePassword_ = false;
     float sngLastExitRequest_ = 0.0f;
     int intMouseMoves_ = 0;
+    bool verifying_ = false;  // the password dialog is open
 };
 
 // Int(size / 10) - 1: the highest cell index for a client size in pixels.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "settings/Conversions.h"
 #include "settings/SaverSettings.h"
@@ -10,20 +11,17 @@
 
 namespace tovra {
 
-int32_t SliderPositionForSpeed(int16_t speed) {
+int32_t SliderPositionForSpeed(int32_t speed) {
     const double q = speed / 300.0;
     const double r = q * 100.0;
-    // |r| stays below 11000, so neither the rounding nor the subtraction can
-    // leave the 16-bit range. nearbyint rounds half to even.
+    // nearbyint rounds half to even; |r| stays far inside the 32-bit range.
     const auto u = static_cast<int32_t>(std::nearbyint(r));
     return 100 - u;
 }
 
 int32_t SliderPositionForSpeedText(std::string_view text) {
-    const std::optional<int16_t> speed = TextToInt16(text);
-    const int32_t position =
-        SliderPositionForSpeed(speed ? *speed : static_cast<int16_t>(SaverSettings{}.Speed));
-    return std::clamp(position, kSpeedSliderMin, kSpeedSliderMax);
+    const int32_t speed = UsableSpeed(text).value_or(SaverSettings{}.Speed);
+    return std::clamp(SliderPositionForSpeed(speed), kSpeedSliderMin, kSpeedSliderMax);
 }
 
 double SpeedForSliderPosition(int32_t position) {
@@ -75,9 +73,11 @@ void ConfigForm::Form_Load() {
 
     form_.SetDelayText(Read(kSettingsSection, kDelayKey, kDelayDefaultText));
 
-    // A stored position is applied as it is, even off the screen.
     if (const auto top = TextToSingle(Read(kWindowSection, kTopKey, SingleText(form_.Top())))) form_.SetTop(*top);
     if (const auto left = TextToSingle(Read(kWindowSection, kLeftKey, SingleText(form_.Left())))) form_.SetLeft(*left);
+    // A stored position on no monitor (one since removed, a damaged value)
+    // would open the dialog where nobody sees it.
+    form_.CentreIfOnNoMonitor();
 
     form_.SetCopyrightCaption(kConfigCopyright);
 }
@@ -100,12 +100,28 @@ void ConfigForm::cmdCancel_Click() {
     form_.UnloadForm();
 }
 
+void ConfigForm::txtDelay_FocusLeaving() {
+    beforeFocusMove_ = ControlValues{form_.RainbowValue(), form_.ColorListIndex(), form_.ModeValue(0),
+                                     form_.ModeValue(1), form_.SpeedValue()};
+}
+
 void ConfigForm::txtDelay_Validate(bool& cancel) {
+    const std::optional<ControlValues> before = std::exchange(beforeFocusMove_, std::nullopt);
     const std::string text = form_.DelayText();
     if (DelayTextAccepted(text)) return;
     form_.ShowStopMessage(kDelayTooLargeMessage, kDelayErrorTitle);
     form_.SelectDelayText(0, static_cast<int>(text.size()));
     cancel = true;
+    // The click or key that was moving the focus changes nothing: a slider
+    // that has stepped, an option or a box that has been clicked, go back.
+    if (before) {
+        form_.SetRainbowValue(before->rainbow);
+        chkRainbow_Click();
+        form_.SetColorListIndex(before->color);
+        form_.SetModeValue(0, before->torus);
+        form_.SetModeValue(1, before->island);
+        form_.SetSpeedValue(before->speed);
+    }
 }
 
 void ConfigForm::Form_QueryUnload() {

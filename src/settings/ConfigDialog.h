@@ -8,6 +8,7 @@
 // written on OK, and the dialog's position at every close.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,14 +42,15 @@ inline constexpr const char* kColorNames[kColorCount] = {"Red", "Yellow", "Green
 // A stored "Color" of -1 leaves the list without a selection.
 inline constexpr int16_t kNoColor = -1;
 
-// The slider position for a stored speed in milliseconds:
+// The slider position for a speed in milliseconds:
 // 100 - round(speed / 300 x 100), rounded half to even. Not limited to the
 // slider's range.
-int32_t SliderPositionForSpeed(int16_t speed);
+int32_t SliderPositionForSpeed(int32_t speed);
 
-// The slider position the dialog shows for a stored "Speed" text: the text's
-// position, moved to the nearest end of the slider's range when it lies
-// outside it; the default speed's position when the text is no 16-bit number.
+// The slider position the dialog shows for a stored "Speed" text: the
+// position of the speed the display window runs at (the default where it
+// cannot use the text), moved to the nearest end of the slider's range when
+// it lies outside it.
 int32_t SliderPositionForSpeedText(std::string_view text);
 
 // The speed in milliseconds a slider position stands for:
@@ -98,6 +100,9 @@ public:
     virtual void SetTop(float twips) = 0;
     virtual float Left() = 0;
     virtual void SetLeft(float twips) = 0;
+    // Where the form overlaps no monitor, centre it on the primary monitor's
+    // work area; elsewhere leave it as it is.
+    virtual void CentreIfOnNoMonitor() = 0;
 
     // A message box with a stop icon and an OK button; returns when it has
     // been closed.
@@ -117,16 +122,28 @@ public:
     void chkRainbow_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
-    // The focus is about to leave txtDelay; setting `cancel` keeps it there.
+    // The focus is about to leave txtDelay for another control of the form:
+    // notes what the controls hold, for a refused check to put back.
+    void txtDelay_FocusLeaving();
+    // The focus is about to leave txtDelay; setting `cancel` keeps it there,
+    // and the input that was moving it changes no control.
     void txtDelay_Validate(bool& cancel);
     void Form_QueryUnload();
 
 private:
+    struct ControlValues {
+        int rainbow;
+        int16_t color;
+        bool torus, island;
+        int32_t speed;
+    };
+
     std::string Read(const char* section, const char* key, const std::string& defaultText);
     void Save(const char* section, const char* key, const std::string& text);
 
     ConfigFormRuntime& form_;
     SettingsStore& store_;
+    std::optional<ControlValues> beforeFocusMove_;
 };
 
 }  // namespace tovra

@@ -19,6 +19,12 @@ T ValueOr(const std::optional<T>& value, T fallback) {
 
 }  // namespace
 
+std::optional<int32_t> UsableSpeed(std::string_view text) {
+    const std::optional<int32_t> speed = TextToInt32(text);
+    if (speed && *speed >= 0 && *speed <= kMaxTimerInterval) return speed;
+    return std::nullopt;
+}
+
 SaverSettings ReadDisplaySettings(SettingsStore& store) {
     const SaverSettings defaults;
     SaverSettings s;
@@ -29,8 +35,7 @@ SaverSettings ReadDisplaySettings(SettingsStore& store) {
 
     s.Torus = ValueOr(TextToBoolean(Read(store, kTorusKey, kTorusDefaultText)), defaults.Torus);
 
-    const std::optional<int32_t> speed = TextToInt32(Read(store, kSpeedKey, kSpeedDefaultText));
-    s.Speed = (speed && *speed >= 0 && *speed <= kMaxTimerInterval) ? *speed : defaults.Speed;
+    s.Speed = ValueOr(UsableSpeed(Read(store, kSpeedKey, kSpeedDefaultText)), defaults.Speed);
 
     s.Delay = ValueOr(TextToInt16(Read(store, kDelayKey, kDelayDefaultText)), defaults.Delay);
     return s;

@@ -7,6 +7,8 @@
 // window and the dialog read them at each load.
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "automaton/Automaton.h"  // kColorCount
 #include "settings/SettingsStore.h"
@@ -50,6 +52,10 @@ struct SaverSettings {
 
     bool operator==(const SaverSettings&) const = default;
 };
+
+// A stored "Speed" text as the display window takes it: milliseconds from 0
+// to kMaxTimerInterval; nothing for any other text, which runs at the default.
+std::optional<int32_t> UsableSpeed(std::string_view text);
 
 // The display window's reader: reads "Rainbow", "Color", "Torus", "Speed" and
 // "Delay" in this order, each with its default. A stored value that cannot be

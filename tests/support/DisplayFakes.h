@@ -26,6 +26,7 @@ public:
     bool saverRunning = false;
     int timerMs = 0;  // 0 = stopped
     std::function<void()> onUnload;
+    std::function<void()> duringVerify;  // runs while the password dialog is open
 
     GdiHandle CreateCompatibleDC() override {
         if (contextsFail) return 0;
@@ -87,6 +88,7 @@ public:
     }
     bool VerifyScreenSavePwd() override {
         journal.push_back("VerifyScreenSavePwd");
+        if (duringVerify) duringVerify();
         return passwordAccepts;
     }
     void UnloadForm() override {

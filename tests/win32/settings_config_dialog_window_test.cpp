@@ -227,20 +227,43 @@ TEST(ConfigDialogWindow, ShowsStoredValues) {
     ExpectShows(h.dialog.hWnd(), true, 3, false, 99, "1234");
 }
 
-TEST(ConfigDialogWindow, StoredPositionOffTheScreenIsAppliedAndWrittenBackOnClose) {
-    Harness h;
-    h.store.Put(kApp, "Window", "Top", "-4500");
-    h.store.Put(kApp, "Window", "Left", "30000");
-    h.LoadAndShow();
-    RECT r{};
-    GetWindowRect(h.dialog.hWnd(), &r);
-    EXPECT_NEAR(r.top, -4500 / Win32TwipsPerPixelY(), 1);
-    EXPECT_NEAR(r.left, 30000 / Win32TwipsPerPixelX(), 1);
-    // The close box.
-    SendMessageW(h.dialog.hWnd(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(h.dialog.Loaded());
-    EXPECT_EQ(unloadedCount, 1);
-    EXPECT_EQ(h.Saves(), (std::vector<std::string>{"Window/Top=-4500", "Window/Left=30000"}));
+TEST(ConfigDialogWindow, StoredPositionOnNoMonitorOpensCentredAndIsWrittenBackOnClose) {
+    MONITORINFO primary{};
+    primary.cbSize = sizeof primary;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary));
+    const RECT work = primary.rcWork;
+    const double tx = Win32TwipsPerPixelX(), ty = Win32TwipsPerPixelY();
+    const struct {
+        const char* top;
+        const char* left;
+        bool centred;
+    } cases[] = {
+        {"-1500", "18000", false},  // partly off the screen: as stored
+        {"-4500", "30000", true},   {"99999999999999999999", "0", true}, {"-2147483649", "0", true},
+        {"&HFFFFFFFF", "0", true},  {"450000", "0", true},               {"0", "-1000000", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.top) + ", " + c.left);
+        Harness h;
+        h.store.Put(kApp, "Window", "Top", c.top);
+        h.store.Put(kApp, "Window", "Left", c.left);
+        h.LoadAndShow();
+        RECT r{};
+        GetWindowRect(h.dialog.hWnd(), &r);
+        if (c.centred) {
+            EXPECT_NEAR(r.left + r.right, work.left + work.right, 2);
+            EXPECT_NEAR(r.top + r.bottom, work.top + work.bottom, 2);
+        } else {
+            EXPECT_NEAR(r.top, atof(c.top) / ty, 1);
+            EXPECT_NEAR(r.left, atof(c.left) / tx, 1);
+        }
+        // The close box.
+        SendMessageW(h.dialog.hWnd(), WM_CLOSE, 0, 0);
+        EXPECT_FALSE(h.dialog.Loaded());
+        EXPECT_EQ(unloadedCount, 1);
+        EXPECT_EQ(h.Saves(), (std::vector<std::string>{"Window/Top=" + std::to_string(std::lround(r.top * ty)),
+                                                       "Window/Left=" + std::to_string(std::lround(r.left * tx))}));
+    }
 }
 
 TEST(ConfigDialogWindow, RainbowClickGreysTheColourList) {
@@ -250,6 +273,20 @@ TEST(ConfigDialogWindow, RainbowClickGreysTheColourList) {
     EXPECT_FALSE(IsWindowEnabled(h.C(kIdColor)));
     SendMessageW(h.C(kIdRainbow), BM_CLICK, 0, 0);
     EXPECT_TRUE(IsWindowEnabled(h.C(kIdColor)));
+}
+
+// The left button pressed with the pointer at three quarters of the
+// control's width, and held for long enough for a slider to repeat its step.
+void Press(HWND control) {
+    RECT r{};
+    GetClientRect(control, &r);
+    POINT at{r.right * 3 / 4, r.bottom / 2};
+    POINT screen = at;
+    ClientToScreen(control, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    for (int i = 0; i < 30; ++i) Pump();
+    SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
 }
 
 TEST(ConfigDialogWindow, DelayCheckRunsWhenTheFocusLeavesTheBoxAndStopsOKAndCancel) {
@@ -264,6 +301,9 @@ TEST(ConfigDialogWindow, DelayCheckRunsWhenTheFocusLeavesTheBoxAndStopsOKAndCanc
         {"click Cancel", [](Harness& h) { SendMessageW(h.C(kIdCancel), BM_CLICK, 0, 0); }},
         {"Enter", [](Harness&) { PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0); }},
         {"click Rainbow", [](Harness& h) { SendMessageW(h.C(kIdRainbow), BM_CLICK, 0, 0); }},
+        {"click Island", [](Harness& h) { SendMessageW(h.C(kIdIsland), BM_CLICK, 0, 0); }},
+        {"press on the slider", [](Harness& h) { Press(h.C(kIdSpeed)); }},
+        {"press on the colour list", [](Harness& h) { Press(h.C(kIdColor)); }},
     };
     for (const auto& way : ways) {
         SCOPED_TRACE(way.how);
@@ -281,7 +321,8 @@ TEST(ConfigDialogWindow, DelayCheckRunsWhenTheFocusLeavesTheBoxAndStopsOKAndCanc
         SendMessageW(h.C(kIdDelay), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         EXPECT_EQ(start, 0u);
         EXPECT_EQ(end, 5u);
-        EXPECT_EQ(SendMessageW(h.C(kIdRainbow), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        // The click or key that moved the focus changed no control.
+        ExpectShows(h.dialog.hWnd(), false, 0, true, 0, "40000");
         EXPECT_TRUE(h.store.Saves().empty());
         EXPECT_EQ(unloadedCount, 0);
     }
@@ -299,6 +340,7 @@ TEST(ConfigDialogWindow, KeysAndButtonsCloseTheDialog) {
         {"Alt+C", "123", [](Harness&) { PostMessageW(GetFocus(), WM_SYSCHAR, 'c', 1 << 29); }, false},
         {"Enter", "32767", [](Harness&) { PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0); }, true},
         {"click OK", "-40000", [](Harness& h) { SendMessageW(h.C(kIdOK), BM_CLICK, 0, 0); }, true},
+        {"session end", "40000", [](Harness& h) { SendMessageW(h.dialog.hWnd(), WM_ENDSESSION, TRUE, 0); }, false},
     };
     for (const auto& way : ways) {
         SCOPED_TRACE(way.how);

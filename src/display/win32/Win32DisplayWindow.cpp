@@ -110,8 +110,17 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         case WM_MOUSEMOVE:
             if (loaded_) form_.Form_MouseMove();
             return 0;
+        case WM_SYSCOMMAND:
+            // Alt+F4 and the system menu's Close.
+            if ((wParam & 0xFFF0) == SC_CLOSE && loaded_ && !form_.CloseCommandAllowed()) return 0;
+            break;
         case WM_CLOSE:
-            UnloadForm();
+            if (loaded_) form_.Form_CloseRequest();
+            else UnloadForm();
+            return 0;
+        case WM_ENDSESSION:
+            // The session ends: so does the run, password or not.
+            if (wParam) UnloadForm();
             return 0;
         case WM_DESTROY:
             if (!unloading_ && loaded_) {
@@ -310,8 +319,9 @@ std::string Win32DisplayWindow::GetRegValue(const std::string& subkey, const std
 bool Win32DisplayWindow::VerifyScreenSavePwd() {
     // The password service of the older Windows family. Where it is missing
     // (NT-family systems lock the session themselves) there is nothing to ask
-    // and the run ends as it does without protection.
-    HMODULE library = LoadLibraryA("password.cpl");
+    // and the run ends as it does without protection. Only the system's own
+    // is used: a password.cpl beside the program must not decide the unlock.
+    HMODULE library = LoadSystemLibrary("password.cpl");
     if (library == nullptr) return true;
     using VerifyFn = BOOL(WINAPI*)(HWND);
     auto verify = reinterpret_cast<VerifyFn>(reinterpret_cast<void*>(GetProcAddress(library, "VerifyScreenSavePwd")));

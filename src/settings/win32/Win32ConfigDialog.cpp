@@ -254,6 +254,11 @@ INT_PTR Win32ConfigDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
             // The close box: unload without the delay check.
             UnloadForm();
             return TRUE;
+        case WM_ENDSESSION:
+            // A logoff or shut-down with the dialog open: it unloads as at
+            // any close, and so writes its position.
+            if (wParam) UnloadForm();
+            return TRUE;
         case WM_PAINT:
             Paint();
             return TRUE;
@@ -289,12 +294,8 @@ void Win32ConfigDialog::OnCommand(int id, int code) {
             break;
         case kIdRainbow:
             if (code != BN_CLICKED) return;
-            if (!RunPendingValidation()) {
-                // The click that moved the focus does not count.
-                HWND box = Control(kIdRainbow);
-                SendMessageW(box, BM_SETCHECK, SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
-                return;
-            }
+            // A refused check has put the box back as it was.
+            if (!RunPendingValidation()) return;
             form_.chkRainbow_Click();
             break;
         default:
@@ -311,7 +312,9 @@ LRESULT CALLBACK Win32ConfigDialog::DelaySubclassProc(HWND hwnd, UINT message, W
         HWND next = reinterpret_cast<HWND>(wParam);
         if (next != nullptr && (next == self->hwnd_ || IsChild(self->hwnd_, next))) {
             // The check shows a message box: it runs once the focus change
-            // is complete, before the input that follows it.
+            // is complete, before the input that follows it. What the
+            // controls hold now is what a refusal puts back.
+            self->form_.txtDelay_FocusLeaving();
             self->validationPending_ = true;
             PostMessageW(self->hwnd_, kValidateDelayMessage, 0, 0);
         }
@@ -474,9 +477,26 @@ void Win32ConfigDialog::SetLeft(float twips) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Win32ConfigDialog::CentreIfOnNoMonitor() {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr) return;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) return;
+    const RECT& work = info.rcWork;
+    // A work area smaller than the dialog keeps its caption in view.
+    const int x = std::max(work.left, work.left + (work.right - work.left - (r.right - r.left)) / 2);
+    const int y = std::max(work.top, work.top + (work.bottom - work.top - (r.bottom - r.top)) / 2);
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Win32ConfigDialog::ShowStopMessage(const std::string& text, const std::string& title) {
     // A button or list still holding the mouse from the click that moved the
-    // focus lets go of it: that click does not count.
+    // focus lets go of it: that click does not count. The slider is told the
+    // button is up, or it would go on stepping towards the pointer.
+    HWND speed = Control(kIdSpeed);
+    if (GetCapture() == speed) SendMessageW(speed, WM_LBUTTONUP, 0, 0);
     ReleaseCapture();
     SendMessageW(Control(kIdColor), CB_SHOWDROPDOWN, FALSE, 0);
     if (messageBox_) {

@@ -102,6 +102,7 @@ public:
     void SetTop(float twips) override;
     float Left() override;
     void SetLeft(float twips) override;
+    void CentreIfOnNoMonitor() override;
     void ShowStopMessage(const std::string& text, const std::string& title) override;
     void UnloadForm() override;
 

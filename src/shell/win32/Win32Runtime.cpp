@@ -38,6 +38,15 @@ std::string Win32ProgramFolder() {
     return slash == std::string::npos ? std::string() : folder.substr(0, slash);
 }
 
+HMODULE LoadSystemLibrary(const char* name) {
+    char folder[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryA(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    const std::string path = std::string(folder, n) + "\\" + name;
+    // Its own imports are looked for in the system folder too.
+    return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 void FormLoaded() { ++loadedForms; }
 
 void FormUnloaded() {

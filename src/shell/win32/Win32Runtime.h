@@ -20,6 +20,11 @@ float Win32SecondsSinceMidnight();
 // Folder of the program file, without a trailing separator.
 std::string Win32ProgramFolder();
 
+// A library of the system folder, by its full path: a file of that name
+// elsewhere (beside the program, in the current folder) is never loaded.
+// Null when it is missing.
+HMODULE LoadSystemLibrary(const char* name);
+
 // The program ends when its last form has been unloaded.
 void FormLoaded();
 void FormUnloaded();

@@ -65,7 +65,7 @@ void Win32ShellPlatform::SetWindowPos(WindowHandle window, WindowHandle insertAf
 
 void Win32ShellPlatform::PwdChangePassword(const std::string& provider, WindowHandle parent) {
     // Looked up at run time: not every Windows has it.
-    HMODULE mpr = LoadLibraryA("mpr.dll");
+    HMODULE mpr = LoadSystemLibrary("mpr.dll");
     if (mpr == nullptr) return;
     using ChangeFn = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
     auto change = reinterpret_cast<ChangeFn>(reinterpret_cast<void*>(GetProcAddress(mpr, "PwdChangePasswordA")));

@@ -11,12 +11,15 @@
 //   tovra-exithost early   SCR --snap DIR    input in the first half second is ignored
 //   tovra-exithost preview SCR --snap DIR    a preview ignores keys, clicks and moves
 //   tovra-exithost password SCR --snap DIR   the password dialog: refused, then accepted
-//   tovra-exithost no-password-service SCR --snap DIR
-//                                            protection on, no password.cpl: ends as without
+//   tovra-exithost close   SCR --snap DIR    protection on: Alt+F4 does nothing, WM_CLOSE asks for
+//                                            the password, the session's end ends the run
+//   tovra-exithost beside  SCR --snap DIR    protection on, the stand-in password.cpl beside the
+//                                            program and none in the system folder: ends as without
 //   tovra-exithost flag                      exit status: the screen-saver-running flag (0/1)
 //
-// For "preview" and "password", SCR must lie in a folder with the stand-in
-// password.cpl beside it; for the others, in one without.
+// "preview", "password" and "close" put the stand-in password.cpl (from
+// test-password beside this program) into the system folder for the length
+// of the case; SCR must lie in a folder without one, except for "beside".
 //
 // What the program's windows take from their queue is seen through
 // tovra-inputspy.dll (beside this program): system-wide hooks that report
@@ -381,6 +384,28 @@ struct Guards {
 
 DWORD PasswordCalls() { return ReadDword(kPasswordTestKey, "PasswordCalls").value_or(0); }
 
+std::string SystemPasswordCpl() {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, sizeof system);
+    return WindowsPath(system, "password.cpl");
+}
+
+// The stand-in password service in the system folder, where the program
+// looks for it, for as long as this lives.
+struct SystemPasswordService {
+    bool installed = false;
+    SystemPasswordService() {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, sizeof self);
+        const std::string cpl = WindowsPath(WindowsPath(FolderOf(self), "test-password"), "password.cpl");
+        installed = Check(CopyFileA(cpl.c_str(), SystemPasswordCpl().c_str(), FALSE) != 0,
+                          "copy " + cpl + " to " + SystemPasswordCpl());
+    }
+    ~SystemPasswordService() {
+        if (installed) DeleteFileA(SystemPasswordCpl().c_str());
+    }
+};
+
 int RunKeys(const std::string& scr) {
     Guards guards(false);
     Run r{"keys"};
@@ -544,6 +569,7 @@ std::optional<DWORD> WaitForDialogEnd(const Run& r, DWORD timeoutMs) {
 
 int RunPassword(const std::string& scr) {
     Guards guards(true);
+    SystemPasswordService service;
     guards.test.Set("PasswordAnswer", "refuse");
     guards.test.SetDword("PasswordHoldMs", kDialogHoldMs);
     auto sprites = LoadArt(FolderOf(scr));
@@ -640,30 +666,59 @@ int RunPassword(const std::string& scr) {
     return failures == 0 ? 0 : 1;
 }
 
-int RunNoPasswordService(const std::string& scr) {
+int RunBeside(const std::string& scr) {
     Guards guards(true);
-    char system[MAX_PATH] = {};
-    GetSystemDirectoryA(system, sizeof system);
-    for (const std::string& folder : {FolderOf(scr), std::string(system)}) {
-        const std::string cpl = WindowsPath(folder, "password.cpl");
-        if (!Check(GetFileAttributesA(cpl.c_str()) == INVALID_FILE_ATTRIBUTES, "no " + cpl)) return 1;
-    }
-    Run r{"no-password-service"};
+    guards.test.Set("PasswordAnswer", "refuse");
+    const std::string beside = WindowsPath(FolderOf(scr), "password.cpl");
+    if (!Check(GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES, beside + " is there") ||
+        !Check(GetFileAttributesA(SystemPasswordCpl().c_str()) == INVALID_FILE_ATTRIBUTES, "no " + SystemPasswordCpl()))
+        return 1;
+    Run r{"beside"};
     if (BeginRun(r, scr)) {
         Settle(r);
         if (XInput("key a") &&
             CheckSnap(r, TakenEventually(r.window, kChar, 'a', 1), r.label + ": the letter a reaches the window"))
-            ExpectEnd(r, "protection on without a password service, the letter a");
-        Check(PasswordCalls() == 0, r.label + ": no dialog was asked for");
+            ExpectEnd(r, "protection on, no password service in the system folder, the letter a");
+        Check(PasswordCalls() == 0, r.label + ": the password.cpl beside the program was not asked");
+    }
+    EndStarted();
+    return failures == 0 ? 0 : 1;
+}
+
+int RunClose(const std::string& scr) {
+    Guards guards(true);
+    SystemPasswordService service;
+    guards.test.Set("PasswordAnswer", "refuse");
+    guards.test.SetDword("PasswordHoldMs", 500);
+    Run r{"close"};
+    if (service.installed && BeginRun(r, scr)) {
+        Settle(r);
+        if (XInput("key alt+F4") &&
+            CheckSnap(r, TakenEventually(r.window, kKeyDown, VK_F4, 1), r.label + ": Alt+F4 reaches the window")) {
+            StillRunning(r, "Alt+F4");
+            Check(PasswordCalls() == 0, r.label + ": Alt+F4 asked for no password");
+        }
+        // A request to close from outside goes through the password dialog,
+        // which refuses; the session's end then ends the run without one.
+        PostMessageA(r.window, WM_CLOSE, 0, 0);
+        if (CheckSnap(r, Eventually(2000, [] { return PasswordCalls() == 1; }),
+                      r.label + ": WM_CLOSE opens the password dialog") &&
+            CheckSnap(r, WaitForDialogEnd(r, kSettleTimeoutMs).has_value() && Alive(r),
+                      r.label + ": refused, the run goes on")) {
+            PostMessageA(r.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+            ExpectEnd(r, "WM_ENDSESSION");
+            Check(PasswordCalls() == 1, r.label + ": the session's end asked for no password");
+        }
     }
     EndStarted();
     return failures == 0 ? 0 : 1;
 }
 
 int RunPreviewInput(const std::string& scr) {
-    // With protection on and the test's password service beside the
-    // program: a preview must not ask for it either.
+    // With protection on and the test's password service in place: a
+    // preview must not ask for it either.
     Guards guards(true);
+    SystemPasswordService service;
     guards.test.Set("PasswordAnswer", "accept");
     if (!StartWithFlagOff("preview")) return 1;
     const PreviewHost ph = CreatePreviewHost(300, 200);
@@ -729,7 +784,7 @@ int RunPreviewInput(const std::string& scr) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: tovra-exithost keys|escape|moves|early|preview|password|no-password-service SCR --snap DIR\n"
+                 "usage: tovra-exithost keys|escape|moves|early|preview|password|close|beside SCR --snap DIR\n"
                  "       tovra-exithost click SCR BUTTON --snap DIR\n"
                  "       tovra-exithost flag\n");
     return 2;
@@ -766,6 +821,7 @@ int main(int argc, char** argv) {
     if (command == "early") return RunEarly(scr);
     if (command == "preview") return RunPreviewInput(scr);
     if (command == "password") return RunPassword(scr);
-    if (command == "no-password-service") return RunNoPasswordService(scr);
+    if (command == "close") return RunClose(scr);
+    if (command == "beside") return RunBeside(scr);
     return Usage();
 }

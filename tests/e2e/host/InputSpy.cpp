@@ -9,7 +9,7 @@
 //   lParam   GetTickCount() in the reporting thread at that moment
 //
 // kinds: 0 a window is being created (code 0), 1 WM_MOUSEMOVE (code 0),
-// 2 WM_CHAR (code: the character), 3 WM_KEYDOWN (code: the virtual key),
+// 2 WM_CHAR (code: the character), 3 WM_KEYDOWN or WM_SYSKEYDOWN (code: the virtual key),
 // 4 a mouse button down (code: 1 left, 2 right, 3 middle, 4 extra).
 // Only messages removed from the queue count: a peek that leaves the message
 // there is not input taken.
@@ -39,7 +39,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK InputSpyGetMessage(int code, W
         switch (m->message) {
             case WM_MOUSEMOVE: Report(1, 0, m->hwnd); break;
             case WM_CHAR: Report(2, static_cast<unsigned>(m->wParam), m->hwnd); break;
-            case WM_KEYDOWN: Report(3, static_cast<unsigned>(m->wParam), m->hwnd); break;
+            case WM_KEYDOWN:
+            case WM_SYSKEYDOWN: Report(3, static_cast<unsigned>(m->wParam), m->hwnd); break;
             case WM_LBUTTONDOWN: Report(4, 1, m->hwnd); break;
             case WM_RBUTTONDOWN: Report(4, 2, m->hwnd); break;
             case WM_MBUTTONDOWN: Report(4, 3, m->hwnd); break;
