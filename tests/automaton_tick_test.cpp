@@ -175,7 +175,7 @@ TEST(Tick, LargeGridsCountAndPlaceBeyondSixteenBits) {
 TEST(Seeding, AddsAboutATenthNeverKillsAndDrawsEveryLiveCell) {
     // RandomInt(1, 100) > 90 means r >= 0.9; one number per cell.
     Rig rig(4, 3, {{3, 2}});
-    rig.script = {0.95f, 0.0f, 0.5f, 0.0f, 0.0f, 0.91f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    rig.script = {0.95f, 0.895f, 0.5f, 0.0f, 0.0f, 0.90000004f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
     rig.automaton.SeedGrid();
     EXPECT_EQ(rig.calls, (std::vector<PaintCall>{{'L', 0, 0}, {'L', 10, 10}, {'L', 30, 20}}));
     EXPECT_EQ(rig.draws, 12);
