@@ -1,10 +1,11 @@
-// The RLE reader and writer of tovra-life.
+// tovra-life: the RLE reader and writer, and the arguments it refuses.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <sstream>
 
 #include "automaton/Random.h"
+#include "tovra-life/LifeCli.h"
 #include "tovra-life/Rle.h"
 
 namespace tovra::life {
@@ -129,6 +130,28 @@ TEST(RleWrite, RoundTripsAndKeepsLinesShort) {
     std::ostringstream empty;
     WriteRle(CellGrid(2, 1), Edges::Torus, empty);
     EXPECT_EQ(empty.str(), "x = 3, y = 2, rule = B3/S23:T3,2\n!\n");
+}
+
+TEST(LifeCli, RefusesArgumentsThatDoNotMakeOneRun) {
+    using Args = std::vector<std::string>;
+    const std::pair<Args, const char*> rows[] = {
+        {{"--generations", "3", "--width"}, "--width needs a value"},
+        {{"--generations", "3", "--soup", "10", "p.rle"}, "not both"},
+        {{"--generations", "3"}, "missing pattern file"},
+        {{"--generations", "3", "a.rle", "b.rle"}, "more than one pattern file"},
+        {{"--generations", "3", "--seed", "1", "a.rle"}, "--seed applies only to --soup"},
+        {{"--generations", "3", "--seed", "-1", "--soup", "5"}, "--seed needs a non-negative"},
+        {{"--generations", "3", "--soup", "-1"}, "from 0 to 100"},
+        {{"--generations", "3", "--out", "", "a.rle"}, "--out needs a file name"},
+        {{"--colour", "red"}, "unknown option --colour"},
+        {{}, "usage: tovra-life"},
+    };
+    for (const auto& [args, words] : rows) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunLifeCli(args, out, err, [] { return 1ULL; }), kExitBadInput) << words;
+        EXPECT_NE(err.str().find(words), std::string::npos) << err.str();
+        EXPECT_EQ(out.str(), "") << words;
+    }
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ TEST(TextToDouble, TheWholeTextIsOneNumber) {
     // Out of range by the digits and the exponent together.
     const std::pair<std::string, std::optional<double>> longRows[] = {
         {std::string(400, '0') + "1e-400", 0}, {"0." + std::string(400, '0') + "1e50", 0},
-        {"1" + std::string(4500, '0') + "e-4000", kNone},
+        {"1" + std::string(4500, '0') + "e-4000", kNone}, {"1" + std::string(499, '0') + "e-1000", 0},
     };
     for (const auto& [text, expected] : longRows) EXPECT_EQ(TextToDouble(text), expected) << text.size() << " chars";
 }
