@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <sstream>
 
 #include "automaton/Random.h"
@@ -152,6 +156,26 @@ TEST(LifeCli, RefusesArgumentsThatDoNotMakeOneRun) {
         EXPECT_NE(err.str().find(words), std::string::npos) << err.str();
         EXPECT_EQ(out.str(), "") << words;
     }
+}
+
+TEST(LifeCli, WritesTheLastGenerationOrSaysWhyItCannot) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("tovra-life-test-" + std::to_string(std::random_device{}()));
+    fs::create_directory(dir);
+    for (const fs::path& target : {dir / "out.rle", dir / "missing" / "out.rle"}) {
+        const bool writable = target.parent_path() == dir;
+        std::ostringstream out, err;
+        const std::vector<std::string> args = {"--width", "3", "--height", "1", "--edges", "island",
+                                               "--generations", "1", "--soup", "100", "--out", target.string()};
+        EXPECT_EQ(RunLifeCli(args, out, err, [] { return 1ULL; }), writable ? kExitOk : kExitFailure);
+        EXPECT_EQ(out.str(), "0: 3\n1: 1\n");
+        std::ifstream file(target);
+        const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text, writable ? "x = 3, y = 1, rule = B3/S23:P3,1\nbo!\n" : "");
+        EXPECT_EQ(err.str().find("cannot write output file"), writable ? std::string::npos : 12u) << err.str();
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "no part file is left";
+    fs::remove_all(dir);
 }
 
 }  // namespace
