@@ -257,6 +257,15 @@ TEST(ConfigDialogWindow, StoredPositionOnNoMonitorOpensCentredAndIsWrittenBackOn
     }
 }
 
+TEST(ConfigDialogWindow, RainbowClickGreysTheColourList) {
+    Harness h;
+    h.LoadAndShow();
+    SendMessageW(h.C(kIdRainbow), BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(h.C(kIdColor)));
+    SendMessageW(h.C(kIdRainbow), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsWindowEnabled(h.C(kIdColor)));
+}
+
 // The left button pressed with the pointer at three quarters of the
 // control's width, and held for long enough for a slider to repeat its step.
 void Press(HWND control) {
