@@ -2,7 +2,6 @@
 // password dialog, and the state left behind on every path.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <utility>
 
 #include "automaton/Random.h"

@@ -107,6 +107,7 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
     for (const char* text : {"40000", "32767"}) {
         SCOPED_TRACE(text);
         Dialog d;
+        d.store.Put(kApp, "Settings", "Speed", "3");
         d.form.Form_Load();
         d.controls.delay = text;
         d.form.txtDelay_FocusLeaving();
@@ -129,7 +130,7 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         EXPECT_EQ(d.controls.colorEnabled, refused);
         EXPECT_EQ(d.controls.colorIndex, refused ? 0 : 3);
         EXPECT_EQ(d.controls.mode[0], refused);
-        EXPECT_EQ(d.controls.speed, refused ? 0 : 50);
+        EXPECT_EQ(d.controls.speed, refused ? 99 : 50);
         EXPECT_EQ(d.controls.delay, text);
         EXPECT_TRUE(d.store.Saves().empty());
         EXPECT_EQ(d.controls.unloads, 0);

@@ -1,7 +1,6 @@
 // Reading a registry value as text, and the password switch built on it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
