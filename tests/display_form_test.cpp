@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "automaton/Random.h"
 #include "display/DisplayForm.h"
@@ -70,11 +71,16 @@ TEST(DisplayFormLoad, FullScreenStepsInOrder) {
     EXPECT_EQ(rig.form.sngLastExitRequest(), 100.0f);
     EXPECT_EQ(rig.form.intMaxCol(), 49);
     EXPECT_EQ(rig.form.intMaxRow(), 49);
-    // The seeding drew every live cell of the 50 x 50 grid, in red.
-    const auto live = rig.form.automaton().blnGrid.Population();
-    EXPECT_GT(live, 0u);
-    EXPECT_EQ(rig.platform.blits.size(), live);
-    for (const auto& blit : rig.platform.blits) EXPECT_EQ(blit.sprite, rig.form.lngColorDCs()[0]);
+    // The seeding drew every live cell of the 50 x 50 grid in red into the
+    // frame of the 640 x 480 client area (rows 48 and 49 lie below it), and
+    // the window was handed the frame whole.
+    const CellGrid& grid = rig.form.automaton().blnGrid;
+    const uint32_t red = FakeDisplayPlatform::SpriteColor(rig.form.lngColorDCs()[0]);
+    EXPECT_GT(grid.Population(), 0u);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 50; ++x) ASSERT_EQ(rig.form.frame().Pixel(10 * x + 9, 10 * y + 9), grid.IsLive(x, y) ? red : 0u);
+    const std::vector<std::vector<FrameRect>> whole = {{{0, 0, 640, 480}}};
+    EXPECT_EQ(rig.platform.presents, whole);
     // Defaults: torus, no rainbow, 2000 ticks between seedings.
     EXPECT_TRUE(rig.form.automaton().blnTorus);
     EXPECT_FALSE(rig.form.automaton().blnRainbow);
@@ -171,25 +177,32 @@ TEST(DisplayFormGeometry, WindowWithoutCellsRunsAndDrawsNothing) {
     rig.platform.width = 5;
     rig.platform.height = 5;
     rig.form.Form_Resize();
-    rig.platform.blits.clear();
+    rig.platform.presents.clear();
     for (int i = 0; i < 30; ++i) rig.form.tmrTovra_Timer();
-    EXPECT_TRUE(rig.platform.blits.empty());
+    EXPECT_TRUE(rig.platform.presents.empty());
 }
 
 TEST(Sprites, SnappingRoundsHalfToEven) {
     const std::pair<int, int> cases[] = {{30, 3}, {14, 1}, {16, 2}, {15, 2}, {25, 2}, {35, 4}, {0, 0}, {7670, 767}};
     for (auto [pixel, cell] : cases) EXPECT_EQ(SnapToCell(pixel), cell) << pixel;
+    for (int pixel = -400; pixel <= 400; ++pixel)
+        ASSERT_EQ(SnapToCell(pixel), static_cast<int>(std::nearbyint(pixel / 10.0))) << pixel;
 }
 
 TEST(Sprites, DrawingPlacesTheSpriteOnTheCell) {
     FormRig rig;
     rig.form.Form_Load();
-    rig.platform.blits.clear();
+    rig.form.Form_Resize();
     rig.form.DrawLiveCell(30, 20);
-    rig.form.DrawDeadCell(15, 25);
-    const std::vector<FakeDisplayPlatform::Blit> expected = {{rig.form.lngColorDCs()[0], 30, 20},
-                                                             {rig.form.lngDeadCellDC(), 20, 20}};
-    EXPECT_EQ(rig.platform.blits, expected);
+    rig.form.DrawDeadCell(15, 25);  // snapped to (20, 20)
+    const CellFrame& f = rig.form.frame();
+    const uint32_t red = FakeDisplayPlatform::SpriteColor(rig.form.lngColorDCs()[0]);
+    const uint32_t dead = FakeDisplayPlatform::SpriteColor(rig.form.lngDeadCellDC());
+    EXPECT_EQ(f.Pixel(30, 20), red);
+    EXPECT_EQ(f.Pixel(39, 29), red);
+    EXPECT_EQ(f.Pixel(20, 20), dead);
+    EXPECT_EQ(f.Pixel(29, 29), dead);
+    EXPECT_EQ(f.Pixel(40, 20), 0u);
 }
 
 TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawing) {
@@ -202,10 +215,10 @@ TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawing) {
     EXPECT_GT(rig.form.lngColorDCs()[3], 0);
     // The failed loads left no context behind.
     EXPECT_EQ(rig.platform.LiveObjects(), 8u);  // four sprites, each a context and a bitmap
-    rig.platform.blits.clear();
     rig.form.Form_Resize();
+    rig.platform.presents.clear();
     for (int i = 0; i < 5; ++i) rig.form.tmrTovra_Timer();
-    EXPECT_TRUE(rig.platform.blits.empty());
+    EXPECT_TRUE(rig.platform.presents.empty());
     EXPECT_GT(rig.form.automaton().blnGrid.Population(), 0u);  // the automaton runs on
 }
 

@@ -33,11 +33,15 @@ void DisplayForm::Form_Load() {
     for (int i = 0; i < kLiveSpriteCount; ++i) lngColorDCs_[i] = LoadSprite(platform_, folder + kLiveSpriteFiles[i]);
     lngCellDC_ = lngColorDCs_[0];
     lngDeadCellDC_ = LoadSprite(platform_, folder + kDeadSpriteFile);
+    // What each sprite draws, read once: drawing a cell is then a copy in memory.
+    for (int i = 0; i < kLiveSpriteCount; ++i)
+        if (lngColorDCs_[i] > 0) colorPixels_[i] = platform_.SpritePixelsOf(lngColorDCs_[i]);
+    if (lngDeadCellDC_ > 0) deadPixels_ = platform_.SpritePixelsOf(lngDeadCellDC_);
 
     // 5. The settings. A stored value that cannot be used reads as its default.
     const SaverSettings settings = ReadDisplaySettings(store_);
     automaton_.blnRainbow = settings.Rainbow;
-    lngCellDC_ = lngColorDCs_[static_cast<std::size_t>(settings.Color)];
+    UseLiveSprite(settings.Color);
     automaton_.blnTorus = settings.Torus;
     // An interval of 0 would stop the generations for good; 0 is the
     // dialog's fastest setting, so it runs at the timer's fastest rate.
@@ -54,8 +58,10 @@ void DisplayForm::Form_Load() {
     // 7. The password switch, in both modes.
     blnUsePassword_ = UsePasswordFromRegText(platform_.GetRegValue(kPasswordSubkey, kPasswordValueName));
 
-    // 4 and 8. The design grid: 50 x 50 cells, all dead.
+    // 4 and 8. The design grid: 50 x 50 cells, all dead; a black frame of
+    // the (still hidden) window's client area.
     automaton_.RedimGrid(kDesignGridMax, kDesignGridMax);
+    ResizeFrame();
 
     // 9. Hide the cursor for the full-screen run.
     if (!blnPreview_) platform_.ShowCursor(false);
@@ -67,25 +73,47 @@ void DisplayForm::Form_Load() {
 void DisplayForm::StartGenerations() {
     timer_.SetEnabled(true);
     automaton_.SeedGrid();
+    PresentChanges();
 }
 
 void DisplayForm::Form_Resize() {
     const int maxCol = MaxCellIndex(platform_.ScaleWidth());
     const int maxRow = MaxCellIndex(platform_.ScaleHeight());
     automaton_.RedimGrid(maxCol, maxRow);
+    // The frame starts black at the new size; the window shows it whole.
+    ResizeFrame();
+    PresentChanges();
 }
 
+void DisplayForm::tmrTovra_Timer() {
+    automaton_.tmrTovra_Timer();
+    PresentChanges();
+}
+
+void DisplayForm::ResizeFrame() {
+    const int width = static_cast<int>(platform_.ScaleWidth());
+    const int height = static_cast<int>(platform_.ScaleHeight());
+    frame_.Resize(width, height, platform_.AllocateFrame(width, height));
+}
+
+void DisplayForm::PresentChanges() {
+    if (!frame_.HasChanges()) return;
+    const std::vector<FrameRect>& parts = frame_.TakeChanges();
+    if (!parts.empty()) platform_.PresentFrame(frame_, parts);
+}
+
+// A sprite that failed to load is not `loaded` and draws nothing.
 void DisplayForm::DrawLiveCell(int x, int y) {
-    if (lngCellDC_ > 0) platform_.BlitCell(lngCellDC_, kCellPitch * SnapToCell(x), kCellPitch * SnapToCell(y));
+    frame_.DrawCell(SnapToCell(x), SnapToCell(y), *livePixels_);
 }
 
 void DisplayForm::DrawDeadCell(int x, int y) {
-    if (lngDeadCellDC_ > 0)
-        platform_.BlitCell(lngDeadCellDC_, kCellPitch * SnapToCell(x), kCellPitch * SnapToCell(y));
+    frame_.DrawCell(SnapToCell(x), SnapToCell(y), deadPixels_);
 }
 
 void DisplayForm::UseLiveSprite(int colorIndex) {
     lngCellDC_ = lngColorDCs_[static_cast<std::size_t>(colorIndex)];
+    livePixels_ = &colorPixels_[static_cast<std::size_t>(colorIndex)];
 }
 
 void DisplayForm::Form_KeyPress() {

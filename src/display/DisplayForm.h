@@ -6,8 +6,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "automaton/Automaton.h"
+#include "display/CellFrame.h"
 #include "display/FormTimer.h"
 #include "display/Sprites.h"
 
@@ -23,6 +25,13 @@ public:
     // Client area in pixels.
     virtual double ScaleWidth() = 0;
     virtual double ScaleHeight() = 0;
+    // Memory for a frame of the client area's size that PresentFrame shows
+    // directly, valid until the next call or the unload; none (the frame then
+    // keeps its own) when the platform has no such memory.
+    virtual FrameMemory AllocateFrame(int width, int height) = 0;
+    // Show these parts of the frame in the window: one platform call each,
+    // all of them after the frame holds the whole generation.
+    virtual void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) = 0;
     // The system's screen-saver-running flag.
     virtual void SetScreenSaverRunning(bool running) = 0;
     // ShowCursor(TRUE / FALSE): one step of the cursor's display count.
@@ -45,7 +54,7 @@ public:
     // Events.
     void Form_Load();
     void Form_Resize();
-    void tmrTovra_Timer() { automaton_.tmrTovra_Timer(); }
+    void tmrTovra_Timer();
     void Form_KeyPress();
     void Form_MouseDown();
     void Form_MouseMove();
@@ -61,13 +70,15 @@ public:
 
     void StartGenerations();
 
-    // The drawing procedures (pixel positions, snapped to the cell pitch).
+    // The drawing procedures (pixel positions, snapped to the cell pitch):
+    // they draw into the frame, which reaches the window after the event.
     void DrawLiveCell(int x, int y) override;
     void DrawDeadCell(int x, int y) override;
 
     // State, readable for the window layer and for tests.
     Automaton& automaton() { return automaton_; }
     FormTimer& tmrTovra() { return timer_; }
+    const CellFrame& frame() const { return frame_; }
     const std::array<SpriteHandle, kLiveSpriteCount>& lngColorDCs() const { return lngColorDCs_; }
     SpriteHandle lngCellDC() const { return lngCellDC_; }
     SpriteHandle lngDeadCellDC() const { return lngDeadCellDC_; }
@@ -80,6 +91,9 @@ public:
 private:
     void UseLiveSprite(int colorIndex) override;
     void RequestExit();
+    void ResizeFrame();
+    // Hands what the event drew to the window.
+    void PresentChanges();
 
     DisplayPlatform& platform_;
     SettingsStore& store_;
@@ -90,6 +104,11 @@ private:
     std::array<SpriteHandle, kLiveSpriteCount> lngColorDCs_{};
     SpriteHandle lngCellDC_ = 0;
     SpriteHandle lngDeadCellDC_ = 0;
+    // The sprites' pixels, read once at load; livePixels_ follows lngCellDC_.
+    std::array<SpritePixels, kLiveSpriteCount> colorPixels_{};
+    SpritePixels deadPixels_;
+    const SpritePixels* livePixels_ = &colorPixels_[0];
+    CellFrame frame_;
     bool blnUsePassword_ = false;
     float sngLastExitRequest_ = 0.0f;
     int intMouseMoves_ = 0;

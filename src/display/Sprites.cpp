@@ -1,7 +1,5 @@
 #include "display/Sprites.h"
 
-#include <cmath>
-
 namespace tovra {
 
 SpriteHandle LoadSprite(GdiCalls& gdi, const std::string& path) {
@@ -27,8 +25,15 @@ int FreeSprite(GdiCalls& gdi, SpriteHandle sprite) {
 }
 
 int SnapToCell(int pixel) {
-    // nearbyint rounds half to even in the default rounding mode.
-    return static_cast<int>(std::nearbyint(static_cast<double>(pixel) / 10.0));
+    // pixel / 10 rounded half to even, in integers: it runs for every cell drawn.
+    int cell = pixel / 10;
+    int rest = pixel % 10;
+    if (rest < 0) {  // division truncates towards zero; step down to the floor
+        --cell;
+        rest += 10;
+    }
+    if (rest > 5 || (rest == 5 && (cell & 1) != 0)) ++cell;
+    return cell;
 }
 
 }  // namespace tovra

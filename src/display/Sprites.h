@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "display/CellFrame.h"
+
 namespace tovra {
 
 using SpriteHandle = int64_t;  // 0 = none; valid handles are positive
@@ -14,7 +16,7 @@ using GdiHandle = int64_t;     // a platform context or bitmap; 0 = none
 
 // The drawing calls a sprite needs. The Win32 adapter maps them one to one
 // onto CreateCompatibleDC, LoadImageA, SelectObject, GetCurrentObject,
-// DeleteDC, DeleteObject and BitBlt.
+// DeleteDC and DeleteObject.
 class GdiCalls {
 public:
     virtual ~GdiCalls() = default;
@@ -24,8 +26,9 @@ public:
     virtual GdiHandle SelectedBitmap(GdiHandle dc) = 0;
     virtual int DeleteDC(GdiHandle dc) = 0;  // non-zero on success
     virtual void DeleteObject(GdiHandle object) = 0;
-    // Copy the 10 x 10 pixels at (0, 0) of `sprite` to (x, y) of the window.
-    virtual void BlitCell(GdiHandle sprite, int x, int y) = 0;
+    // The 10 x 10 pixels at (0, 0) of the bitmap selected into `sprite`, as
+    // copying them to the window would show them; read once, at load.
+    virtual SpritePixels SpritePixelsOf(GdiHandle sprite) = 0;
 };
 
 // The six bitmap files beside the program, each name with its own leading

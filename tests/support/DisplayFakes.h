@@ -52,9 +52,16 @@ public:
         journal.push_back("DeleteObject " + std::to_string(object));
         live_.erase(object);
     }
-    void BlitCell(GdiHandle sprite, int x, int y) override {
-        blits.push_back({sprite, x, y});
+    // Each sprite draws a plain square in a colour of its own.
+    SpritePixels SpritePixelsOf(GdiHandle sprite) override {
+        SpritePixels p;
+        p.loaded = true;
+        p.pixels.fill(SpriteColor(sprite));
+        return p;
     }
+    static uint32_t SpriteColor(GdiHandle sprite) { return 0x100000u + static_cast<uint32_t>(sprite); }
+    FrameMemory AllocateFrame(int, int) override { return {}; }
+    void PresentFrame(const CellFrame&, const std::vector<FrameRect>& parts) override { presents.push_back(parts); }
     void StartTimer(uint32_t ms) override {
         timerMs = static_cast<int>(ms);
         journal.push_back("StartTimer " + std::to_string(ms));
@@ -96,12 +103,7 @@ public:
         if (onUnload) onUnload();
     }
 
-    struct Blit {
-        GdiHandle sprite;
-        int x, y;
-        bool operator==(const Blit&) const = default;
-    };
-    std::vector<Blit> blits;
+    std::vector<std::vector<FrameRect>> presents;
     std::size_t LiveObjects() const { return live_.size(); }
 
 private:

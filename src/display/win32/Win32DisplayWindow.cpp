@@ -1,5 +1,6 @@
 #include "display/win32/Win32DisplayWindow.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "shell/win32/Win32Runtime.h"
@@ -22,7 +23,7 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
     WNDCLASSEXA wc{};
     if (GetClassInfoExA(instance, kWindowClass, &wc)) return;
     wc.cbSize = sizeof wc;
-    // A private device context: drawing goes straight onto the window.
+    // A private device context, kept for the whole run.
     wc.style = CS_OWNDC;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
@@ -46,6 +47,8 @@ Win32DisplayWindow::~Win32DisplayWindow() {
     for (HGDIOBJ object : gdiObjects_) {
         if (object != nullptr) ::DeleteObject(object);
     }
+    ReleaseFrame();
+    if (frameDc_ != nullptr) ::DeleteDC(frameDc_);
 }
 
 void Win32DisplayWindow::Load() {
@@ -56,6 +59,8 @@ void Win32DisplayWindow::Load() {
                             nullptr, nullptr, instance_, this);
     if (hwnd_ == nullptr) return;
     windowDc_ = GetDC(hwnd_);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    waitForScreen_ = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
     loaded_ = true;
     form_.Form_Load();
 }
@@ -87,6 +92,9 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         case WM_SIZE:
             if (loaded_ && shownOnce_) RaiseResizeIfNeeded(false);
             break;
+        case WM_PAINT:
+            Paint();
+            return 0;
         case WM_TIMER:
             if (wParam == kGenerationTimer && loaded_ && !unloading_) {
                 form_.tmrTovra_Timer();
@@ -267,10 +275,109 @@ void Win32DisplayWindow::DeleteObject(GdiHandle object) {
     ::DeleteObject(o);
 }
 
-void Win32DisplayWindow::BlitCell(GdiHandle sprite, int x, int y) {
+namespace {
+
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+}  // namespace
+
+SpritePixels Win32DisplayWindow::SpritePixelsOf(GdiHandle sprite) {
+    // The sprite's corner as BitBlt draws it, copied onto a black 10 x 10
+    // section of 32-bit pixels.
+    SpritePixels pixels;
     HGDIOBJ source = Lookup(sprite);
-    if (windowDc_ == nullptr || source == nullptr) return;
-    BitBlt(windowDc_, x, y, kCellPitch, kCellPitch, static_cast<HDC>(source), 0, 0, SRCCOPY);
+    if (source == nullptr) return pixels;
+    BITMAPINFO info = TopDown32(kSpriteSize, kSpriteSize);
+    void* bits = nullptr;
+    HBITMAP corner = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    if (corner != nullptr && dc != nullptr) {
+        HGDIOBJ old = ::SelectObject(dc, corner);
+        PatBlt(dc, 0, 0, kSpriteSize, kSpriteSize, BLACKNESS);
+        BitBlt(dc, 0, 0, kSpriteSize, kSpriteSize, static_cast<HDC>(source), 0, 0, SRCCOPY);
+        GdiFlush();
+        pixels = SpriteFromBitmap(static_cast<const uint32_t*>(bits), kSpriteSize, kSpriteSize, kSpriteSize);
+        for (uint32_t& p : pixels.pixels) p &= 0x00FFFFFFu;
+        ::SelectObject(dc, old);
+    }
+    if (dc != nullptr) ::DeleteDC(dc);
+    if (corner != nullptr) ::DeleteObject(corner);
+    return pixels;
+}
+
+void Win32DisplayWindow::ReleaseFrame() {
+    if (frameBitmap_ == nullptr) return;
+    ::SelectObject(frameDc_, frameDcBitmap_);
+    ::DeleteObject(frameBitmap_);
+    frameBitmap_ = nullptr;
+    frameBits_ = nullptr;
+}
+
+FrameMemory Win32DisplayWindow::AllocateFrame(int width, int height) {
+    ReleaseFrame();
+    if (width <= 0 || height <= 0) return {};
+    if (frameDc_ == nullptr) frameDc_ = ::CreateCompatibleDC(nullptr);
+    if (frameDc_ == nullptr) return {};
+    BITMAPINFO info = TopDown32(width, height);
+    void* bits = nullptr;
+    frameBitmap_ = CreateDIBSection(frameDc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (frameBitmap_ == nullptr) return {};
+    frameDcBitmap_ = ::SelectObject(frameDc_, frameBitmap_);
+    frameBits_ = static_cast<uint32_t*>(bits);
+    return {frameBits_, width};
+}
+
+void Win32DisplayWindow::ShowPart(HDC dc, const CellFrame& frame, int x, int y, int width, int height) {
+    if (frame.Pixels() == frameBits_ && frameBits_ != nullptr) {
+        BitBlt(dc, x, y, width, height, frameDc_, x, y, SRCCOPY);
+        return;
+    }
+    // No section could be made: the frame holds its own pixels. The rows of
+    // the part are handed over as an image of their own.
+    BITMAPINFO info = TopDown32(frame.Stride(), height);
+    SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(width), static_cast<DWORD>(height), x, 0, 0,
+                      static_cast<UINT>(height), frame.Pixels() + static_cast<std::size_t>(y) * frame.Stride(), &info,
+                      DIB_RGB_COLORS);
+}
+
+void Win32DisplayWindow::PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) {
+    if (windowDc_ == nullptr) return;
+    // Under Wine the window's picture reaches the X server in the
+    // background, copied from shared memory after the event; drawing the next
+    // generation while that copy runs would show a mix of two generations.
+    // Reading a pixel of the screen waits until the server has taken it.
+    // Windows needs no such wait, and there such a read can be slow.
+    if (waitForScreen_) {
+        if (HDC screen = GetDC(nullptr)) {
+            GetPixel(screen, 0, 0);
+            ReleaseDC(nullptr, screen);
+        }
+    }
+    GdiFlush();  // the frame's memory is complete before it is read
+    for (const FrameRect& r : parts) ShowPart(windowDc_, frame, r.x, r.y, r.width, r.height);
+}
+
+void Win32DisplayWindow::Paint() {
+    // A part of the window that was covered or is shown for the first time
+    // comes back as the frame holds it; beyond the frame the background
+    // (black) stays.
+    PAINTSTRUCT ps{};
+    HDC dc = BeginPaint(hwnd_, &ps);
+    const CellFrame& frame = form_.frame();
+    const int right = std::min<int>(ps.rcPaint.right, frame.Width());
+    const int bottom = std::min<int>(ps.rcPaint.bottom, frame.Height());
+    if (dc != nullptr && loaded_ && right > ps.rcPaint.left && bottom > ps.rcPaint.top)
+        ShowPart(dc, frame, ps.rcPaint.left, ps.rcPaint.top, right - ps.rcPaint.left, bottom - ps.rcPaint.top);
+    EndPaint(hwnd_, &ps);
 }
 
 // --- Timer, clock and the rest ---------------------------------------------------

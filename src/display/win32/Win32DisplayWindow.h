@@ -45,7 +45,9 @@ public:
     GdiHandle SelectedBitmap(GdiHandle dc) override;
     int DeleteDC(GdiHandle dc) override;
     void DeleteObject(GdiHandle object) override;
-    void BlitCell(GdiHandle sprite, int x, int y) override;
+    SpritePixels SpritePixelsOf(GdiHandle sprite) override;
+    FrameMemory AllocateFrame(int width, int height) override;
+    void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
     void StartTimer(uint32_t milliseconds) override;
     void StopTimer() override;
     float SecondsSinceMidnight() override;
@@ -65,6 +67,10 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RaiseResizeIfNeeded(bool force);
+    void Paint();
+    void ReleaseFrame();
+    // Copies a part of the frame to the window's device context `dc`.
+    void ShowPart(HDC dc, const CellFrame& frame, int x, int y, int width, int height);
     void MoveTo(int x, int y, int cx, int cy, UINT flags);
     RECT WindowRect() const;
     // GDI objects are handed to the form as small positive numbers.
@@ -82,6 +88,13 @@ private:
     int lastClientWidth_ = -1;
     int lastClientHeight_ = -1;
     std::vector<HGDIOBJ> gdiObjects_;
+    // The frame's pixels: a top-down 32-bit DIB section of the client area,
+    // selected into its own memory context.
+    HDC frameDc_ = nullptr;
+    HBITMAP frameBitmap_ = nullptr;
+    HGDIOBJ frameDcBitmap_ = nullptr;  // the context's own bitmap, put back before deleting ours
+    uint32_t* frameBits_ = nullptr;
+    bool waitForScreen_ = false;  // running under Wine: see PresentFrame
 };
 
 }  // namespace tovra

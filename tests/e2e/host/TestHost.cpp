@@ -11,8 +11,9 @@
 //   tovra-testhost bad-handle SCR SWITCH [--snap DIR]
 //
 // saver:      /s full-screen and top-most over the virtual screen, cells in the
-//             stored colour that change from tick to tick; a second /s and a
-//             /c while it runs do nothing.
+//             stored colour that change from tick to tick, a repaint that
+//             brings the picture back; a second /s and a /c while it runs do
+//             nothing.
 // missing:    /s with the bitmap of the stored colour missing beside SCR: no
 //             live cell is ever drawn while dead cells keep appearing.
 // preview:    /p <host> fills the host's client area as its child and lives
@@ -132,6 +133,26 @@ void CheckCells(const std::string& label, const std::function<RECT()>& area, con
     else if (clean) Snap(snapName, &frame);
 }
 
+// A part of the window painted afresh (invalidated and erased, as when a
+// window that covered it goes away) shows the picture it showed before, the
+// dead cells included, not the black background.
+void CheckRepaint(HWND window, const std::array<Sprite, 6>& sprites, int liveColor) {
+    RECT r{};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+    const CellMap before = Classify(Capture(r), sprites);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    PumpFor(100);
+    Frame after = Capture(r);
+    const CellMap m = Classify(after, sprites);
+    // A generation or two may pass meanwhile; few dead cells come alive in that time.
+    const bool kept = Clean(m, liveColor) && m.counts[kDead] >= before.counts[kDead] * 9 / 10;
+    if (!Check(kept, Text("/s: after a repaint of the whole window the picture is still there (dead cells %d before, "
+                          "%d after) [%s]",
+                          before.counts[kDead], m.counts[kDead], Describe(m).c_str())))
+        Snap("saver-repaint-FAILED", &after);
+}
+
 // A program started while a full-screen run is on the screen must do nothing:
 // no window of its own, and it ends promptly, leaving the run alone.
 void CheckRefused(const Options& o, const std::string& sw, HWND running, const Started& saver) {
@@ -204,6 +225,7 @@ int RunSaver(const Options& o, bool bitmapMissing) {
         }, *sprites, bitmapMissing ? -1 : o.color, snapName);
 
         if (!bitmapMissing) {
+            CheckRepaint(window, *sprites, o.color);
             CheckRefused(o, "/s", window, *saver);
             CheckRefused(o, "/c", window, *saver);
         }

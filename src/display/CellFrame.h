@@ -1,0 +1,105 @@
+#pragma once
+// The off-screen picture of the display window. Cells are drawn into it in
+// memory; after an event that drew (a tick, a seeding, a resize) the parts
+// that changed are handed to the platform as rectangles, all at once, so the
+// window never shows half a generation. The platform also shows any part of
+// it on demand (a repaint).
+//
+// Pixels are 32 bits, 0x00RRGGBB: in memory the bytes B, G, R, X, the layout
+// of a 32-bpp top-down device-independent bitmap and of a TrueColor image of
+// depth 24 or 32. Rows are `Stride()` pixels apart, top row first.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace tovra {
+
+inline constexpr int kSpriteSize = 10;  // the drawn part of a cell bitmap, both ways
+
+// The 10 x 10 pixels a cell sprite draws: the top-left corner of its bitmap,
+// row by row. A sprite whose bitmap failed to load is not `loaded` and draws
+// nothing.
+struct SpritePixels {
+    bool loaded = false;
+    std::array<uint32_t, kSpriteSize * kSpriteSize> pixels{};
+};
+
+// The top-left 10 x 10 pixels of a bitmap of `width` x `height` pixels whose
+// rows lie `stride` pixels apart, top row first; pixels beyond a bitmap
+// smaller than that are black.
+SpritePixels SpriteFromBitmap(const uint32_t* bits, int width, int height, int stride);
+
+// A part of the frame, in pixels.
+struct FrameRect {
+    int x, y, width, height;
+    bool operator==(const FrameRect&) const = default;
+};
+
+// Memory for the frame's pixels that the platform can show directly (a DIB
+// section, a shared-memory image): at least `stride` x height pixels.
+struct FrameMemory {
+    uint32_t* pixels = nullptr;
+    int stride = 0;
+};
+
+class CellFrame {
+public:
+    CellFrame() = default;
+    CellFrame(const CellFrame&) = delete;
+    CellFrame& operator=(const CellFrame&) = delete;
+
+    // A black frame of width x height pixels (the client area). In `memory`
+    // when it is given, otherwise in memory of its own. The whole frame counts
+    // as changed.
+    void Resize(int width, int height, FrameMemory memory = {});
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int Stride() const { return stride_; }
+    const uint32_t* Pixels() const { return pixels_; }
+    uint32_t Pixel(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * stride_ + x]; }
+
+    // Copies the sprite's pixels onto the cell at column `col`, row `row`
+    // (pixel (10 col, 10 row)), clipped to the frame. The cell counts as
+    // changed when one of its pixels did.
+    void DrawCell(int col, int row, const SpritePixels& sprite);
+
+    bool HasChanges() const { return allChanged_ || !dirtyRows_.empty(); }
+    // The changed parts since the last call, and forgets them. Changed cells
+    // of a cell row that lie close together are joined into one rectangle
+    // (one platform call moves more pixels more cheaply than many calls move
+    // few), and a rectangle that repeats the columns of the one above it
+    // continues it downwards.
+    const std::vector<FrameRect>& TakeChanges();
+
+    // Unchanged cells between two changed ones of a row that still join them
+    // into one rectangle.
+    void SetJoinGap(int cells) { joinGap_ = cells < 0 ? 0 : cells; }
+    static constexpr int kDefaultJoinGap = 16;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    int stride_ = 0;
+    uint32_t* pixels_ = nullptr;
+    std::vector<uint32_t> own_;
+
+    // Changed cells: a bit per column of each cell row that overlaps the frame.
+    int columns_ = 0;
+    int rows_ = 0;
+    int words_ = 0;
+    std::vector<uint64_t> changed_;
+    std::vector<int> dirtyRows_;
+    std::vector<uint8_t> rowDirty_;
+    bool allChanged_ = false;
+    int joinGap_ = kDefaultJoinGap;
+
+    std::vector<FrameRect> rects_;
+    std::vector<FrameRect> runs_;
+    std::vector<std::size_t> openAbove_;
+    std::vector<std::size_t> openHere_;
+};
+
+}  // namespace tovra
