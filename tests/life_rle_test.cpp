@@ -67,8 +67,10 @@ TEST(RleRead, BoundedGridSuffix) {
     EXPECT_EQ(torus.bounds->width, 80);
     EXPECT_EQ(torus.bounds->height, 60);
     EXPECT_EQ(torus.bounds->edges, Edges::Torus);
-    ASSERT_TRUE(Read("x = 3, y = 1, rule = B3/S23:P7,9\n3o!", error, &island) && island.bounds);
-    EXPECT_EQ(island.bounds->edges, Edges::Island);
+    for (const char* text : {"x = 3, y = 1, rule = B3/S23:P7,9\n3o!", "x = 3, y = 1, rule = B3/S23:p7,9\n3o!"}) {
+        ASSERT_TRUE(Read(text, error, &island) && island.bounds) << text;
+        EXPECT_EQ(island.bounds->edges, Edges::Island);
+    }
 }
 
 TEST(RleRead, ErrorsNameTheProblemAndTheLine) {
@@ -91,6 +93,8 @@ TEST(RleRead, ErrorsNameTheProblemAndTheLine) {
         {"x = 3, y = 1\n\n3o\n2q!", 4, "unexpected character 'q'"},
         {"x = 3, y = 1\n4o!", 2, "beyond its header size"},
         {"x = 3, y = 1\n3o", 2, "not ended by '!'"},
+        {"x = 3, y = 1\n3o\n", 2, "not ended by '!'"},
+        {"x = 3, y = 1, z = 2\n3o!", 1, "unknown header item 'z'"},
         {"x = 3, y = 1\n0o!", 2, "run count of 0"},
         {"x = 3, y = 1\n3000000000o!", 2, "run count too large"},
         {"x = 3, y = 1\n3 o!", 2, "must be followed"},
@@ -131,9 +135,22 @@ TEST(RleWrite, RoundTripsAndKeepsLinesShort) {
         for (auto [x, y] : *cells) back.Set(x, y, CellGrid::kLive);
         EXPECT_EQ(back, grid);
     }
-    std::ostringstream empty;
-    WriteRle(CellGrid(2, 1), Edges::Torus, empty);
-    EXPECT_EQ(empty.str(), "x = 3, y = 2, rule = B3/S23:T3,2\n!\n");
+    const std::pair<Cells, const char*> rows[] = {
+        {{}, "x = 3, y = 2, rule = B3/S23:T3,2\n!\n"},
+        {{{0, 0}, {1, 1}, {2, 1}}, "x = 3, y = 2, rule = B3/S23:T3,2\no$b2o!\n"},
+    };
+    for (const auto& [cells, text] : rows) {
+        CellGrid grid(2, 1);
+        for (auto [x, y] : cells) grid.Set(x, y, CellGrid::kLive);
+        std::ostringstream out;
+        WriteRle(grid, Edges::Torus, out);
+        EXPECT_EQ(out.str(), text);
+    }
+}
+
+TEST(RleQuote, ControlAndNonAsciiBytesAsHexAndLongTextsCut) {
+    EXPECT_EQ(Quote("a\x1f \x7f~\xff"), "a\\x1f \\x7f~\\xff");
+    EXPECT_EQ(Quote(std::string(70, 'a')), std::string(60, 'a') + "...");
 }
 
 TEST(LifeCli, RefusesArgumentsThatDoNotMakeOneRun) {
