@@ -6,6 +6,8 @@
 #               tovra-life against bgolly (benchmark options through BENCH_ARGS,
 #               e.g. BENCH_ARGS=--benchmark_filter=Tick)
 #   make dist   the Windows program files with their bitmaps, in dist/
+#   make deb    the Linux program as a Debian package, in dist/
+#   make run-linux  the Linux program (XScreenSaver module) in a window
 
 VERSION := $(shell cat VERSION)
 BUILD   ?= build
@@ -19,7 +21,7 @@ CLANG   := -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native win32 win64 asan run test test-native test-asan test-windows fuzz bench dist clean
+.PHONY: all setup native win32 win64 asan run run-linux test test-native test-asan test-linux test-windows fuzz bench dist deb clean
 
 all: native win32 win64
 
@@ -46,11 +48,16 @@ win64: setup $(WIN64)/CMakeCache.txt
 asan: setup $(ASAN)/CMakeCache.txt
 	cmake --build $(ASAN) -j $(JOBS)
 
-test: all asan dist
-	$(MAKE) --no-print-directory test-native test-asan test-windows
+test: all asan dist deb
+	$(MAKE) --no-print-directory test-native test-asan test-linux test-windows
 
 test-native:
 	cd $(NATIVE) && ctest --output-on-failure
+
+# The Linux program under Xvfb, and its package run by the XScreenSaver daemon.
+test-linux: deb
+	sh tests/x11/window.sh $(NATIVE)/tovra
+	sh tests/x11/daemon.sh $(DEB)
 
 # The native tests and tovra-life under AddressSanitizer and
 # UndefinedBehaviorSanitizer. Every report also goes to a file, so that one
@@ -89,6 +96,10 @@ bench: native
 run: win64
 	sh tools/run.sh $(WIN64)
 
+# make run-linux ARGS="-rainbow -speed 0"
+run-linux: native
+	sh tools/run-linux.sh $(NATIVE) $(ARGS)
+
 # The Windows program files, each with the six cell bitmaps beside it, the
 # two archives and the installer.
 BITMAPS := cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp
@@ -110,6 +121,12 @@ dist: win32 win64
 	  -DOUTFILE=$(CURDIR)/dist/Tovra-$(VERSION)-setup.exe tools/installer/Tovra.nsi
 	rm -rf dist/stage
 	@ls -l dist
+
+# The Linux program as a Debian package: the module where XScreenSaver looks
+# for it, its settings description, the bitmaps and the manual page.
+DEB := dist/tovra_$(VERSION)_amd64.deb
+deb: native
+	sh tools/deb/build-deb.sh $(NATIVE) $(VERSION) dist
 
 clean:
 	rm -rf $(BUILD) dist

@@ -1,0 +1,245 @@
+#include "display/x11/X11DisplayWindow.h"
+
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+
+namespace tovra {
+
+namespace {
+
+// A window handed over by the daemon can be destroyed at any moment; the
+// errors that follow end the run quietly instead of the program.
+Window watchedWindow = 0;
+bool windowGone = false;
+// The daemon ends a module with SIGTERM; the form still unloads.
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) { stopRequested = 1; }
+
+int NoteWindowError(Display* display, XErrorEvent* error) {
+    if ((error->error_code == BadWindow || error->error_code == BadDrawable) && error->resourceid == watchedWindow) {
+        windowGone = true;
+        return 0;
+    }
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "tovra: X error: %s (request %d)\n", text, error->request_code);
+    return 0;
+}
+
+bool FileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
+}  // namespace
+
+std::string CellBitmapFolder(const std::string& installedFolder) {
+    char path[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n > 0) {
+        std::string folder(path, static_cast<std::size_t>(n));
+        folder = folder.substr(0, folder.find_last_of('/'));
+        if (FileExists(folder + "/cell.bmp")) return folder;
+    }
+    return installedFolder;
+}
+
+X11DisplayWindow::X11DisplayWindow(Display* display, Window window, bool ownWindow, std::string dataFolder,
+                                   SettingsStore& store, RandomStream& random)
+    : display_(display),
+      window_(window),
+      ownWindow_(ownWindow),
+      dataFolder_(std::move(dataFolder)),
+      form_(*this, store, random, blnPreview_) {}
+
+X11DisplayWindow::~X11DisplayWindow() { UnloadForm(); }
+
+int X11DisplayWindow::Run() {
+    watchedWindow = window_;
+    XSetErrorHandler(NoteWindowError);
+    struct sigaction stop {};
+    stop.sa_handler = RequestStop;
+    sigaction(SIGTERM, &stop, nullptr);
+    sigaction(SIGINT, &stop, nullptr);
+    presenter_ = std::make_unique<X11Presenter>(display_, window_);
+    if (!presenter_->Usable()) {
+        std::fprintf(stderr, "tovra: cannot draw on window 0x%lx: %s\n", window_, presenter_->Problem().c_str());
+        return 1;
+    }
+    long mask = StructureNotifyMask | ExposureMask;
+    if (ownWindow_) {
+        mask |= KeyPressMask;
+        deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+        XSetWMProtocols(display_, window_, &deleteWindow_, 1);
+    }
+    XSelectInput(display_, window_, mask);
+
+    // The form loads before the window shows anything (its frame is empty,
+    // so its first seeding lands nowhere, as on every platform); the first
+    // resize sizes the grid and the frame to the window.
+    form_.Form_Load();
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, window_, &attributes);
+    ResizeTo(attributes.width, attributes.height);
+
+    const int fd = ConnectionNumber(display_);
+    const auto running = [&] { return !unloaded_ && !windowGone && !stopRequested; };
+    while (running()) {
+        while (XPending(display_) > 0 && running()) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            HandleEvent(event);
+        }
+        if (!running()) break;
+        const auto now = std::chrono::steady_clock::now();
+        if (timerRunning_ && now >= nextTick_) {
+            form_.tmrTovra_Timer();
+            if (tickLimit > 0 && ++ticks_ >= tickLimit) break;
+            // A tick that took longer than the interval is followed by the
+            // next one at once, without a backlog.
+            nextTick_ = std::max(nextTick_ + interval_, std::chrono::steady_clock::now());
+            continue;
+        }
+        int timeout = -1;
+        if (timerRunning_)
+            timeout = static_cast<int>(
+                std::chrono::ceil<std::chrono::milliseconds>(nextTick_ - now).count());
+        pollfd p{fd, POLLIN, 0};
+        poll(&p, 1, timeout);
+        if (p.revents & (POLLHUP | POLLERR)) break;
+    }
+    UnloadForm();
+    return 0;
+}
+
+void X11DisplayWindow::HandleEvent(const XEvent& event) {
+    switch (event.type) {
+        case ConfigureNotify:
+            if (event.xconfigure.window == window_ &&
+                (event.xconfigure.width != width_ || event.xconfigure.height != height_))
+                ResizeTo(event.xconfigure.width, event.xconfigure.height);
+            break;
+        case Expose:
+            // The frame holds the whole picture: show it again.
+            if (event.xexpose.count == 0) {
+                const CellFrame& frame = form_.frame();
+                PresentFrame(frame, {FrameRect{0, 0, frame.Width(), frame.Height()}});
+            }
+            break;
+        case DestroyNotify:
+            if (event.xdestroywindow.window == window_) windowGone = true;
+            break;
+        case KeyPress: {
+            KeySym key = NoSymbol;
+            char text[8];
+            XLookupString(const_cast<XKeyEvent*>(&event.xkey), text, sizeof text, &key, nullptr);
+            if (key == XK_q || key == XK_Q || key == XK_Escape) UnloadForm();
+            break;
+        }
+        case ClientMessage:
+            if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_ && deleteWindow_ != 0) UnloadForm();
+            break;
+        default:
+            break;
+    }
+}
+
+void X11DisplayWindow::ResizeTo(int width, int height) {
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    form_.Form_Resize();
+}
+
+FrameMemory X11DisplayWindow::AllocateFrame(int width, int height) {
+    // The shared-memory image itself, when the server has MIT-SHM: the frame
+    // then reaches the window without a copy in the program.
+    FrameMemory memory;
+    memory.pixels = presenter_ != nullptr ? presenter_->Allocate(width, height, memory.stride) : nullptr;
+    return memory.pixels != nullptr ? memory : FrameMemory{};
+}
+
+void X11DisplayWindow::PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) {
+    presenter_->Present(frame.Pixels(), frame.Width(), frame.Height(), frame.Stride(), parts.data(), parts.size());
+}
+
+// --- Sprites and drawing -----------------------------------------------------------
+
+X11DisplayWindow::GdiObject* X11DisplayWindow::Lookup(GdiHandle handle) {
+    if (handle < 1 || handle > static_cast<GdiHandle>(objects_.size())) return nullptr;
+    return &objects_[static_cast<std::size_t>(handle - 1)];
+}
+
+GdiHandle X11DisplayWindow::CreateCompatibleDC() {
+    objects_.push_back({true, 0, {}});
+    return static_cast<GdiHandle>(objects_.size());
+}
+
+GdiHandle X11DisplayWindow::LoadBitmapFile(const std::string& path) {
+    // The file names come with a Windows separator after the folder.
+    std::string file = path;
+    if (file.size() > dataFolder_.size() && file.compare(0, dataFolder_.size(), dataFolder_) == 0 &&
+        file[dataFolder_.size()] == '\\')
+        file[dataFolder_.size()] = '/';
+    SpritePixels pixels = LoadCellBitmap(file);
+    if (!pixels.loaded) return 0;
+    objects_.push_back({false, 0, pixels});
+    return static_cast<GdiHandle>(objects_.size());
+}
+
+void X11DisplayWindow::SelectObject(GdiHandle dc, GdiHandle bitmap) {
+    if (GdiObject* d = Lookup(dc); d != nullptr && d->isContext) d->selected = bitmap;
+}
+
+GdiHandle X11DisplayWindow::SelectedBitmap(GdiHandle dc) {
+    const GdiObject* d = Lookup(dc);
+    return d != nullptr && d->isContext ? d->selected : 0;
+}
+
+int X11DisplayWindow::DeleteDC(GdiHandle dc) {
+    GdiObject* d = Lookup(dc);
+    if (d == nullptr || !d->isContext) return 0;
+    *d = GdiObject{};
+    return 1;
+}
+
+void X11DisplayWindow::DeleteObject(GdiHandle object) {
+    if (GdiObject* o = Lookup(object); o != nullptr && !o->isContext) o->pixels = {};
+}
+
+SpritePixels X11DisplayWindow::SpritePixelsOf(GdiHandle sprite) {
+    const GdiObject* dc = Lookup(sprite);
+    const GdiObject* bitmap = dc != nullptr && dc->isContext ? Lookup(dc->selected) : nullptr;
+    return bitmap != nullptr ? bitmap->pixels : SpritePixels{};
+}
+
+// --- Timer, clock, unloading ---------------------------------------------------------
+
+void X11DisplayWindow::StartTimer(uint32_t milliseconds) {
+    interval_ = std::chrono::milliseconds(milliseconds);
+    nextTick_ = std::chrono::steady_clock::now() + interval_;
+    timerRunning_ = true;
+}
+
+void X11DisplayWindow::StopTimer() { timerRunning_ = false; }
+
+float X11DisplayWindow::SecondsSinceMidnight() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    return static_cast<float>(local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_nsec / 1e9);
+}
+
+void X11DisplayWindow::UnloadForm() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    form_.Form_QueryUnload();
+    form_.Form_Unload();
+}
+
+}  // namespace tovra

@@ -1,0 +1,94 @@
+#pragma once
+// frmTovra on X11: the display form running in an X window (one XScreenSaver
+// hands over, the root window, or a window of its own), with the platform
+// services it uses. The daemon blanks, locks and ends the run, so there is
+// no exit on input and no password here; a window of its own ends when it is
+// closed or q or Escape is pressed.
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "display/DisplayForm.h"
+#include "display/x11/BitmapCells.h"
+#include "display/x11/X11Presenter.h"
+
+namespace tovra {
+
+class X11DisplayWindow final : public DisplayPlatform {
+public:
+    // `ownWindow`: the program created `window` and may be closed by the user.
+    X11DisplayWindow(Display* display, Window window, bool ownWindow, std::string dataFolder, SettingsStore& store,
+                     RandomStream& random);
+    ~X11DisplayWindow() override;
+
+    // Loads the form and runs until the window is closed or destroyed.
+    // Returns the exit status: 0, or 1 when the window cannot be drawn on.
+    int Run();
+
+    // For measurements: end the run after this many ticks (0: never).
+    long tickLimit = 0;
+
+    // DisplayPlatform
+    GdiHandle CreateCompatibleDC() override;
+    GdiHandle LoadBitmapFile(const std::string& path) override;
+    void SelectObject(GdiHandle dc, GdiHandle bitmap) override;
+    GdiHandle SelectedBitmap(GdiHandle dc) override;
+    int DeleteDC(GdiHandle dc) override;
+    void DeleteObject(GdiHandle object) override;
+    SpritePixels SpritePixelsOf(GdiHandle sprite) override;
+    void StartTimer(uint32_t milliseconds) override;
+    void StopTimer() override;
+    float SecondsSinceMidnight() override;
+    std::string ProgramFolder() override { return dataFolder_; }
+    double ScaleWidth() override { return width_; }
+    double ScaleHeight() override { return height_; }
+    FrameMemory AllocateFrame(int width, int height) override;
+    void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
+    void SetScreenSaverRunning(bool) override {}
+    void ShowCursor(bool) override {}
+    std::string GetRegValue(const std::string&, const std::string&) override { return "Not Found"; }
+    bool VerifyScreenSavePwd() override { return true; }
+    void UnloadForm() override;
+
+private:
+    // Sprite contexts and bitmaps share one table of handles; a context
+    // refers to the bitmap selected into it.
+    struct GdiObject {
+        bool isContext = false;
+        GdiHandle selected = 0;
+        SpritePixels pixels;  // of a bitmap
+    };
+    GdiObject* Lookup(GdiHandle handle);
+
+    void HandleEvent(const XEvent& event);
+    void ResizeTo(int width, int height);
+
+    Display* display_;
+    Window window_;
+    bool ownWindow_;
+    std::string dataFolder_;
+    const bool blnPreview_ = false;  // never a preview: the daemon previews in a window like any other
+    DisplayForm form_;
+    std::unique_ptr<X11Presenter> presenter_;
+    Atom deleteWindow_ = 0;
+
+    std::vector<GdiObject> objects_;
+    int width_ = 0, height_ = 0;  // the window's size; 0 x 0 until it is shown
+
+    bool timerRunning_ = false;
+    std::chrono::milliseconds interval_{0};
+    std::chrono::steady_clock::time_point nextTick_;
+    bool unloaded_ = false;
+    long ticks_ = 0;
+};
+
+// The folder the cell bitmaps are read from: beside the program when they
+// lie there (a build tree), else `installedFolder`.
+std::string CellBitmapFolder(const std::string& installedFolder);
+
+}  // namespace tovra

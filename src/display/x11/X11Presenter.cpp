@@ -1,0 +1,147 @@
+#include "display/x11/X11Presenter.h"
+
+#include <X11/Xutil.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace tovra {
+
+namespace {
+
+bool attachFailed = false;
+
+int NoteAttachError(Display*, XErrorEvent*) {
+    attachFailed = true;
+    return 0;
+}
+
+// The part of `r` inside a width x height buffer; empty when none is.
+FrameRect Clip(FrameRect r, int width, int height) {
+    const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+    const int x1 = std::min(r.x + r.width, width), y1 = std::min(r.y + r.height, height);
+    return {x0, y0, std::max(x1 - x0, 0), std::max(y1 - y0, 0)};
+}
+
+}  // namespace
+
+X11Presenter::X11Presenter(Display* display, Window window, bool allowShm) : display_(display), window_(window) {
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display_, window_, &attributes) == 0) {
+        problem_ = "the window cannot be read";
+        return;
+    }
+    visual_ = attributes.visual;
+    depth_ = attributes.depth;
+    if (visual_->c_class != TrueColor || (depth_ != 24 && depth_ != 32) || visual_->red_mask != 0xFF0000 ||
+        visual_->green_mask != 0xFF00 || visual_->blue_mask != 0xFF) {
+        problem_ = "the window's visual is not 24-bit TrueColor (depth " + std::to_string(depth_) + ")";
+        return;
+    }
+    gc_ = XCreateGC(display_, window_, 0, nullptr);
+    usable_ = true;
+    // Shared memory works only when client and server share the machine;
+    // the attach below tells.
+    shmWanted_ = allowShm && XShmQueryExtension(display_);
+}
+
+X11Presenter::~X11Presenter() {
+    DestroyShmImage();
+    if (gc_ != nullptr) XFreeGC(display_, gc_);
+}
+
+bool X11Presenter::CreateShmImage(int width, int height) {
+    DestroyShmImage();
+    XImage* image = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr, &shm_,
+                                    static_cast<unsigned>(width), static_cast<unsigned>(height));
+    if (image == nullptr) return false;
+    shm_.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * height, IPC_CREAT | 0600);
+    if (shm_.shmid < 0) {
+        XDestroyImage(image);
+        return false;
+    }
+    shm_.shmaddr = image->data = static_cast<char*>(shmat(shm_.shmid, nullptr, 0));
+    shm_.readOnly = False;
+    attachFailed = false;
+    XErrorHandler previous = XSetErrorHandler(NoteAttachError);
+    const bool sent = shm_.shmaddr != reinterpret_cast<char*>(-1) && XShmAttach(display_, &shm_);
+    XSync(display_, False);
+    XSetErrorHandler(previous);
+    // Marked for removal now: the segment goes when both sides let go, also
+    // when the program is killed.
+    shmctl(shm_.shmid, IPC_RMID, nullptr);
+    if (!sent || attachFailed) {
+        if (shm_.shmaddr != reinterpret_cast<char*>(-1)) shmdt(shm_.shmaddr);
+        image->data = nullptr;
+        XDestroyImage(image);
+        return false;
+    }
+    shmImage_ = image;
+    return true;
+}
+
+void X11Presenter::DestroyShmImage() {
+    if (shmImage_ == nullptr) return;
+    XShmDetach(display_, &shm_);
+    XSync(display_, False);
+    shmdt(shm_.shmaddr);
+    shmImage_->data = nullptr;
+    XDestroyImage(shmImage_);
+    shmImage_ = nullptr;
+}
+
+uint32_t* X11Presenter::Allocate(int width, int height, int& stride) {
+    stride = 0;
+    if (!usable_ || !shmWanted_ || width <= 0 || height <= 0) return nullptr;
+    if (shmImage_ == nullptr || shmImage_->width != width || shmImage_->height != height) {
+        // A server that refuses the segment gets plain requests from now on.
+        if (!CreateShmImage(width, height)) {
+            shmWanted_ = false;
+            return nullptr;
+        }
+    }
+    stride = shmImage_->bytes_per_line / 4;
+    return reinterpret_cast<uint32_t*>(shmImage_->data);
+}
+
+void X11Presenter::Present(const uint32_t* pixels, int width, int height, int stride, const FrameRect* rects,
+                           std::size_t count) {
+    if (!usable_ || width <= 0 || height <= 0) return;
+    int imageStride = 0;
+    uint32_t* target = Allocate(width, height, imageStride);
+    if (target != nullptr) {
+        // Pixels kept elsewhere are copied into the shared image first.
+        const bool copy = target != pixels;
+        for (std::size_t i = 0; i < count; ++i) {
+            const FrameRect r = Clip(rects[i], width, height);
+            if (r.width == 0 || r.height == 0) continue;
+            for (int y = r.y; copy && y < r.y + r.height; ++y)
+                std::memcpy(target + static_cast<std::size_t>(y) * imageStride + r.x,
+                            pixels + static_cast<std::size_t>(y) * stride + r.x, sizeof(uint32_t) * r.width);
+            XShmPutImage(display_, window_, gc_, shmImage_, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),
+                         static_cast<unsigned>(r.height), False);
+        }
+        // The segment is written again at the next present: wait until the
+        // server has read it.
+        XSync(display_, False);
+        return;
+    }
+    // The buffer itself, described as an image; nothing is copied here.
+    XImage* image = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                                 reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)),
+                                 static_cast<unsigned>(width), static_cast<unsigned>(height), 32, stride * 4);
+    if (image == nullptr) return;
+    for (std::size_t i = 0; i < count; ++i) {
+        const FrameRect r = Clip(rects[i], width, height);
+        if (r.width == 0 || r.height == 0) continue;
+        XPutImage(display_, window_, gc_, image, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),
+                  static_cast<unsigned>(r.height));
+    }
+    image->data = nullptr;  // not ours to free
+    XDestroyImage(image);
+    XSync(display_, False);
+}
+
+}  // namespace tovra
