@@ -1,82 +1,68 @@
 // The tick, the seeding and the colour pick, observed through what they draw.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <map>
+#include <vector>
 
 #include "automaton/Automaton.h"
-#include "support/AutomatonFakes.h"
 
 namespace tovra {
 namespace {
 
-using test::FakeClock;
-using test::PaintCall;
-using test::RecordingPainter;
-using test::ScriptedRandom;
+using Cells = std::vector<std::pair<int, int>>;
 
-// A seeding that makes no cell live: every draw returns 0 -> RandomInt(1,100) = 1.
-constexpr float kNoBirth = 0.0f;
-// RandomInt(1,100) = 100: every cell becomes live.
-constexpr float kBirth = 0.999f;
-
-struct Rig {
-    RecordingPainter painter;
-    ScriptedRandom random;
-    FakeClock clock;
-    Automaton automaton{painter, random, clock};
-    Rig(int cols, int rows) {
-        automaton.RedimGrid(cols - 1, rows - 1);
-        automaton.intSeedDelay = 2000;
-        automaton.blnTorus = true;
-        random.fallback = kNoBirth;
-    }
-    void Live(std::initializer_list<std::pair<int, int>> cells) {
-        for (auto [x, y] : cells) automaton.blnGrid.Set(x, y, CellGrid::kLive);
-    }
+struct PaintCall {
+    char kind;  // 'L' live, 'D' dead, 'S' sprite choice (a: the colour)
+    int a, b;
+    bool operator==(const PaintCall&) const = default;
 };
 
-TEST(Tick, FirstTickSeedsAndSizesTheWorkingGrid) {
-    Rig rig(6, 4);
-    rig.Live({{1, 1}, {2, 1}, {3, 1}});  // a blinker
-    rig.automaton.tmrTovra_Timer();
-    EXPECT_TRUE(rig.automaton.GridReady());
-    EXPECT_EQ(rig.random.seeds.size(), 1u);          // one seeding, from the clock
-    EXPECT_EQ(rig.random.seeds[0], 1000.0f);
-    EXPECT_TRUE(rig.automaton.NextGrid().SameBounds(rig.automaton.blnGrid));
-    // The seeding drew the three live cells, then the step drew the two
-    // births and the two deaths row by row; the centre stays live and keeps
-    // its sprite.
-    const std::vector<PaintCall> expected = {
-        {'L', 10, 10}, {'L', 20, 10}, {'L', 30, 10},  // seeding
-        {'L', 20, 0},  {'D', 10, 10}, {'D', 30, 10}, {'L', 20, 20},
-    };
-    EXPECT_EQ(rig.painter.calls, expected);
-    EXPECT_EQ(rig.automaton.ChangeHistory()[9], 4);
-}
+// Records the drawing and the seedings, plays back `script` and then
+// `fallback` as the random stream, and reads 1000 s past midnight.
+struct Rig : CellPainter, RandomStream, TimeOfDay {
+    std::vector<PaintCall> calls;
+    std::deque<float> script;
+    float fallback = 0.0f;  // RandomInt(1, 100) = 1: a seeding makes nothing live
+    std::vector<float> seeds;
+    int draws = 0;
+    Automaton automaton{*this, *this, *this};
 
-TEST(Tick, StillFirstGenerationTriggersStagnationReseed) {
-    // History starts as ten zeros: a first generation without change matches it.
-    Rig rig(5, 5);
-    rig.Live({{1, 1}, {2, 1}, {1, 2}, {2, 2}});  // block
-    rig.automaton.tmrTovra_Timer();
-    EXPECT_EQ(rig.random.seeds.size(), 2u);  // first-tick seeding + stagnation seeding
-    EXPECT_EQ(rig.automaton.TicksSinceSeed(), 0);
-}
-
-TEST(Tick, ChangingFirstGenerationHoldsOffStagnationUntilTheTenthTick) {
-    Rig rig(5, 5);
-    rig.automaton.intSeedDelay = 30000;
-    rig.Live({{1, 2}, {2, 2}, {3, 2}});  // blinker: four changes every generation
-    for (int tick = 1; tick <= 9; ++tick) {
-        rig.automaton.tmrTovra_Timer();
-        EXPECT_EQ(rig.random.seeds.size(), 1u) << "tick " << tick;
+    Rig(int cols, int rows, const Cells& live = {}) {
+        automaton.RedimGrid(cols - 1, rows - 1);
+        automaton.intSeedDelay = 30000;
+        automaton.blnTorus = true;
+        for (auto [x, y] : live) automaton.blnGrid.Set(x, y, CellGrid::kLive);
     }
-    rig.automaton.tmrTovra_Timer();  // ten fours in a row: stagnation, though not still
-    EXPECT_EQ(rig.random.seeds.size(), 2u);
-    EXPECT_EQ(rig.automaton.TicksSinceSeed(), 0);
-    // The history is not cleared, so the next equal count reseeds again.
+    void DrawLiveCell(int x, int y) override { calls.push_back({'L', x, y}); }
+    void DrawDeadCell(int x, int y) override { calls.push_back({'D', x, y}); }
+    void UseLiveSprite(int color) override { calls.push_back({'S', color, 0}); }
+    void Randomize(float seed) override { seeds.push_back(seed); }
+    float Rnd() override {
+        ++draws;
+        if (script.empty()) return fallback;
+        const float r = script.front();
+        script.pop_front();
+        return r;
+    }
+    float SecondsSinceMidnight() override { return 1000.0f; }
+};
+
+const Cells kBlinker = {{1, 2}, {2, 2}, {3, 2}};  // four changes every generation
+
+TEST(Tick, TheFirstTickSeedsFromTheClockAndSizesTheWorkingGrid) {
+    Rig rig(6, 5, kBlinker);
     rig.automaton.tmrTovra_Timer();
-    EXPECT_EQ(rig.random.seeds.size(), 3u);
+    EXPECT_EQ(rig.seeds, std::vector<float>{1000.0f});
+    EXPECT_TRUE(rig.automaton.GridReady());
+    EXPECT_TRUE(rig.automaton.NextGrid().SameBounds(rig.automaton.blnGrid));
+    // A grid re-created with other bounds is followed at the next tick.
+    rig.automaton.RedimGrid(9, 2);
+    for (int x : {4, 5, 6}) rig.automaton.blnGrid.Set(x, 1, CellGrid::kLive);
+    rig.automaton.tmrTovra_Timer();
+    EXPECT_TRUE(rig.automaton.NextGrid().SameBounds(rig.automaton.blnGrid));
+    EXPECT_TRUE(rig.automaton.blnGrid.IsLive(5, 0) && rig.automaton.blnGrid.IsLive(5, 2));
 }
 
 // A compute pass whose change count alternates between 1 and 2, so that the
@@ -88,47 +74,51 @@ void AlternatingPass(const CellGrid& current, Edges, CellGrid& next, ChangedRows
     for (int x = 0; x < flips; ++x) next.SetLive(x, 0, !current.IsLive(x, 0));
 }
 
-// Ticks at which a timed seeding happens for a grid that keeps changing.
-std::vector<int> TimedSeedTicks(bool preview, int delay, int ticks) {
-    Rig rig(8, 8);
-    rig.automaton.blnPreview = preview;
-    rig.automaton.intSeedDelay = delay;
-    rig.automaton.computePass = AlternatingPass;
-    std::vector<int> at;
-    std::size_t seeds = 0;
-    rig.automaton.tmrTovra_Timer();
-    seeds = rig.random.seeds.size();  // first-tick seeding does not restart the count
-    if (seeds > 1) at.push_back(1);
-    for (int tick = 2; tick <= ticks; ++tick) {
-        rig.automaton.tmrTovra_Timer();
-        if (rig.random.seeds.size() != seeds) at.push_back(tick);
-        seeds = rig.random.seeds.size();
+TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
+    const struct {
+        const char* what;
+        Cells live;
+        bool preview;
+        int delay, ticks;
+        std::vector<int> at;  // the tick of each seeding
+    } rows[] = {
+        {"delay 7", {}, false, 7, 30, {1, 7, 14, 21, 28}},
+        {"preview: 10 whatever the delay", {}, true, 7, 30, {1, 10, 20, 30}},
+        {"preview with a long delay", {}, true, 30000, 30, {1, 10, 20, 30}},
+        {"delay 1", {}, false, 1, 4, {1, 1, 2, 3, 4}},
+        {"delay -32768", {}, false, -32768, 4, {1, 1, 2, 3, 4}},
+        // The history starts as ten zeros, which a still first generation matches.
+        {"block", {{1, 1}, {2, 1}, {1, 2}, {2, 2}}, false, 30000, 3, {1, 1, 2, 3}},
+        // Ten fours in a row, then again at once: the history is not cleared.
+        {"blinker", kBlinker, false, 30000, 11, {1, 10, 11}},
+    };
+    for (const auto& r : rows) {
+        Rig rig(8, 8, r.live);
+        rig.automaton.blnPreview = r.preview;
+        rig.automaton.intSeedDelay = r.delay;
+        if (r.live.empty()) rig.automaton.computePass = AlternatingPass;
+        std::vector<int> at;
+        for (int tick = 1; tick <= r.ticks; ++tick) {
+            const std::size_t before = rig.seeds.size();
+            rig.automaton.tmrTovra_Timer();
+            at.insert(at.end(), rig.seeds.size() - before, tick);
+        }
+        EXPECT_EQ(at, r.at) << r.what;
+        EXPECT_EQ(rig.automaton.TicksSinceSeed(), r.at.back() == r.ticks ? 0 : r.ticks - r.at.back()) << r.what;
     }
-    return at;
 }
 
-TEST(Tick, TimedReseeding) {
-    EXPECT_EQ(TimedSeedTicks(false, 7, 30), (std::vector<int>{7, 14, 21, 28}));
-    // The preview uses 10 whatever the delay.
-    EXPECT_EQ(TimedSeedTicks(true, 7, 30), (std::vector<int>{10, 20, 30}));
-    EXPECT_EQ(TimedSeedTicks(true, 30000, 30), (std::vector<int>{10, 20, 30}));
-    // A delay of 1 or less reseeds at every tick.
-    for (int delay : {1, 0, -5, -32768}) {
-        auto at = TimedSeedTicks(false, delay, 5);
-        EXPECT_EQ(at, (std::vector<int>{1, 2, 3, 4, 5})) << "delay " << delay;
-    }
-}
-
-TEST(Tick, TimedSeedingComesBeforeTheGeneration) {
-    // Every cell is born by the timed seeding at tick 1 (delay 1); the step
-    // then computes from the full grid, where every cell has 8 neighbours and dies.
+TEST(Tick, TheTimedSeedingComesBeforeTheGeneration) {
+    // Every cell is born by the timed seeding; the step then computes from
+    // the full grid, where every cell has 8 neighbours and dies.
     Rig rig(5, 5);
     rig.automaton.intSeedDelay = 1;
-    rig.random.script.assign(25, kNoBirth);  // first-tick seeding: nothing
-    rig.random.fallback = kBirth;            // timed seeding: everything
+    rig.script.assign(25, 0.0f);  // the first tick's seeding: nothing
+    rig.fallback = 0.999f;        // the timed seeding: everything
     rig.automaton.tmrTovra_Timer();
     EXPECT_EQ(rig.automaton.blnGrid.Population(), 0u);
-    EXPECT_EQ(rig.painter.Count('D'), 25);
+    EXPECT_EQ(std::count(rig.calls.begin(), rig.calls.end(), PaintCall{'L', 0, 0}), 1);
+    EXPECT_EQ(rig.calls.back(), (PaintCall{'D', 40, 40}));
 }
 
 TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
@@ -137,19 +127,21 @@ TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
     // every live draw there follows a colour pick of its own.
     RuntimeRandom soup(5);
     for (bool rainbow : {false, true}) {
-        for (auto [cols, rows] : {std::pair{130, 6}, std::pair{1, 4}, std::pair{64, 3}}) {
+        // The largest: an 8K screen, with more changes than 16 bits can count.
+        for (auto [cols, rows] : {std::pair{130, 6}, std::pair{1, 4}, std::pair{64, 3}, std::pair{768, 432}}) {
             Rig rig(cols, rows);
             rig.automaton.blnRainbow = rainbow;
-            rig.automaton.intSeedDelay = 30000;
+            rig.automaton.blnTorus = rainbow;  // both edge modes, once each
+            const Edges edges = rainbow ? Edges::Torus : Edges::Island;
             rig.automaton.tmrTovra_Timer();  // the first tick's seedings, on an empty grid
             for (int y = 0; y < rows; ++y)
                 for (int x = 0; x < cols; ++x) rig.automaton.blnGrid.SetLive(x, y, soup.Rnd() < 0.4f);
             for (int tick = 1; tick <= 4; ++tick) {
                 const CellGrid before = rig.automaton.blnGrid;
-                rig.painter.calls.clear();
+                rig.calls.clear();
                 rig.automaton.tmrTovra_Timer();
                 CellGrid after(before.MaxCol(), before.MaxRow());
-                ComputeNextGenerationReference(before, Edges::Torus, after);
+                ComputeNextGenerationReference(before, edges, after);
                 std::vector<PaintCall> expected;
                 int changes = 0;
                 for (int y = 0; y < rows; ++y)
@@ -163,7 +155,7 @@ TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
                             expected.push_back({'D', 10 * x, 10 * y});
                         }
                     }
-                ASSERT_EQ(rig.painter.calls, expected) << cols << "x" << rows << " tick " << tick;
+                ASSERT_EQ(rig.calls, expected) << cols << "x" << rows << " tick " << tick;
                 EXPECT_EQ(rig.automaton.blnGrid, after);
                 EXPECT_EQ(rig.automaton.ChangeHistory()[9], changes);
             }
@@ -171,109 +163,49 @@ TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
     }
 }
 
-TEST(Tick, LargeGridsCountAndPlaceBeyondSixteenBits) {
-    // 768 x 432 (an 8K screen): a checkerboard dies all at once, 165,888 changes.
-    Rig rig(768, 432);
-    for (int y = 0; y < 432; ++y)
-        for (int x = 0; x < 768; ++x)
-            if ((x + y) % 2 == 0) rig.automaton.blnGrid.Set(x, y, CellGrid::kLive);
-    rig.automaton.tmrTovra_Timer();
-    EXPECT_EQ(rig.automaton.ChangeHistory()[9], 165888);
-    const PaintCall last = rig.painter.calls.back();
-    EXPECT_EQ(last, (PaintCall{'D', 7670, 4310}));
-}
-
-TEST(Tick, ResizedGridAfterFirstTickIsFollowed) {
-    Rig rig(5, 5);
-    rig.automaton.tmrTovra_Timer();
-    rig.automaton.RedimGrid(9, 2);
-    rig.automaton.blnGrid.Set(4, 1, CellGrid::kLive);
-    rig.automaton.blnGrid.Set(5, 1, CellGrid::kLive);
-    rig.automaton.blnGrid.Set(6, 1, CellGrid::kLive);
-    rig.automaton.tmrTovra_Timer();
-    EXPECT_TRUE(rig.automaton.NextGrid().SameBounds(rig.automaton.blnGrid));
-    EXPECT_TRUE(rig.automaton.blnGrid.IsLive(5, 0));
-    EXPECT_TRUE(rig.automaton.blnGrid.IsLive(5, 2));
-}
-
-TEST(Seeding, AddsLiveCellsAndNeverKills) {
-    Rig rig(4, 3);
-    // RandomInt(1,100) > 90 means r >= 0.9.
-    rig.random.script = {0.95f, 0.0f, 0.5f, 0.0f, 0.0f, 0.91f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
-    rig.Live({{3, 2}});
+TEST(Seeding, AddsAboutATenthNeverKillsAndDrawsEveryLiveCell) {
+    // RandomInt(1, 100) > 90 means r >= 0.9; one number per cell.
+    Rig rig(4, 3, {{3, 2}});
+    rig.script = {0.95f, 0.895f, 0.5f, 0.0f, 0.0f, 0.90000004f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
     rig.automaton.SeedGrid();
-    const std::vector<PaintCall> expected = {{'L', 0, 0}, {'L', 10, 10}, {'L', 30, 20}};
-    EXPECT_EQ(rig.painter.calls, expected);
-    EXPECT_EQ(rig.automaton.blnGrid.Population(), 3u);
-    EXPECT_EQ(rig.random.draws, 12);  // one number per cell without Rainbow
+    EXPECT_EQ(rig.calls, (std::vector<PaintCall>{{'L', 0, 0}, {'L', 10, 10}, {'L', 30, 20}}));
+    EXPECT_EQ(rig.draws, 12);
+
+    // In Rainbow mode each cell first picks its colour: 0.999 -> 4, 0 -> 0 (red).
+    Rig rainbow(2, 1);
+    rainbow.automaton.blnRainbow = true;
+    rainbow.script = {0.999f, 0.95f, 0.0f, 0.0f};
+    rainbow.automaton.SeedGrid();
+    EXPECT_EQ(rainbow.calls, (std::vector<PaintCall>{{'S', 4, 0}, {'L', 0, 0}, {'S', 0, 0}}));
+    EXPECT_EQ(rainbow.draws, 4);
 }
 
-TEST(Seeding, FullGridIsRedrawnUnchanged) {
-    Rig rig(3, 3);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 3; ++x) rig.automaton.blnGrid.Set(x, y, CellGrid::kLive);
-    rig.automaton.SeedGrid();
-    EXPECT_EQ(rig.painter.Count('L'), 9);
-    EXPECT_EQ(rig.automaton.blnGrid.Population(), 9u);
-}
-
-TEST(Seeding, RainbowTakesTheColourFirst) {
-    Rig rig(2, 1);
-    rig.automaton.blnRainbow = true;
-    // Cell 0: colour 0.999 -> 4, seed 0.95 -> live. Cell 1: colour 0.4 -> 2, seed 0 -> dead.
-    rig.random.script = {0.999f, 0.95f, 0.4f, 0.0f};
-    rig.automaton.SeedGrid();
-    const std::vector<PaintCall> expected = {{'S', 4, 0}, {'L', 0, 0}, {'S', 2, 0}};
-    EXPECT_EQ(rig.painter.calls, expected);
-    EXPECT_EQ(rig.random.draws, 4);
-}
-
-TEST(Seeding, RealStreamMakesAboutATenth) {
-    RecordingPainter painter;
+TEST(Seeding, TheRealStreamMakesAboutATenthAndDiffersAtTheSameClockReading) {
+    Rig rig(200, 200);
     RuntimeRandom random;
-    FakeClock clock;
-    Automaton automaton(painter, random, clock);
+    Automaton automaton(rig, random, rig);
     automaton.RedimGrid(199, 199);
     automaton.SeedGrid();
-    const auto live = automaton.blnGrid.Population();
-    EXPECT_GT(live, 3600u);
-    EXPECT_LT(live, 4400u);
-    EXPECT_EQ(painter.Count('L'), static_cast<int>(live));
-    // Re-seeding at the same clock reading still gives another pattern.
     const CellGrid first = automaton.blnGrid;
+    EXPECT_NEAR(static_cast<double>(first.Population()), 4000, 400);
     automaton.RedimGrid(199, 199);
     automaton.SeedGrid();
     EXPECT_FALSE(automaton.blnGrid == first);
 }
 
-TEST(RandomIntTest, StaysInBoundsAndReachesTheTop) {
-    ScriptedRandom edge;
+TEST(RandomIntTest, UniformFromTheBottomToTheTop) {
+    Rig edge(1, 1);
     edge.script = {0.0f, 0.99999994f, 0.0f, 0.99999994f};
     EXPECT_EQ(RandomInt(edge, 1, 100), 1);
     EXPECT_EQ(RandomInt(edge, 1, 100), 100);
     EXPECT_EQ(RandomInt(edge, 0, 4), 0);
     EXPECT_EQ(RandomInt(edge, 0, 4), 4);
-
     RuntimeRandom random(7);
     std::map<int, int> hits;
     for (int i = 0; i < 100000; ++i) ++hits[RandomInt(random, 0, 4)];
     ASSERT_EQ(hits.size(), 5u);
     EXPECT_EQ(hits.begin()->first, 0);
-    EXPECT_EQ(hits.rbegin()->first, 4);
     for (auto [value, n] : hits) EXPECT_NEAR(n, 20000, 1000) << value;
-    for (int i = 0; i < 100000; ++i) {
-        const int r = RandomInt(random, 1, 100);
-        ASSERT_GE(r, 1);
-        ASSERT_LE(r, 100);
-    }
-}
-
-TEST(Colour, FixedColourIsNeverChangedByTheTick) {
-    Rig rig(6, 6);
-    rig.automaton.intSeedDelay = 3;
-    rig.random.fallback = 0.95f;
-    for (int i = 0; i < 10; ++i) rig.automaton.tmrTovra_Timer();
-    EXPECT_EQ(rig.painter.Count('S'), 0);
 }
 
 }  // namespace

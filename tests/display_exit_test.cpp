@@ -2,7 +2,6 @@
 // password dialog, and the state left behind on every path.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <utility>
 
 #include "automaton/Random.h"
@@ -45,79 +44,83 @@ struct ExitRig {
     }
 };
 
-TEST(ExitInput, KeysButtonsAndCloseRequestsEndTheRunAfterTheQuietHalfSecond) {
-    for (int input = 0; input < 3; ++input) {
-        ExitRig rig;
-        auto press = [&] {
-            input == 0 ? rig.form.Form_KeyPress() : input == 1 ? rig.form.Form_MouseDown() : rig.form.Form_CloseRequest();
-        };
-        rig.platform.now = 100.4f;
-        press();
-        EXPECT_FALSE(rig.unloaded) << "inside the half second";
-        rig.platform.now = 100.5f;
-        press();
-        EXPECT_TRUE(rig.unloaded) << "at the half second";
-        EXPECT_EQ(rig.Calls(), (std::vector<std::string>{"Unload", "ShowCursor", "SaverRunning 0"}));
-        EXPECT_EQ(rig.form.sngLastExitRequest(), 100.0f);  // not written without a password
+enum class Input { Key, Button, Close, Move };
+
+void Send(DisplayForm& form, Input input, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+        switch (input) {
+            case Input::Key: form.Form_KeyPress(); break;
+            case Input::Button: form.Form_MouseDown(); break;
+            case Input::Close: form.Form_CloseRequest(); break;
+            case Input::Move: form.Form_MouseMove(); break;
+        }
     }
 }
 
-TEST(ExitInput, EighthMouseMoveEndsTheRun) {
-    ExitRig rig;
-    rig.platform.now = 200.0f;
-    for (int i = 0; i < 7; ++i) rig.form.Form_MouseMove();
-    EXPECT_FALSE(rig.unloaded);
-    rig.form.Form_MouseMove();
-    EXPECT_TRUE(rig.unloaded);
-}
-
-TEST(ExitInput, EarlyEighthMoveIsIgnoredAndTheNextOneCounts) {
-    ExitRig rig;
-    rig.platform.now = 100.2f;
-    for (int i = 0; i < 8; ++i) rig.form.Form_MouseMove();
-    EXPECT_FALSE(rig.unloaded);
-    rig.platform.now = 100.7f;
-    rig.form.Form_MouseMove();
-    EXPECT_TRUE(rig.unloaded);
-}
-
-TEST(ExitInput, PreviewCountsButNeverEnds) {
-    ExitRig rig(true, true);
-    rig.platform.now = 5000.0f;
-    for (int i = 0; i < 40000; ++i) rig.form.Form_MouseMove();
-    rig.form.Form_KeyPress();
-    rig.form.Form_MouseDown();
-    EXPECT_FALSE(rig.unloaded);
-    EXPECT_GE(rig.form.intMouseMoves(), 8);
-    EXPECT_TRUE(rig.Calls().empty());
-    rig.form.Form_CloseRequest();
-    EXPECT_TRUE(rig.unloaded);
+TEST(ExitInput, WhatEndsTheRun) {
+    const struct {
+        const char* what;
+        bool preview;
+        Input input;
+        int times;
+        float at;
+        bool ends;
+    } rows[] = {
+        {"key", false, Input::Key, 1, 100.5f, true},
+        {"key inside the quiet half second", false, Input::Key, 1, 100.4f, false},
+        {"button", false, Input::Button, 1, 100.5f, true},
+        {"button inside the half second", false, Input::Button, 1, 100.4f, false},
+        {"close request", false, Input::Close, 1, 100.5f, true},
+        {"close request inside the half second", false, Input::Close, 1, 100.4f, false},
+        {"seventh move", false, Input::Move, 7, 200, false},
+        {"eighth move", false, Input::Move, 8, 200, true},
+        {"eighth move inside the half second", false, Input::Move, 8, 100.2f, false},
+        {"preview: key", true, Input::Key, 1, 200, false},
+        {"preview: button", true, Input::Button, 1, 200, false},
+        {"preview: 40000 moves", true, Input::Move, 40000, 200, false},
+        {"preview: a close request, at once", true, Input::Close, 1, 100.1f, true},
+    };
+    for (const auto& r : rows) {
+        ExitRig rig(false, r.preview);
+        rig.platform.now = r.at;
+        Send(rig.form, r.input, r.times);
+        EXPECT_EQ(rig.unloaded, r.ends) << r.what;
+        if (!r.preview && !r.ends) {
+            // The next request after the quiet half second ends the run.
+            rig.platform.now = r.at + 0.5f;
+            Send(rig.form, r.input);
+            EXPECT_TRUE(rig.unloaded) << r.what << ", then once more";
+        }
+        if (!r.preview) {
+            EXPECT_EQ(rig.Calls(), (std::vector<std::string>{"Unload", "ShowCursor", "SaverRunning 0"})) << r.what;
+            EXPECT_EQ(rig.platform.cursorCount, 0) << r.what;
+            EXPECT_EQ(rig.platform.LiveObjects(), 0u) << r.what;
+            EXPECT_EQ(rig.form.sngLastExitRequest(), 100.0f) << "not written without a password";
+        }
+    }
 }
 
 TEST(ExitDebounce, ClockEdges) {
-    struct Case {
+    const struct {
         float last, first, second;
         bool handled;
-    };
-    const Case cases[] = {
-        {100.0f, 100.0f, 100.0f, false},      // same reading as the load
-        {100.0f, 100.49f, 100.49f, false},
-        {100.0f, 100.5f, 100.5f, true},
-        {86399.8f, 0.1f, 0.1f, true},         // just after midnight: handled at once
+    } rows[] = {
+        {100.0f, 100.0f, 100.0f, false},        // the same reading as the load
+        {100.0f, 100.49f, 100.49f, false},      {100.0f, 100.5f, 100.5f, true},
+        {86399.8f, 0.1f, 0.1f, true},           // just after midnight: handled at once
         {86399.8f, 86399.9f, 86399.9f, false},
-        {86399.8f, 86399.9f, 86400.3f, true}, // the second reading decides the half second
+        {86399.8f, 86399.9f, 86400.3f, true},   // the second reading decides the half second
     };
-    for (const auto& c : cases) {
-        ExitRig rig(false, false, c.last);
-        rig.platform.clockReadings = {c.first, c.second};
+    for (const auto& r : rows) {
+        ExitRig rig(false, false, r.last);
+        rig.platform.clockReadings = {r.first, r.second};
         rig.form.Form_KeyPress();
-        EXPECT_EQ(rig.unloaded, c.handled) << c.last << " " << c.first << " " << c.second;
+        EXPECT_EQ(rig.unloaded, r.handled) << r.last << " " << r.first << " " << r.second;
     }
 }
 
-TEST(ExitPassword, RefusedDialogKeepsTheRunAndRestartsTheQuietTime) {
+TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
     ExitRig rig(true);
-    rig.platform.passwordAccepts = false;
     rig.platform.clockReadings = {101.0f, 101.0f, 101.25f};  // two for the debounce, one after the dialog
     // A close request while the dialog is open opens no second one.
     rig.platform.now = 101.1f;
@@ -132,44 +135,18 @@ TEST(ExitPassword, RefusedDialogKeepsTheRunAndRestartsTheQuietTime) {
     // Quiet for half a second after the dialog, then the very next move asks again.
     rig.platform.journal.clear();
     rig.platform.now = 101.5f;
-    for (int i = 0; i < 8; ++i) rig.form.Form_MouseMove();
+    Send(rig.form, Input::Move, 8);
     EXPECT_TRUE(rig.Calls().empty());
     rig.platform.now = 101.8f;
     rig.platform.passwordAccepts = true;
     rig.form.Form_MouseMove();
     EXPECT_TRUE(rig.unloaded);
-}
-
-TEST(ExitPassword, AcceptedDialogUnloadsThenFinishesItsSteps) {
-    ExitRig rig(true);
-    rig.platform.passwordAccepts = true;
-    rig.platform.now = 102.0f;
-    rig.form.Form_KeyPress();
-    EXPECT_TRUE(rig.unloaded);
     EXPECT_EQ(rig.Calls(), (std::vector<std::string>{"ShowCursor", "VerifyScreenSavePwd", "Unload", "ShowCursor",
                                                      "SaverRunning 0", "HideCursor"}));
-    EXPECT_EQ(rig.form.sngLastExitRequest(), 102.0f);
-    // Hidden once at load, shown and hidden around the dialog, shown at unload.
+    // Hidden at load, shown and hidden around each dialog, shown at unload.
     EXPECT_EQ(rig.platform.cursorCount, 0);
     EXPECT_FALSE(rig.platform.saverRunning);
-}
-
-TEST(ExitState, EveryPathLeavesTheCursorShownAndTheFlagCleared) {
-    // No password; password accepted at once; refused twice then accepted.
-    for (int path = 0; path < 3; ++path) {
-        ExitRig rig(path > 0);
-        rig.platform.passwordAccepts = path == 1;
-        float t = 101.0f;
-        for (int attempt = 0; attempt < 3 && !rig.unloaded; ++attempt, t += 1.0f) {
-            if (path == 2 && attempt == 2) rig.platform.passwordAccepts = true;
-            rig.platform.now = t;
-            rig.form.Form_KeyPress();
-        }
-        EXPECT_TRUE(rig.unloaded) << path;
-        EXPECT_EQ(rig.platform.cursorCount, 0) << path;
-        EXPECT_FALSE(rig.platform.saverRunning) << path;
-        EXPECT_EQ(rig.platform.LiveObjects(), 0u) << path;
-    }
+    EXPECT_EQ(rig.platform.LiveObjects(), 0u);
 }
 
 }  // namespace

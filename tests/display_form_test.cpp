@@ -46,95 +46,77 @@ std::vector<std::string> Without(const std::vector<std::string>& journal, const 
     return out;
 }
 
-TEST(DisplayFormLoad, FullScreenStepsInOrder) {
+TEST(DisplayFormLoad, StepsInOrder) {
+    const std::vector<std::string> common = {
+        "LoadBitmap C:\\Savers\\cell.bmp",      "LoadBitmap C:\\Savers\\cellyellow.bmp",
+        "LoadBitmap C:\\Savers\\cellgreen.bmp", "LoadBitmap C:\\Savers\\cellblue.bmp",
+        "LoadBitmap C:\\Savers\\cellpurple.bmp", "LoadBitmap C:\\Savers\\deadcell.bmp",
+        "GetSetting Rainbow", "GetSetting Color", "GetSetting Torus", "GetSetting Speed", "GetSetting Delay",
+    };
+    const std::string password = "GetRegValue Control Panel\\Desktop ScreenSaveUsePassword";
+    for (bool preview : {false, true}) {
+        FormRig rig;
+        rig.preview = preview;
+        rig.form.Form_Load();
+        // A preview neither announces the run nor hides the cursor.
+        std::vector<std::string> expected = common;
+        if (!preview) expected.push_back("SaverRunning 1");
+        expected.push_back(password);
+        if (!preview) expected.push_back("HideCursor");
+        EXPECT_EQ(Without(Without(rig.platform.journal, "CreateDC"), "StartTimer"), expected);
+        EXPECT_EQ(rig.platform.timerMs, 300);
+        EXPECT_EQ(rig.form.sngLastExitRequest(), preview ? 0.0f : 100.0f);
+        EXPECT_EQ(rig.form.automaton().blnPreview, preview);
+    }
+}
+
+TEST(DisplayFormLoad, TheFirstSeedingFillsTheWholeFrame) {
     FormRig rig;
     rig.form.Form_Load();
-    const std::vector<std::string> expected = {
-        "LoadBitmap C:\\Savers\\cell.bmp",
-        "LoadBitmap C:\\Savers\\cellyellow.bmp",
-        "LoadBitmap C:\\Savers\\cellgreen.bmp",
-        "LoadBitmap C:\\Savers\\cellblue.bmp",
-        "LoadBitmap C:\\Savers\\cellpurple.bmp",
-        "LoadBitmap C:\\Savers\\deadcell.bmp",
-        "GetSetting Rainbow",
-        "GetSetting Color",
-        "GetSetting Torus",
-        "GetSetting Speed",
-        "GetSetting Delay",
-        "StartTimer 300",
-        "SaverRunning 1",
-        "GetRegValue Control Panel\\Desktop ScreenSaveUsePassword",
-        "HideCursor",
-        "StartTimer 300",  // StartGenerations enables the timer again
-    };
-    EXPECT_EQ(Without(rig.platform.journal, "CreateDC"), expected);
-    EXPECT_EQ(rig.form.sngLastExitRequest(), 100.0f);
     EXPECT_EQ(rig.form.intMaxCol(), 49);
     EXPECT_EQ(rig.form.intMaxRow(), 49);
-    // The seeding drew every live cell of the 50 x 50 grid in red into the
-    // frame of the 640 x 480 client area (rows 48 and 49 lie below it), and
-    // the window was handed the frame whole.
+    // Every live cell of the 50 x 50 grid in red in the frame of the 640 x 480
+    // client area (rows 48 and 49 lie below it), handed to the window whole.
     const CellGrid& grid = rig.form.automaton().blnGrid;
     const uint32_t red = FakeDisplayPlatform::SpriteColor(rig.form.lngColorDCs()[0]);
     EXPECT_GT(grid.Population(), 0u);
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 50; ++x) ASSERT_EQ(rig.form.frame().Pixel(10 * x + 9, 10 * y + 9), grid.IsLive(x, y) ? red : 0u);
-    const std::vector<std::vector<FrameRect>> whole = {{{0, 0, 640, 480}}};
-    EXPECT_EQ(rig.platform.presents, whole);
-    // Defaults: torus, no rainbow, 2000 ticks between seedings.
-    EXPECT_TRUE(rig.form.automaton().blnTorus);
-    EXPECT_FALSE(rig.form.automaton().blnRainbow);
-    EXPECT_EQ(rig.form.automaton().intSeedDelay, 2000);
+    EXPECT_EQ(rig.platform.presents, (std::vector<std::vector<FrameRect>>{{{0, 0, 640, 480}}}));
 }
 
-TEST(DisplayFormLoad, PreviewNeitherAnnouncesNorHidesTheCursor) {
-    FormRig rig;
-    rig.preview = true;
-    rig.form.Form_Load();
-    const auto& j = rig.platform.journal;
-    EXPECT_EQ(std::count(j.begin(), j.end(), "SaverRunning 1"), 0);
-    EXPECT_EQ(std::count(j.begin(), j.end(), "HideCursor"), 0);
-    EXPECT_EQ(std::count(j.begin(), j.end(), "GetRegValue Control Panel\\Desktop ScreenSaveUsePassword"), 1);
-    EXPECT_EQ(rig.form.sngLastExitRequest(), 0.0f);
-    EXPECT_TRUE(rig.form.automaton().blnPreview);
-}
-
-TEST(DisplayFormLoad, StoredSettingsSteerTheForm) {
-    struct Case {
-        const char* color;
-        const char* speed;
+TEST(DisplayFormLoad, StoredSettingsAndThePasswordSwitchSteerTheForm) {
+    const struct {
+        const char *rainbow, *color, *torus, *speed, *delay, *password;
+        bool rainbowOn;
         int colorIndex;
-        int interval;
+        bool torusOn;
+        int interval, seedDelay;
+        bool passwordOn;
+    } rows[] = {
+        {"", "", "", "", "", "Not Found", false, 0, true, 300, 2000, false},  // the defaults
+        {"false", "4", "0", "150", "12.5", "001", false, 4, false, 150, 12, true},
+        // A speed of 0 would stop the generations; Rainbow picks colours of its own (-1: not checked).
+        {"True", "2", "1", "0", "3", "0", true, -1, true, 1, 3, false},
+        {"x", "7", "x", "-5", "x", "1", false, 0, true, 300, 2000, true},
     };
-    const Case cases[] = {
-        {"4", "150", 4, 150},
-        {"2", "0", 2, 1},       // 0 would stop the generations: fastest rate instead
-        {"7", "300", 0, 300},   // colour out of range: the default
-        {"1", "-5", 1, 300},    // negative speed: the default
-    };
-    for (const auto& c : cases) {
+    for (const auto& r : rows) {
         FormRig rig;
-        rig.store.Set("Color", c.color);
-        rig.store.Set("Speed", c.speed);
-        rig.store.Set("Rainbow", "false");
-        rig.store.Set("Torus", "0");
-        rig.store.Set("Delay", "12.5");
+        const std::pair<const char*, const char*> stored[] = {
+            {"Rainbow", r.rainbow}, {"Color", r.color}, {"Torus", r.torus}, {"Speed", r.speed}, {"Delay", r.delay}};
+        for (auto [key, text] : stored)
+            if (*text) rig.store.Set(key, text);
+        rig.platform.regValue = r.password;
         rig.form.Form_Load();
-        EXPECT_EQ(rig.form.lngCellDC(), rig.form.lngColorDCs()[c.colorIndex]) << c.color;
-        EXPECT_EQ(rig.platform.timerMs, c.interval) << c.speed;
-        EXPECT_FALSE(rig.form.automaton().blnTorus);
-        EXPECT_EQ(rig.form.automaton().intSeedDelay, 12);  // half to even
-    }
-}
-
-TEST(DisplayFormLoad, PasswordSwitch) {
-    const std::pair<const char*, bool> cases[] = {
-        {"Not Found", false}, {"", false}, {"0", false}, {"000", false}, {"001", true}, {"1", true}};
-    for (auto [text, on] : cases) {
-        FormRig rig;
-        rig.platform.regValue = text;
-        rig.form.Form_Load();
-        EXPECT_EQ(rig.form.blnUsePassword(), on) << text;
+        const Automaton& a = rig.form.automaton();
+        EXPECT_EQ(a.blnRainbow, r.rainbowOn) << r.rainbow;
+        if (r.colorIndex >= 0) {
+            EXPECT_EQ(rig.form.lngCellDC(), rig.form.lngColorDCs()[r.colorIndex]) << r.color;
+        }
+        EXPECT_EQ(a.blnTorus, r.torusOn) << r.torus;
+        EXPECT_EQ(rig.platform.timerMs, r.interval) << r.speed;
+        EXPECT_EQ(a.intSeedDelay, r.seedDelay) << r.delay;
+        EXPECT_EQ(rig.form.blnUsePassword(), r.passwordOn) << r.password;
     }
 }
 

@@ -21,6 +21,7 @@ TEST(FormTimerContract, IntervalZeroRaisesNothing) {
     FormTimer timer(driver);
     EXPECT_EQ(timer.Interval(), 100);
     EXPECT_TRUE(timer.Enabled());
+    timer.SetInterval(0);  // never started: nothing to stop
     timer.SetInterval(300);
     timer.SetInterval(0);  // the platform timer would tick at its fastest rate: stopped instead
     EXPECT_FALSE(timer.Ticking());

@@ -1,10 +1,15 @@
-// The RLE reader and writer of tovra-life.
+// tovra-life: the RLE reader and writer, and the arguments it refuses.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <sstream>
 
 #include "automaton/Random.h"
+#include "tovra-life/LifeCli.h"
 #include "tovra-life/Rle.h"
 
 namespace tovra::life {
@@ -62,8 +67,10 @@ TEST(RleRead, BoundedGridSuffix) {
     EXPECT_EQ(torus.bounds->width, 80);
     EXPECT_EQ(torus.bounds->height, 60);
     EXPECT_EQ(torus.bounds->edges, Edges::Torus);
-    ASSERT_TRUE(Read("x = 3, y = 1, rule = B3/S23:P7,9\n3o!", error, &island) && island.bounds);
-    EXPECT_EQ(island.bounds->edges, Edges::Island);
+    for (const char* text : {"x = 3, y = 1, rule = B3/S23:P7,9\n3o!", "x = 3, y = 1, rule = B3/S23:p7,9\n3o!"}) {
+        ASSERT_TRUE(Read(text, error, &island) && island.bounds) << text;
+        EXPECT_EQ(island.bounds->edges, Edges::Island);
+    }
 }
 
 TEST(RleRead, ErrorsNameTheProblemAndTheLine) {
@@ -86,6 +93,8 @@ TEST(RleRead, ErrorsNameTheProblemAndTheLine) {
         {"x = 3, y = 1\n\n3o\n2q!", 4, "unexpected character 'q'"},
         {"x = 3, y = 1\n4o!", 2, "beyond its header size"},
         {"x = 3, y = 1\n3o", 2, "not ended by '!'"},
+        {"x = 3, y = 1\n3o\n", 2, "not ended by '!'"},
+        {"x = 3, y = 1, z = 2\n3o!", 1, "unknown header item 'z'"},
         {"x = 3, y = 1\n0o!", 2, "run count of 0"},
         {"x = 3, y = 1\n3000000000o!", 2, "run count too large"},
         {"x = 3, y = 1\n3 o!", 2, "must be followed"},
@@ -126,9 +135,64 @@ TEST(RleWrite, RoundTripsAndKeepsLinesShort) {
         for (auto [x, y] : *cells) back.Set(x, y, CellGrid::kLive);
         EXPECT_EQ(back, grid);
     }
-    std::ostringstream empty;
-    WriteRle(CellGrid(2, 1), Edges::Torus, empty);
-    EXPECT_EQ(empty.str(), "x = 3, y = 2, rule = B3/S23:T3,2\n!\n");
+    const std::pair<Cells, const char*> rows[] = {
+        {{}, "x = 3, y = 2, rule = B3/S23:T3,2\n!\n"},
+        {{{0, 0}, {1, 1}, {2, 1}}, "x = 3, y = 2, rule = B3/S23:T3,2\no$b2o!\n"},
+    };
+    for (const auto& [cells, text] : rows) {
+        CellGrid grid(2, 1);
+        for (auto [x, y] : cells) grid.Set(x, y, CellGrid::kLive);
+        std::ostringstream out;
+        WriteRle(grid, Edges::Torus, out);
+        EXPECT_EQ(out.str(), text);
+    }
+}
+
+TEST(RleQuote, ControlAndNonAsciiBytesAsHexAndLongTextsCut) {
+    EXPECT_EQ(Quote("a\x1f \x7f~\xff"), "a\\x1f \\x7f~\\xff");
+    EXPECT_EQ(Quote(std::string(70, 'a')), std::string(60, 'a') + "...");
+}
+
+TEST(LifeCli, RefusesArgumentsThatDoNotMakeOneRun) {
+    using Args = std::vector<std::string>;
+    const std::pair<Args, const char*> rows[] = {
+        {{"--generations", "3", "--width"}, "--width needs a value"},
+        {{"--generations", "3", "--soup", "10", "p.rle"}, "not both"},
+        {{"--generations", "3"}, "missing pattern file"},
+        {{"--generations", "3", "a.rle", "b.rle"}, "more than one pattern file"},
+        {{"--generations", "3", "--seed", "1", "a.rle"}, "--seed applies only to --soup"},
+        {{"--generations", "3", "--seed", "-1", "--soup", "5"}, "--seed needs a non-negative"},
+        {{"--generations", "3", "--soup", "-1"}, "from 0 to 100"},
+        {{"--generations", "3", "--out", "", "a.rle"}, "--out needs a file name"},
+        {{"--colour", "red"}, "unknown option --colour"},
+        {{}, "usage: tovra-life"},
+    };
+    for (const auto& [args, words] : rows) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunLifeCli(args, out, err, [] { return 1ULL; }), kExitBadInput) << words;
+        EXPECT_NE(err.str().find(words), std::string::npos) << err.str();
+        EXPECT_EQ(out.str(), "") << words;
+    }
+}
+
+TEST(LifeCli, WritesTheLastGenerationOrSaysWhyItCannot) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("tovra-life-test-" + std::to_string(std::random_device{}()));
+    fs::create_directory(dir);
+    for (const fs::path& target : {dir / "out.rle", dir / "missing" / "out.rle"}) {
+        const bool writable = target.parent_path() == dir;
+        std::ostringstream out, err;
+        const std::vector<std::string> args = {"--width", "3", "--height", "1", "--edges", "island",
+                                               "--generations", "1", "--soup", "100", "--out", target.string()};
+        EXPECT_EQ(RunLifeCli(args, out, err, [] { return 1ULL; }), writable ? kExitOk : kExitFailure);
+        EXPECT_EQ(out.str(), "0: 3\n1: 1\n");
+        std::ifstream file(target);
+        const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text, writable ? "x = 3, y = 1, rule = B3/S23:P3,1\nbo!\n" : "");
+        EXPECT_EQ(err.str().find("cannot write output file"), writable ? std::string::npos : 12u) << err.str();
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "no part file is left";
+    fs::remove_all(dir);
 }
 
 }  // namespace

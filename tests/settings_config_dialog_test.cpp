@@ -1,6 +1,6 @@
 // The configuration dialog's behaviour on a fake form and the in-memory
-// store: what it shows at load, what it writes and in which order, the speed
-// mapping and the delay check.
+// store: what it shows at load, what it writes, the speed mapping and the
+// delay check.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -72,92 +72,74 @@ struct Dialog {
     FakeConfigForm controls;
     ConfigForm form{controls, store};
     Dialog() { controls.form = &form; }
-
-    void Put(const char* section, const char* key, const std::string& text) { store.Put(kApp, section, key, text); }
-    void PutSetting(const char* key, const std::string& text) { Put("Settings", key, text); }
-    void Load() {
-        form.Form_Load();
-        store.calls.clear();
-    }
-    std::vector<std::string> SaveTexts() const {
+    std::vector<std::string> Saves() const {
         std::vector<std::string> out;
         for (const Call& c : store.Saves()) out.push_back(c.section + "/" + c.key + "=" + c.text);
         return out;
     }
 };
 
-TEST(ConfigSpeedMapping, EverySliderPositionWritesThreeTimesTheRestAndReadsBack) {
-    for (int32_t p = kSpeedSliderMin; p <= kSpeedSliderMax; ++p) {
-        const std::string text = DoubleText(SpeedForSliderPosition(p));
-        EXPECT_EQ(text, std::to_string(3 * (100 - p))) << "position " << p;
-        EXPECT_EQ(SliderPositionForSpeedText(text), p) << "speed " << text;
-    }
-}
-
-TEST(ConfigSpeedMapping, StoredSpeedsAroundTheEdgesAndUnusableOnes) {
-    const struct {
-        const char* stored;
-        int32_t position;
-    } cases[] = {
-        {"300", 0},   {"301", 0},    {"299", 0},     {"298", 1},     {"297", 1},      {"201", 33},
-        {"6", 98},    {"5", 98},     {"4", 99},      {"3", 99},      {"1", 99},
-        // Positions beyond the slider's ends show the nearest end.
-        {"0", 99},    {"-0.5", 99},  {"450", 0},     {"65535", 0},
+TEST(ConfigSpeedMapping, TheSliderShowsTheSpeedTheDisplayRunsAt) {
+    const std::pair<const char*, int32_t> rows[] = {
+        {"300", 0}, {"299", 0}, {"298", 1}, {"201", 33}, {"6", 98}, {"5", 98}, {"4", 99}, {"1", 99},
+        // Beyond the slider's ends: the nearest end.
+        {"0", 99}, {"-0.5", 99}, {"450", 0}, {"65535", 0},
         // Fractions round half to even before the mapping.
-        {"4.5", 99},  {"7.5", 97},   {"200.5", 33},
+        {"4.5", 99}, {"7.5", 97}, {"200.5", 33},
         // Where the display window runs at the default speed, so does the slider.
-        {"-3", 0},    {"-32768", 0}, {"65536", 0},   {"abc", 0},     {"", 0},        {"1e10", 0},
+        {"-3", 0}, {"65536", 0}, {"abc", 0}, {"1e10", 0},
     };
-    for (const auto& c : cases) EXPECT_EQ(SliderPositionForSpeedText(c.stored), c.position) << c.stored;
-    EXPECT_EQ(SliderPositionForSpeed(0), 100);
-    EXPECT_EQ(SliderPositionForSpeed(-32768), 11023);
+    for (auto [stored, position] : rows) EXPECT_EQ(SliderPositionForSpeedText(stored), position) << stored;
+    // Every position writes a speed whose text shows that position again.
+    for (int32_t p = kSpeedSliderMin; p <= kSpeedSliderMax; ++p)
+        EXPECT_EQ(SliderPositionForSpeedText(DoubleText(SpeedForSliderPosition(p))), p) << p;
 }
 
 TEST(ConfigDelayCheck, RefusesALeadingNumberAbove32767) {
-    const struct {
-        const char* text;
-        bool accepted;
-    } cases[] = {
-        {"32767", true},     {"32767.5", false}, {"32768", false},  {"40000", false}, {"40000abc", false},
-        {"abc40000", true},  {"1e5", false},     {"3.2767e4", true}, {"40 000", false}, {"\t4\n0000", false},
-        {"-40000", true},    {"", true},         {"12.5", true},    {" 32767 ", true}, {"1e999", false},
+    const std::pair<const char*, bool> rows[] = {
+        {"32767", true}, {"32767.5", false}, {"40000abc", false}, {"abc40000", true}, {"1e5", false},
+        {"3.2767e4", true}, {"\t4\n0000", false}, {"-40000", true}, {"", true}, {"1e999", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+    for (auto [text, accepted] : rows) EXPECT_EQ(DelayTextAccepted(text), accepted) << '"' << text << '"';
+}
+
+TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
+    for (const char* text : {"40000", "32767"}) {
+        SCOPED_TRACE(text);
         Dialog d;
-        d.Load();
-        d.controls.delay = c.text;
+        d.store.Put(kApp, "Settings", "Speed", "3");
+        d.form.Form_Load();
+        d.controls.delay = text;
+        d.form.txtDelay_FocusLeaving();
+        // The click that was moving the focus has already changed its control.
+        d.controls.rainbow = 1;
+        d.form.chkRainbow_Click();
+        d.controls.colorIndex = 3;
+        d.controls.mode[0] = false;
+        d.controls.mode[1] = true;
+        d.controls.speed = 50;
         bool cancel = false;
         d.form.txtDelay_Validate(cancel);
-        EXPECT_EQ(cancel, !c.accepted);
-        EXPECT_EQ(DelayTextAccepted(c.text), c.accepted);
-        if (c.accepted) {
-            EXPECT_TRUE(d.controls.messages.empty());
-            EXPECT_EQ(d.controls.selStart, -1);
-        } else {
-            EXPECT_EQ(d.controls.messages,
-                      std::vector<std::string>{"Error: Invalid delay time, can't be above 32,767."});
-            EXPECT_EQ(d.controls.selStart, 0);
-            EXPECT_EQ(d.controls.selLength, static_cast<int>(std::string(c.text).size()));
-        }
-        EXPECT_EQ(d.controls.delay, c.text);
-        EXPECT_TRUE(d.store.calls.empty());
+        const bool refused = text[0] == '4';
+        EXPECT_EQ(cancel, refused);
+        EXPECT_EQ(d.controls.messages, refused ? std::vector<std::string>{"Error: Invalid delay time, can't be above 32,767."}
+                                                : std::vector<std::string>{});
+        EXPECT_EQ(d.controls.selStart, refused ? 0 : -1);
+        EXPECT_EQ(d.controls.selLength, refused ? 5 : -1);
+        EXPECT_EQ(d.controls.rainbow, refused ? 0 : 1);
+        EXPECT_EQ(d.controls.colorEnabled, refused);
+        EXPECT_EQ(d.controls.colorIndex, refused ? 0 : 3);
+        EXPECT_EQ(d.controls.mode[0], refused);
+        EXPECT_EQ(d.controls.speed, refused ? 99 : 50);
+        EXPECT_EQ(d.controls.delay, text);
+        EXPECT_TRUE(d.store.Saves().empty());
         EXPECT_EQ(d.controls.unloads, 0);
     }
 }
 
-TEST(ConfigFormLoad, EmptyStoreShowsTheDefaultsReadingSevenKeysInOrder) {
+TEST(ConfigFormLoad, AnEmptyStoreShowsTheDefaultsReadingSevenKeysInOrder) {
     Dialog d;
     d.form.Form_Load();
-    EXPECT_EQ(d.controls.rainbow, 0);
-    EXPECT_EQ(d.controls.colorIndex, 0);
-    EXPECT_TRUE(d.controls.colorEnabled);
-    EXPECT_TRUE(d.controls.mode[0]);
-    EXPECT_FALSE(d.controls.mode[1]);
-    EXPECT_EQ(d.controls.speed, 0);
-    EXPECT_EQ(d.controls.delay, "2000");
-    EXPECT_EQ(d.controls.top, 1935);
-    EXPECT_EQ(d.controls.left, 2340);
     EXPECT_EQ(d.controls.copyright, "\xC2\xA9 2026 The Tovra developers");
     const std::vector<Call> expected = {
         {Call::kGet, kApp, "Settings", "Rainbow", "False"}, {Call::kGet, kApp, "Settings", "Color", "0"},
@@ -168,145 +150,83 @@ TEST(ConfigFormLoad, EmptyStoreShowsTheDefaultsReadingSevenKeysInOrder) {
     EXPECT_EQ(d.store.calls, expected);
 }
 
-TEST(ConfigFormLoad, StoredValuesFillTheControls) {
-    Dialog d;
-    d.PutSetting("Rainbow", "True");
-    d.PutSetting("Color", "4");
-    d.PutSetting("Torus", "false");
-    d.PutSetting("Speed", "201");
-    d.PutSetting("Delay", "12.5");
-    // Applied as stored (the window itself moves a position on no monitor).
-    d.Put("Window", "Top", "-45000");
-    d.Put("Window", "Left", "123456.5");
-    d.Load();
-    EXPECT_EQ(d.controls.rainbow, 1);
-    EXPECT_FALSE(d.controls.colorEnabled);
-    EXPECT_EQ(d.controls.colorIndex, 4);
-    EXPECT_FALSE(d.controls.mode[0]);
-    EXPECT_TRUE(d.controls.mode[1]);
-    EXPECT_EQ(d.controls.speed, 33);
-    EXPECT_EQ(d.controls.delay, "12.5");
-    EXPECT_EQ(d.controls.top, -45000.0f);
-    EXPECT_EQ(d.controls.left, 123456.5f);
-    EXPECT_TRUE(d.store.calls.empty());
-}
-
-TEST(ConfigFormLoad, BooleansAndColoursInEveryAcceptedForm) {
-    const struct {
-        const char* rainbow;
-        const char* torus;
-        const char* color;
-        int rainbowValue;
-        bool torusSelected;
-        int16_t colorIndex;
-    } cases[] = {
-        {"true", "0", "-1", 1, false, -1}, {"FALSE", "1", "0", 0, true, 0}, {"-1", "False", "3.5", 1, false, 4},
-        {"0", "tRuE", "2", 0, true, 2},
+TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
+    struct Shown {
+        int rainbow;
+        int16_t color;
+        bool torus;
+        int32_t speed;
+        std::string delay;
+        float top, left;
+        bool operator==(const Shown&) const = default;
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.rainbow) + " " + c.torus + " " + c.color);
-        Dialog d;
-        d.PutSetting("Rainbow", c.rainbow);
-        d.PutSetting("Torus", c.torus);
-        d.PutSetting("Color", c.color);
-        d.Load();
-        EXPECT_EQ(d.controls.rainbow, c.rainbowValue);
-        EXPECT_EQ(d.controls.colorEnabled, c.rainbowValue == 0);
-        EXPECT_EQ(d.controls.mode[0], c.torusSelected);
-        EXPECT_EQ(d.controls.mode[1], !c.torusSelected);
-        EXPECT_EQ(d.controls.colorIndex, c.colorIndex);
-    }
-}
-
-TEST(ConfigFormLoad, UnusableStoredValuesShowTheDefaultAndWriteNothing) {
+    const Shown defaults{0, 0, true, 0, "2000", 1935, 2340};
     const struct {
-        const char* section;
-        const char* key;
-        const char* stored;
-    } cases[] = {
-        {"Settings", "Rainbow", "maybe"}, {"Settings", "Rainbow", ""},     {"Settings", "Color", "5"},
-        {"Settings", "Color", "-2"},      {"Settings", "Color", "70000"},  {"Settings", "Color", "red"},
-        {"Settings", "Torus", "yes"},     {"Settings", "Speed", "fast"},   {"Settings", "Speed", "99999"},
-        {"Window", "Top", "high"},        {"Window", "Left", "1e99"},      {"Window", "Left", ""},
+        std::vector<const char*> stored;  // Rainbow, Color, Torus, Speed, Delay, Top, Left; nullptr: absent
+        Shown shown;
+    } rows[] = {
+        {{}, defaults},
+        {{"True", "4", "false", "201", "12.5", "-45000", "123456.5"}, {1, 4, false, 33, "12.5", -45000, 123456.5f}},
+        {{"-1", "-1", "0"}, {1, -1, false, 0, "2000", 1935, 2340}},
+        {{"FALSE", "3.5", "1"}, {0, 4, true, 0, "2000", 1935, 2340}},
+        {{"0", "2", "tRuE"}, {0, 2, true, 0, "2000", 1935, 2340}},
+        // Unusable: the default is shown and nothing is written back.
+        {{"maybe", "5", "yes", "fast", nullptr, "high", "1e99"}, defaults},
+        {{"", "-2"}, defaults},
+        {{nullptr, "70000", nullptr, "99999", nullptr, nullptr, ""}, defaults},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + "=" + c.stored);
+    const std::pair<const char*, const char*> keys[] = {
+        {"Settings", "Rainbow"}, {"Settings", "Color"}, {"Settings", "Torus"}, {"Settings", "Speed"},
+        {"Settings", "Delay"},   {"Window", "Top"},     {"Window", "Left"},
+    };
+    for (const auto& r : rows) {
         Dialog d;
-        d.Put(c.section, c.key, c.stored);
+        for (std::size_t i = 0; i < r.stored.size(); ++i)
+            if (r.stored[i] != nullptr) d.store.Put(kApp, keys[i].first, keys[i].second, r.stored[i]);
         d.form.Form_Load();
-        EXPECT_EQ(d.controls.rainbow, 0);
-        EXPECT_TRUE(d.controls.colorEnabled);
-        EXPECT_EQ(d.controls.colorIndex, 0);
-        EXPECT_TRUE(d.controls.mode[0]);
-        EXPECT_EQ(d.controls.speed, 0);
-        EXPECT_EQ(d.controls.delay, "2000");
-        EXPECT_EQ(d.controls.top, 1935);
-        EXPECT_EQ(d.controls.left, 2340);
-        // Every key is still read, and nothing is repaired.
-        EXPECT_EQ(d.store.calls.size(), 7u);
+        const FakeConfigForm& c = d.controls;
+        EXPECT_EQ((Shown{c.rainbow, c.colorIndex, c.mode[0], c.speed, c.delay, c.top, c.left}), r.shown)
+            << (r.stored.empty() ? "empty" : r.stored[0]);
+        EXPECT_EQ(c.colorEnabled, r.shown.rainbow == 0);
+        EXPECT_EQ(c.mode[1], !r.shown.torus);
         EXPECT_TRUE(d.store.Saves().empty());
-        EXPECT_EQ(d.store.Find(kApp, c.section, c.key), c.stored);
     }
 }
 
-TEST(ConfigFormOK, UnchangedEmptyStoreWritesTheDefaultsInOrderThenThePosition) {
-    Dialog d;
-    d.Load();
-    d.form.cmdOK_Click();
-    const std::vector<std::string> expected = {
-        "Settings/Rainbow=False", "Settings/Color=0",   "Settings/Torus=True", "Settings/Speed=300",
-        "Settings/Delay=2000",    "Window/Top=1935",    "Window/Left=2340",
+TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
+    const struct {
+        bool ok, changed;
+        std::vector<std::string> saves;
+    } rows[] = {
+        {true, false, {"Settings/Rainbow=False", "Settings/Color=0", "Settings/Torus=True", "Settings/Speed=300",
+                       "Settings/Delay=2000", "Window/Top=1935", "Window/Left=2340"}},
+        {true, true, {"Settings/Rainbow=True", "Settings/Color=-1", "Settings/Torus=False", "Settings/Speed=3",
+                      "Settings/Delay=abc40000", "Window/Top=-1234.5", "Window/Left=98765.25"}},
+        {false, true, {"Window/Top=-1234.5", "Window/Left=98765.25"}},
     };
-    EXPECT_EQ(d.SaveTexts(), expected);
-    EXPECT_EQ(d.controls.unloads, 1);
-    for (const Call& c : d.store.calls) EXPECT_EQ(c.application, kApp);
-}
-
-TEST(ConfigFormOK, WritesWhatTheControlsHoldAsTyped) {
-    Dialog d;
-    d.Load();
-    d.controls.rainbow = 1;
-    d.controls.colorIndex = 3;
-    d.controls.mode[0] = false;
-    d.controls.mode[1] = true;
-    d.controls.speed = 99;
-    d.controls.delay = "abc40000";
-    d.controls.top = -1234.5f;
-    d.controls.left = 98765.25f;
-    d.form.cmdOK_Click();
-    const std::vector<std::string> expected = {
-        "Settings/Rainbow=True", "Settings/Color=3",     "Settings/Torus=False", "Settings/Speed=3",
-        "Settings/Delay=abc40000", "Window/Top=-1234.5", "Window/Left=98765.25",
-    };
-    EXPECT_EQ(d.SaveTexts(), expected);
-}
-
-TEST(ConfigFormOK, ColourWithoutSelectionAndUnusableSpeedAreWrittenAsShown) {
-    Dialog d;
-    d.PutSetting("Color", "-1");
-    d.PutSetting("Speed", "0");
-    d.Load();
-    d.form.cmdOK_Click();
-    EXPECT_EQ(d.store.Find(kApp, "Settings", "Color"), "-1");
-    EXPECT_EQ(d.store.Find(kApp, "Settings", "Speed"), "3");
-}
-
-TEST(ConfigFormCancel, WritesOnlyThePosition) {
-    Dialog d;
-    d.PutSetting("Speed", "150");
-    d.Load();
-    d.controls.rainbow = 1;
-    d.controls.speed = 0;
-    d.controls.top = 15;
-    d.form.cmdCancel_Click();
-    EXPECT_EQ(d.SaveTexts(), (std::vector<std::string>{"Window/Top=15", "Window/Left=2340"}));
-    EXPECT_EQ(d.controls.unloads, 1);
-    EXPECT_EQ(d.store.Find(kApp, "Settings", "Speed"), "150");
+    for (const auto& r : rows) {
+        Dialog d;
+        d.form.Form_Load();
+        d.store.calls.clear();
+        if (r.changed) {
+            d.controls.rainbow = 1;
+            d.controls.colorIndex = -1;
+            d.controls.mode[0] = false;
+            d.controls.speed = 99;
+            d.controls.delay = "abc40000";
+            d.controls.top = -1234.5f;
+            d.controls.left = 98765.25f;
+        }
+        r.ok ? d.form.cmdOK_Click() : d.form.cmdCancel_Click();
+        EXPECT_EQ(d.Saves(), r.saves);
+        EXPECT_EQ(d.controls.unloads, 1);
+        for (const Call& c : d.store.calls) EXPECT_EQ(c.application, kApp);
+    }
 }
 
 TEST(ConfigFormRainbow, TickingDisablesTheColourListWhichKeepsItsSelection) {
     Dialog d;
-    d.Load();
+    d.form.Form_Load();
     d.controls.colorIndex = 2;
     for (int value : {1, 0, 1}) {
         d.controls.rainbow = value;
@@ -314,8 +234,6 @@ TEST(ConfigFormRainbow, TickingDisablesTheColourListWhichKeepsItsSelection) {
         EXPECT_EQ(d.controls.colorEnabled, value == 0);
         EXPECT_EQ(d.controls.colorIndex, 2);
     }
-    d.form.cmdOK_Click();
-    EXPECT_EQ(d.store.Find(kApp, "Settings", "Color"), "2");
 }
 
 }  // namespace

@@ -1,33 +1,24 @@
-// The stored settings as the display window reads them, and the in-memory
-// store the tests run on.
+// The stored settings as the display window reads them.
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "settings/Conversions.h"
 #include "settings/SaverSettings.h"
 
 namespace tovra {
 
 // How a failing expectation shows the record.
 void PrintTo(const SaverSettings& s, std::ostream* os) {
-    *os << "{Rainbow " << s.Rainbow << ", Color " << s.Color << ", Torus " << s.Torus << ", Speed " << s.Speed
-        << ", Delay " << s.Delay << "}";
+    *os << "{" << s.Rainbow << ", " << s.Color << ", " << s.Torus << ", " << s.Speed << ", " << s.Delay << "}";
 }
 
 namespace {
 
 using Call = MemorySettingsStore::Call;
 
-SaverSettings With(void (*change)(SaverSettings&)) {
-    SaverSettings s;
-    change(s);
-    return s;
-}
-
-TEST(ReadDisplaySettings, EmptyStoreGivesDefaultsReadInOrderWithoutWriting) {
+TEST(ReadDisplaySettings, AnEmptyStoreGivesTheDefaultsReadInOrder) {
     MemorySettingsStore store;
     EXPECT_EQ(ReadDisplaySettings(store), (SaverSettings{false, 0, true, 300, 2000}));
     const std::string app = "SCRNSAVE:Tovra Screensaver";
@@ -39,97 +30,33 @@ TEST(ReadDisplaySettings, EmptyStoreGivesDefaultsReadInOrderWithoutWriting) {
     EXPECT_EQ(store.calls, expected);
 }
 
-TEST(ReadDisplaySettings, DefaultTextsAgreeWithTheRecordsDefaults) {
-    const SaverSettings defaults;
-    EXPECT_EQ(TextToBoolean(kRainbowDefaultText), defaults.Rainbow);
-    EXPECT_EQ(TextToInt32(kColorDefaultText), defaults.Color);
-    EXPECT_EQ(TextToBoolean(kTorusDefaultText), defaults.Torus);
-    EXPECT_EQ(TextToInt32(kSpeedDefaultText), defaults.Speed);
-    EXPECT_EQ(TextToInt16(kDelayDefaultText), defaults.Delay);
-}
-
+// Each row stores one text over a full set of usable values: an unusable
+// text gives that setting its default and leaves the others as stored.
 TEST(ReadDisplaySettings, EachStoredValueOrItsDefault) {
+    const SaverSettings stored{true, 3, false, 150, 500};
     const struct {
         const char* key;
         const char* text;
         SaverSettings expected;
-    } cases[] = {
-        // Usable values.
-        {"Rainbow", "True", With([](SaverSettings& s) { s.Rainbow = true; })},
-        {"Rainbow", "-1", With([](SaverSettings& s) { s.Rainbow = true; })},
-        {"Color", "4", With([](SaverSettings& s) { s.Color = 4; })},
-        {"Color", "2.5", With([](SaverSettings& s) { s.Color = 2; })},
-        {"Color", "4.5", With([](SaverSettings& s) { s.Color = 4; })},
-        {"Torus", "false", With([](SaverSettings& s) { s.Torus = false; })},
-        {"Torus", "0", With([](SaverSettings& s) { s.Torus = false; })},
-        {"Torus", "1", SaverSettings{}},
-        {"Speed", "201", With([](SaverSettings& s) { s.Speed = 201; })},
-        {"Speed", "0", With([](SaverSettings& s) { s.Speed = 0; })},
-        {"Speed", "65535", With([](SaverSettings& s) { s.Speed = 65535; })},
-        {"Delay", "12.5", With([](SaverSettings& s) { s.Delay = 12; })},
-        {"Delay", "-32768", With([](SaverSettings& s) { s.Delay = -32768; })},
-        {"Delay", "32767", With([](SaverSettings& s) { s.Delay = 32767; })},
-        // Unusable values: the default.
-        {"Rainbow", "maybe", SaverSettings{}},
-        {"Torus", "", SaverSettings{}},
-        {"Color", "5", SaverSettings{}},
-        {"Color", "-1", SaverSettings{}},
-        {"Color", "Red", SaverSettings{}},
-        {"Color", "4.6", SaverSettings{}},
-        {"Speed", "-3", SaverSettings{}},
-        {"Speed", "65536", SaverSettings{}},
-        {"Speed", "fast", SaverSettings{}},
-        {"Speed", "3000000000", SaverSettings{}},
-        {"Delay", "40000", SaverSettings{}},
-        {"Delay", "-32769", SaverSettings{}},
-        {"Delay", "", SaverSettings{}},
-        {"Delay", "abc40000", SaverSettings{}},
-        {"Delay", "32767.5", SaverSettings{}},
+    } rows[] = {
+        {"Rainbow", "-1", stored},                        {"Rainbow", "maybe", {false, 3, false, 150, 500}},
+        {"Color", "0", {true, 0, false, 150, 500}},       {"Color", "4.5", {true, 4, false, 150, 500}},
+        {"Color", "5", {true, 0, false, 150, 500}},       {"Color", "-1", {true, 0, false, 150, 500}},
+        {"Torus", "", {true, 3, true, 150, 500}},         {"Torus", "1", {true, 3, true, 150, 500}},
+        {"Speed", "0", {true, 3, false, 0, 500}},         {"Speed", "65535", {true, 3, false, 65535, 500}},
+        {"Speed", "-1", {true, 3, false, 300, 500}},      {"Speed", "65536", {true, 3, false, 300, 500}},
+        {"Speed", "fast", {true, 3, false, 300, 500}},    {"Delay", "-32768", {true, 3, false, 150, -32768}},
+        {"Delay", "32767.5", {true, 3, false, 150, 2000}}, {"Delay", "abc40000", {true, 3, false, 150, 2000}},
     };
-    for (const auto& c : cases) {
+    const char* keys[] = {"Rainbow", "Color", "Torus", "Speed", "Delay"};
+    const char* texts[] = {"True", "3", "False", "150", "500"};
+    for (const auto& r : rows) {
         MemorySettingsStore store;
-        store.Put(kApplicationTitle, kSettingsSection, c.key, c.text);
-        EXPECT_EQ(ReadDisplaySettings(store), c.expected) << c.key << " = \"" << c.text << "\"";
-        EXPECT_TRUE(store.Saves().empty()) << c.key;
-        EXPECT_EQ(store.Find(kApplicationTitle, kSettingsSection, c.key), c.text) << "left as stored";
+        for (int i = 0; i < 5; ++i) store.Put(kApplicationTitle, kSettingsSection, keys[i], texts[i]);
+        store.Put(kApplicationTitle, kSettingsSection, r.key, r.text);
+        EXPECT_EQ(ReadDisplaySettings(store), r.expected) << r.key << " = \"" << r.text << '"';
+        EXPECT_TRUE(store.Saves().empty()) << "nothing is written back";
     }
-}
-
-TEST(ReadDisplaySettings, OneUnusableValueLeavesTheOthersStored) {
-    MemorySettingsStore store;
-    const char* texts[] = {"True", "9", "False", "150", "500"};
-    const char* keys[] = {kRainbowKey, kColorKey, kTorusKey, kSpeedKey, kDelayKey};
-    for (int i = 0; i < 5; ++i) store.Put(kApplicationTitle, kSettingsSection, keys[i], texts[i]);
-    EXPECT_EQ(ReadDisplaySettings(store), (SaverSettings{true, 0, false, 150, 500}));
-
-    store.Put(kApplicationTitle, kSettingsSection, kColorKey, "3");
-    store.Put(kApplicationTitle, kSettingsSection, kDelayKey, "x");
-    EXPECT_EQ(ReadDisplaySettings(store), (SaverSettings{true, 3, false, 150, 2000}));
-}
-
-TEST(ReadDisplaySettings, ValuesOfAnotherApplicationOrSectionAreNotRead) {
-    MemorySettingsStore store;
-    store.Put("SCRNSAVE:Other", kSettingsSection, kColorKey, "3");
-    store.Put(kApplicationTitle, kWindowSection, kColorKey, "3");
-    store.Put("Tovra Screensaver", kSettingsSection, kColorKey, "3");
-    EXPECT_EQ(ReadDisplaySettings(store).Color, 0);
-}
-
-TEST(MemorySettingsStore, MatchesNamesInAnyCaseAndLogsCallsAsGiven) {
-    MemorySettingsStore store;
-    store.SaveSetting("App", "Window", "Top", "2340");
-    store.SaveSetting("app", "WINDOW", "top", "100");
-    store.SaveSetting("App", "Window", "Left", "1935.5");
-    EXPECT_EQ(store.GetSetting("APP", "window", "TOP", "0"), "100");
-    EXPECT_EQ(store.GetSetting("App", "Window", "Width", "7"), "7");
-    EXPECT_EQ(store.Find("App", "Window", "Width"), std::nullopt);
-    const std::vector<Call> saves = {
-        {Call::kSave, "App", "Window", "Top", "2340"},
-        {Call::kSave, "app", "WINDOW", "top", "100"},
-        {Call::kSave, "App", "Window", "Left", "1935.5"},
-    };
-    EXPECT_EQ(store.Saves(), saves);
-    EXPECT_EQ(store.calls.size(), 5u);
 }
 
 }  // namespace

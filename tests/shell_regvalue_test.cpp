@@ -1,9 +1,6 @@
-// Reading a registry value as text, and the password switch, against a fake
-// registry.
+// Reading a registry value as text, and the password switch built on it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,66 +10,54 @@
 namespace tovra {
 namespace {
 
-constexpr long kFileNotFound = 2;
-constexpr long kInvalidHandle = 6;
-constexpr long kMoreData = 234;
-constexpr uint32_t kSz = 1, kBinary = 3, kDword = 4;
-constexpr RegistryCalls::Key kCurrentUser = 0x80000001u;
-
 using Bytes = std::vector<unsigned char>;
+constexpr uint32_t kSz = 1, kBinary = 3, kDword = 4;
 
-Bytes Text(const std::string& s) {
-    Bytes b(s.begin(), s.end());
-    b.push_back(0);
-    return b;
-}
-
-Bytes Dword(uint32_t v) {
-    return {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-            static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
-}
-
-// One key with values; behaves like the platform's calls, and records them.
-class FakeRegistry : public RegistryCalls {
-public:
-    struct Value {
+TEST(FormRegValue, EveryKindOfQueriedValue) {
+    const struct {
+        long status;
         uint32_t type;
         Bytes data;
+        std::string text;
+        bool usePassword;
+    } rows[] = {
+        {2, kSz, {'1', 0}, "Not Found", false},  {0, kDword, {0, 0, 0, 0}, "000", false},
+        {0, kDword, {1, 0, 0, 0}, "001", true},  {0, kDword, {0xD2, 4, 0, 0}, "1234", true},
+        {0, kDword, {0, 1}, "256", true},         {0, kDword, {1, 2, 3, 4, 5}, "67305985", true},
+        {0, kDword, Bytes(4, 0xFF), "4294967295", true}, {0, kSz, {'0', 0}, "0", false},
+        {0, kSz, {0}, "", false},                 {0, kSz, {}, "Not Found", false},
+        {0, kBinary, {1, 2, 3}, "\x01\x02", false}, {0, kBinary, {'7', 0}, "7", true},
+        {0, kSz, Bytes(2048, '5'), std::string(2047, '5'), true}, {0, kSz, Bytes(2049, '5'), "Not Found", false},
     };
-    bool keyExists = true;
-    std::map<std::string, Value> values;
-    bool throwOnQuery = false;
-    uint32_t reportedCountOverride = 0;  // a platform that reports more than it was given
+    for (const auto& r : rows) {
+        const std::string text = FormRegValue(r.status, r.type, r.data.data(), static_cast<uint32_t>(r.data.size()), 2048);
+        EXPECT_EQ(text, r.text) << "type " << r.type << ", " << r.data.size() << " bytes";
+        EXPECT_EQ(UsePasswordFromRegText(text), r.usePassword) << text;
+    }
+}
 
+// One key holding "1"; records the calls, the buffer it was handed, and
+// throws from the query when asked to.
+class FakeRegistry : public RegistryCalls {
+public:
+    bool keyExists = true, throwOnQuery = false;
     std::vector<std::string> log;
-    bool bufferWasSpaces = false;
-    uint32_t countPassedIn = 0;
-
-    static constexpr Key kOpened = 0x1234;
+    Bytes buffer;
 
     long OpenKey(Key root, const std::string& subkey, Key& key) override {
         log.push_back("open " + std::to_string(root) + " " + subkey);
-        if (!keyExists) return kFileNotFound;
-        key = kOpened;
-        return 0;
+        if (keyExists) key = 77;
+        return keyExists ? 0 : 2;
     }
-    long QueryValue(Key key, const std::string& valueName, uint32_t& type, unsigned char* data,
-                    uint32_t& byteCount) override {
-        log.push_back("query " + std::to_string(key) + " " + valueName);
-        countPassedIn = byteCount;
-        bufferWasSpaces = std::all_of(data, data + byteCount, [](unsigned char c) { return c == ' '; });
+    long QueryValue(Key key, const std::string& name, uint32_t& type, unsigned char* data, uint32_t& count) override {
+        log.push_back("query " + std::to_string(key) + " " + name);
+        buffer.assign(data, data + count);
         if (throwOnQuery) throw std::runtime_error("query failed");
-        if (key != kOpened) return kInvalidHandle;
-        const auto it = values.find(valueName);
-        if (it == values.end()) return kFileNotFound;
-        type = it->second.type;
-        const uint32_t size = static_cast<uint32_t>(it->second.data.size());
-        if (size > byteCount) {
-            byteCount = size;
-            return kMoreData;
-        }
-        std::copy(it->second.data.begin(), it->second.data.end(), data);
-        byteCount = reportedCountOverride ? reportedCountOverride : size;
+        if (key != 77) return 6;
+        type = kSz;
+        data[0] = '1';
+        data[1] = 0;
+        count = 2;
         return 0;
     }
     long CloseKey(Key key) override {
@@ -81,88 +66,24 @@ public:
     }
 };
 
-TEST(GetRegValue, EveryKindOfStoredValue) {
-    const std::string name = "ScreenSaveUsePassword";
+TEST(GetRegValue, OpensQueriesIntoSpacesAndClosesWhatItOpened) {
     const struct {
-        const char* what;
-        bool keyExists;
-        bool valueExists;
-        uint32_t type;
-        Bytes data;
-        std::string text;
-        bool usePassword;
-    } cases[] = {
-        {"key absent", false, false, 0, {}, "Not Found", false},
-        {"value absent", true, false, 0, {}, "Not Found", false},
-        {"DWORD 0", true, true, kDword, Dword(0), "000", false},
-        {"DWORD 1", true, true, kDword, Dword(1), "001", true},
-        {"DWORD 1234", true, true, kDword, Dword(1234), "1234", true},
-        {"DWORD 256", true, true, kDword, Dword(256), "256", true},
-        {"DWORD max", true, true, kDword, Dword(0xFFFFFFFFu), "4294967295", true},
-        {"DWORD of two bytes", true, true, kDword, {1, 0}, "001", true},
-        {"SZ 1", true, true, kSz, Text("1"), "1", true},
-        {"SZ 0", true, true, kSz, Text("0"), "0", false},
-        {"SZ empty", true, true, kSz, Text(""), "", false},
-        {"SZ of zero bytes", true, true, kSz, {}, "Not Found", false},
-        {"DWORD of zero bytes", true, true, kDword, {}, "Not Found", false},
-        {"binary of zero bytes", true, true, kBinary, {}, "Not Found", false},
-        {"binary 1 2 3", true, true, kBinary, {1, 2, 3}, "\x01\x02", false},
-        {"binary '7' 0", true, true, kBinary, {'7', 0}, "7", true},
-        {"SZ of 2048 bytes", true, true, kSz, Text(std::string(2047, '5')), std::string(2047, '5'), true},
-        {"SZ of 2049 bytes", true, true, kSz, Text(std::string(2048, '5')), "Not Found", false},
-        {"binary of 4000 bytes", true, true, kBinary, Bytes(4000, '1'), "Not Found", false},
-    };
-    for (const auto& c : cases) {
-        FakeRegistry registry;
-        registry.keyExists = c.keyExists;
-        if (c.valueExists) registry.values[name] = {c.type, c.data};
-        const std::string text = GetRegValue(registry, kCurrentUser, "Control Panel\\Desktop", name);
-        EXPECT_EQ(text, c.text) << c.what;
-        EXPECT_EQ(UsePasswordFromRegText(text), c.usePassword) << c.what;
-        EXPECT_EQ(registry.countPassedIn, 2048u) << c.what;
-        EXPECT_TRUE(registry.bufferWasSpaces) << c.what;
-    }
-}
-
-TEST(GetRegValue, OpensQueriesAndClosesTheKeyItOpened) {
-    FakeRegistry registry;
-    registry.values["V"] = {kSz, Text("1")};
-    GetRegValue(registry, kCurrentUser, "Control Panel\\Desktop", "V");
-    const std::vector<std::string> expected = {"open 2147483649 Control Panel\\Desktop", "query 4660 V",
-                                               "close 4660"};
-    EXPECT_EQ(registry.log, expected);
-
-    FakeRegistry missing;
-    missing.keyExists = false;
-    GetRegValue(missing, kCurrentUser, "Nowhere", "V");
-    const std::vector<std::string> unopened = {"open 2147483649 Nowhere", "query 0 V"};
-    EXPECT_EQ(missing.log, unopened) << "the query fails on handle 0 and nothing is closed";
-}
-
-TEST(GetRegValue, AFailureInsideTheReadGivesNotFoundAndClosesTheKey) {
-    FakeRegistry throwing;
-    throwing.values["V"] = {kSz, Text("1")};
-    throwing.throwOnQuery = true;
-    EXPECT_EQ(GetRegValue(throwing, kCurrentUser, "K", "V"), "Not Found");
-    EXPECT_EQ(throwing.log.back(), "close 4660");
-
-    // A byte count beyond the buffer is never read past the buffer's end.
-    FakeRegistry overstating;
-    overstating.values["V"] = {kSz, Text("1")};
-    overstating.reportedCountOverride = 4096;
-    EXPECT_EQ(GetRegValue(overstating, kCurrentUser, "K", "V"), "Not Found");
-}
-
-TEST(UsePasswordFromRegText, OnExactlyWhenTheLeadingNumberIsNotZero) {
-    const struct {
+        bool keyExists, throwOnQuery;
         const char* text;
-        bool on;
-    } cases[] = {
-        {"Not Found", false}, {"", false},   {"0", false},     {"000", false},  {"0.0", false},
-        {"abc1", false},      {"001", true}, {"1", true},      {" 1", true},    {"-1", true},
-        {"0.5", true},        {"1abc", true}, {"&H1", true},   {"&H0", false},  {"1e400", true},
+        std::vector<std::string> log;
+    } rows[] = {
+        {true, false, "1", {"open 9 Control Panel\\Desktop", "query 77 V", "close 77"}},
+        {false, false, "Not Found", {"open 9 Control Panel\\Desktop", "query 0 V"}},
+        {true, true, "Not Found", {"open 9 Control Panel\\Desktop", "query 77 V", "close 77"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(UsePasswordFromRegText(c.text), c.on) << "\"" << c.text << "\"";
+    for (const auto& r : rows) {
+        FakeRegistry registry;
+        registry.keyExists = r.keyExists;
+        registry.throwOnQuery = r.throwOnQuery;
+        EXPECT_EQ(GetRegValue(registry, 9, "Control Panel\\Desktop", "V"), r.text);
+        EXPECT_EQ(registry.log, r.log);
+        EXPECT_EQ(registry.buffer, Bytes(2048, ' '));
+    }
 }
 
 }  // namespace

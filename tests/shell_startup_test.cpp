@@ -1,5 +1,5 @@
-// Start-up: the command line's grammar, the window number at its end, and
-// the steps of each start mode against a recording platform.
+// Start-up: the command line's switch and window number, and the steps of
+// each start mode against a recording platform.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,41 +11,36 @@
 namespace tovra {
 namespace {
 
-TEST(CommandLine, SwitchLetterChoosesTheMode) {
-    const std::pair<const char*, RunMode> cases[] = {
-        {"", RunMode::Configure},          {"/", RunMode::Configure},
-        {"s", RunMode::Configure},         {"   ", RunMode::Configure},
-        {"/c", RunMode::Configure},        {"/c:1234", RunMode::Configure},
-        {"/C 99", RunMode::Configure},     {"/s", RunMode::Saver},
-        {"/S", RunMode::Saver},            {"-s", RunMode::Saver},
-        {"xs", RunMode::Saver},            {"   /s   ", RunMode::Saver},
-        {"/saver", RunMode::Saver},        {"/p 5678", RunMode::Preview},
-        {"/P:5678", RunMode::Preview},     {"/l 5678", RunMode::Preview},
-        {"/p5678", RunMode::Preview},      {"/a 1234", RunMode::ChangePassword},
-        {"/x", RunMode::None},             {"/1", RunMode::None},
-        {"\t/s", RunMode::None},  // only spaces are trimmed: the tab is the first character, '/' the letter
+TEST(CommandLine, TheSecondCharacterChoosesTheMode) {
+    const std::pair<const char*, RunMode> rows[] = {
+        {"", RunMode::Configure},        {"s", RunMode::Configure},      {"   ", RunMode::Configure},
+        {"/c:1234", RunMode::Configure}, {"   -S   ", RunMode::Saver},   {"xs", RunMode::Saver},
+        {"/saver", RunMode::Saver},      {"/p5678", RunMode::Preview},   {"/L 5678", RunMode::Preview},
+        {"/a 1234", RunMode::ChangePassword}, {"/x", RunMode::None},     {"\t/s", RunMode::None},
     };
-    for (auto [line, mode] : cases) EXPECT_EQ(ParseRunMode(line), mode) << '"' << line << '"';
+    for (auto [line, mode] : rows) EXPECT_EQ(ParseRunMode(line), mode) << '"' << line << '"';
 }
 
-TEST(CommandLine, WindowNumberIsTheFinalRunOfDigits) {
-    const std::pair<const char*, int32_t> good[] = {
-        {"/p 1234", 1234}, {"/p:1234", 1234},   {"/p1234", 1234},     {"/P 1234   ", 1234},
-        {"/p 12x34", 34},  {"/p 007", 7},       {"/p 0", 0},          {"/p 2147483647", 2147483647},
+TEST(CommandLine, TheWindowNumberIsTheFinalRunOfDigits) {
+    const struct {
+        const char* line;
+        int32_t handle;
+        HandleProblem problem;
+    } rows[] = {
+        {"/p:1234", 1234, HandleProblem::None},      {"/P 12x34   ", 34, HandleProblem::None},
+        {"/p 007", 7, HandleProblem::None},          {"5", 5, HandleProblem::None},
+        {"/p 2147483647", 2147483647, HandleProblem::None}, {"/p", 0, HandleProblem::NoNumber},
+        {"/p 12a", 0, HandleProblem::NoNumber},
+        {"/p 2147483648", 0, HandleProblem::TooLarge}, {"/p 99999999999999999999", 0, HandleProblem::TooLarge},
     };
-    for (auto [line, handle] : good) {
-        const HandleResult r = GetHwndFromCommand(line);
-        EXPECT_EQ(r.problem, HandleProblem::None) << line;
-        EXPECT_EQ(r.handle, handle) << line;
+    for (const auto& r : rows) {
+        const HandleResult result = GetHwndFromCommand(r.line);
+        EXPECT_EQ(result.handle, r.handle) << r.line;
+        EXPECT_EQ(result.problem, r.problem) << r.line;
     }
-    EXPECT_EQ(GetHwndFromCommand("/p").problem, HandleProblem::NoNumber);
-    EXPECT_EQ(GetHwndFromCommand("/p 12a").problem, HandleProblem::NoNumber);
-    EXPECT_EQ(GetHwndFromCommand("/p -").problem, HandleProblem::NoNumber);
-    EXPECT_EQ(GetHwndFromCommand("/p 2147483648").problem, HandleProblem::TooLarge);
-    EXPECT_EQ(GetHwndFromCommand("/p 99999999999999999999999").problem, HandleProblem::TooLarge);
-    EXPECT_NE(DescribeHandleProblem(HandleProblem::NoNumber, "/p").find("/p"), std::string::npos);
-    EXPECT_NE(DescribeHandleProblem(HandleProblem::TooLarge, "/p 9999999999").find("2,147,483,647"),
-              std::string::npos);
+    EXPECT_NE(DescribeHandleProblem(HandleProblem::NoNumber, " /p ").find("\"/p\" names no window"), std::string::npos);
+    EXPECT_NE(DescribeHandleProblem(HandleProblem::TooLarge, "/p 9").find("0 to 2,147,483,647"), std::string::npos);
+    EXPECT_EQ(DescribeHandleProblem(HandleProblem::None, "/p 9"), "");
 }
 
 // Records every platform and form call as one line of text.
@@ -54,51 +49,38 @@ public:
     std::vector<std::string> calls;
     WindowHandle runningSaver = 0;
     int monitors = 2;
-    HostRect host{0, 0, 152, 112};
-    bool* blnPreview = nullptr;
+    const bool* blnPreview = nullptr;
 
-    void Log(std::string s) { calls.push_back(std::move(s)); }
+    void Log(const std::string& s) { calls.push_back(s); }
+    static std::string N(int64_t n) { return " " + std::to_string(n); }
 
     WindowHandle FindWindowByTitle(const std::string& title) override {
         Log("FindWindow " + title);
         return runningSaver;
     }
     int GetSystemMetrics(int index) override {
-        Log("Metrics " + std::to_string(index));
-        switch (index) {
-            case SM_CMONITORS_: return monitors;
-            case SM_XVIRTUALSCREEN_: return -1280;
-            case SM_YVIRTUALSCREEN_: return -200;
-            case SM_CXVIRTUALSCREEN_: return 3200;
-            case SM_CYVIRTUALSCREEN_: return 1280;
-        }
-        return 0;
+        const int values[] = {-1280, -200, 3200, 1280, monitors};  // indices 76 to 80
+        return index >= 76 && index <= 80 ? values[index - 76] : 0;
     }
     double TwipsPerPixelX() override { return 15; }
     double TwipsPerPixelY() override { return 12; }
     void GetClientRect(WindowHandle window, HostRect& rect) override {
-        Log("GetClientRect " + std::to_string(window));
-        rect = host;
+        Log("GetClientRect" + N(window));
+        rect = {0, 0, 152, 112};
     }
-    int32_t GetWindowLongValue(WindowHandle window, int index) override {
-        Log("GetWindowLong " + std::to_string(window) + " " + std::to_string(index));
-        return static_cast<int32_t>(0x80000000u | 0x00CF0000u);
-    }
+    int32_t GetWindowLongValue(WindowHandle, int) override { return 0x00CF0000; }
     void SetWindowLongValue(WindowHandle window, int index, int64_t value) override {
-        Log("SetWindowLong " + std::to_string(window) + " " + std::to_string(index) + " " + std::to_string(value));
+        Log("SetWindowLong" + N(window) + N(index) + N(value));
     }
-    void SetParent(WindowHandle window, WindowHandle parent) override {
-        Log("SetParent " + std::to_string(window) + " " + std::to_string(parent));
-    }
+    void SetParent(WindowHandle window, WindowHandle parent) override { Log("SetParent" + N(window) + N(parent)); }
     void SetWindowPos(WindowHandle window, WindowHandle after, int x, int y, int cx, int cy, unsigned flags) override {
-        Log("SetWindowPos " + std::to_string(window) + " " + std::to_string(after) + " " + std::to_string(x) + " " +
-            std::to_string(y) + " " + std::to_string(cx) + " " + std::to_string(cy) + " " + std::to_string(flags));
+        Log("SetWindowPos" + N(window) + N(after) + N(x) + N(y) + N(cx) + N(cy) + N(flags));
     }
     void PwdChangePassword(const std::string& provider, WindowHandle parent) override {
-        Log("PwdChangePassword " + provider + " " + std::to_string(parent));
+        Log("PwdChangePassword " + provider + N(parent));
     }
     DisplayFormRuntime& LoadDisplayForm() override {
-        Log(std::string("LoadDisplayForm preview=") + (blnPreview && *blnPreview ? "1" : "0"));
+        Log("LoadDisplayForm preview" + N(*blnPreview));
         return *this;
     }
     void ShowConfigDialog() override { Log("ShowConfigDialog"); }
@@ -107,97 +89,49 @@ public:
     void SetCaption(const std::string& caption) override { Log("Caption " + caption); }
     void Show() override { Log("Show"); }
     WindowHandle hWnd() override { return 77; }
-    void SetWindowState(WindowState state) override { Log("WindowState " + std::to_string(static_cast<int>(state))); }
-    void SetTop(float twips) override { Log("Top " + std::to_string(static_cast<long>(twips))); }
-    void SetLeft(float twips) override { Log("Left " + std::to_string(static_cast<long>(twips))); }
-    void SetWidth(float twips) override { Log("Width " + std::to_string(static_cast<long>(twips))); }
-    void SetHeight(float twips) override { Log("Height " + std::to_string(static_cast<long>(twips))); }
+    void SetWindowState(WindowState state) override { Log("WindowState" + N(static_cast<int>(state))); }
+    void SetTop(float twips) override { Log("Top" + N(static_cast<int64_t>(twips))); }
+    void SetLeft(float twips) override { Log("Left" + N(static_cast<int64_t>(twips))); }
+    void SetWidth(float twips) override { Log("Width" + N(static_cast<int64_t>(twips))); }
+    void SetHeight(float twips) override { Log("Height" + N(static_cast<int64_t>(twips))); }
 };
 
-struct MainRig {
-    ModTovra mod;
-    RecordingShell shell;
-    MainRig() { shell.blnPreview = &mod.blnPreview; }
-    std::vector<std::string> Run(const char* line) {
-        mod.Main(shell, line);
-        return shell.calls;
-    }
-};
-
-TEST(Startup, SaverCoversTheVirtualScreenAndStaysOnTop) {
-    MainRig rig;
-    rig.mod.blnPreview = true;  // Main sets it before loading the form
-    const std::vector<std::string> expected = {
-        "FindWindow Running Screen Saver",
-        "LoadDisplayForm preview=0",
-        "Caption Running Screen Saver",
-        "Show",
-        "Metrics 80",
-        "WindowState 0",
-        "Metrics 77", "Top -2400",
-        "Metrics 76", "Left -19200",
-        "Metrics 78", "Width 48000",
-        "Metrics 79", "Height 15360",
-        "SetWindowPos 77 -1 0 0 0 0 3",
-    };
-    EXPECT_EQ(rig.Run(" /s "), expected);
-}
-
-TEST(Startup, SaverWithoutMonitorCountStaysMaximised) {
-    MainRig rig;
-    rig.shell.monitors = 0;
-    const std::vector<std::string> expected = {
-        "FindWindow Running Screen Saver", "LoadDisplayForm preview=0", "Caption Running Screen Saver", "Show",
-        "Metrics 80", "SetWindowPos 77 -1 0 0 0 0 3",
-    };
-    EXPECT_EQ(rig.Run("/S"), expected);
-}
-
-TEST(Startup, PreviewEmbedsInTheHostWindow) {
-    MainRig rig;
-    const std::vector<std::string> expected = {
-        "FindWindow Running Screen Saver",
-        "GetClientRect 5678",
-        "LoadDisplayForm preview=1",
-        "Caption Preview Screen Saver",
-        "GetWindowLong 77 -16",
-        "SetWindowLong 77 -16 " + std::to_string(static_cast<int32_t>(0x80000000u | 0x00CF0000u | 0x40000000u)),
-        "SetParent 77 5678",
-        "SetWindowLong 77 -8 5678",
-        "SetWindowPos 77 0 0 0 152 112 84",
-    };
-    EXPECT_EQ(rig.Run("/p:5678"), expected);
-    EXPECT_TRUE(rig.mod.blnPreview);
-}
-
-TEST(Startup, OtherModes) {
-    struct Case {
+TEST(Startup, EachModesSteps) {
+    const std::string running = "Running Screen Saver";
+    const struct {
         const char* line;
-        std::vector<std::string> tail;  // the calls after the single-instance check
-    };
-    const Case cases[] = {
-        {"", {"ShowConfigDialog"}},
-        {"/c:1234", {"ShowConfigDialog"}},
-        {"/a 1234", {"PwdChangePassword SCRSAVE 1234"}},
-        {"/x", {}},
+        WindowHandle runningSaver;
+        int monitors;
+        std::vector<std::string> calls;  // after looking for a running saver
+    } rows[] = {
+        {" /s ", 0, 2, {"LoadDisplayForm preview 0", "Caption " + running, "Show", "WindowState 0", "Top -2400",
+                        "Left -19200", "Width 48000", "Height 15360", "SetWindowPos 77 -1 0 0 0 0 3"}},
+        {"/S", 0, 0, {"LoadDisplayForm preview 0", "Caption " + running, "Show", "SetWindowPos 77 -1 0 0 0 0 3"}},
+        {"/p:5678", 0, 2, {"GetClientRect 5678", "LoadDisplayForm preview 1", "Caption Preview Screen Saver",
+                           "SetWindowLong 77 -16 1087307776", "SetParent 77 5678", "SetWindowLong 77 -8 5678",
+                           "SetWindowPos 77 0 0 0 152 112 84"}},
+        {"", 0, 2, {"ShowConfigDialog"}},
+        {"/a 1234", 0, 2, {"PwdChangePassword SCRSAVE 1234"}},
+        {"/x", 0, 2, {}},
         // A missing or oversized window number is reported before any window exists.
-        {"/p", {"ReportStartError"}},
-        {"/l 2147483648", {"ReportStartError"}},
-        {"/a", {"ReportStartError"}},
+        {"/p", 0, 2, {"ReportStartError"}},
+        {"/a 2147483648", 0, 2, {"ReportStartError"}},
+        // Nothing starts while a full-screen run is on the screen.
+        {"/s", 4242, 2, {}},
+        {"/c", 4242, 2, {}},
+        {"/p 1234", 4242, 2, {}},
     };
-    for (const auto& c : cases) {
-        MainRig rig;
-        std::vector<std::string> expected = {"FindWindow Running Screen Saver"};
-        expected.insert(expected.end(), c.tail.begin(), c.tail.end());
-        EXPECT_EQ(rig.Run(c.line), expected) << c.line;
-    }
-}
-
-TEST(Startup, NothingStartsWhileAFullScreenRunIsOnTheScreen) {
-    for (const char* line : {"/s", "/c", "", "/p 1234", "/a 1234"}) {
-        MainRig rig;
-        rig.shell.runningSaver = 4242;
-        EXPECT_EQ(rig.Run(line), std::vector<std::string>{"FindWindow Running Screen Saver"}) << line;
+    for (const auto& r : rows) {
+        ModTovra mod;
+        mod.blnPreview = std::string(r.line).find('p') == std::string::npos;  // each mode sets its own
+        RecordingShell shell;
+        shell.blnPreview = &mod.blnPreview;
+        shell.runningSaver = r.runningSaver;
+        shell.monitors = r.monitors;
+        mod.Main(shell, r.line);
+        std::vector<std::string> expected = {"FindWindow " + running};
+        expected.insert(expected.end(), r.calls.begin(), r.calls.end());
+        EXPECT_EQ(shell.calls, expected) << '"' << r.line << '"';
     }
 }
 

@@ -77,7 +77,9 @@ wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d user32.Disp
 wineserver -w
 
 jiffies() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
-ticks() { grep -c "msg=WM_TIMER,wp=00000001" "$1"; }
+# The relay log shows each message twice, on the way into the window procedure
+# and back out; one tick is one call.
+ticks() { grep -c "Call window proc.*msg=WM_TIMER,wp=00000001" "$1"; }
 # The program's own process: Tovra.scr in this prefix.
 saver_pid() {
   for p in $(pgrep -x Tovra.scr); do
@@ -136,11 +138,11 @@ for entry in $builds; do
   start_saver "$dir" "+timestamp,+relay,+bitblt" "$trace" || { status=1; continue; }
   sleep 5
   stop_saver
-  torn=$(awk '/msg=WM_TIMER,wp=00000001/ { inside = 1; flushed = 0; n++ }
+  torn=$(awk '/Call window proc.*msg=WM_TIMER,wp=00000001/ { inside = 1; flushed = 0; n++ }
               /x11drv_surface_flush flushing/ { if (inside && !flushed) { torn++; flushed = 1 } }
               /Ret  user32.DispatchMessageA/ { inside = 0 }
               END { printf "%d of %d", torn, n }' "$trace")
-  blits=$(awk '/msg=WM_TIMER,wp=00000001/ { n++ } /NtGdiStretchBlt/ { b++ } END { if (n) printf "%.0f", b / n; else print 0 }' "$trace")
+  blits=$(awk '/Call window proc.*msg=WM_TIMER,wp=00000001/ { n++ } /NtGdiStretchBlt/ { b++ } END { if (n) printf "%.0f", b / n; else print 0 }' "$trace")
   rm -f "$trace"
 
   n=$((t1 - t0))

@@ -4,9 +4,9 @@
 // nothing; saving creates what is missing and replaces any earlier text.
 // Nothing is ever deleted, and neither operation reports a failure.
 
-#include <cstddef>
-#include <optional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tovra {
@@ -20,9 +20,7 @@ public:
                              const std::string& key, const std::string& text) = 0;
 };
 
-// A store in memory, for tests. Names are matched without regard to letter
-// case, as the registry does. Every call is logged in order, with the names
-// exactly as the caller gave them.
+// A store in memory, for tests. Every call is logged in order.
 class MemorySettingsStore : public SettingsStore {
 public:
     struct Call {
@@ -41,22 +39,13 @@ public:
     // Stores a value without logging a call (a test's starting state).
     void Put(const std::string& application, const std::string& section, const std::string& key,
              const std::string& text);
-    // The stored text, or nothing when no value is stored.
-    std::optional<std::string> Find(const std::string& application, const std::string& section,
-                                     const std::string& key) const;
     // The logged saves, in order.
     std::vector<Call> Saves() const;
 
     std::vector<Call> calls;
 
 private:
-    struct Entry {
-        std::string application, section, key, text;
-    };
-    // Index of the matching entry, or entries_.size() when none matches.
-    std::size_t IndexOf(const std::string& application, const std::string& section,
-                        const std::string& key) const;
-    std::vector<Entry> entries_;
+    std::map<std::tuple<std::string, std::string, std::string>, std::string> entries_;
 };
 
 }  // namespace tovra

@@ -188,14 +188,6 @@ TEST(ConfigDialogWindow, FrameAndControlsFollowTheLayoutInTabOrder) {
     Harness h;
     h.LoadAndShow();
     ExpectLayout(h.dialog.hWnd());
-
-    LOGFONTW title{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h.C(kIdTitle), WM_GETFONT, 0, 0)), sizeof title, &title);
-    EXPECT_EQ(std::wstring(title.lfFaceName), L"MS Sans Serif");
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(title.lfHeight, -MulDiv(18, GetDeviceCaps(screen, LOGPIXELSY), 72));
-    ReleaseDC(nullptr, screen);
-    EXPECT_EQ(title.lfWeight, FW_NORMAL);
 }
 
 // What the controls show, read through messages that also cross processes.
@@ -239,8 +231,7 @@ TEST(ConfigDialogWindow, StoredPositionOnNoMonitorOpensCentredAndIsWrittenBackOn
         bool centred;
     } cases[] = {
         {"-1500", "18000", false},  // partly off the screen: as stored
-        {"-4500", "30000", true},   {"99999999999999999999", "0", true}, {"-2147483649", "0", true},
-        {"&HFFFFFFFF", "0", true},  {"450000", "0", true},               {"0", "-1000000", true},
+        {"-4500", "30000", true},   {"99999999999999999999", "0", true}, {"0", "-1000000", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.top) + ", " + c.left);
