@@ -2,6 +2,7 @@
 // the frame reach the window afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -51,7 +52,7 @@ TEST(CellFrame, DrawingIsClippedToTheFrame) {
 // every changed cell, never overlap, begin and end on changed cells, and
 // join changed cells only across gaps of at most the join gap.
 TEST(CellFrame, ChangesMatchAPlainReference) {
-    constexpr int kWidth = 203, kHeight = 157, kCols = 21, kRows = 16;
+    constexpr int kWidth = 1303, kHeight = 157, kCols = 131, kRows = 16;
     std::vector<SpritePixels> sprites = {Patterned(0x100), Patterned(0x200), SpritePixels{}, SpritePixels{}};
     sprites[3].loaded = true;  // all black: on a black cell it changes nothing
     for (const int gap : {0, 1, 3, 100}) {
@@ -63,7 +64,7 @@ TEST(CellFrame, ChangesMatchAPlainReference) {
         std::vector<int> shown(kCols * kRows, 3);  // the sprite each cell shows; 3 = black
         for (int round = 0; round < 30; ++round) {
             std::vector<bool> changed(kCols * kRows, false);
-            const int draws = static_cast<int>(rng() % 60);
+            const int draws = static_cast<int>(rng() % 400);
             for (int i = 0; i < draws; ++i) {
                 const int col = static_cast<int>(rng() % (kCols + 1)), row = static_cast<int>(rng() % (kRows + 1));
                 const int s = static_cast<int>(rng() % sprites.size());
@@ -74,11 +75,13 @@ TEST(CellFrame, ChangesMatchAPlainReference) {
                 shown[cell] = s;
             }
             std::vector<int> cover(kCols * kRows, 0);
+            std::vector<std::vector<std::pair<int, int>>> spans(kRows);  // columns shown, per row
             for (const FrameRect& r : frame.TakeChanges()) {
                 ASSERT_TRUE(r.x % 10 == 0 && r.y % 10 == 0 && r.width > 0 && r.height > 0 &&
                             r.x + r.width <= kWidth && r.y + r.height <= kHeight);
                 const int c0 = r.x / 10, c1 = (r.x + r.width - 1) / 10;
                 for (int row = r.y / 10; row <= (r.y + r.height - 1) / 10; ++row) {
+                    spans[row].push_back({c0, c1});
                     EXPECT_TRUE(changed[row * kCols + c0] && changed[row * kCols + c1]) << "gap " << gap;
                     int unchangedRun = 0;
                     for (int col = c0; col <= c1; ++col) {
@@ -87,6 +90,12 @@ TEST(CellFrame, ChangesMatchAPlainReference) {
                         EXPECT_LE(unchangedRun, gap);
                     }
                 }
+            }
+            // Changed cells closer than the gap are shown together.
+            for (auto& row : spans) {
+                std::sort(row.begin(), row.end());
+                for (std::size_t i = 1; i < row.size(); ++i)
+                    EXPECT_GT(row[i].first - row[i - 1].second - 1, gap) << "not joined, gap " << gap;
             }
             for (int cell = 0; cell < kCols * kRows; ++cell) {
                 EXPECT_LE(cover[cell], 1) << "overlap, gap " << gap;
