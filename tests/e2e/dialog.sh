@@ -1,8 +1,10 @@
 #!/bin/sh
 # The configuration dialog under Wine, driven with real clicks and keys
 # (xdotool), its settings read back from the registry: OK on an empty store
-# writes the defaults; Cancel, Esc and the close box write only the position;
-# a refused delay leaves the controls as they were and writes nothing.
+# writes the defaults; a stored position on no monitor opens it centred;
+# Cancel, Esc and the close box write only the position; the stored values
+# are shown, and a refused delay leaves the controls as they were and writes
+# nothing.
 #   tests/e2e/dialog.sh BUILD_DIR
 # Keeps artifacts/dialog.png, a screen shot of the dialog.
 . "$(dirname "$0")/probe/lib.sh"
@@ -39,6 +41,8 @@ click_at() { xdotool mousemove $((cx + ($1 + $3 / 2) / TPP)) $((cy + ($2 + $4 / 
 keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
 click_rainbow() { click_at 240 1920 1215 255; }
 closed() { ended "$dlg"; }
+near() { [ $(($1 - $2)) -le 2 ] && [ $(($2 - $1)) -le 2 ]; }
+centred() { near $((X + WIDTH / 2)) 640 && near $((Y + HEIGHT / 2)) 400; }  # on the 1280x800 screen
 position_only() { [ "$(stored | grep -v '^Window/Left=\|^Window/Top=')" = "$1" ] && stored | grep -q '^Window/Top=' && stored | grep -q '^Window/Left='; }
 
 reg "[-$KEY]"
@@ -50,8 +54,9 @@ defaults=$(printf 'Settings/Color=0\nSettings/Delay=2000\nSettings/Rainbow=False
 check "OK: the five defaults and the position are written" position_only "$defaults"
 
 for how in Cancel Esc close-box; do
-  reg "[-$KEY\\Window]"
+  reg "[$KEY\\Window]" '"Top"="-4500"' '"Left"="30000"'
   open_dialog
+  check "$how: a stored position on no monitor, the dialog centred ($X,$Y)" centred
   click_rainbow
   case $how in
     Cancel) click_at 4440 3720 1260 345 ;;
@@ -62,16 +67,22 @@ for how in Cancel Esc close-box; do
   check "$how: only the position is written" position_only "$defaults"
 done
 
-reg "[-$KEY]"
+reg "[-$KEY]" "[$KEY\\Settings]" '"Rainbow"="False"' '"Color"="3"' '"Torus"="False"' '"Speed"="3"' '"Delay"="1234"'
+values=$(stored)
 open_dialog
 click_rainbow
 keys alt+d
 xdotool type --delay 60 40000
 probe controls "About Tovra" >"$work/before"
+shows() { grep -qx "$1" "$work/before"; }
+for line in 'Button "&Rainbow" 1 enabled=1' 'ComboBox "Blue" 3 enabled=0' 'Button "Island" 1 enabled=1' \
+  'msctls_trackbar32 "" 99 enabled=1' 'Edit "40000" 0 enabled=1'; do
+  check "the stored values shown, Rainbow ticked, the delay typed: $line" shows "$line"
+done
 no_box() { ! has_window Error; }
 refused() {
   check "delay 40000, $1: a message box titled \"Error\"" eventually has_window Error
-  probe close Error
+  close Error
   check "delay 40000, $1: the box closes" eventually no_box
 }
 click_at 2400 2280 3015 510  # the speed slider
@@ -80,7 +91,7 @@ probe controls "About Tovra" >"$work/after"
 check "delay 40000, a click on the slider: the dialog stays, its controls as they were" diff "$work/before" "$work/after"
 click_at 3000 3720 1260 345  # OK
 refused OK
-check "delay 40000, OK: nothing is written" test -z "$(stored)"
+check "delay 40000, OK: nothing is written" test "$(stored)" = "$values"
 keys Escape
-check "delay 40000, then Esc: the dialog closes, writing only the position" position_only ""
+check "delay 40000, then Esc: the dialog closes, writing only the position" position_only "$values"
 exit $failed

@@ -1,10 +1,12 @@
 #!/bin/sh
-# Ending Tovra.scr's full-screen runs with real X input (xdotool) under Wine:
+# Ending Tovra.scr's full-screen runs under Wine with real X input (xdotool):
 # Shift, F1 and Alt+F4 leave a run going and a letter ends it; a click ends
 # it; seven mouse moves leave it going and the eighth ends it. With password
-# protection on, the stand-in password.cpl in the prefix's system folder
-# refuses and then accepts; one beside the program is not used.
-#   tests/e2e/exit.sh BUILD_DIR
+# protection on, a close request asks the stand-in password.cpl in the
+# prefix's system folder, which refuses; the session's end ends the run
+# without asking; a letter asks and, accepted, ends it; a password.cpl beside
+# the program is not used. Every run ends with the cursor shown and the
+# screen-saver-running flag cleared.   tests/e2e/exit.sh BUILD_DIR
 # "tovra-probe spy" logs the input the run's window takes, so that input
 # that changed nothing is known to have arrived.
 . "$(dirname "$0")/probe/lib.sh"
@@ -26,6 +28,7 @@ run_saver() {
 taken() { [ "$(grep -c "^$1\$" "$log")" -ge "$2" ]; }
 # The window goes at once when a run ends; the process lingers a while.
 goes_on() { sleep 1 && ! grep -q destroy "$log"; }
+finished() { ended "$run" && [ "$(grep -m1 destroy "$log")" = "destroy cursor=1" ] && [ "$(probe flag)" = 0 ]; }
 
 reg "[-$KEY]" "$desktop" '"ScreenSaveUsePassword"="0"'
 check "the input spy is ready" start_probe spy
@@ -38,11 +41,11 @@ for key in shift:16 F1:112 alt+F4:115; do
   grep -q destroy "$log" && { ended "$run"; run_saver; }
 done
 xdotool key a
-check "the letter a ends the run" ended "$run"
+check "the letter a ends the run" finished
 
 run_saver
 xdotool click 1
-check "a click ends the run" ended "$run"
+check "a click ends the run" finished
 
 run_saver
 n=$(grep -c '^move$' "$log")
@@ -58,7 +61,7 @@ done
 seven() { [ "$n" -eq 7 ] && ! grep -q destroy "$log"; }
 check "mouse moves 1 to 7 leave the run going (the window took $n)" seven
 xdotool mousemove_relative -- 3 3
-check "the eighth mouse move ends the run" ended "$run"
+check "the eighth mouse move ends the run" finished
 stop_run "$run"
 
 # Password protection on.
@@ -66,14 +69,18 @@ reg "$desktop" '"ScreenSaveUsePassword"="1"'
 for d in $sysdirs; do [ -d "$d" ] && cp "$build/test-password/password.cpl" "$d/"; done
 rm -f "$accept"
 run_saver
-xdotool key a
-check "protected: a letter opens the password dialog over the run's window" \
-  eventually taken "password Running Screen Saver" 1
-check "protected: refused, the run goes on" goes_on
+check "a run sets the screen-saver-running flag" test "$(probe flag)" = 1
+close "Running Screen Saver"
+check "protected, WM_CLOSE: the password dialog over the run's window" eventually taken "password Running Screen Saver" 1
+check "protected, WM_CLOSE: refused, the run goes on" goes_on
+probe post "Running Screen Saver" 22 1  # WM_ENDSESSION
+check "protected, WM_ENDSESSION: the run ends" finished
+check "protected, WM_ENDSESSION: no second password dialog" test "$(grep -c password "$log")" = 1
 touch "$accept"
+run_saver
 xdotool key a
-check "protected: accepted the next time, the run ends" ended "$run"
-check "protected: the dialog was asked twice" taken "password Running Screen Saver" 2
+check "protected, a letter: the password accepted, the run ends" finished
+check "protected, a letter: the dialog was asked" taken "password Running Screen Saver" 1
 
 # A password.cpl beside the program, none in the system folder.
 for d in $sysdirs; do rm -f "$d/password.cpl"; done
@@ -82,6 +89,6 @@ mkdir "$work/beside"
 (cd "$build" && cp Tovra.scr $BITMAPS test-password/password.cpl "$work/beside/")
 run_saver "$work/beside/Tovra.scr"
 xdotool key a
-check "protected, password.cpl only beside the program: a letter ends the run" ended "$run"
+check "protected, password.cpl only beside the program: a letter ends the run" finished
 check "protected, password.cpl only beside the program: it was not asked" test -z "$(grep password "$log")"
 exit $failed

@@ -11,14 +11,16 @@ title="Running Screen Saver"
 reg "[-$KEY]" "[$KEY\\Settings]" '"Rainbow"="False"' '"Color"="4"' '"Speed"="200"'
 start run wine "$scr" /s
 check "/s: a window titled \"$title\"" eventually has_window "$title"
-screen=$(probe screen)
-w=$(echo "$screen" | awk -F, '{print $3 - $1 "x" $4 - $2}')
-covers() { probe win "$title" | cut -d' ' -f3- | grep -qx "visible=1 topmost=1 child=0 rect=$screen client=$w"; }
-check "/s: one visible top-most window covering the virtual screen $screen" eventually covers
+w=$(xdotool getdisplaygeometry | tr ' ' x)
+covers() { probe win "$title" | cut -d' ' -f3- | grep -qx "visible=1 topmost=1 child=0 rect=0,0,${w%x*},${w#*x} client=$w"; }
+check "/s: one visible top-most window covering the whole $w screen" eventually covers
 # Purple cells, changing, all over the screen.
-frames() { shot saver && sleep 1 && shot saver-later && python3 "$(dirname "$0")/probe/cells.py" "$build" 4 "$art/saver.png" "$art/saver-later.png"; }
+frames() { shot saver && sleep 1 && shot saver-later && picture cells "$build" purple "$art/saver.png" "$art/saver-later.png"; }
 check "/s: purple and dead cells on the 10-pixel pitch, changing, in every part of the screen" eventually frames
-repainted() { shot saver-before && probe repaint "$title" && sleep 0.5 && shot saver-after && python3 "$(dirname "$0")/probe/cells.py" "$build" 4 "$art/saver-before.png" "$art/saver-after.png" repainted; }
+repainted() {
+  shot saver-before && probe repaint "$title" && sleep 0.5 && shot saver-after &&
+    picture cells "$build" purple "$art/saver-before.png" "$art/saver-after.png" repainted
+}
 check "/s: after a repaint of the whole window the picture is back" repainted
 hwnd=$(probe win "$title" | cut -d' ' -f1)
 for switch in /s /c; do
@@ -35,7 +37,7 @@ fills() { probe win "Preview Screen Saver" "$host" | grep -q "visible=1 .* child
 check "/p: a visible child window filling its host's 203x157 client area" eventually fills
 sleep 2
 check "/p: still running two seconds on" alive "$preview"
-probe close "Tovra probe host"
+close "Tovra probe host"
 check "/p: ends when its host goes" ended "$preview"
 
 # Lines naming no usable window: a message box, no display window.
@@ -44,7 +46,7 @@ for line in "/p" "/p 2147483648"; do
   box() { probe win Tovra | grep -q "class=#32770 visible=1"; }
   check "$line: a message box" eventually box
   check "$line: no display window" test -z "$(probe win "$title"; probe win "Preview Screen Saver")"
-  probe close Tovra
+  close Tovra
   check "$line: ends when the box is closed" ended "$bad"
 done
 exit $failed

@@ -10,7 +10,7 @@ BITMAPS=$(dirname "$TOVRA")
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/xvfb.sh"
 xvfb_start 1024x768 -extension MIT-SHM || exit 1
-cells() { python3 "$HERE/cells.py" "$@"; }
+cells() { python3 "$HERE/../support/picture.py" cells "$2" "$3" "$1"; }
 
 # --- a handed-over window of 403 x 305: whole blue cells that change, then a resize
 python3 "$HERE/hostwin.py" 403 305 > "$T/id" & HOST=$!
@@ -24,7 +24,7 @@ check $r "second frame is a different picture of whole blue cells"
 xdotool windowsize "$ID" 612 467; sleep 1.5; shot "$ID" c
 out=$(cells "$T/c.png" "$BITMAPS" blue) && r=ok || r=bad; check $r "after the resize: $out"
 convert "$T/c.png" -crop 200x160+410+305 "$T/corner.png"
-[ "$(python3 "$HERE/../release/pixels.py" "$T/corner.png" 0 0 0 0)" -lt 32000 ] && r=ok || r=bad
+[ "$(python3 "$HERE/../support/picture.py" count "$T/corner.png" 0 0 0 0)" -lt 32000 ] && r=ok || r=bad
 check $r "cells drawn in the part the resize added"
 cp "$T/c.png" "${ARTIFACTS:-$T}/x11-window.png" 2>/dev/null
 kill "$SAVER" "$HOST"; wait "$SAVER" 2>/dev/null
@@ -48,8 +48,8 @@ out=$(cells "$T/xrm.png" "$BITMAPS" yellow) && r=ok || r=bad; check $r "-xrm ove
 mkdir "$T/bare" && cp "$TOVRA" "$BITMAPS"/*.bmp "$T/bare/" && rm "$T/bare/cellgreen.bmp"
 "$T/bare/tovra" -window -color green & SAVER=$!
 sleep 2; shot "$(timeout 10 xdotool search --sync --class tovra | head -1)" bare; kill "$SAVER"
-[ "$(python3 "$HERE/../release/pixels.py" "$T/bare.png" 48 200 64 0)" -eq 0 ] && \
-  [ "$(python3 "$HERE/../release/pixels.py" "$T/bare.png" 44 44 48 0)" -gt 0 ] && r=ok || r=bad
+[ "$(python3 "$HERE/../support/picture.py" count "$T/bare.png" 48 200 64 0)" -eq 0 ] && \
+  [ "$(python3 "$HERE/../support/picture.py" count "$T/bare.png" 44 44 48 0)" -gt 0 ] && r=ok || r=bad
 check $r "a missing bitmap draws nothing, the others still draw"
 
 # --- bad options: the option and what is allowed, exit status 2

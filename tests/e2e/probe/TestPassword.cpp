@@ -5,8 +5,7 @@
 // processes that have it set, one line each:
 //   password TITLE        a call, with the parent window's title
 //   move | char C | key VK | button   input a window took from its queue
-//   destroy                           a window is being destroyed
-
+//   destroy cursor=0|1    a window is being destroyed, the cursor hidden or shown
 #include <windows.h>
 
 #include <cstdio>
@@ -28,8 +27,7 @@ void Log(const char* line) {
 extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND parent) {
     char line[300] = "password ";
     GetWindowTextA(parent, line + 9, 256);
-    lstrcatA(line, "\n");
-    Log(line);
+    Log(lstrcatA(line, "\n"));
     char accept[MAX_PATH] = {};
     return GetEnvironmentVariableA("TOVRA_TEST_ACCEPT", accept, sizeof accept) != 0 &&
            GetFileAttributesA(accept) != INVALID_FILE_ATTRIBUTES;
@@ -50,6 +48,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK SpyGetMessage(int code, WPARAM
 }
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK SpyCbt(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_DESTROYWND) Log("destroy\n");
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof cursor;
+    if (code == HCBT_DESTROYWND)
+        Log(GetCursorInfo(&cursor) && (cursor.flags & CURSOR_SHOWING) ? "destroy cursor=1\n" : "destroy cursor=0\n");
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -36,8 +36,10 @@ start() { v=$1; shift; "$@" >/dev/null 2>&1 & eval "$v=$!"; started="$started $!
 start_probe() { wine "$build/tovra-probe.exe" "$1" >"$work/$1" 2>/dev/null & started="$started $!"; eventually test -s "$work/$1"; }
 # Registry lines (regedit's format) in one go.
 reg() { { printf 'REGEDIT4\n\n'; printf '%s\n' "$@"; } >"$work/in.reg" && wine regedit /S "$(winpath "$work/in.reg")"; }
+close() { probe post "$1" 16; }  # WM_CLOSE
 # A full-screen run's window closed, the run waited for.
-stop_run() { probe close "Running Screen Saver"; ended "$1" || kill "$1"; }
+stop_run() { close "Running Screen Saver"; ended "$1" || kill "$1"; }
+picture() { python3 "$(dirname "$0")/../support/picture.py" "$@"; }
 # Ends what the script started and leaves no settings behind.
 cleanup() {
   for p in $started; do kill "$p" 2>/dev/null; done

@@ -1,0 +1,76 @@
+#!/usr/bin/env python3
+"""Screen shots of Tovra, read through ImageMagick's convert.
+  picture.py cells BITMAPS COLOUR SHOT [LATER [repainted]]
+    Every 10x10 square on the pitch from the top-left corner shows black, the
+    dead cell or a live cell of COLOUR (red, yellow, green, blue, purple, or
+    any) as the bitmaps in BITMAPS draw them, live cells are there, and what
+    lies right of and below the whole cells is black. With LATER, a shot taken
+    later: some cell changed and each part of an 8x8 split of the picture
+    shows cells in one of the two; with "repainted" (LATER taken after a
+    repaint) it keeps nine tenths of the dead cells instead.
+    Prints the counts; exit status 1 on a fault.
+  picture.py count SHOT R G B [TOLERANCE]
+    Prints how many pixels lie within TOLERANCE (24) of the colour R G B."""
+import re
+import subprocess
+import sys
+
+COLOURS = {"red": "cell", "yellow": "cellyellow", "green": "cellgreen", "blue": "cellblue", "purple": "cellpurple"}
+
+
+def read(path):
+    ppm = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
+    m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+\d+\s", ppm)
+    return int(m[1]), int(m[2]), ppm[m.end():]
+
+
+def square(w, px, x, y):
+    return b"".join(px[((y + r) * w + x) * 3:][:30] for r in range(10))
+
+
+def cells(bitmaps, colour, shot):
+    kinds = {bytes(300): "black"}
+    for name, file in [*COLOURS.items(), ("dead", "deadcell")]:
+        bw, _, bpx = read(f"{bitmaps}/{file}.bmp")
+        kinds[square(bw, bpx, 0, 0)] = "live" if name != "dead" and colour in (name, "any") else name
+    w, h, px = read(shot)
+    cols, rows = w // 10, h // 10
+    grid = {(c, r): kinds.get(square(w, px, c * 10, r * 10), "unknown") for r in range(rows) for c in range(cols)}
+    counts = {k: list(grid.values()).count(k) for k in sorted(set(grid.values()))}
+    problems = [f"{n} cells {k}" for k, n in counts.items() if k not in ("live", "dead", "black")]
+    problems += [] if counts.get("live") else ["no live cell"]
+    if any(any(px[(y * w + (0 if y >= rows * 10 else cols * 10)) * 3:(y + 1) * w * 3]) for y in range(h)):
+        problems.append("something drawn outside the whole cells")
+    print(f"{cols}x{rows} cells:", " ".join(f"{k} {n}" for k, n in counts.items()))
+    return cols, rows, grid, problems
+
+
+def main(args):
+    if args[:1] == ["count"] and len(args) in (5, 6):
+        w, h, px = read(args[1])
+        want = [int(v) for v in args[2:5]]
+        tol = int(args[5]) if len(args) > 5 else 24
+        print(sum(all(abs(px[i + k] - want[k]) <= tol for k in range(3)) for i in range(0, w * h * 3, 3)))
+        return 0
+    if args[:1] != ["cells"] or len(args) not in (4, 5, 6) or args[2] not in (*COLOURS, "any") \
+            or args[5:] not in ([], ["repainted"]):
+        print(__doc__, file=sys.stderr)
+        return 2
+    cols, rows, first, problems = cells(*args[1:4])
+    if len(args) > 4:
+        _, _, second, more = cells(*args[1:3], args[4])
+        problems += more
+        if args[5:] == ["repainted"]:
+            dead = [list(g.values()).count("dead") for g in (first, second)]
+            problems += [] if dead[1] >= dead[0] * 9 // 10 else [f"dead cells {dead[0]} before the repaint, {dead[1]} after"]
+        else:
+            problems += [] if first != second else ["no cell changed between the shots"]
+            empty = [(pc, pr) for pc in range(8) for pr in range(8)
+                     if all(first[c, r] == second[c, r] == "black" for c in range(pc * cols // 8, (pc + 1) * cols // 8)
+                            for r in range(pr * rows // 8, (pr + 1) * rows // 8))]
+            problems += [f"no cell in {len(empty)} of 64 parts, e.g. {empty[0]} (column, row)"] if empty else []
+    print("; ".join(problems) or "all clean")
+    return 1 if problems else 0
+
+
+sys.exit(main(sys.argv[1:]))
