@@ -1,12 +1,9 @@
 #!/bin/sh
-# The configuration dialog under Wine, driven with real clicks and keys
-# (xdotool), its settings read back from the registry: OK on an empty store
-# writes the defaults; a stored position on no monitor opens it centred;
-# Cancel, Esc and the close box write only the position; the stored values
-# are shown, and a refused delay leaves the controls as they were and writes
-# nothing.
-#   tests/e2e/dialog.sh BUILD_DIR
-# Keeps artifacts/dialog.png, a screen shot of the dialog.
+# The configuration dialog under Wine, driven with real clicks and keys, the
+# settings read from the registry: OK on an empty store writes the defaults; a
+# position on no monitor opens centred; Cancel, Esc and the close box write
+# only the position; stored values are shown; a refused delay changes no
+# control and writes nothing.   tests/e2e/dialog.sh BUILD_DIR (artifacts/dialog.png)
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
 TPP=15  # twips per pixel at 96 dots per inch
@@ -41,8 +38,7 @@ click_at() { xdotool mousemove $((cx + ($1 + $3 / 2) / TPP)) $((cy + ($2 + $4 / 
 keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
 click_rainbow() { click_at 240 1920 1215 255; }
 closed() { ended "$dlg"; }
-near() { [ $(($1 - $2)) -le 2 ] && [ $(($2 - $1)) -le 2 ]; }
-centred() { near $((X + WIDTH / 2)) 640 && near $((Y + HEIGHT / 2)) 400; }  # on the 1280x800 screen
+centred() { [ $(((X + WIDTH / 2 - 640) / 3)) = 0 ] && [ $(((Y + HEIGHT / 2 - 400) / 3)) = 0 ]; }  # 1280x800
 position_only() { [ "$(stored | grep -v '^Window/Left=\|^Window/Top=')" = "$1" ] && stored | grep -q '^Window/Top=' && stored | grep -q '^Window/Left='; }
 
 reg "[-$KEY]"

@@ -1,14 +1,11 @@
 #!/bin/sh
-# Ending Tovra.scr's full-screen runs under Wine with real X input (xdotool):
-# Shift, F1 and Alt+F4 leave a run going and a letter ends it; a click ends
-# it; seven mouse moves leave it going and the eighth ends it. With password
-# protection on, a close request asks the stand-in password.cpl in the
-# prefix's system folder, which refuses; the session's end ends the run
-# without asking; a letter asks and, accepted, ends it; a password.cpl beside
-# the program is not used. Every run ends with the cursor shown and the
-# screen-saver-running flag cleared.   tests/e2e/exit.sh BUILD_DIR
-# "tovra-probe spy" logs the input the run's window takes, so that input
-# that changed nothing is known to have arrived.
+# Ending full-screen runs under Wine with real X input: Shift, F1 and Alt+F4
+# do not, a letter, a click and the eighth mouse move do. With protection on,
+# WM_CLOSE asks the stand-in password.cpl in the system folder, which refuses;
+# WM_ENDSESSION ends the run without asking; a letter is accepted; one beside
+# the program is not used. Each end shows the cursor and clears the running
+# flag. "tovra-probe spy" logs the input the window takes, so that input that
+# changed nothing is known to have arrived.   tests/e2e/exit.sh BUILD_DIR
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
 log="$work/log"

@@ -1,9 +1,7 @@
 #!/bin/sh
-# Tovra.scr under Wine as the platform starts it: the full-screen run (its
-# window, its cells over the whole screen, a repaint), a second start and /c
-# while it runs, the preview in a host window, and preview lines without a
-# usable window number.   tests/e2e/saver.sh BUILD_DIR
-# Keeps artifacts/saver.png, a screen shot of the full-screen run.
+# Tovra.scr under Wine: the full-screen run (its window, cells all over the
+# screen, a repaint), a second start and /c while it runs, the preview in a
+# host window, bad /p lines.   tests/e2e/saver.sh BUILD_DIR (artifacts/saver.png)
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
 title="Running Screen Saver"

@@ -1,16 +1,12 @@
 #!/usr/bin/env python3
 """Screen shots of Tovra, read through ImageMagick's convert.
   picture.py cells BITMAPS COLOUR SHOT [LATER [repainted]]
-    Every 10x10 square on the pitch from the top-left corner shows black, the
-    dead cell or a live cell of COLOUR (red, yellow, green, blue, purple, or
-    any) as the bitmaps in BITMAPS draw them, live cells are there, and what
-    lies right of and below the whole cells is black. With LATER, a shot taken
-    later: some cell changed and each part of an 8x8 split of the picture
-    shows cells in one of the two; with "repainted" (LATER taken after a
-    repaint) it keeps nine tenths of the dead cells instead.
-    Prints the counts; exit status 1 on a fault.
-  picture.py count SHOT R G B [TOLERANCE]
-    Prints how many pixels lie within TOLERANCE (24) of the colour R G B."""
+    Each 10x10 square on the pitch shows black, the dead cell or a live cell of
+    COLOUR (red, yellow, green, blue, purple, any) as drawn by the bitmaps in
+    BITMAPS; there are live cells; the strips past the whole cells are black.
+    With LATER: some cell changed, and each part of an 8x8 split shows cells in
+    one of the two; with "repainted", LATER keeps 9/10 of the dead cells instead.
+  picture.py count SHOT R G B [TOLERANCE]: pixels within TOLERANCE (24) of R G B"""
 import re
 import subprocess
 import sys

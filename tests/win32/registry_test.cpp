@@ -26,7 +26,7 @@ TEST(Registry, MissingKeysAndStoredTypesThroughBothReaders) {
         std::string setting, regValue;
     } rows[] = {
         {REG_SZ, "-1935.5\0"s, "-1935.5", "-1935.5"},
-        {REG_SZ, "75"s, "75", "7"},  // without its terminating zero byte
+        {REG_SZ, "75"s, "75", "75"},  // stored without its zero byte, which the query adds
         {REG_EXPAND_SZ, "7\0"s, "7", "7"},
         {REG_DWORD, "\1\2\0\0"s, "default", "513"},
         {REG_BINARY, "7\0"s, "default", "7"},

@@ -22,7 +22,7 @@ namespace {
 BOOL CALLBACK PrintControl(HWND h, LPARAM) {
     char cls[64] = {}, text[256] = {};
     GetClassNameA(h, cls, sizeof cls);
-    GetWindowTextA(h, text, sizeof text);
+    SendMessageA(h, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));  // also across processes
     LRESULT value = 0;
     if (lstrcmpiA(cls, "Button") == 0) value = SendMessageA(h, BM_GETCHECK, 0, 0);
     else if (lstrcmpiA(cls, "ComboBox") == 0) value = SendMessageA(h, CB_GETCURSEL, 0, 0);

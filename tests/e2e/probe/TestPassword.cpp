@@ -1,11 +1,8 @@
-// The stand-in for the platform's screen-saver password service, built as
-// password.cpl: its VerifyScreenSavePwd refuses unless the file named by
-// TOVRA_TEST_ACCEPT exists. It also carries the input hook of
-// "tovra-probe spy". Both log to the file named by TOVRA_TEST_LOG, in the
-// processes that have it set, one line each:
-//   password TITLE        a call, with the parent window's title
-//   move | char C | key VK | button   input a window took from its queue
-//   destroy cursor=0|1    a window is being destroyed, the cursor hidden or shown
+// The stand-in password service, password.cpl: VerifyScreenSavePwd refuses
+// unless the file named by TOVRA_TEST_ACCEPT exists. It carries the hooks of
+// "tovra-probe spy" too. Each logs to the file named by TOVRA_TEST_LOG in the
+// processes that have it set: "password TITLE" (the parent's title), "move" or
+// "key VK" (input a window took), "destroy cursor=0|1" (a window going).
 #include <windows.h>
 
 #include <cstdio>
@@ -38,10 +35,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK SpyGetMessage(int code, WPARAM
     char line[32] = "";
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         if (m->message == WM_MOUSEMOVE) std::snprintf(line, sizeof line, "move\n");
-        else if (m->message == WM_CHAR) std::snprintf(line, sizeof line, "char %u\n", static_cast<unsigned>(m->wParam));
         else if (m->message == WM_KEYDOWN || m->message == WM_SYSKEYDOWN)
             std::snprintf(line, sizeof line, "key %u\n", static_cast<unsigned>(m->wParam));
-        else if (m->message == WM_LBUTTONDOWN || m->message == WM_RBUTTONDOWN) std::snprintf(line, sizeof line, "button\n");
     }
     if (line[0] != '\0') Log(line);
     return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -27,8 +27,7 @@ check() {  # check WHAT COMMAND...
 # Polls COMMAND for up to a minute.
 eventually() { t=$(($(date +%s) + 60)); until "$@"; do [ "$(date +%s)" -lt $t ] || return 1; sleep 0.2; done; }
 alive() { kill -0 "$1" 2>/dev/null; }
-gone() { ! alive "$1"; }
-ended() { eventually gone "$1"; }
+ended() { eventually eval "! alive $1"; }
 has_window() { xdotool search --name "^$1\$" >/dev/null 2>&1; }
 # start VAR COMMAND...: runs COMMAND in the background, its pid in VAR.
 start() { v=$1; shift; "$@" >/dev/null 2>&1 & eval "$v=$!"; started="$started $!"; }
@@ -41,10 +40,6 @@ close() { probe post "$1" 16; }  # WM_CLOSE
 stop_run() { close "Running Screen Saver"; ended "$1" || kill "$1"; }
 picture() { python3 "$(dirname "$0")/../support/picture.py" "$@"; }
 # Ends what the script started and leaves no settings behind.
-cleanup() {
-  for p in $started; do kill "$p" 2>/dev/null; done
-  reg "[-$KEY]"
-  rm -rf "$work"
-}
+cleanup() { for p in $started; do kill "$p" 2>/dev/null; done; reg "[-$KEY]"; rm -rf "$work"; }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
