@@ -24,8 +24,9 @@ run_saver() {
 }
 taken() { [ "$(grep -c "^$1\$" "$log")" -ge "$2" ]; }
 # The window goes at once when a run ends; the process lingers a while.
-goes_on() { sleep 1 && ! grep -q destroy "$log"; }
-finished() { ended "$run" && [ "$(grep -m1 destroy "$log")" = "destroy cursor=1" ] && [ "$(probe flag)" = 0 ]; }
+gone() { grep -q "^destroy Running Screen Saver" "$log"; }
+goes_on() { sleep 1 && ! gone; }
+finished() { ended "$run" && grep -qx "destroy Running Screen Saver cursor=1" "$log" && [ "$(probe flag)" = 0 ]; }
 
 reg "[-$KEY]" "$desktop" '"ScreenSaveUsePassword"="0"'
 check "the input spy is ready" start_probe spy
@@ -35,7 +36,7 @@ for key in shift:16 F1:112 alt+F4:115; do
   xdotool key "${key%:*}"
   check "${key%:*} reaches the window" eventually taken "key ${key#*:}" 1
   check "${key%:*} leaves the run going" goes_on
-  grep -q destroy "$log" && { ended "$run"; run_saver; }
+  gone && { ended "$run"; run_saver; }
 done
 xdotool key a
 check "the letter a ends the run" finished
@@ -55,7 +56,7 @@ while [ "$n" -lt 7 ] && alive "$run"; do
   n=$(grep -c '^move$' "$log")
   [ "$n" -ge 8 ] || goes_on || break
 done
-seven() { [ "$n" -eq 7 ] && ! grep -q destroy "$log"; }
+seven() { [ "$n" -eq 7 ] && ! gone; }
 check "mouse moves 1 to 7 leave the run going (the window took $n)" seven
 xdotool mousemove_relative -- 3 3
 check "the eighth mouse move ends the run" finished

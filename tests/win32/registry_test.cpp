@@ -37,7 +37,7 @@ TEST(Registry, MissingKeysAndStoredTypesThroughBothReaders) {
     EXPECT_EQ(store.GetSetting(kApp, "Window", "Top", "1935"), "1935");
     EXPECT_EQ(GetRegValue(HKEY_CURRENT_USER, kWindow, "Top"), "Not Found");
     HKEY key = nullptr;
-    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kKey.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS) << "reading creates nothing";
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kKey.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS) << "not created";
     for (const auto& r : rows) {
         SCOPED_TRACE(r.setting.substr(0, 10) + " " + std::to_string(r.bytes.size()));
         ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kWindow.c_str(), "Top", r.type, r.bytes.data(),

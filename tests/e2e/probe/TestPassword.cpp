@@ -2,7 +2,7 @@
 // unless the file named by TOVRA_TEST_ACCEPT exists. It carries the hooks of
 // "tovra-probe spy" too. Each logs to the file named by TOVRA_TEST_LOG in the
 // processes that have it set: "password TITLE" (the parent's title), "move" or
-// "key VK" (input a window took), "destroy cursor=0|1" (a window going).
+// "key VK" (input a window took), "destroy TITLE cursor=0|1" (a titled window going).
 #include <windows.h>
 
 #include <cstdio>
@@ -45,7 +45,10 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK SpyGetMessage(int code, WPARAM
 extern "C" __declspec(dllexport) LRESULT CALLBACK SpyCbt(int code, WPARAM wParam, LPARAM lParam) {
     CURSORINFO cursor{};
     cursor.cbSize = sizeof cursor;
-    if (code == HCBT_DESTROYWND)
-        Log(GetCursorInfo(&cursor) && (cursor.flags & CURSOR_SHOWING) ? "destroy cursor=1\n" : "destroy cursor=0\n");
+    char line[300] = "destroy ";
+    if (code == HCBT_DESTROYWND && GetWindowTextA(reinterpret_cast<HWND>(wParam), line + 8, 256) > 0) {
+        const bool shown = GetCursorInfo(&cursor) && (cursor.flags & CURSOR_SHOWING);
+        Log(lstrcatA(line, shown ? " cursor=1\n" : " cursor=0\n"));
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
