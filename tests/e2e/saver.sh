@@ -15,10 +15,8 @@ check "/s: one visible top-most window covering the whole $w screen" eventually 
 # Purple cells, changing, all over the screen.
 frames() { shot saver && sleep 1 && shot saver-later && picture cells "$build" purple "$art/saver.png" "$art/saver-later.png"; }
 check "/s: purple and dead cells on the 10-pixel pitch, changing, in every part of the screen" eventually frames
-repainted() {
-  shot saver-before && probe repaint "$title" && sleep 0.5 && shot saver-after &&
-    picture cells "$build" purple "$art/saver-before.png" "$art/saver-after.png" repainted
-}
+repainted() { shot saver-before && probe repaint "$title" && sleep 0.5 && shot saver-after &&
+  picture cells "$build" purple "$art/saver-before.png" "$art/saver-after.png" repainted; }
 check "/s: after a repaint of the whole window the picture is back" repainted
 hwnd=$(probe win "$title" | cut -d' ' -f1)
 for switch in /s /c; do

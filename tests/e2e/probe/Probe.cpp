@@ -98,8 +98,7 @@ int main(int argc, char** argv) {
         if (found) EnumChildWindows(found, PrintControl, 0);
     } else if (command == "flag" && argc == 2) {
         BOOL running = FALSE;
-        SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
-        std::printf("%d\n", running ? 1 : 0);
+        std::printf("%d\n", SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && running ? 1 : 0);
     } else if (command == "host" && argc == 2) {
         return Host();
     } else if (command == "spy" && argc == 2) {

@@ -46,9 +46,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK SpyCbt(int code, WPARAM wParam
     CURSORINFO cursor{};
     cursor.cbSize = sizeof cursor;
     char line[300] = "destroy ";
-    if (code == HCBT_DESTROYWND && GetWindowTextA(reinterpret_cast<HWND>(wParam), line + 8, 256) > 0) {
-        const bool shown = GetCursorInfo(&cursor) && (cursor.flags & CURSOR_SHOWING);
-        Log(lstrcatA(line, shown ? " cursor=1\n" : " cursor=0\n"));
-    }
+    if (code == HCBT_DESTROYWND && GetWindowTextA(reinterpret_cast<HWND>(wParam), line + 8, 256) > 0)
+        Log(lstrcatA(line, GetCursorInfo(&cursor) && (cursor.flags & CURSOR_SHOWING) ? " cursor=1\n" : " cursor=0\n"));
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
