@@ -1,20 +1,16 @@
 // The X11 layer on a private Xvfb: the display window's picture against its
 // form's frame, through shared memory and without, resizes, repaints, closing
-// and a vanished window; the presenter's rectangles; the cell bitmaps; and the
-// program's run from its command line, resources and environment.
+// and vanished windows; the presenter; the cell bitmaps; the program's run.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 // After GoogleTest, which has names that Xlib defines as macros.
 #include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <stb/stb_image_write.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -28,10 +24,10 @@ namespace tovra {
 namespace {
 
 // One Xvfb for the test program, on a display number it picks; ended by its
-// pid at exit, or with this process.
+// pid at exit, or with this process. Without it every test fails.
 Display* Server() {
     static pid_t pid = -1;
-    static Display* display = []() -> Display* {
+    static Display* const display = []() -> Display* {
         int fds[2];
         if (pipe(fds) != 0 || (pid = fork()) < 0) return nullptr;
         if (pid == 0) {
@@ -40,18 +36,14 @@ Display* Server() {
                    "-nolisten", "tcp", "-br", nullptr);
             _exit(127);
         }
-        std::atexit([] {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        });
+        std::atexit([] { kill(pid, SIGTERM) == 0 && waitpid(pid, nullptr, 0); });
         close(fds[1]);
         std::string number;
         for (char c; read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
-        if (number.empty() || setenv("DISPLAY", (":" + number).c_str(), 1) != 0) return nullptr;
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-        return XOpenDisplay(nullptr);
+        return number.empty() || setenv("DISPLAY", (":" + number).c_str(), 1) != 0 ? nullptr : XOpenDisplay(nullptr);
     }();
-    if (display == nullptr) ADD_FAILURE() << "Xvfb does not start";
+    if (display == nullptr) std::fputs("Xvfb does not start\n", stderr), std::exit(1);
     return display;
 }
 
@@ -62,32 +54,28 @@ Window NewWindow(int width, int height, int x = 0, int y = 0) {
     return w;
 }
 
-// The window's pixels, row by row, as 0x00RRGGBB; none when it cannot be read.
+// The window's pixels as 0x00RRGGBB, row by row; none when it cannot be read.
 std::vector<uint32_t> Shot(Window w, int width, int height) {
     XImage* image = XGetImage(Server(), w, 0, 0, width, height, AllPlanes, ZPixmap);
     std::vector<uint32_t> pixels;
-    for (int y = 0; image != nullptr && y < height; ++y)
-        for (int x = 0; x < width; ++x) pixels.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
+    for (int i = 0; image != nullptr && i < width * height; ++i)
+        pixels.push_back(XGetPixel(image, i % width, i / width) & 0xFFFFFF);
     if (image != nullptr) XDestroyImage(image);
     return pixels;
 }
 
-// The same stream whatever the clock reads at a seeding: equal runs draw equal pictures.
-struct FixedRandom : RandomStream {
-    uint64_t state = 7;
-    void Randomize(float) override {}
-    float Rnd() override {
-        state = state * 6364136223846793005u + 1442695040888963407u;
-        return static_cast<float>(state >> 40) / 16777216.0f;
-    }
-};
 struct Parts {
     MemorySettingsStore store;
-    FixedRandom random;
+    // The same stream whatever the clock reads at a seeding: equal runs draw equal pictures.
+    struct : RandomStream {
+        uint64_t state = 7;
+        void Randomize(float) override {}
+        float Rnd() override { return static_cast<float>((state = state * 6364136223846793005u + 1) >> 40) / 0x1p24f; }
+    } random;
 };
 
-// A display window on fast settings (in `colour`, reseeding every second
-// tick) that lets a test act before each present.
+// A display window on fast settings, blue and reseeding every second tick,
+// that lets a test act before each present.
 struct Saver : Parts, X11DisplayWindow {
     explicit Saver(Window w, bool own = false, const char* colour = "3", std::string folder = CellBitmapFolder(""))
         : X11DisplayWindow(Server(), w, own, std::move(folder), store, random) {
@@ -96,9 +84,8 @@ struct Saver : Parts, X11DisplayWindow {
         tickLimit = 6;
     }
     void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override {
-        shown = &frame;
         if (beforePresent) beforePresent(presents + 1);
-        ++presents;
+        ++presents, shown = &frame;
         X11DisplayWindow::PresentFrame(frame, parts);
     }
     std::function<void(int)> beforePresent;  // with the number of this present
@@ -106,91 +93,57 @@ struct Saver : Parts, X11DisplayWindow {
     const CellFrame* shown = nullptr;
 };
 
-// Checks that the window shows `frame` of width x height exactly, with the
-// strips beyond the last whole cell black; counts its 10 x 10 squares that
-// are the live cell of `colour`, the dead cell, black, or something else.
-std::array<int, 4> ExpectShows(Window w, const CellFrame& frame, int width, int height, const char* colour = "blue") {
-    const std::vector<uint32_t> shot = Shot(w, width, height);
-    EXPECT_TRUE(frame.Width() == width && frame.Height() == height && shot.size() == std::size_t(width) * height);
-    int wrong = 0, strips = 0;
-    for (int y = 0; y < frame.Height() && !shot.empty(); ++y)
-        for (int x = 0; x < frame.Width(); ++x) {
-            wrong += shot[y * width + x] != frame.Pixel(x, y);
-            strips += (x >= width / 10 * 10 || y >= height / 10 * 10) && shot[y * width + x] != 0;
-        }
-    EXPECT_EQ(wrong, 0);
-    EXPECT_EQ(strips, 0);
-    const std::string folder = CellBitmapFolder("");
-    const auto live = LoadCellBitmap(folder + "/cell" + colour + ".bmp").pixels;
-    const auto dead = LoadCellBitmap(folder + "/deadcell.bmp").pixels;
-    std::array<int, 4> counts{};
-    for (int cy = 0; cy < height / 10 && !shot.empty(); ++cy)
-        for (int cx = 0; cx < width / 10; ++cx) {
-            std::array<uint32_t, 100> s;
-            for (int i = 0; i < 100; ++i) s[i] = shot[(cy * 10 + i / 10) * width + cx * 10 + i % 10];
-            ++counts[s == live ? 0 : s == dead ? 1 : s == decltype(s){} ? 2 : 3];
-        }
-    EXPECT_EQ(counts[3], 0) << "squares that are no whole cell";
-    return counts;
-}
-
-TEST(X11DisplayWindowTest, ShowsItsFrameInCellsWithAndWithoutSharedMemory) {
-    ASSERT_NE(Server(), nullptr);
-    // Without the blue bitmap, live cells draw nothing and dead ones still draw.
-    const std::string bare = testing::TempDir() + "tovra-bare";
+// A window of 403 x 305 grown wider, then taller, then cleared with an Expose
+// while it runs: it shows its frame of 612 x 467, with the strips beyond the
+// last whole cell black, and cells in the parts added. Without the blue
+// bitmap, blue cells draw nothing and dead ones still draw.
+TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSharedMemory) {
+    const std::string folder = CellBitmapFolder(""), bare = testing::TempDir() + "tovra-bare";
     std::filesystem::create_directories(bare);
-    for (const char* name : {"cell", "cellyellow", "cellgreen", "cellpurple", "deadcell"})
-        std::filesystem::copy_file(CellBitmapFolder("") + "/" + name + ".bmp", bare + "/" + name + ".bmp",
-                                   std::filesystem::copy_options::overwrite_existing);
-    for (auto [shm, folder] : {std::pair{true, CellBitmapFolder("")}, {false, CellBitmapFolder("")}, {true, bare}}) {
+    for (const char* name : {"/cell.bmp", "/cellyellow.bmp", "/cellgreen.bmp", "/cellpurple.bmp", "/deadcell.bmp"})
+        std::filesystem::copy_file(folder + name, bare + name, std::filesystem::copy_options::overwrite_existing);
+    const uint32_t blue = LoadCellBitmap(folder + "/cellblue.bmp").pixels[55];  // the middle of a cell
+    const uint32_t dead = LoadCellBitmap(folder + "/deadcell.bmp").pixels[55];
+    for (auto [shm, from] : {std::pair{true, folder}, {false, folder}, {true, bare}}) {
         const Window w = NewWindow(403, 305);
-        Saver saver(w, false, "3", folder);
+        Saver saver(w, false, "3", from);
         saver.allowShm = shm;
+        saver.tickLimit = 10;
+        saver.beforePresent = [&](int n) {
+            if (n == 2) XResizeWindow(Server(), w, 612, 305);
+            if (n == 4) XResizeWindow(Server(), w, 612, 467);
+            if (n == 6) XClearArea(Server(), w, 0, 0, 0, 0, True);
+            XSync(Server(), False);
+        };
         EXPECT_EQ(saver.Run(), 0);
-        const auto counts = ExpectShows(w, *saver.shown, 403, 305);
-        EXPECT_EQ(counts[0] > 0, folder != bare) << folder;
-        EXPECT_GT(counts[1], 0);
+        const CellFrame& frame = *saver.shown;
+        const std::vector<uint32_t> shot = Shot(w, 612, 467);
+        ASSERT_TRUE(frame.Width() == 612 && frame.Height() == 467 && shot.size() == 612u * 467);
+        int wrong = 0, strips = 0, added = 0, blues = 0, deads = 0;
+        for (int i = 0, x = 0, y = 0; i < 612 * 467; x = ++i % 612, y = i / 612) {
+            wrong += shot[i] != frame.Pixel(x, y);
+            strips += (x >= 610 || y >= 460) && shot[i] != 0;
+            added += (x >= 410 || y >= 310) && shot[i] != 0;
+            blues += shot[i] == blue, deads += shot[i] == dead;
+        }
+        EXPECT_EQ(wrong + strips, 0) << shm << from;
+        EXPECT_TRUE(added > 0 && deads > 0 && (blues > 0) == (from == folder)) << shm << from;
         XDestroyWindow(Server(), w);
     }
 }
 
-TEST(X11DisplayWindowTest, FollowsResizesAndRepaintsAfterAnExpose) {
-    // Grown wider, then taller, then cleared with an Expose, all while it runs.
-    const Window w = NewWindow(403, 305);
-    Saver saver(w);
-    saver.tickLimit = 10;
-    saver.beforePresent = [&](int n) {
-        if (n == 2) XResizeWindow(Server(), w, 612, 305);
-        if (n == 4) XResizeWindow(Server(), w, 612, 467);
-        if (n == 6) XClearArea(Server(), w, 0, 0, 0, 0, True);
-        XSync(Server(), False);
-    };
-    EXPECT_EQ(saver.Run(), 0);
-    ExpectShows(w, *saver.shown, 612, 467);
-    int added = 0;
-    for (int y = 0; y < 467; ++y)
-        for (int x = 0; x < 612; ++x) added += (x >= 410 || y >= 310) && saver.shown->Pixel(x, y) != 0;
-    EXPECT_GT(added, 0) << "cells in the parts the resizes added";
-    XDestroyWindow(Server(), w);
-}
-
-TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAnyWindowVanishes) {
+TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOtherwise) {
     Display* d = Server();
-    ASSERT_NE(d, nullptr);
     const Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False), close = XInternAtom(d, "WM_DELETE_WINDOW", False);
     const auto key = [d](KeySym sym, unsigned state) {
         return [=](Window w) {
-            XEvent e{};
-            e.xkey = {KeyPress, 0, True, d, w, DefaultRootWindow(d), 0, 0, 0, 0, 0, 0, state,
-                      XKeysymToKeycode(d, sym), True};
+            XEvent e{.xkey = {KeyPress, 0, True, d, w, 0, 0, 0, 0, 0, 0, 0, state, XKeysymToKeycode(d, sym), True}};
             XSendEvent(d, w, False, KeyPressMask, &e);
         };
     };
     const auto message = [=](Atom atom) {
         return [=](Window w) {
-            XEvent e{};
-            e.xclient = {ClientMessage, 0, True, d, w, protocols, 32, {}};
-            e.xclient.data.l[0] = static_cast<long>(atom);
+            XEvent e{.xclient = {ClientMessage, 0, True, d, w, protocols, 32, {.l = {long(atom)}}}};
             XSendEvent(d, w, False, 0, &e);
         };
     };
@@ -206,7 +159,7 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAnyWindowVanishes) {
         {"q in a window handed over", false, false, key(XK_q, 0)},
         {"WM_DELETE_WINDOW", true, true, message(close)},
         {"another protocol", true, false, message(protocols)},
-        {"no protocol in a window handed over", false, false, message(None)},
+        {"no protocol in a window handed over", false, false, message(0)},
         {"SIGTERM", false, true, [](Window) { std::raise(SIGTERM); }},
         {"the window destroyed", false, true, [d](Window w) { XDestroyWindow(d, w); }},
     };
@@ -224,30 +177,21 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAnyWindowVanishes) {
         XDestroyWindow(d, w);
         XSync(d, False);
     }
-}
-
-TEST(X11DisplayWindowTest, RefusesAWindowItCannotDrawOn) {
-    Display* d = Server();
-    ASSERT_NE(d, nullptr);
-    const Window inputOnly = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 9, 9, 0, 0, InputOnly, nullptr, 0, nullptr);
+    // Windows it cannot draw on.
     const Window gone = NewWindow(9, 9);
     XDestroyWindow(d, gone);
-    for (auto [w, problem] : {std::pair{inputOnly, "the window's visual is not 24-bit TrueColor (depth 0)"},
-                              {gone, "the window cannot be read"}}) {
+    for (auto [w, problem] : {std::pair{XCreateWindow(d, DefaultRootWindow(d), 0, 0, 9, 9, 0, 0, InputOnly, nullptr,
+                                                      0, nullptr), "'s visual is not 24-bit TrueColor (depth 0)\n"},
+                              {gone, " cannot be read\n"}}) {
         Saver saver(w);
         testing::internal::CaptureStderr();
         EXPECT_EQ(saver.Run(), 1);
-        EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::EndsWith(std::string(problem) + "\n"));
+        EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::EndsWith(problem));
     }
 }
 
 TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
     const FrameRect rects[] = {{-5, -4, 9, 8}, {30, 18, 20, 20}, {12, 6, 5, 3}, {20, 2, 0, 9}};
-    const auto inside = [&](int x, int y) {
-        for (const FrameRect& r : rects)
-            if (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height) return true;
-        return false;
-    };
     // Drawn in the shared image, copied into it, and put without it.
     for (int path : {0, 1, 2}) {
         const Window w = NewWindow(37, 23);
@@ -258,34 +202,37 @@ TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
         std::vector<uint32_t> own(40 * 23);
         uint32_t* pixels = path == 0 ? image : own.data();
         const int pitch = path == 0 ? stride : 40;
-        for (int i = 0; i < 37 * 23 && pixels != nullptr; ++i) pixels[i / 37 * pitch + i % 37] = 0x10305 * (i + 1);
+        for (int i = 0; i < 37 * 23; ++i) pixels[i / 37 * pitch + i % 37] = 0x10305u * (i + 1);
         presenter.Present(pixels, 37, 23, pitch, rects, std::size(rects));
         const std::vector<uint32_t> shot = Shot(w, 37, 23);
-        ASSERT_EQ(shot.size(), 37u * 23);
-        for (int i = 0; i < 37 * 23; ++i)
-            EXPECT_EQ(shot[i], inside(i % 37, i / 37) ? 0x10305u * (i + 1) & 0xFFFFFF : 0) << path << " at " << i;
+        EXPECT_EQ(shot.size(), 37u * 23);
+        for (int i = 0; i < int(shot.size()); ++i) {
+            bool inside = false;
+            for (const FrameRect& r : rects)
+                inside |= i % 37 >= r.x && i % 37 < r.x + r.width && i / 37 >= r.y && i / 37 < r.y + r.height;
+            EXPECT_EQ(shot[i], inside ? 0x10305u * (i + 1) & 0xFFFFFF : 0) << path << " at " << i;
+        }
         XDestroyWindow(Server(), w);
     }
 }
 
-TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictureFromTheFolderWithEitherSeparator) {
-    ASSERT_NE(Server(), nullptr);
+// Pictures larger and smaller than a cell, named with the folder and either
+// separator; a sprite's bitmap selected, deleted, and its context deleted.
+TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
     const std::string folder = testing::TempDir() + "tovra-bitmaps";
     std::filesystem::create_directories(folder);
     const auto colour = [](int x, int y) { return uint32_t(20 * x + 3) << 16 | uint32_t(20 * y + 5) << 8 | (x * y + 7); };
     for (auto [width, height] : {std::pair{12, 11}, {6, 4}}) {
         std::vector<unsigned char> rgb;
-        for (int i = 0; i < width * height; ++i)
-            for (int shift : {16, 8, 0}) rgb.push_back(colour(i % width, i / width) >> shift & 0xFF);
+        for (int i = 0; i < width * height * 3; ++i) rgb.push_back(colour(i / 3 % width, i / 3 / width) >> (16 - i % 3 * 8));
         ASSERT_TRUE(stbi_write_bmp((folder + "/c.bmp").c_str(), width, height, 3, rgb.data()));
-        SpritePixels expected{true, {}};
-        for (int i = 0; i < 100; ++i) expected.pixels[i] = i % 10 < width && i / 10 < height ? colour(i % 10, i / 10) : 0;
-        Saver saver(None, false, "3", folder);
+        std::array<uint32_t, 100> expected{};
+        for (int i = 0; i < 100; ++i) expected[i] = i % 10 < width && i / 10 < height ? colour(i % 10, i / 10) : 0;
+        Saver saver(0, false, "3", folder);
         for (const std::string& path : {folder + "\\c.bmp", folder + "/c.bmp"}) {
             const GdiHandle dc = saver.CreateCompatibleDC(), bitmap = saver.LoadBitmapFile(path);
             saver.SelectObject(dc, bitmap);
-            EXPECT_EQ(saver.SelectedBitmap(dc), bitmap);
-            EXPECT_EQ(saver.SpritePixelsOf(dc).pixels, expected.pixels) << path << " of " << width;
+            EXPECT_TRUE(saver.SelectedBitmap(dc) == bitmap && saver.SpritePixelsOf(dc).pixels == expected) << path;
             EXPECT_EQ(saver.DeleteDC(bitmap), 0);
             saver.DeleteObject(bitmap);
             EXPECT_FALSE(saver.SpritePixelsOf(dc).loaded);
@@ -297,87 +244,67 @@ TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictureFromTheFolderWithEitherSep
     }
 }
 
-TEST(SaverProgramTest, ExitStatusesAndMessages) {
-    ASSERT_NE(Server(), nullptr);
-    const std::string speed = "tovra: -speed: \"301\" is not allowed; use a whole number of milliseconds from 0 (fastest) to 300";
-    const struct {
-        std::vector<std::string> args;
-        const char* handedOver;
-        int status;
-        std::string out, err;
-    } cases[] = {
-        {{"-speed", "301"}, nullptr, 2, "", speed + "\n" + SaverUsage()},
-        {{"-help"}, "junk", 0, SaverUsage(), ""},
-        {{"-root"}, "junk", 2, "", "tovra: XSCREENSAVER_WINDOW: \"junk\" is not a window number\n"},
-        {{"-display", ":65000"}, nullptr, 1, "", "tovra: cannot open display \":65000\"\n"},
-    };
-    for (const auto& c : cases) {
-        c.handedOver != nullptr ? setenv("XSCREENSAVER_WINDOW", c.handedOver, 1) : unsetenv("XSCREENSAVER_WINDOW");
-        FixedRandom random;
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(RunSaverProgram(c.args, random), c.status) << c.args[0];
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out) << c.args[0];
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err) << c.args[0];
-    }
-    unsetenv("XSCREENSAVER_WINDOW");
-}
-
-TEST(SaverProgramTest, DrawsWhereItIsToldInTheColourItIsGiven) {
+// Each picture against a display window's on the same settings in a window of
+// the same size; a run in a window of its own leaves the others black.
+TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) {
     Display* d = Server();
-    ASSERT_NE(d, nullptr);
     const Window root = DefaultRootWindow(d);
     const std::string resources = "Tovra.Color: purple\ntovra.reseed: 2\ntovra.speed: 0\ntovra.mode: maybe\n";
     XChangeProperty(d, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+                    reinterpret_cast<const unsigned char*>(resources.data()), int(resources.size()));
+    XSelectInput(d, root, SubstructureNotifyMask);
     setenv("TOVRA_EXIT_AFTER_TICKS", "6", 1);
     const std::string warning = "tovra: resource tovra.mode: \"maybe\" is not allowed; use torus or island (using the default)\n";
-    enum Target { kGiven, kRoot, kOwn };
+    const std::string speed = "tovra: -speed: \"301\" is not allowed; use a whole number of milliseconds from 0 (fastest) to 300\n";
     const struct {
         std::vector<std::string> args;
-        const char* handedOver;  // "W": the given window
-        Target target;
+        const char* handedOver;  // "W": the window W
+        int status;
+        std::string out, err;
+        char target;  // W, the Root window, its Own, or - none
         const char* colour;
     } cases[] = {
-        {{"-window-id", "W"}, nullptr, kGiven, "4"},
-        {{"-xrm", "tovra.color: green"}, "W", kGiven, "2"},
-        {{"-root", "-color", "yellow", "-xrm", "tovra.color: green"}, "W", kGiven, "1"},
-        {{"-root", "-display", getenv("DISPLAY")}, nullptr, kRoot, "4"},
-        {{"-window"}, "W", kOwn, ""},
-        {{}, "", kOwn, ""},
+        {{"-window-id", "W"}, nullptr, 0, "", warning, 'W', "4"},
+        {{"-xrm", "tovra.color: green"}, "W", 0, "", warning, 'W', "2"},
+        {{"-root", "-color", "yellow", "-xrm", "tovra.color: green"}, "W", 0, "", warning, 'W', "1"},
+        {{"-root", "-display", getenv("DISPLAY")}, nullptr, 0, "", warning, 'R', "4"},
+        {{"-window"}, "W", 0, "", warning, 'O', ""},
+        {{"-reseed", "2"}, "", 0, "", warning, 'O', ""},
+        {{"-speed", "301"}, nullptr, 2, "", speed + SaverUsage(), '-', ""},
+        {{"-help"}, "junk", 0, SaverUsage(), "", '-', ""},
+        {{"-root"}, "junk", 2, "", "tovra: XSCREENSAVER_WINDOW: \"junk\" is not a window number\n", '-', ""},
+        {{"-display", ":65000"}, nullptr, 1, "", "tovra: cannot open display \":65000\"\n", '-', ""},
     };
-    XSelectInput(d, root, SubstructureNotifyMask);
     for (const auto& c : cases) {
         const Window w = NewWindow(173, 127, 840, 620);
-        if (c.target == kRoot) XUnmapWindow(d, w);
+        if (c.target == 'R') XUnmapWindow(d, w);
         XSync(d, True);
         std::vector<std::string> args = c.args;
         for (std::string& a : args) a = a == "W" ? std::to_string(w) : a;
-        c.handedOver != nullptr ? setenv("XSCREENSAVER_WINDOW", *c.handedOver == 'W' ? std::to_string(w).c_str() : "", 1)
-                                : unsetenv("XSCREENSAVER_WINDOW");
-        FixedRandom random;
+        const std::string handedOver = c.handedOver && *c.handedOver == 'W' ? std::to_string(w) : c.handedOver ? c.handedOver : "";
+        c.handedOver ? setenv("XSCREENSAVER_WINDOW", handedOver.c_str(), 1) : unsetenv("XSCREENSAVER_WINDOW");
+        Parts parts;
+        testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        EXPECT_EQ(RunSaverProgram(args, random), 0) << args[0];
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), warning);
-        XSync(d, False);
+        EXPECT_EQ(RunSaverProgram(args, parts.random), c.status) << args[0];
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out) << args[0];
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err) << args[0];
         std::string own;  // the windows the run created, mapped and destroyed
         for (XEvent e; XPending(d) > 0;) {
             XNextEvent(d, &e);
             const XCreateWindowEvent& n = e.xcreatewindow;
-            if (e.type == CreateNotify)
-                own += std::to_string(n.x) + "," + std::to_string(n.y) + " " + std::to_string(n.width) + "x" +
-                       std::to_string(n.height) + "+" + std::to_string(n.border_width);
+            for (int v : {n.x, n.y, n.width, n.height, n.border_width})
+                own += e.type == CreateNotify ? std::to_string(v) + " " : "";
             own += e.type == MapNotify ? " mapped" : e.type == DestroyNotify ? " destroyed" : "";
         }
-        EXPECT_EQ(own, c.target == kOwn ? "0,0 800x600+0 mapped destroyed" : "") << args[0];
-        const Window target = c.target == kRoot ? root : w;
-        const int width = c.target == kRoot ? 1024 : 173, height = c.target == kRoot ? 768 : 127;
-        const std::vector<uint32_t> shot = Shot(target, width, height);
+        EXPECT_EQ(own, c.target == 'O' ? "0 0 800 600 0  mapped destroyed" : "") << args[0];
+        const bool onRoot = c.target == 'R';
+        const int width = onRoot ? 1024 : 173, height = onRoot ? 768 : 127;
+        const std::vector<uint32_t> shot = Shot(onRoot ? root : w, width, height);
         std::vector<uint32_t> expected(shot.size());
-        if (c.target != kOwn) {
+        if (c.target == 'W' || onRoot) {
             const Window reference = NewWindow(width, height);
-            Saver saver(reference, false, c.colour);
-            saver.Run();
+            Saver(reference, false, c.colour).Run();
             expected = Shot(reference, width, height);
             XDestroyWindow(d, reference);
         }
@@ -385,9 +312,10 @@ TEST(SaverProgramTest, DrawsWhereItIsToldInTheColourItIsGiven) {
         XDestroyWindow(d, w);
     }
     XSelectInput(d, root, NoEventMask);
-    XSync(d, True);
     XDeleteProperty(d, root, XA_RESOURCE_MANAGER);
+    XSync(d, True);
     unsetenv("TOVRA_EXIT_AFTER_TICKS");
+    unsetenv("XSCREENSAVER_WINDOW");
 }
 
 }  // namespace
