@@ -20,6 +20,10 @@ target_compile_options(tovra PRIVATE ${TOVRA_WARNINGS})
 file(GLOB TOVRA_X11_TEST_SOURCES CONFIGURE_DEPENDS tests/x11/*.cpp)
 target_sources(tovra_tests PRIVATE ${TOVRA_X11_TEST_SOURCES})
 target_link_libraries(tovra_tests PRIVATE tovra_x11)
+# The program's own entry point: its usage on -help (built with the tests).
+add_test(NAME tovra_help COMMAND tovra -help)
+set_tests_properties(tovra_help PROPERTIES PASS_REGULAR_EXPRESSION "^usage: tovra ")
+add_dependencies(tovra_tests tovra)
 
 find_program(PYTHON3 python3 REQUIRED)
 set(TOVRA_BITMAPS cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp)

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 
@@ -74,7 +75,7 @@ struct Parts {
 };
 
 // A display window on fast settings, blue and reseeding every second tick,
-// that lets a test act before each present.
+// that lets a test act after each present.
 struct Saver : Parts, X11DisplayWindow {
     explicit Saver(Window w, bool own = false, const char* colour = "3", std::string folder = CellBitmapFolder(""))
         : X11DisplayWindow(Server(), w, own, std::move(folder), store, random) {
@@ -83,11 +84,11 @@ struct Saver : Parts, X11DisplayWindow {
         tickLimit = 6;
     }
     void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override {
-        if (beforePresent) beforePresent(presents + 1);
-        ++presents, shown = &frame;
         X11DisplayWindow::PresentFrame(frame, parts);
+        ++presents, shown = &frame;
+        if (afterPresent) afterPresent(presents);
     }
-    std::function<void(int)> beforePresent;  // with the number of this present
+    std::function<void(int)> afterPresent;  // with the number of this present
     int presents = 0;
     const CellFrame* shown = nullptr;
 };
@@ -108,7 +109,7 @@ TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSh
         Saver saver(w, false, "3", from);
         saver.allowShm = shm;
         saver.tickLimit = 10;
-        saver.beforePresent = [&](int n) {
+        saver.afterPresent = [&](int n) {
             if (n == 2) XResizeWindow(Server(), w, 612, 305);
             if (n == 4) XResizeWindow(Server(), w, 612, 467);
             if (n == 6) XClearArea(Server(), w, 0, 0, 0, 0, True);
@@ -146,7 +147,7 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
             XSendEvent(d, w, False, 0, &e);
         };
     };
-    // Each acts before the third present; a run that goes on ends at its tick limit.
+    // Each acts after the third present; a run that goes on ends at its tick limit.
     const struct {
         const char* what;
         bool own, ends;
@@ -161,7 +162,10 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
         {"WM_DELETE_WINDOW", true, true, message(close)},
         {"another protocol", true, false, message(protocols)},
         {"no protocol in a window handed over", false, false, message(0)},
+        {"protocol 1 in a window handed over", false, false, message(1)},
         {"SIGTERM", false, true, [](Window) { std::raise(SIGTERM); }},
+        {"SIGINT", false, true, [](Window) { std::raise(SIGINT); }},
+        {"the window moved", false, false, [d](Window w) { XMoveWindow(d, w, 5, 5); }},
         {"the window destroyed", false, true, [d](Window w) { XDestroyWindow(d, w); }},
         {"an X error elsewhere", false, false, [d](Window) { XMapWindow(d, 1); },
          "tovra: X error: BadWindow (invalid Window parameter) (request 8)\n"},
@@ -170,7 +174,7 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
         const Window w = NewWindow(123, 91);
         Saver saver(w, c.own);
         saver.tickLimit = c.ends ? 0 : 6;
-        saver.beforePresent = [&](int n) {
+        saver.afterPresent = [&](int n) {
             if (n == 3) c.act(w);
             if (n == 20) std::raise(SIGTERM);  // it should have ended long ago
             XSync(d, False);
@@ -179,6 +183,7 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
         EXPECT_EQ(saver.Run(), 0) << c.what;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err) << c.what;
         EXPECT_EQ(saver.presents, c.ends ? 3 : 7) << c.what;
+        EXPECT_FALSE(saver.SpritePixelsOf(1).loaded) << c.what << ": the sprites stay";
         XDestroyWindow(d, w);
         XSync(d, False);
     }
@@ -198,19 +203,22 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
 }
 
 TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
-    const FrameRect rects[] = {{-5, -4, 9, 8}, {30, 18, 20, 20}, {12, 6, 5, 3}, {20, 2, 0, 9}};
+    const FrameRect rects[] = {{-5, -4, 9, 8}, {30, 18, 20, 20}, {12, 6, 5, 3}, {20, 2, 0, 9}, {33, 2, 1, 5}, {2, 20, 6, 1}};
     // Drawn in the shared image, copied into it, and put without it.
     for (int path : {0, 1, 2}) {
         const Window w = NewWindow(37, 23);
-        X11Presenter presenter(Server(), w, path < 2);
-        int stride = 0;
-        uint32_t* image = presenter.Allocate(37, 23, stride);
-        ASSERT_EQ(image != nullptr && stride >= 37 && presenter.UsesShm(), path < 2);
+        auto presenter = path == 0 ? std::make_unique<X11Presenter>(Server(), w)
+                                   : std::make_unique<X11Presenter>(Server(), w, path < 2);
+        int stride = 7;
+        EXPECT_TRUE(!presenter->Allocate(0, 23, stride) && !presenter->Allocate(37, 0, stride) && stride == 0);
+        uint32_t* image = presenter->Allocate(37, 23, stride);
+        ASSERT_EQ(image != nullptr && stride >= 37 && presenter->UsesShm(), path < 2);
+        EXPECT_TRUE(image != nullptr || stride == 0);
         std::vector<uint32_t> own(40 * 23);
         uint32_t* pixels = path == 0 ? image : own.data();
         const int pitch = path == 0 ? stride : 40;
         for (int i = 0; i < 37 * 23; ++i) pixels[i / 37 * pitch + i % 37] = 0x10305u * (i + 1);
-        presenter.Present(pixels, 37, 23, pitch, rects, std::size(rects));
+        presenter->Present(pixels, 37, 23, pitch, rects, std::size(rects));
         const std::vector<uint32_t> shot = Shot(w, 37, 23);
         EXPECT_EQ(shot.size(), 37u * 23);
         for (int i = 0; i < int(shot.size()); ++i) {
@@ -238,6 +246,7 @@ TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
         Saver saver(0, false, "3", folder);
         for (const std::string& path : {folder + "\\c.bmp", folder + "/c.bmp"}) {
             const GdiHandle dc = saver.CreateCompatibleDC(), bitmap = saver.LoadBitmapFile(path);
+            EXPECT_EQ(saver.SelectedBitmap(dc), 0);
             saver.SelectObject(dc, bitmap);
             EXPECT_TRUE(saver.SelectedBitmap(dc) == bitmap && saver.SpritePixelsOf(dc).pixels == expected) << path;
             EXPECT_EQ(saver.DeleteDC(bitmap), 0);
@@ -249,6 +258,12 @@ TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
         for (const std::string& path : {folder + "\\missing.bmp", "x" + folder + "\\c.bmp"})
             EXPECT_EQ(saver.LoadBitmapFile(path), 0) << path;
     }
+    // The clock: local time since the last midnight.
+    const std::time_t now = std::time(nullptr);
+    std::tm midnight{};
+    localtime_r(&now, &midnight);
+    midnight.tm_hour = midnight.tm_min = midnight.tm_sec = 0;
+    EXPECT_NEAR(Saver(0).SecondsSinceMidnight(), std::difftime(now, std::mktime(&midnight)), 1.5);
 }
 
 // Each picture against a display window's on the same settings in a window of
