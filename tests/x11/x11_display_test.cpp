@@ -65,6 +65,8 @@ std::vector<uint32_t> Shot(Window w, int width, int height) {
 }
 
 struct Parts {
+    // A run keeps its SIGTERM and SIGINT handlers; this program ends on them again.
+    ~Parts() { std::signal(SIGTERM, SIG_DFL), std::signal(SIGINT, SIG_DFL); }
     MemorySettingsStore store;
     // The same stream whatever the clock reads at a seeding: equal runs draw equal pictures.
     struct : RandomStream {
