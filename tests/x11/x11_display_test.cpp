@@ -96,7 +96,7 @@ struct Saver : Parts, X11DisplayWindow {
 };
 
 // A window of 403 x 305 grown wider, then taller, then cleared with an Expose
-// while it runs: it shows its frame of 612 x 467, with the strips beyond the
+// while it runs, and ended right after that: it shows its frame of 612 x 467, with the strips beyond the
 // last whole cell black, and cells in the parts added. Without the blue
 // bitmap, blue cells draw nothing and dead ones still draw.
 TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSharedMemory) {
@@ -110,11 +110,16 @@ TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSh
         const Window w = NewWindow(403, 305);
         Saver saver(w, false, "3", from);
         saver.allowShm = shm;
-        saver.tickLimit = 10;
+        saver.tickLimit = 0;
+        std::string sizes;  // the frame's, as they change
         saver.afterPresent = [&](int n) {
+            const CellFrame& f = *saver.shown;
+            const std::string size = " " + std::to_string(f.Width()) + "x" + std::to_string(f.Height());
+            if (!sizes.ends_with(size)) sizes += size;
             if (n == 2) XResizeWindow(Server(), w, 612, 305);
             if (n == 4) XResizeWindow(Server(), w, 612, 467);
-            if (n == 6) XClearArea(Server(), w, 0, 0, 0, 0, True);
+            if (n == 9) XClearArea(Server(), w, 0, 0, 0, 0, True);
+            if (n == 10) std::raise(SIGTERM);  // the end, before the next tick
             XSync(Server(), False);
         };
         EXPECT_EQ(saver.Run(), 0);
@@ -128,6 +133,7 @@ TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSh
             added += (x >= 410 || y >= 310) && shot[i] != 0;
             blues += shot[i] == blue, deads += shot[i] == dead;
         }
+        EXPECT_EQ(sizes, " 403x305 612x305 612x467");
         EXPECT_EQ(wrong + strips, 0) << shm << from;
         EXPECT_TRUE(added > 0 && deads > 0 && (blues > 0) == (from == folder)) << shm << from;
         XDestroyWindow(Server(), w);
