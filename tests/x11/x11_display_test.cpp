@@ -171,6 +171,7 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
         {"another protocol", true, false, message(protocols)},
         {"no protocol in a window handed over", false, false, message(0)},
         {"protocol 1 in a window handed over", false, false, message(1)},
+        {"protocol ~0 in a window handed over", false, false, message(~0ul)},
         {"SIGTERM", false, true, [](Window) { std::raise(SIGTERM); }},
         {"SIGINT", false, true, [](Window) { std::raise(SIGINT); }},
         {"the window moved", false, false, [d](Window w) { XMoveWindow(d, w, 5, 5); }},
@@ -221,6 +222,7 @@ TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
                                    : std::make_unique<X11Presenter>(Server(), w, path < 2);
         int stride = 7;
         EXPECT_TRUE(!presenter->Allocate(0, 23, stride) && !presenter->Allocate(37, 0, stride) && stride == 0);
+        EXPECT_EQ(presenter->Allocate(1, 1, stride) != nullptr, path < 2);
         uint32_t* image = presenter->Allocate(37, 23, stride);
         ASSERT_EQ(image != nullptr && stride >= 37 && presenter->UsesShm(), path < 2);
         std::vector<uint32_t> own(40 * 23);
