@@ -21,7 +21,5 @@ xvfb_start() {
 }
 fail=0
 check() { if [ "$1" = ok ]; then :; else echo "FAIL: $2"; fail=1; fi; }
-# Waits until FILE holds a line (up to 10 s).
-wait_line() { i=0; while [ $i -lt 100 ] && [ ! -s "$1" ]; do sleep 0.1; i=$((i + 1)); done; [ -s "$1" ]; }
 # A screenshot of window $1 into $T/$2.png; never waits for a click.
 shot() { [ -n "$1" ] && timeout 20 import -window "$1" "$T/$2.png"; }

@@ -61,12 +61,14 @@ X11DisplayWindow::~X11DisplayWindow() { UnloadForm(); }
 
 int X11DisplayWindow::Run() {
     watchedWindow = window_;
+    windowGone = false;
+    stopRequested = 0;
     XSetErrorHandler(NoteWindowError);
     struct sigaction stop {};
     stop.sa_handler = RequestStop;
     sigaction(SIGTERM, &stop, nullptr);
     sigaction(SIGINT, &stop, nullptr);
-    presenter_ = std::make_unique<X11Presenter>(display_, window_);
+    presenter_ = std::make_unique<X11Presenter>(display_, window_, allowShm);
     if (!presenter_->Usable()) {
         std::fprintf(stderr, "tovra: cannot draw on window 0x%lx: %s\n", window_, presenter_->Problem().c_str());
         return 1;

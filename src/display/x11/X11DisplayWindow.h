@@ -19,7 +19,7 @@
 
 namespace tovra {
 
-class X11DisplayWindow final : public DisplayPlatform {
+class X11DisplayWindow : public DisplayPlatform {
 public:
     // `ownWindow`: the program created `window` and may be closed by the user.
     X11DisplayWindow(Display* display, Window window, bool ownWindow, std::string dataFolder, SettingsStore& store,
@@ -32,6 +32,8 @@ public:
 
     // For measurements: end the run after this many ticks (0: never).
     long tickLimit = 0;
+    // Whether the frame may reach the window through shared memory.
+    bool allowShm = true;
 
     // DisplayPlatform
     GdiHandle CreateCompatibleDC() override;

@@ -1,0 +1,361 @@
+// The X11 layer on a private Xvfb: the display window's picture against its
+// form's frame, through shared memory and without, resizes, repaints, closing
+// and vanished windows; the presenter; the cell bitmaps; the program's run.
+#include <gtest/gtest.h>
+// After GoogleTest, which has names that Xlib defines as macros.
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <stb/stb_image_write.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+
+#include <csignal>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+
+#include "display/x11/X11DisplayWindow.h"
+#include "settings/SaverSettings.h"
+#include "shell/SaverOptions.h"
+#include "x11/SaverProgram.h"
+
+namespace tovra {
+namespace {
+
+// One Xvfb for the test program, on a display number it picks; ended by its
+// pid at exit, or with this process. Without it every test fails.
+Display* Server() {
+    static pid_t pid = -1;
+    static Display* const display = []() -> Display* {
+        int fds[2];
+        if (pipe(fds) != 0 || (pid = fork()) < 0) return nullptr;
+        if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0", "1024x768x24",
+                   "-nolisten", "tcp", "-br", nullptr);
+            _exit(127);
+        }
+        std::atexit([] { kill(pid, SIGTERM) == 0 && waitpid(pid, nullptr, 0); });
+        close(fds[1]);
+        std::string number;
+        for (char c; read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        return number.empty() || setenv("DISPLAY", (":" + number).c_str(), 1) != 0 ? nullptr : XOpenDisplay(nullptr);
+    }();
+    if (display == nullptr) std::fputs("Xvfb does not start\n", stderr), std::exit(1);
+    return display;
+}
+
+Window NewWindow(int width, int height, int x = 0, int y = 0) {
+    const Window w = XCreateSimpleWindow(Server(), DefaultRootWindow(Server()), x, y, width, height, 0, 0, 0);
+    XMapWindow(Server(), w);
+    XSync(Server(), False);
+    return w;
+}
+
+// The window's pixels as 0x00RRGGBB, row by row; none when it cannot be read.
+std::vector<uint32_t> Shot(Window w, int width, int height) {
+    XImage* image = XGetImage(Server(), w, 0, 0, width, height, AllPlanes, ZPixmap);
+    std::vector<uint32_t> pixels;
+    for (int i = 0; image != nullptr && i < width * height; ++i)
+        pixels.push_back(XGetPixel(image, i % width, i / width) & 0xFFFFFF);
+    if (image != nullptr) XDestroyImage(image);
+    return pixels;
+}
+
+struct Parts {
+    // A run keeps its SIGTERM and SIGINT handlers; this program ends on them again.
+    ~Parts() { std::signal(SIGTERM, SIG_DFL), std::signal(SIGINT, SIG_DFL); }
+    MemorySettingsStore store;
+    // The same stream whatever the clock reads at a seeding: equal runs draw equal pictures.
+    struct : RandomStream {
+        uint64_t state = 7;
+        void Randomize(float) override {}
+        float Rnd() override { return static_cast<float>((state = state * 6364136223846793005u + 1) >> 40) / 0x1p24f; }
+    } random;
+};
+
+// A display window on fast settings, blue and reseeding every second tick,
+// that lets a test act after each present.
+struct Saver : Parts, X11DisplayWindow {
+    explicit Saver(Window w, bool own = false, const char* colour = "3", std::string folder = CellBitmapFolder(""))
+        : X11DisplayWindow(Server(), w, own, std::move(folder), store, random) {
+        for (auto [key, text] : {std::pair{kSpeedKey, "1"}, {kDelayKey, "2"}, {kColorKey, colour}})
+            store.Put(kApplicationTitle, kSettingsSection, key, text);
+        tickLimit = 6;
+    }
+    void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override {
+        X11DisplayWindow::PresentFrame(frame, parts);
+        ++presents, shown = &frame;
+        if (afterPresent) afterPresent(presents);
+    }
+    std::function<void(int)> afterPresent;  // with the number of this present
+    int presents = 0;
+    const CellFrame* shown = nullptr;
+};
+
+// A window of 403 x 305 grown wider, then taller, then cleared with an Expose
+// while it runs, and ended right after that: it shows its frame of 612 x 467, with the strips beyond the
+// last whole cell black, and cells in the parts added. Without the blue
+// bitmap, blue cells draw nothing and dead ones still draw.
+TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSharedMemory) {
+    const std::string folder = CellBitmapFolder(""), bare = testing::TempDir() + "tovra-bare";
+    std::filesystem::create_directories(bare);
+    for (const char* name : {"/cell.bmp", "/cellyellow.bmp", "/cellgreen.bmp", "/cellpurple.bmp", "/deadcell.bmp"})
+        std::filesystem::copy_file(folder + name, bare + name, std::filesystem::copy_options::overwrite_existing);
+    const uint32_t blue = LoadCellBitmap(folder + "/cellblue.bmp").pixels[55];  // the middle of a cell
+    const uint32_t dead = LoadCellBitmap(folder + "/deadcell.bmp").pixels[55];
+    for (auto [shm, from] : {std::pair{true, folder}, {false, folder}, {true, bare}}) {
+        const Window w = NewWindow(403, 305);
+        Saver saver(w, false, "3", from);
+        saver.allowShm = shm;
+        saver.tickLimit = 0;
+        std::string sizes;  // the frame's, as they change
+        saver.afterPresent = [&](int n) {
+            const CellFrame& f = *saver.shown;
+            const std::string size = " " + std::to_string(f.Width()) + "x" + std::to_string(f.Height());
+            if (!sizes.ends_with(size)) sizes += size;
+            if (n == 2) XResizeWindow(Server(), w, 612, 305);
+            if (n == 4) XResizeWindow(Server(), w, 612, 467);
+            if (n == 9) XClearArea(Server(), w, 0, 0, 0, 0, True);
+            if (n == 10) std::raise(SIGTERM);  // the end, before the next tick
+            XSync(Server(), False);
+        };
+        EXPECT_EQ(saver.Run(), 0);
+        const CellFrame& frame = *saver.shown;
+        const std::vector<uint32_t> shot = Shot(w, 612, 467);
+        ASSERT_TRUE(frame.Width() == 612 && frame.Height() == 467 && shot.size() == 612u * 467);
+        int wrong = 0, strips = 0, added = 0, blues = 0, deads = 0;
+        for (int i = 0, x = 0, y = 0; i < 612 * 467; x = ++i % 612, y = i / 612) {
+            wrong += shot[i] != frame.Pixel(x, y);
+            strips += (x >= 610 || y >= 460) && shot[i] != 0;
+            added += (x >= 410 || y >= 310) && shot[i] != 0;
+            blues += shot[i] == blue, deads += shot[i] == dead;
+        }
+        EXPECT_EQ(sizes, " 403x305 612x305 612x467");
+        EXPECT_EQ(wrong + strips, 0) << shm << from;
+        EXPECT_TRUE(added > 0 && deads > 0 && (blues > 0) == (from == folder)) << shm << from;
+        XDestroyWindow(Server(), w);
+    }
+}
+
+TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOtherwise) {
+    Display* d = Server();
+    const Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False), close = XInternAtom(d, "WM_DELETE_WINDOW", False);
+    const auto key = [d](KeySym sym, unsigned state) {
+        return [=](Window w) {
+            XEvent e{.xkey = {KeyPress, 0, True, d, w, 0, 0, 0, 0, 0, 0, 0, state, XKeysymToKeycode(d, sym), True}};
+            XSendEvent(d, w, False, KeyPressMask, &e);
+        };
+    };
+    const auto message = [=](Atom atom) {
+        return [=](Window w) {
+            XEvent e{.xclient = {ClientMessage, 0, True, d, w, protocols, 32, {.l = {long(atom)}}}};
+            XSendEvent(d, w, False, 0, &e);
+        };
+    };
+    // Each acts after the third present; a run that goes on ends at its tick limit.
+    const struct {
+        const char* what;
+        bool own, ends;
+        std::function<void(Window)> act;
+        std::string err = "";
+    } cases[] = {
+        {"q", true, true, key(XK_q, 0)},
+        {"Q", true, true, key(XK_q, ShiftMask)},
+        {"Escape", true, true, key(XK_Escape, 0)},
+        {"a", true, false, key(XK_a, 0)},
+        {"q in a window handed over", false, false, key(XK_q, 0)},
+        {"WM_DELETE_WINDOW", true, true, message(close)},
+        {"another protocol", true, false, message(protocols)},
+        {"no protocol in a window handed over", false, false, message(0)},
+        {"protocol 1 in a window handed over", false, false, message(1)},
+        {"protocol ~0 in a window handed over", false, false, message(~0ul)},
+        {"SIGTERM", false, true, [](Window) { std::raise(SIGTERM); }},
+        {"SIGINT", false, true, [](Window) { std::raise(SIGINT); }},
+        {"the window moved", false, false, [d](Window w) { XMoveWindow(d, w, 5, 5); }},
+        {"the window destroyed", false, true, [d](Window w) { XDestroyWindow(d, w); }},
+        {"an X error elsewhere", false, false, [d](Window) { XMapWindow(d, 1); },
+         "tovra: X error: BadWindow (invalid Window parameter) (request 8)\n"},
+    };
+    for (const auto& c : cases) {
+        const Window w = NewWindow(123, 91);
+        Saver saver(w, c.own);
+        saver.tickLimit = c.ends ? 0 : 6;
+        saver.afterPresent = [&](int n) {
+            if (n == 3) c.act(w);
+            if (n == 20) std::raise(SIGTERM);  // it should have ended long ago
+            XSync(d, False);
+        };
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(saver.Run(), 0) << c.what;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err) << c.what;
+        EXPECT_EQ(saver.presents, c.ends ? 3 : 7) << c.what;
+        EXPECT_FALSE(saver.SpritePixelsOf(1).loaded) << c.what << ": the sprites stay";
+        XDestroyWindow(d, w);
+        XSync(d, False);
+    }
+    // Windows it cannot draw on.
+    const Window gone = NewWindow(9, 9);
+    XDestroyWindow(d, gone);
+    for (auto [w, problem] : {std::pair{XCreateWindow(d, DefaultRootWindow(d), 0, 0, 9, 9, 0, 0, InputOnly, nullptr,
+                                                      0, nullptr), "'s visual is not 24-bit TrueColor (depth 0)\n"},
+                              {gone, " cannot be read\n"}}) {
+        Saver saver(w);
+        char id[32];
+        std::snprintf(id, sizeof id, "0x%lx", w);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(saver.Run(), 1);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "tovra: cannot draw on window " + std::string(id) + ": the window" + problem);
+    }
+}
+
+TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
+    const FrameRect rects[] = {{-5, -4, 9, 8}, {30, 18, 20, 20}, {12, 6, 5, 3},
+                               {20, 2, 0, 9},  {33, 2, 1, 5},    {2, 20, 6, 1}};
+    // Drawn in the shared image, copied into it, and put without it.
+    for (int path : {0, 1, 2}) {
+        const Window w = NewWindow(37, 23);
+        auto presenter = path == 0 ? std::make_unique<X11Presenter>(Server(), w)
+                                   : std::make_unique<X11Presenter>(Server(), w, path < 2);
+        int stride = 7;
+        EXPECT_TRUE(!presenter->Allocate(0, 23, stride) && !presenter->Allocate(37, 0, stride) && stride == 0);
+        EXPECT_EQ(presenter->Allocate(1, 1, stride) != nullptr, path < 2);
+        uint32_t* image = presenter->Allocate(37, 23, stride);
+        ASSERT_EQ(image != nullptr && stride >= 37 && presenter->UsesShm(), path < 2);
+        std::vector<uint32_t> own(40 * 23);
+        uint32_t* pixels = path == 0 ? image : own.data();
+        const int pitch = path == 0 ? stride : 40;
+        for (int i = 0; i < 37 * 23; ++i) pixels[i / 37 * pitch + i % 37] = 0x10305u * (i + 1);
+        presenter->Present(pixels, 37, 23, pitch, rects, std::size(rects));
+        const std::vector<uint32_t> shot = Shot(w, 37, 23);
+        EXPECT_EQ(shot.size(), 37u * 23);
+        for (int i = 0; i < int(shot.size()); ++i) {
+            bool inside = false;
+            for (const FrameRect& r : rects)
+                inside |= i % 37 >= r.x && i % 37 < r.x + r.width && i / 37 >= r.y && i / 37 < r.y + r.height;
+            EXPECT_EQ(shot[i], inside ? 0x10305u * (i + 1) & 0xFFFFFF : 0) << path << " at " << i;
+        }
+        XDestroyWindow(Server(), w);
+    }
+}
+
+// Pictures larger and smaller than a cell, named with the folder and either
+// separator; a sprite's bitmap selected, deleted, and its context deleted.
+TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
+    const std::string folder = testing::TempDir() + "tovra-bitmaps";
+    std::filesystem::create_directories(folder);
+    const auto colour = [](int x, int y) { return uint32_t(20 * x + 3) << 16 | (20 * y + 5) << 8 | (x * y + 7); };
+    for (auto [width, height] : {std::pair{12, 11}, {6, 4}}) {
+        std::vector<unsigned char> rgb;
+        for (int i = 0; i < width * height * 3; ++i)
+            rgb.push_back(colour(i / 3 % width, i / 3 / width) >> (16 - i % 3 * 8));
+        ASSERT_TRUE(stbi_write_bmp((folder + "/c.bmp").c_str(), width, height, 3, rgb.data()));
+        std::array<uint32_t, 100> expected{};
+        for (int i = 0; i < 100; ++i) expected[i] = i % 10 < width && i / 10 < height ? colour(i % 10, i / 10) : 0;
+        Saver saver(0, false, "3", folder);
+        for (const std::string& path : {folder + "\\c.bmp", folder + "/c.bmp"}) {
+            const GdiHandle dc = saver.CreateCompatibleDC(), bitmap = saver.LoadBitmapFile(path);
+            EXPECT_EQ(saver.SelectedBitmap(dc), 0);
+            saver.SelectObject(dc, bitmap);
+            EXPECT_TRUE(saver.SelectedBitmap(dc) == bitmap && saver.SpritePixelsOf(dc).pixels == expected) << path;
+            EXPECT_EQ(saver.DeleteDC(bitmap), 0);
+            saver.DeleteObject(bitmap);
+            EXPECT_FALSE(saver.SpritePixelsOf(dc).loaded);
+            EXPECT_EQ(saver.DeleteDC(dc), 1);
+            EXPECT_EQ(saver.SelectedBitmap(dc), 0);
+        }
+        for (const std::string& path : {folder + "\\missing.bmp", "x" + folder + "\\c.bmp"})
+            EXPECT_EQ(saver.LoadBitmapFile(path), 0) << path;
+        saver.SelectObject(0, 1), saver.DeleteObject(0);  // handle 0 is none
+        EXPECT_EQ(saver.SelectedBitmap(0), 0);
+    }
+    // The clock: local time since the last midnight, read within the second after `now`.
+    const std::time_t now = std::time(nullptr);
+    std::tm midnight{};
+    localtime_r(&now, &midnight);
+    midnight.tm_hour = midnight.tm_min = midnight.tm_sec = 0;
+    const double since = std::difftime(now, std::mktime(&midnight)), reading = Saver(0).SecondsSinceMidnight();
+    EXPECT_TRUE(reading >= since && reading < since + 2) << reading << " " << since;
+}
+
+// Each picture against a display window's on the same settings in a window of
+// the same size; a run in a window of its own leaves the others black.
+TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) {
+    Display* d = Server();
+    const Window root = DefaultRootWindow(d);
+    const std::string resources = "Tovra.Color: purple\ntovra.reseed: 2\ntovra.speed: 0\ntovra.mode: maybe\n";
+    XChangeProperty(d, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources.data()), int(resources.size()));
+    XSelectInput(d, root, SubstructureNotifyMask);
+    setenv("TOVRA_EXIT_AFTER_TICKS", "6", 1);
+    const std::string warning =
+        "tovra: resource tovra.mode: \"maybe\" is not allowed; use torus or island (using the default)\n";
+    const std::string speed =
+        "tovra: -speed: \"301\" is not allowed; use a whole number of milliseconds from 0 (fastest) to 300\n";
+    const struct {
+        std::vector<std::string> args;
+        const char* handedOver;  // "W": the window W
+        int status;
+        std::string out, err;
+        char target;  // W, the Root window, its Own, or - none
+        const char* colour;
+    } cases[] = {
+        {{"-window-id", "W"}, nullptr, 0, "", warning, 'W', "4"},
+        {{"-xrm", "tovra.color: green"}, "W", 0, "", warning, 'W', "2"},
+        {{"-root", "-color", "yellow", "-xrm", "tovra.color: green"}, "W", 0, "", warning, 'W', "1"},
+        {{"-root", "-display", getenv("DISPLAY")}, nullptr, 0, "", warning, 'R', "4"},
+        {{"-window"}, "W", 0, "", warning, 'O', ""},
+        {{"-reseed", "2"}, "", 0, "", warning, 'O', ""},
+        {{"-speed", "301"}, nullptr, 2, "", speed + SaverUsage(), '-', ""},
+        {{"-help"}, "junk", 0, SaverUsage(), "", '-', ""},
+        {{"-root"}, "junk", 2, "", "tovra: XSCREENSAVER_WINDOW: \"junk\" is not a window number\n", '-', ""},
+        {{"-display", ":65000"}, nullptr, 1, "", "tovra: cannot open display \":65000\"\n", '-', ""},
+    };
+    for (const auto& c : cases) {
+        const Window w = NewWindow(173, 127, 840, 620);
+        if (c.target == 'R') XUnmapWindow(d, w);
+        XSync(d, True);
+        std::vector<std::string> args = c.args;
+        for (std::string& a : args) a = a == "W" ? std::to_string(w) : a;
+        if (c.handedOver == nullptr) unsetenv("XSCREENSAVER_WINDOW");
+        else setenv("XSCREENSAVER_WINDOW", *c.handedOver == 'W' ? std::to_string(w).c_str() : c.handedOver, 1);
+        Parts parts;
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RunSaverProgram(args, parts.random), c.status) << args[0];
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out) << args[0];
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err) << args[0];
+        std::string own;  // the windows the run created, mapped and destroyed
+        for (XEvent e; XPending(d) > 0;) {
+            XNextEvent(d, &e);
+            const XCreateWindowEvent& n = e.xcreatewindow;
+            for (int v : {n.x, n.y, n.width, n.height, n.border_width})
+                own += e.type == CreateNotify ? std::to_string(v) + " " : "";
+            own += e.type == MapNotify ? " mapped" : e.type == DestroyNotify ? " destroyed" : "";
+        }
+        EXPECT_EQ(own, c.target == 'O' ? "0 0 800 600 0  mapped destroyed" : "") << args[0];
+        const bool onRoot = c.target == 'R';
+        const int width = onRoot ? 1024 : 173, height = onRoot ? 768 : 127;
+        const std::vector<uint32_t> shot = Shot(onRoot ? root : w, width, height);
+        std::vector<uint32_t> expected(shot.size());
+        if (c.target == 'W' || onRoot) {
+            const Window reference = NewWindow(width, height);
+            Saver(reference, false, c.colour).Run();
+            expected = Shot(reference, width, height);
+            XDestroyWindow(d, reference);
+        }
+        EXPECT_TRUE(shot == expected && !shot.empty()) << args[0];
+        XDestroyWindow(d, w);
+    }
+    XSelectInput(d, root, NoEventMask);
+    XDeleteProperty(d, root, XA_RESOURCE_MANAGER);
+    XSync(d, True);
+    unsetenv("TOVRA_EXIT_AFTER_TICKS");
+    unsetenv("XSCREENSAVER_WINDOW");
+}
+
+}  // namespace
+}  // namespace tovra
