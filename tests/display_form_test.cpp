@@ -1,233 +1,311 @@
-// The display form: the order of its start-up, its geometry, the sprites and
-// drawing, and what unloading releases.
+// The display form: its start-up, geometry, sprites and drawing, how a run
+// ends (input, the half-second debounce, the password dialog), what
+// unloading releases, and the form's timer.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
+#include <set>
+#include <utility>
 
 #include "automaton/Random.h"
 #include "display/DisplayForm.h"
 #include "settings/SaverSettings.h"
-#include "settings/SettingsStore.h"
 #include "support/DisplayFakes.h"
 
 namespace tovra {
 namespace {
 
 using test::FakeDisplayPlatform;
+using Strings = std::vector<std::string>;
 
 // A memory store whose reads also go into the platform's journal.
 class JournalStore : public MemorySettingsStore {
 public:
-    explicit JournalStore(std::vector<std::string>& journal) : journal_(journal) {}
+    explicit JournalStore(Strings& journal) : journal_(journal) {}
     std::string GetSetting(const std::string& application, const std::string& section, const std::string& key,
                            const std::string& defaultText) override {
         journal_.push_back("GetSetting " + key);
         return MemorySettingsStore::GetSetting(application, section, key, defaultText);
     }
-    void Set(const std::string& key, const std::string& text) { Put(kApplicationTitle, kSettingsSection, key, text); }
 
 private:
-    std::vector<std::string>& journal_;
+    Strings& journal_;
 };
 
+// A form whose unload the runtime carries out as a window would.
 struct FormRig {
     FakeDisplayPlatform platform;
     JournalStore store{platform.journal};
     RuntimeRandom random{5};
-    bool preview = false;
+    bool preview = false, unloaded = false;
     DisplayForm form{platform, store, random, preview};
+    std::vector<char> seen;  // cells live at some time since the last resize
+
+    explicit FormRig(bool asPreview = false, const char* password = "0") {
+        preview = asPreview;
+        platform.regValue = password;
+        platform.onUnload = [this] {
+            unloaded = true;
+            form.Form_QueryUnload();
+            form.Form_Unload();
+        };
+    }
+    // Loads at `time` seconds past midnight; the journal starts afresh after it.
+    void Load(float time = 100.0f) {
+        platform.now = time;
+        form.Form_Load();
+        platform.journal.clear();
+    }
+    // The frame against a plain reference: each cell inside it shows the live
+    // sprite where the grid is live, the dead one where the cell was live
+    // before, black where it never was. Returns the live colours seen.
+    std::set<uint32_t> CheckFrame() {
+        const CellGrid& grid = form.automaton().blnGrid;
+        const uint32_t dead = FakeDisplayPlatform::SpriteColor(form.lngDeadCellDC());
+        std::set<uint32_t> colours;
+        seen.resize(grid.CellCount());
+        for (int y = 0; y <= grid.MaxRow() && 10 * y < form.frame().Height(); ++y)
+            for (int x = 0; x <= grid.MaxCol() && 10 * x < form.frame().Width(); ++x) {
+                const uint32_t pixel = form.frame().Pixel(10 * x, 10 * y);
+                char& s = seen[static_cast<std::size_t>(y) * grid.Columns() + x];
+                s |= grid.IsLive(x, y);
+                if (grid.IsLive(x, y)) colours.insert(pixel);
+                else EXPECT_EQ(pixel, s ? dead : 0u) << x << "," << y;
+            }
+        return colours;
+    }
 };
 
-std::vector<std::string> Without(const std::vector<std::string>& journal, const std::string& prefix) {
-    std::vector<std::string> out;
-    for (const auto& entry : journal)
-        if (entry.rfind(prefix, 0) != 0) out.push_back(entry);
-    return out;
-}
-
-TEST(DisplayFormLoad, StepsInOrder) {
-    const std::vector<std::string> common = {
-        "LoadBitmap C:\\Savers\\cell.bmp",      "LoadBitmap C:\\Savers\\cellyellow.bmp",
-        "LoadBitmap C:\\Savers\\cellgreen.bmp", "LoadBitmap C:\\Savers\\cellblue.bmp",
-        "LoadBitmap C:\\Savers\\cellpurple.bmp", "LoadBitmap C:\\Savers\\deadcell.bmp",
-        "GetSetting Rainbow", "GetSetting Color", "GetSetting Torus", "GetSetting Speed", "GetSetting Delay",
-    };
-    const std::string password = "GetRegValue Control Panel\\Desktop ScreenSaveUsePassword";
+TEST(DisplayFormLoad, StepsInOrderAndTheFirstSeedingFillsTheFrame) {
+    Strings expected = {"LoadBitmap C:\\Savers\\cell.bmp",      "LoadBitmap C:\\Savers\\cellyellow.bmp",
+                        "LoadBitmap C:\\Savers\\cellgreen.bmp", "LoadBitmap C:\\Savers\\cellblue.bmp",
+                        "LoadBitmap C:\\Savers\\cellpurple.bmp", "LoadBitmap C:\\Savers\\deadcell.bmp",
+                        "GetSetting Rainbow", "GetSetting Color", "GetSetting Torus", "GetSetting Speed",
+                        "GetSetting Delay", "StartTimer 300", "SaverRunning 1",
+                        "GetRegValue Control Panel\\Desktop ScreenSaveUsePassword", "HideCursor", "StartTimer 300"};
     for (bool preview : {false, true}) {
-        FormRig rig;
-        rig.preview = preview;
+        FormRig rig(preview);
         rig.form.Form_Load();
         // A preview neither announces the run nor hides the cursor.
-        std::vector<std::string> expected = common;
-        if (!preview) expected.push_back("SaverRunning 1");
-        expected.push_back(password);
-        if (!preview) expected.push_back("HideCursor");
-        EXPECT_EQ(Without(Without(rig.platform.journal, "CreateDC"), "StartTimer"), expected);
-        EXPECT_EQ(rig.platform.timerMs, 300);
-        EXPECT_EQ(rig.form.sngLastExitRequest(), preview ? 0.0f : 100.0f);
+        if (preview) std::erase_if(expected, [](const std::string& e) { return e == "SaverRunning 1" || e == "HideCursor"; });
+        EXPECT_EQ(rig.platform.journal, expected);
         EXPECT_EQ(rig.form.automaton().blnPreview, preview);
+        // The 50 x 50 design grid, its first seeding in red in the frame of
+        // the 640 x 480 client area, handed to the window whole.
+        EXPECT_EQ(rig.form.intMaxCol(), 49);
+        EXPECT_EQ(rig.form.intMaxRow(), 49);
+        EXPECT_GT(rig.form.automaton().blnGrid.Population(), 0u);
+        EXPECT_EQ(rig.CheckFrame(), std::set<uint32_t>{FakeDisplayPlatform::SpriteColor(rig.form.lngColorDCs()[0])});
+        EXPECT_EQ(rig.platform.presents, (std::vector<std::vector<FrameRect>>{{{0, 0, 640, 480}}}));
     }
 }
 
-TEST(DisplayFormLoad, TheFirstSeedingFillsTheWholeFrame) {
-    FormRig rig;
-    rig.form.Form_Load();
-    EXPECT_EQ(rig.form.intMaxCol(), 49);
-    EXPECT_EQ(rig.form.intMaxRow(), 49);
-    // Every live cell of the 50 x 50 grid in red in the frame of the 640 x 480
-    // client area (rows 48 and 49 lie below it), handed to the window whole.
-    const CellGrid& grid = rig.form.automaton().blnGrid;
-    const uint32_t red = FakeDisplayPlatform::SpriteColor(rig.form.lngColorDCs()[0]);
-    EXPECT_GT(grid.Population(), 0u);
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 50; ++x) ASSERT_EQ(rig.form.frame().Pixel(10 * x + 9, 10 * y + 9), grid.IsLive(x, y) ? red : 0u);
-    EXPECT_EQ(rig.platform.presents, (std::vector<std::vector<FrameRect>>{{{0, 0, 640, 480}}}));
-}
-
-TEST(DisplayFormLoad, StoredSettingsAndThePasswordSwitchSteerTheForm) {
+TEST(DisplayFormLoad, StoredSettingsSteerTheForm) {
     const struct {
-        const char *rainbow, *color, *torus, *speed, *delay, *password;
-        bool rainbowOn;
+        const char *rainbow, *color, *torus, *speed, *delay;
+        std::size_t colours;  // live colours in the frame
         int colorIndex;
         bool torusOn;
-        int interval, seedDelay;
-        bool passwordOn;
+        const char* timer;
+        int seedDelay;
     } rows[] = {
-        {"", "", "", "", "", "Not Found", false, 0, true, 300, 2000, false},  // the defaults
-        {"false", "4", "0", "150", "12.5", "001", false, 4, false, 150, 12, true},
-        // A speed of 0 would stop the generations; Rainbow picks colours of its own (-1: not checked).
-        {"True", "2", "1", "0", "3", "0", true, -1, true, 1, 3, false},
-        {"x", "7", "x", "-5", "x", "1", false, 0, true, 300, 2000, true},
+        {nullptr, nullptr, nullptr, nullptr, nullptr, 1, 0, true, "StartTimer 300", 2000},
+        // A speed of 0 would stop the generations: the timer's fastest rate instead.
+        {"false", "4", "0", "0", "12", 1, 4, false, "StartTimer 1", 12},
+        {"True", "2", "1", "150", "3", 5, -1, true, "StartTimer 150", 3},
     };
     for (const auto& r : rows) {
         FormRig rig;
         const std::pair<const char*, const char*> stored[] = {
             {"Rainbow", r.rainbow}, {"Color", r.color}, {"Torus", r.torus}, {"Speed", r.speed}, {"Delay", r.delay}};
         for (auto [key, text] : stored)
-            if (*text) rig.store.Set(key, text);
-        rig.platform.regValue = r.password;
+            if (text) rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
         rig.form.Form_Load();
-        const Automaton& a = rig.form.automaton();
-        EXPECT_EQ(a.blnRainbow, r.rainbowOn) << r.rainbow;
-        if (r.colorIndex >= 0) {
-            EXPECT_EQ(rig.form.lngCellDC(), rig.form.lngColorDCs()[r.colorIndex]) << r.color;
-        }
-        EXPECT_EQ(a.blnTorus, r.torusOn) << r.torus;
-        EXPECT_EQ(rig.platform.timerMs, r.interval) << r.speed;
-        EXPECT_EQ(a.intSeedDelay, r.seedDelay) << r.delay;
-        EXPECT_EQ(rig.form.blnUsePassword(), r.passwordOn) << r.password;
+        const std::set<uint32_t> colours = rig.CheckFrame();
+        EXPECT_EQ(colours.size(), r.colours);
+        const uint32_t colour = r.colorIndex < 0 ? 0 : FakeDisplayPlatform::SpriteColor(rig.form.lngColorDCs()[r.colorIndex]);
+        EXPECT_EQ(r.colorIndex < 0 || colours == std::set<uint32_t>{colour}, true) << r.color;
+        EXPECT_EQ(rig.form.automaton().blnTorus, r.torusOn);
+        EXPECT_EQ(rig.form.automaton().intSeedDelay, r.seedDelay);
+        EXPECT_EQ(rig.platform.journal.back(), r.timer);
     }
 }
 
-TEST(DisplayFormGeometry, GridFollowsTheClientArea) {
-    struct Case {
+TEST(DisplayFormGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {
+    const struct {
         double w, h;
         int maxCol, maxRow;
-    };
-    const Case cases[] = {
-        {1024, 768, 101, 75}, {152, 112, 14, 10}, {10, 10, 0, 0}, {19, 29, 0, 1},
-        {9, 300, -1, 29},     // narrower than a cell: no columns at all
+    } cases[] = {
+        {640, 480, 63, 47}, {1024, 768, 101, 75}, {19, 29, 0, 1},
+        {9, 300, -1, 29},  // narrower than a cell: no columns at all, nothing drawn
         {7680, 4320, 767, 431},
     };
     for (const auto& c : cases) {
         FormRig rig;
-        rig.form.Form_Load();
+        rig.Load();
+        rig.form.tmrTovra_Timer();
         rig.platform.width = c.w;
         rig.platform.height = c.h;
         rig.form.Form_Resize();
         EXPECT_EQ(rig.form.intMaxCol(), c.maxCol) << c.w;
         EXPECT_EQ(rig.form.intMaxRow(), c.maxRow) << c.h;
         EXPECT_EQ(rig.form.automaton().blnGrid.Population(), 0u);
+        const auto w = static_cast<int>(c.w), h = static_cast<int>(c.h);
+        EXPECT_EQ(rig.platform.presents.back(), (std::vector<FrameRect>{{0, 0, w, h}}));
+        const std::size_t presents = rig.platform.presents.size();
+        rig.form.StartGenerations();
+        for (int tick = 0; tick < 3; ++tick, rig.form.tmrTovra_Timer()) EXPECT_LE(rig.CheckFrame().size(), 1u);
+        EXPECT_TRUE(c.maxCol >= 0 || rig.platform.presents.size() == presents) << c.w;
     }
-}
-
-TEST(DisplayFormGeometry, ResizeToTheSameSizeEmptiesTheGrid) {
-    FormRig rig;
-    rig.form.Form_Load();
-    rig.form.Form_Resize();
-    rig.form.tmrTovra_Timer();
-    ASSERT_GT(rig.form.automaton().blnGrid.Population(), 0u);
-    rig.form.Form_Resize();
-    EXPECT_EQ(rig.form.automaton().blnGrid.Population(), 0u);
-    EXPECT_EQ(rig.form.intMaxCol(), 63);
-}
-
-TEST(DisplayFormGeometry, WindowWithoutCellsRunsAndDrawsNothing) {
-    FormRig rig;
-    rig.form.Form_Load();
-    rig.platform.width = 5;
-    rig.platform.height = 5;
-    rig.form.Form_Resize();
-    rig.platform.presents.clear();
-    for (int i = 0; i < 30; ++i) rig.form.tmrTovra_Timer();
-    EXPECT_TRUE(rig.platform.presents.empty());
-}
-
-TEST(Sprites, SnappingRoundsHalfToEven) {
-    const std::pair<int, int> cases[] = {{30, 3}, {14, 1}, {16, 2}, {15, 2}, {25, 2}, {35, 4}, {0, 0}, {7670, 767}};
-    for (auto [pixel, cell] : cases) EXPECT_EQ(SnapToCell(pixel), cell) << pixel;
     for (int pixel = -400; pixel <= 400; ++pixel)
         ASSERT_EQ(SnapToCell(pixel), static_cast<int>(std::nearbyint(pixel / 10.0))) << pixel;
 }
 
-TEST(Sprites, DrawingPlacesTheSpriteOnTheCell) {
-    FormRig rig;
-    rig.form.Form_Load();
-    rig.form.Form_Resize();
-    rig.form.DrawLiveCell(30, 20);
-    rig.form.DrawDeadCell(15, 25);  // snapped to (20, 20)
-    const CellFrame& f = rig.form.frame();
-    const uint32_t red = FakeDisplayPlatform::SpriteColor(rig.form.lngColorDCs()[0]);
-    const uint32_t dead = FakeDisplayPlatform::SpriteColor(rig.form.lngDeadCellDC());
-    EXPECT_EQ(f.Pixel(30, 20), red);
-    EXPECT_EQ(f.Pixel(39, 29), red);
-    EXPECT_EQ(f.Pixel(20, 20), dead);
-    EXPECT_EQ(f.Pixel(29, 29), dead);
-    EXPECT_EQ(f.Pixel(40, 20), 0u);
-}
-
-TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawing) {
+TEST(Sprites, MissingFilesOrContextsGiveNoSpriteAndNoDrawing) {
     FormRig rig;
     rig.platform.missingFiles = {"C:\\Savers\\cellgreen.bmp", "C:\\Savers\\deadcell.bmp"};
-    rig.store.Set("Color", "2");
-    rig.form.Form_Load();
+    rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "2");
+    rig.Load();
     EXPECT_EQ(rig.form.lngColorDCs()[2], 0);
     EXPECT_EQ(rig.form.lngDeadCellDC(), 0);
-    EXPECT_GT(rig.form.lngColorDCs()[3], 0);
-    // The failed loads left no context behind.
-    EXPECT_EQ(rig.platform.LiveObjects(), 8u);  // four sprites, each a context and a bitmap
+    EXPECT_EQ(rig.platform.live.size(), 8u);  // four sprites, each a context and a bitmap: no failed one left behind
     rig.form.Form_Resize();
-    rig.platform.presents.clear();
     for (int i = 0; i < 5; ++i) rig.form.tmrTovra_Timer();
-    EXPECT_TRUE(rig.platform.presents.empty());
+    EXPECT_EQ(rig.platform.presents.size(), 2u);  // the load and the resize
     EXPECT_GT(rig.form.automaton().blnGrid.Population(), 0u);  // the automaton runs on
+
+    FormRig none;
+    none.platform.contextsFail = true;
+    none.form.Form_Load();
+    for (SpriteHandle h : none.form.lngColorDCs()) EXPECT_EQ(h, 0);
+    EXPECT_EQ(std::count_if(none.platform.journal.begin(), none.platform.journal.end(),
+                            [](const std::string& e) { return e.starts_with("LoadBitmap"); }), 0);
 }
 
-TEST(Sprites, NoContextMeansNoFileIsOpened) {
+TEST(Sprites, UnloadReleasesEachContextThenItsBitmapOnce) {
     FormRig rig;
-    rig.platform.contextsFail = true;
-    rig.form.Form_Load();
-    for (SpriteHandle h : rig.form.lngColorDCs()) EXPECT_EQ(h, 0);
-    EXPECT_TRUE(Without(Without(rig.platform.journal, "GetSetting"), "LoadBitmap").size() ==
-                Without(rig.platform.journal, "GetSetting").size());
-}
-
-TEST(Sprites, UnloadReleasesEverySpriteOnce) {
-    FormRig rig;
-    rig.form.Form_Load();
-    ASSERT_EQ(rig.platform.LiveObjects(), 12u);
-    rig.platform.journal.clear();
+    rig.Load();
     rig.form.Form_QueryUnload();
-    EXPECT_EQ(rig.platform.LiveObjects(), 0u);
-    const std::vector<std::string> expected = {
-        "DeleteDC 1",  "DeleteObject 2",  "DeleteDC 3",  "DeleteObject 4",  "DeleteDC 5",  "DeleteObject 6",
-        "DeleteDC 7",  "DeleteObject 8",  "DeleteDC 9",  "DeleteObject 10", "DeleteDC 11", "DeleteObject 12",
-    };
+    EXPECT_TRUE(rig.platform.live.empty());
+    Strings expected;
+    for (int dc = 1; dc <= 11; dc += 2)
+        expected.insert(expected.end(), {"DeleteDC " + std::to_string(dc), "DeleteObject " + std::to_string(dc + 1)});
     EXPECT_EQ(rig.platform.journal, expected);
-    EXPECT_EQ(FreeSprite(rig.platform, 0), 0);
-    EXPECT_EQ(FreeSprite(rig.platform, -3), 0);
+    EXPECT_EQ(FreeSprite(rig.platform, 0) + FreeSprite(rig.platform, -3), 0);
     EXPECT_EQ(rig.platform.journal.size(), expected.size());
+}
+
+enum class Input { Key, Button, Close, Move };
+
+void Send(DisplayForm& form, Input input, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+        if (input == Input::Key) form.Form_KeyPress();
+        if (input == Input::Button) form.Form_MouseDown();
+        if (input == Input::Close) form.Form_CloseRequest();
+        if (input == Input::Move) form.Form_MouseMove();
+    }
+}
+
+// The calls after the load, without the sprites' release.
+Strings Calls(const FakeDisplayPlatform& platform) {
+    Strings out;
+    for (const auto& e : platform.journal)
+        if (!e.starts_with("Delete")) out.push_back(e);
+    return out;
+}
+
+TEST(ExitInput, WhatEndsTheRun) {
+    // Loaded at `load`; the request reads the clock twice (`first`, `second`).
+    const struct {
+        const char* what;
+        bool preview;
+        Input input;
+        int times;
+        float load, first, second;
+        bool ends;
+    } rows[] = {
+        {"key", false, Input::Key, 1, 100, 100.5f, 100.5f, true},
+        {"key inside the quiet half second", false, Input::Key, 1, 100, 100.49f, 100.49f, false},
+        {"key at the load's reading", false, Input::Key, 1, 100, 100, 100, false},
+        {"button", false, Input::Button, 1, 100, 100.5f, 100.5f, true},
+        {"button inside the half second", false, Input::Button, 1, 100, 100.4f, 100.4f, false},
+        {"close request", false, Input::Close, 1, 100, 100.5f, 100.5f, true},
+        {"close request inside the half second", false, Input::Close, 1, 100, 100.4f, 100.4f, false},
+        {"seventh move", false, Input::Move, 7, 100, 200, 200, false},
+        {"eighth move", false, Input::Move, 8, 100, 200, 200, true},
+        {"eighth move inside the half second", false, Input::Move, 8, 100, 100.2f, 100.2f, false},
+        {"just after midnight: at once", false, Input::Key, 1, 86399.8f, 0.1f, 0.1f, true},
+        {"before midnight", false, Input::Key, 1, 86399.8f, 86399.9f, 86399.9f, false},
+        {"the second reading decides", false, Input::Key, 1, 86399.8f, 86399.9f, 86400.3f, true},
+        {"preview: key", true, Input::Key, 1, 100, 200, 200, false},
+        {"preview: button", true, Input::Button, 1, 100, 200, 200, false},
+        {"preview: 40000 moves", true, Input::Move, 40000, 100, 200, 200, false},
+        {"preview: a close request, at once", true, Input::Close, 1, 100, 100.1f, 100.1f, true},
+    };
+    for (const auto& r : rows) {
+        FormRig rig(r.preview);
+        rig.Load(r.load);
+        rig.platform.clockReadings = {r.first, r.second};
+        rig.platform.now = r.second;
+        Send(rig.form, r.input, r.times);
+        EXPECT_EQ(rig.unloaded, r.ends) << r.what;
+        if (r.preview) continue;
+        if (!r.ends) {  // the next request after the quiet half second ends the run
+            rig.platform.now = r.load + 0.5f;
+            Send(rig.form, r.input);
+            EXPECT_TRUE(rig.unloaded) << r.what << ", then once more";
+        }
+        EXPECT_EQ(Calls(rig.platform), (Strings{"Unload", "StopTimer", "ShowCursor", "SaverRunning 0"})) << r.what;
+        EXPECT_EQ(rig.platform.cursorCount, 0) << r.what;
+        EXPECT_TRUE(rig.platform.live.empty()) << r.what;
+    }
+}
+
+TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
+    FormRig rig(false, "1");
+    rig.Load();
+    rig.platform.clockReadings = {101.0f, 101.0f, 101.25f};  // two for the debounce, one after the dialog
+    // A close request while the dialog is open opens no second one.
+    rig.platform.now = 101.1f;
+    bool closeSent = false;
+    rig.platform.duringVerify = [&] {
+        if (!std::exchange(closeSent, true)) rig.form.Form_CloseRequest();
+    };
+    rig.form.Form_MouseDown();
+    EXPECT_FALSE(rig.unloaded);
+    EXPECT_EQ(rig.platform.journal, (Strings{"ShowCursor", "VerifyScreenSavePwd", "HideCursor"}));
+    EXPECT_EQ(rig.platform.cursorCount, -1);  // still hidden, once
+
+    // Quiet for half a second after the dialog, then the very next move asks again.
+    rig.platform.journal.clear();
+    rig.platform.now = 101.74f;
+    Send(rig.form, Input::Move, 8);
+    EXPECT_TRUE(rig.platform.journal.empty());
+    rig.platform.now = 101.75f;
+    rig.platform.passwordAccepts = true;
+    rig.form.Form_MouseMove();
+    EXPECT_TRUE(rig.unloaded);
+    EXPECT_EQ(Calls(rig.platform), (Strings{"ShowCursor", "VerifyScreenSavePwd", "Unload", "StopTimer", "ShowCursor",
+                                            "SaverRunning 0", "HideCursor"}));
+    // Hidden at load, shown and hidden around each dialog, shown at unload.
+    EXPECT_EQ(rig.platform.cursorCount, 0);
+    EXPECT_TRUE(rig.platform.live.empty());
+}
+
+TEST(FormTimer, TicksOnlyWhileEnabledWithAnIntervalAbove0) {
+    FakeDisplayPlatform driver;
+    FormTimer timer(driver);
+    timer.SetEnabled(true);  // the design interval
+    timer.SetInterval(0);    // the platform timer would tick at its fastest rate: stopped instead
+    timer.SetInterval(0);    // stopping twice asks the platform once
+    timer.SetEnabled(true);
+    timer.SetInterval(65535);
+    timer.SetInterval(-7);  // below 0 counts as 0
+    timer.SetEnabled(true);
+    EXPECT_FALSE(timer.Ticking());
+    timer.SetEnabled(false);
+    timer.SetInterval(300);
+    EXPECT_EQ(driver.journal, (Strings{"StartTimer 100", "StopTimer", "StartTimer 65535", "StopTimer"}));
 }
 
 }  // namespace
