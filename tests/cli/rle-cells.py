@@ -5,26 +5,16 @@ position exactly when their outputs are equal."""
 import re
 import sys
 
-text = open(sys.argv[1]).read()
-lines = [l for l in text.splitlines() if not l.startswith('#')]
+lines = [l for l in open(sys.argv[1]).read().splitlines() if not l.startswith('#')]
 body = ''.join(lines[1:])
-cells = []
-x = y = 0
-for count, tag in re.findall(r'(\d*)([bo$!.A-Z])', body):
-    n = int(count) if count else 1
-    if tag in 'b.':
-        x += n
-    elif tag == '$':
-        y += n
-        x = 0
-    elif tag == '!':
-        break
+cells, x, y = [], 0, 0
+for count, tag in re.findall(r'(\d*)([bo$!.A-Z])', body.split('!')[0]):
+    n = int(count or 1)
+    if tag == '$':
+        x, y = 0, y + n
     else:
-        cells.extend((x + i, y) for i in range(n))
+        cells += [(x + i, y) for i in range(n)] if tag not in 'b.' else []
         x += n
-if cells:
-    mx = min(c[0] for c in cells)
-    my = min(c[1] for c in cells)
-    cells = sorted((cx - mx, cy - my) for cx, cy in cells)
-for cx, cy in cells:
+mx, my = min((c[0] for c in cells), default=0), min((c[1] for c in cells), default=0)
+for cx, cy in sorted((cx - mx, cy - my) for cx, cy in cells):
     print(cx, cy)

@@ -5,8 +5,6 @@
 #include <functional>
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "display/DisplayForm.h"
 
@@ -16,41 +14,32 @@ class FakeDisplayPlatform : public DisplayPlatform {
 public:
     std::vector<std::string> journal;
     std::set<std::string> missingFiles;  // paths whose bitmap fails to load
-    bool contextsFail = false;
+    bool contextsFail = false, passwordAccepts = false;
     double width = 640, height = 480;
     float now = 100.0f;
     std::vector<float> clockReadings;  // played back before `now`
     std::string regValue = "Not Found";
-    bool passwordAccepts = false;
     int cursorCount = 0;
     std::function<void()> onUnload, duringVerify;  // duringVerify: while the password dialog is open
     std::vector<std::vector<FrameRect>> presents;
     std::set<GdiHandle> live;  // contexts and bitmaps not yet deleted
+    std::map<GdiHandle, GdiHandle> selected;
 
     void Log(const std::string& entry) { journal.push_back(entry); }
-    GdiHandle Make() { live.insert(++last_); return last_; }
+    GdiHandle Make() { return *live.insert(live.empty() ? 1 : *live.rbegin() + 1).first; }
     GdiHandle CreateCompatibleDC() override { return contextsFail ? 0 : Make(); }
-    GdiHandle LoadBitmapFile(const std::string& path) override {
-        Log("LoadBitmap " + path);
-        return missingFiles.count(path) ? 0 : Make();
-    }
-    void SelectObject(GdiHandle dc, GdiHandle bitmap) override { selected_[dc] = bitmap; }
-    GdiHandle SelectedBitmap(GdiHandle dc) override { return selected_.count(dc) ? selected_[dc] : 0; }
-    int DeleteDC(GdiHandle dc) override {
-        Log("DeleteDC " + std::to_string(dc));
-        return static_cast<int>(live.erase(dc));
-    }
-    void DeleteObject(GdiHandle object) override {
-        Log("DeleteObject " + std::to_string(object));
-        live.erase(object);
-    }
+    GdiHandle LoadBitmapFile(const std::string& path) override { return Log("LoadBitmap " + path), missingFiles.count(path) ? 0 : Make(); }
+    void SelectObject(GdiHandle dc, GdiHandle bitmap) override { selected[dc] = bitmap; }
+    GdiHandle SelectedBitmap(GdiHandle dc) override { return selected[dc]; }
+    int DeleteDC(GdiHandle dc) override { return Log("DeleteDC " + std::to_string(dc)), static_cast<int>(live.erase(dc)); }
+    void DeleteObject(GdiHandle object) override { Log("DeleteObject " + std::to_string(object)), live.erase(object); }
     // Each sprite draws a plain square in a colour of its own.
+    static uint32_t SpriteColor(GdiHandle sprite) { return 0x100000u + static_cast<uint32_t>(sprite); }
     SpritePixels SpritePixelsOf(GdiHandle sprite) override {
         SpritePixels p{true, {}};
         p.pixels.fill(SpriteColor(sprite));
         return p;
     }
-    static uint32_t SpriteColor(GdiHandle sprite) { return 0x100000u + static_cast<uint32_t>(sprite); }
     FrameMemory AllocateFrame(int, int) override { return {}; }
     void PresentFrame(const CellFrame&, const std::vector<FrameRect>& parts) override { presents.push_back(parts); }
     void StartTimer(uint32_t ms) override { Log("StartTimer " + std::to_string(ms)); }
@@ -65,13 +54,9 @@ public:
     double ScaleWidth() override { return width; }
     double ScaleHeight() override { return height; }
     void SetScreenSaverRunning(bool running) override { Log(running ? "SaverRunning 1" : "SaverRunning 0"); }
-    void ShowCursor(bool show) override {
-        cursorCount += show ? 1 : -1;
-        Log(show ? "ShowCursor" : "HideCursor");
-    }
-    std::string GetRegValue(const std::string& subkey, const std::string& valueName) override {
-        Log("GetRegValue " + subkey + " " + valueName);
-        return regValue;
+    void ShowCursor(bool show) override { cursorCount += show ? 1 : -1, Log(show ? "ShowCursor" : "HideCursor"); }
+    std::string GetRegValue(const std::string& subkey, const std::string& name) override {
+        return Log("GetRegValue " + subkey + " " + name), regValue;
     }
     bool VerifyScreenSavePwd() override {
         Log("VerifyScreenSavePwd");
@@ -82,10 +67,6 @@ public:
         Log("Unload");
         if (onUnload) onUnload();
     }
-
-private:
-    GdiHandle last_ = 0;
-    std::map<GdiHandle, GdiHandle> selected_;
 };
 
 }  // namespace tovra::test
