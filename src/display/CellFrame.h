@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace tovra {
@@ -97,7 +98,7 @@ private:
     int joinGap_ = kDefaultJoinGap;
 
     std::vector<FrameRect> rects_;
-    std::vector<FrameRect> runs_;
+    std::vector<std::pair<int, int>> runs_;
     std::vector<std::size_t> openAbove_;
     std::vector<std::size_t> openHere_;
 };
