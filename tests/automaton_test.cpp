@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <map>
 
 #include "automaton/Automaton.h"
 
@@ -64,8 +63,8 @@ TEST(Kernel, MatchesReferenceOnSoupsOfOddShapes) {
     }
 }
 
-struct PaintCall {
-    char kind;  // 'L' live, 'D' dead, 'S' sprite choice (a: the colour)
+struct PaintCall {  // 'L' live, 'D' dead at (a, b); 'S' the sprite of colour a
+    char kind;
     int a, b;
     bool operator==(const PaintCall&) const = default;
 };
@@ -91,10 +90,8 @@ struct Rig : CellPainter, RandomStream, TimeOfDay {
     void UseLiveSprite(int color) override { calls.push_back({'S', color, 0}); }
     void Randomize(float seed) override { seeds.push_back(seed); }
     float Rnd() override {
-        ++draws;
-        if (script.empty()) return fallback;
-        const float r = script.front();
-        script.pop_front();
+        const float r = script.empty() ? fallback : script.front();
+        if (++draws, !script.empty()) script.pop_front();
         return r;
     }
     float SecondsSinceMidnight() override { return 1000.0f; }
@@ -110,13 +107,8 @@ void AlternatingPass(const CellGrid& current, Edges, CellGrid& next, ChangedRows
 }
 
 TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
-    const struct {
-        const char* what;
-        Cells live;
-        bool preview;
-        int delay, ticks;
-        std::vector<int> at;  // the tick of each seeding
-    } rows[] = {
+    // `at`: the tick of each seeding.
+    const struct { const char* what; Cells live; bool preview; int delay, ticks; std::vector<int> at; } rows[] = {
         {"delay 7", {}, false, 7, 30, {1, 7, 14, 21, 28}},
         {"preview: 10 whatever the delay", {}, true, 7, 30, {1, 10, 20, 30}},
         {"preview with a long delay", {}, true, 30000, 21, {1, 10, 20}},
@@ -236,19 +228,6 @@ TEST(Seeding, TheRealStreamMakesAboutATenthAndDiffersAtTheSameClockReading) {
     twice.Randomize(1000.0f);
     twice.Randomize(1000.0f);
     EXPECT_NE(twice.Rnd(), never.Rnd());
-}
-
-TEST(RandomIntTest, UniformFromTheBottomToTheTop) {
-    Rig edge(1, 1);
-    edge.script = {0.0f, 0.99999994f, 0.0f, 0.99999994f};
-    for (int want : {1, 100}) EXPECT_EQ(RandomInt(edge, 1, 100), want);
-    for (int want : {0, 4}) EXPECT_EQ(RandomInt(edge, 0, 4), want);
-    RuntimeRandom random(7);
-    std::map<int, int> hits;
-    for (int i = 0; i < 100000; ++i) ++hits[RandomInt(random, 0, 4)];
-    ASSERT_EQ(hits.size(), 5u);
-    EXPECT_EQ(hits.begin()->first, 0);
-    for (auto [value, n] : hits) EXPECT_NEAR(n, 20000, 1000) << value;
 }
 
 }  // namespace

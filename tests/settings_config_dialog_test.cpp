@@ -90,11 +90,9 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         d.controls.delay = refused ? "40000" : "32767";
         d.form.txtDelay_FocusLeaving();
         // The click that was moving the focus has already changed its control.
-        d.controls.rainbow = 1;
+        d.controls.rainbow = 1, d.controls.colorIndex = 3, d.controls.speed = 50;
         d.form.chkRainbow_Click();
-        d.controls.colorIndex = 3;
         d.controls.SetModeValue(1, true);
-        d.controls.speed = 50;
         bool cancel = false;
         d.form.txtDelay_Validate(cancel);
         EXPECT_EQ(cancel, refused);
@@ -108,20 +106,10 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
 }
 
 TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
-    struct Shown {
-        int rainbow;
-        int16_t color;
-        bool torus;
-        int32_t speed;
-        std::string delay;
-        float top, left;
-        bool operator==(const Shown&) const = default;
-    };
+    struct Shown { int rainbow; int16_t color; bool torus; int32_t speed; std::string delay; float top, left; };
     const Shown defaults{0, 0, true, 0, "2000", 1935, 2340};
-    const struct {
-        std::vector<const char*> stored;  // Rainbow, Color, Torus, Speed, Delay, Top, Left; nullptr: absent
-        Shown shown;
-    } rows[] = {
+    // Stored: Rainbow, Color, Torus, Speed, Delay, Top, Left; nullptr: absent.
+    const struct { std::vector<const char*> stored; Shown shown; } rows[] = {
         {{}, defaults},
         {{"True", "4", "false", "201", "12.5", "-45000", "123456.5"}, {1, 4, false, 33, "12.5", -45000, 123456.5f}},
         {{"-1", "-1", "0"}, {1, -1, false, 0, "2000", 1935, 2340}},
@@ -141,10 +129,9 @@ TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
             if (r.stored[i] != nullptr) d.store.Put(kApp, keys[i].first, keys[i].second, r.stored[i]);
         d.form.Form_Load();
         const FakeConfigForm& c = d.controls;
-        EXPECT_EQ((Shown{c.rainbow, c.colorIndex, c.mode[0], c.speed, c.delay, c.top, c.left}), r.shown)
-            << (r.stored.empty() ? "empty" : r.stored[0]);
-        EXPECT_EQ(c.colorEnabled, r.shown.rainbow == 0);
-        EXPECT_EQ(c.mode[1], !r.shown.torus);
+        const Shown& w = r.shown;
+        EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed, c.delay, c.top, c.left),
+                  std::tuple(w.rainbow, w.rainbow == 0, w.color, w.torus, !w.torus, w.speed, w.delay, w.top, w.left));
         EXPECT_EQ(c.copyright, "\xC2\xA9 2026 The Tovra developers");
         // Seven reads in order, each with its default (the position: the form's own).
         ASSERT_EQ(d.store.calls.size(), 7u);
@@ -155,10 +142,7 @@ TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
 }
 
 TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
-    const struct {
-        bool ok, changed;
-        std::vector<std::string> saves;
-    } rows[] = {
+    const struct { bool ok, changed; std::vector<std::string> saves; } rows[] = {
         {true, false, {"Settings/Rainbow=False", "Settings/Color=0", "Settings/Torus=True", "Settings/Speed=300",
                        "Settings/Delay=2000", "Window/Top=1935", "Window/Left=2340"}},
         {true, true, {"Settings/Rainbow=True", "Settings/Color=-1", "Settings/Torus=False", "Settings/Speed=3",
@@ -168,20 +152,14 @@ TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
     for (const auto& r : rows) {
         Dialog d;
         d.form.Form_Load();
-        if (r.changed) {
-            d.controls.rainbow = 1;
-            d.controls.colorIndex = -1;
-            d.controls.SetModeValue(1, true);
-            d.controls.speed = 99;
-            d.controls.delay = "abc40000";
-            d.controls.top = -1234.5f;
-            d.controls.left = 98765.25f;
-        }
+        FakeConfigForm& c = d.controls;
+        if (r.changed) c.rainbow = 1, c.colorIndex = -1, c.speed = 99, c.delay = "abc40000", c.top = -1234.5f, c.left = 98765.25f;
+        if (r.changed) c.SetModeValue(1, true);
         r.ok ? d.form.cmdOK_Click() : d.form.cmdCancel_Click();
         std::vector<std::string> saves;
         for (const std::string& s : r.saves) saves.push_back(kApp + ":" + s);
         EXPECT_EQ(d.Saves(), saves);
-        EXPECT_EQ(d.controls.unloads, 1);
+        EXPECT_EQ(c.unloads, 1);
     }
 }
 
