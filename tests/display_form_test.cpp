@@ -48,14 +48,16 @@ struct FormRig {
     std::set<uint32_t> CheckFrame() {
         const CellGrid& grid = form.automaton().blnGrid;
         std::set<uint32_t> colours;
+        int wrong = 0;
         seen.resize(grid.CellCount());
         for (int y = 0; y <= grid.MaxRow() && 10 * y < form.frame().Height(); ++y)
             for (int x = 0; x <= grid.MaxCol() && 10 * x < form.frame().Width(); ++x) {
                 const uint32_t pixel = form.frame().Pixel(10 * x, 10 * y);
                 char& s = seen[static_cast<std::size_t>(y) * grid.Columns() + x];
                 if ((s |= grid.IsLive(x, y)) && grid.IsLive(x, y)) colours.insert(pixel);
-                else EXPECT_EQ(pixel, s ? FakeDisplayPlatform::SpriteColor(form.lngDeadCellDC()) : 0u) << x << "," << y;
+                else wrong += pixel != (s ? FakeDisplayPlatform::SpriteColor(form.lngDeadCellDC()) : 0u);
             }
+        EXPECT_EQ(wrong, 0);
         return colours;
     }
     uint32_t Colour(int index) { return FakeDisplayPlatform::SpriteColor(form.lngColorDCs()[index]); }
@@ -111,7 +113,7 @@ TEST(DisplayFormGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {
     const struct { double w, h; int maxCol, maxRow; } cases[] = {
         {640, 480, 63, 47}, {1024, 768, 101, 75}, {19, 29, 0, 1},
         {9, 300, -1, 29},  // narrower than a cell: no columns at all, nothing drawn
-        {7680, 4320, 767, 431},
+        {7680, 45, 767, 3},
     };
     for (const auto& c : cases) {
         FormRig rig;
