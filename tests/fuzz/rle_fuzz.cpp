@@ -1,5 +1,5 @@
 // Any text through the RLE reader, handed over whole and in pieces of a few
-// bytes. A pattern it accepts, written by the RLE writer, reads back as the
+// bytes; a pattern it accepts, written by the RLE writer, reads back as the
 // same grid with the same header.
 #include <algorithm>
 #include <cstdio>
@@ -15,8 +15,6 @@ using namespace tovra::life;
 
 namespace {
 
-constexpr int kMaxSide = 256;  // larger patterns are read into a grid cut to this (the reader must stay inside)
-
 struct Read {
     bool ok = false;
     RleHeader header;
@@ -27,14 +25,14 @@ struct Read {
 Read ReadText(std::string_view text, std::size_t piece) {
     RleReader reader([&text, piece](char* buffer, std::size_t size) {
         const std::size_t n = std::min({size, text.size(), piece});
-        text.copy(buffer, n);
-        text.remove_prefix(n);
-        return n;
+        return text.copy(buffer, n), text.remove_prefix(n), n;
     });
     Read r;
-    if (!reader.ReadHeader(r.header, r.error)) return r;
-    r.grid.Redim(std::min(r.header.width, kMaxSide) - 1, std::min(r.header.height, kMaxSide) - 1);
-    r.ok = reader.ReadCells(r.grid, r.error);
+    // Larger patterns are read into a grid cut to 256 x 256: the reader must stay inside.
+    if (reader.ReadHeader(r.header, r.error)) {
+        r.grid.Redim(std::min(r.header.width, 256) - 1, std::min(r.header.height, 256) - 1);
+        r.ok = reader.ReadCells(r.grid, r.error);
+    }
     return r;
 }
 
@@ -46,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(whole.ok == first.ok && whole.grid == first.grid && whole.error.line == first.error.line &&
                whole.error.message == first.error.message && (first.ok || !first.error.message.empty()));
     const int w = first.header.width, h = first.header.height;
-    if (!first.ok || w == 0 || h == 0 || w > kMaxSide || h > kMaxSide) return 0;
+    if (!first.ok || w == 0 || h == 0 || w > 256 || h > 256) return 0;
     const Edges edges = first.header.bounds ? first.header.bounds->edges : Edges::Island;
     std::ostringstream out;
     WriteRle(first.grid, edges, out);

@@ -1,19 +1,154 @@
-// The display form: its start-up, geometry, sprites and drawing, how a run
-// ends (input, the half-second debounce, the password dialog), what
-// unloading releases, and the form's timer.
+// The display: the off-screen frame against a plain reference, and the
+// display form (start-up, geometry, sprites and drawing, how a run ends, what
+// unloading releases, the form's timer) on a platform that records its calls.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
 #include <utility>
 
 #include "automaton/Random.h"
+#include "display/DisplayForm.h"
 #include "settings/SaverSettings.h"
-#include "support/DisplayFakes.h"
 
 namespace tovra {
 namespace {
 
-using test::FakeDisplayPlatform;
+// A sprite whose every pixel tells its place, so a shifted or mirrored copy shows.
+SpritePixels Patterned(uint32_t base) {
+    SpritePixels s{true, {}};
+    for (std::size_t i = 0; i < s.pixels.size(); ++i) s.pixels[i] = base + static_cast<uint32_t>(i);
+    return s;
+}
+
+// Random drawing, also beside the frame, on a frame with ragged edges, against
+// a record of the sprite last drawn on each cell. The rectangles handed on
+// must cover every changed cell once, begin and end on changed cells, join
+// the changed cells of a row exactly across gaps up to the join gap, and
+// continue a rectangle of the same columns from the row above.
+TEST(CellFrame, MatchesAPlainReference) {
+    constexpr int kWidth = 1303, kHeight = 157, kCols = 131, kRows = 16, kStride = kWidth + 5;
+    const SpritePixels sprites[] = {Patterned(0x100), Patterned(0x200), SpritePixels{}, SpritePixels{true, {}}};
+    for (const int gap : {-1, 0, 1, 3, 100}) {
+        std::mt19937 rng(static_cast<unsigned>(gap) + 7);
+        // One frame in memory the platform gives, wider than the frame.
+        std::vector<uint32_t> memory(static_cast<std::size_t>(kStride) * kHeight, 0xEEEEEE);
+        CellFrame frame;
+        frame.Resize(kWidth, kHeight, gap == 1 ? FrameMemory{memory.data(), kStride} : FrameMemory{});
+        frame.SetJoinGap(gap);
+        const int join = std::max(gap, 0);
+        EXPECT_EQ(frame.TakeChanges(), std::vector<FrameRect>({{0, 0, kWidth, kHeight}}));
+        std::vector<int> shown(kCols * kRows, 3);  // the sprite each cell shows; 3 = black
+        for (int round = 0; round < 12; ++round) {
+            std::vector<char> changed(kCols * kRows, 0);
+            for (int i = static_cast<int>(rng() % 400); i > 0; --i) {
+                const int col = static_cast<int>(rng() % (kCols + 2)) - 1;
+                const int row = static_cast<int>(rng() % (kRows + 2)) - 1, s = static_cast<int>(rng() % 4);
+                frame.DrawCell(col, row, sprites[s]);
+                if (col < 0 || row < 0 || col >= kCols || row >= kRows || s == 2) continue;  // 2: not loaded
+                changed[row * kCols + col] |= shown[row * kCols + col] != s;
+                shown[row * kCols + col] = s;
+            }
+            std::vector<int> cover(kCols * kRows, 0);
+            const std::vector<FrameRect> rects = frame.TakeChanges();
+            for (const FrameRect& r : rects) {
+                ASSERT_TRUE(r.x >= 0 && r.y >= 0 && r.x % 10 == 0 && r.y % 10 == 0 && r.width > 0 && r.height > 0 &&
+                            r.x + r.width <= kWidth && r.y + r.height <= kHeight);
+                const int c0 = r.x / 10, c1 = (r.x + r.width - 1) / 10;
+                bool edgesChanged = true, gapsShort = true, joined = true, continued = true;
+                for (int row = r.y / 10; row * 10 < r.y + r.height; ++row) {
+                    const char* cells = &changed[row * kCols];
+                    edgesChanged &= cells[c0] && cells[c1];
+                    for (int col = c0, unchanged = 0; col <= c1; ++col) {
+                        ++cover[row * kCols + col];
+                        unchanged = cells[col] ? 0 : unchanged + 1;
+                        gapsShort &= unchanged <= join;
+                    }
+                    for (int k = 1; k <= join + 1; ++k) joined &= !(c0 - k >= 0 && cells[c0 - k]) && !(c1 + k < kCols && cells[c1 + k]);
+                }
+                for (const FrameRect& below : rects) continued &= !(below.x == r.x && below.width == r.width && below.y == r.y + r.height);
+                ASSERT_TRUE(edgesChanged && gapsShort && joined && continued)
+                    << "gap " << gap << " at " << r.x << "," << r.y << ": " << edgesChanged << gapsShort << joined << continued;
+            }
+            int covered = 0;  // cells shown twice, or changed and not shown
+            for (int cell = 0; cell < kCols * kRows; ++cell) covered += cover[cell] > 1 || cover[cell] < changed[cell];
+            ASSERT_EQ(covered, 0) << "gap " << gap;
+            int wrong = 0;  // pixels unlike the sprite last drawn on their cell, or drawn beside the frame
+            for (int y = 0; y < kHeight; ++y) {
+                for (int x = 0; x < kWidth; ++x)
+                    wrong += frame.Pixel(x, y) != sprites[shown[y / 10 * kCols + x / 10]].pixels[y % 10 * 10 + x % 10];
+                wrong += gap == 1 && memory[static_cast<std::size_t>(y) * kStride + kWidth] != 0xEEEEEEu;
+            }
+            ASSERT_EQ(wrong, 0) << "gap " << gap << ", round " << round;
+        }
+    }
+}
+
+TEST(CellFrame, SpriteIsTheBitmapsTopLeftCorner) {
+    std::vector<uint32_t> bits(16 * 12);
+    for (std::size_t i = 0; i < bits.size(); ++i) bits[i] = static_cast<uint32_t>(i + 1);
+    for (auto [width, height] : {std::pair{12, 12}, std::pair{7, 3}, std::pair{0, 0}}) {
+        const SpritePixels s = SpriteFromBitmap(bits.data(), width, height, 16);
+        EXPECT_TRUE(s.loaded);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                EXPECT_EQ(s.pixels[y * 10 + x], x < width && y < height ? bits[y * 16 + x] : 0u) << width;
+    }
+}
+
+// A display platform that records its calls in one journal, so tests can
+// check both what the display form did and in which order.
+class FakeDisplayPlatform : public DisplayPlatform {
+public:
+    std::vector<std::string> journal;
+    std::set<std::string> missingFiles;  // paths whose bitmap fails to load
+    bool contextsFail = false, passwordAccepts = false;
+    double width = 640, height = 480;
+    float now = 100.0f;
+    std::vector<float> clockReadings;  // played back before `now`
+    std::string regValue = "Not Found";
+    int cursorCount = 0;
+    std::function<void()> onUnload = [] {}, duringVerify = [] {};  // duringVerify: while the password dialog is open
+    std::vector<std::vector<FrameRect>> presents;
+    std::set<GdiHandle> live;  // contexts and bitmaps not yet deleted
+    std::map<GdiHandle, GdiHandle> selected;
+
+    void Log(const std::string& entry) { journal.push_back(entry); }
+    GdiHandle Make() { return *live.insert(live.empty() ? 1 : *live.rbegin() + 1).first; }
+    GdiHandle CreateCompatibleDC() override { return contextsFail ? 0 : Make(); }
+    GdiHandle LoadBitmapFile(const std::string& path) override { return Log("LoadBitmap " + path), missingFiles.count(path) ? 0 : Make(); }
+    void SelectObject(GdiHandle dc, GdiHandle bitmap) override { selected[dc] = bitmap; }
+    GdiHandle SelectedBitmap(GdiHandle dc) override { return selected[dc]; }
+    int DeleteDC(GdiHandle dc) override { return Log("DeleteDC " + std::to_string(dc)), static_cast<int>(live.erase(dc)); }
+    void DeleteObject(GdiHandle object) override { Log("DeleteObject " + std::to_string(object)), live.erase(object); }
+    // Each sprite draws a plain square in a colour of its own.
+    static uint32_t SpriteColor(GdiHandle sprite) { return 0x100000u + static_cast<uint32_t>(sprite); }
+    SpritePixels SpritePixelsOf(GdiHandle sprite) override {
+        SpritePixels p{true, {}};
+        p.pixels.fill(SpriteColor(sprite));
+        return p;
+    }
+    FrameMemory AllocateFrame(int, int) override { return {}; }
+    void PresentFrame(const CellFrame&, const std::vector<FrameRect>& parts) override { presents.push_back(parts); }
+    void StartTimer(uint32_t ms) override { Log("StartTimer " + std::to_string(ms)); }
+    void StopTimer() override { Log("StopTimer"); }
+    float SecondsSinceMidnight() override {
+        const float t = clockReadings.empty() ? now : clockReadings.front();
+        return clockReadings.erase(clockReadings.begin(), clockReadings.begin() + !clockReadings.empty()), t;
+    }
+    std::string ProgramFolder() override { return "C:\\Savers"; }
+    double ScaleWidth() override { return width; }
+    double ScaleHeight() override { return height; }
+    void SetScreenSaverRunning(bool running) override { Log(running ? "SaverRunning 1" : "SaverRunning 0"); }
+    void ShowCursor(bool show) override { cursorCount += show ? 1 : -1, Log(show ? "ShowCursor" : "HideCursor"); }
+    std::string GetRegValue(const std::string& key, const std::string& name) override { return Log("GetRegValue " + key + " " + name), regValue; }
+    bool VerifyScreenSavePwd() override { return Log("VerifyScreenSavePwd"), duringVerify(), passwordAccepts; }
+    void UnloadForm() override { Log("Unload"), onUnload(); }
+};
+
 using Strings = std::vector<std::string>;
 
 // A memory store whose reads also go into the platform's journal.
@@ -135,17 +270,24 @@ TEST(DisplayFormGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {
         ASSERT_EQ(SnapToCell(pixel), static_cast<int>(std::nearbyint(pixel / 10.0))) << pixel;
 }
 
-TEST(Sprites, MissingFilesOrContextsGiveNoSpriteAndNoDrawing) {
+TEST(Sprites, MissingFilesOrContextsGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
     FormRig rig;
     rig.platform.missingFiles = {"C:\\Savers\\cellgreen.bmp", "C:\\Savers\\deadcell.bmp"};
     rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "2");
     rig.Load();
     EXPECT_EQ(rig.form.lngColorDCs()[2] + rig.form.lngDeadCellDC(), 0);
-    EXPECT_EQ(rig.platform.live.size(), 8u);  // four sprites, each a context and a bitmap: no failed one left behind
     rig.form.Form_Resize();
     for (int i = 0; i < 5; ++i) rig.form.tmrTovra_Timer();
     EXPECT_EQ(rig.platform.presents.size(), 2u);  // the load and the resize
     EXPECT_GT(rig.form.automaton().blnGrid.Population(), 0u);  // the automaton runs on
+    // Four sprites, each a context and a bitmap (none left from the failed
+    // loads), released context first; a missing sprite calls nothing.
+    EXPECT_EQ(rig.platform.live, (std::set<GdiHandle>{1, 2, 3, 4, 5, 6, 7, 8}));
+    rig.form.Form_QueryUnload();
+    EXPECT_TRUE(rig.platform.live.empty());
+    Strings expected;
+    for (int dc = 1; dc <= 7; dc += 2) expected.insert(expected.end(), {"DeleteDC " + std::to_string(dc), "DeleteObject " + std::to_string(dc + 1)});
+    EXPECT_EQ(rig.platform.journal, expected);
 
     FormRig none;
     none.platform.contextsFail = true;
@@ -153,19 +295,6 @@ TEST(Sprites, MissingFilesOrContextsGiveNoSpriteAndNoDrawing) {
     for (SpriteHandle h : none.form.lngColorDCs()) EXPECT_EQ(h, 0);
     EXPECT_EQ(std::count_if(none.platform.journal.begin(), none.platform.journal.end(),
                             [](const std::string& e) { return e.starts_with("LoadBitmap"); }), 0);
-}
-
-TEST(Sprites, UnloadReleasesEachContextThenItsBitmapOnce) {
-    FormRig rig;
-    rig.Load();
-    rig.form.Form_QueryUnload();
-    EXPECT_TRUE(rig.platform.live.empty());
-    Strings expected;
-    for (int dc = 1; dc <= 11; dc += 2)
-        expected.insert(expected.end(), {"DeleteDC " + std::to_string(dc), "DeleteObject " + std::to_string(dc + 1)});
-    EXPECT_EQ(rig.platform.journal, expected);
-    EXPECT_EQ(FreeSprite(rig.platform, 0) + FreeSprite(rig.platform, -3), 0);
-    EXPECT_EQ(rig.platform.journal.size(), expected.size());
 }
 
 enum class Input { Key, Button, Close, Move };
@@ -253,9 +382,8 @@ TEST(FormTimer, TicksOnlyWhileEnabledWithAnIntervalAbove0) {
     FakeDisplayPlatform driver;
     FormTimer timer(driver);
     timer.SetEnabled(true);  // the design interval
-    timer.SetInterval(0);    // the platform timer would tick at its fastest rate: stopped instead
-    timer.SetInterval(0);    // stopping twice asks the platform once
-    timer.SetEnabled(true);
+    timer.SetInterval(0);    // the platform timer would tick at its fastest rate: stopped instead, and once
+    timer.SetInterval(0);
     timer.SetInterval(65535);
     timer.SetInterval(-7);  // below 0 counts as 0
     timer.SetEnabled(true);
