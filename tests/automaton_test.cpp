@@ -162,14 +162,18 @@ TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
     // every live draw there follows a colour pick of its own.
     RuntimeRandom soup(5);
     for (bool rainbow : {false, true}) {
-        // The largest: an 8K screen, with more changes than 16 bits can count.
-        for (auto [cols, rows] : {std::pair{130, 6}, std::pair{1, 4}, std::pair{64, 3}, std::pair{768, 432}}) {
+        // The largest: an 8K screen, with more changes than 16 bits can count;
+        // 10 x 6: a block in rows of their own beside a blinker, which keeps
+        // the stagnation seeding away.
+        for (auto [cols, rows] : {std::pair{130, 6}, std::pair{1, 4}, std::pair{64, 3}, std::pair{768, 432}, std::pair{10, 6}}) {
             Rig rig(cols, rows);
             rig.automaton.blnRainbow = rainbow;
             rig.automaton.blnTorus = rainbow;  // both edge modes, once each
             rig.automaton.tmrTovra_Timer();    // the first tick's seedings, on an empty grid
             for (int y = 0; y < rows; ++y)
-                for (int x = 0; x < cols; ++x) rig.automaton.blnGrid.SetLive(x, y, soup.Rnd() < 0.4f);
+                for (int x = 0; x < cols; ++x) rig.automaton.blnGrid.SetLive(x, y, cols != 10 && soup.Rnd() < 0.4f);
+            for (auto [x, y] : cols == 10 ? Cells{{1, 0}, {2, 0}, {1, 1}, {2, 1}, {6, 2}, {6, 3}, {6, 4}} : Cells{})
+                rig.automaton.blnGrid.Set(x, y, CellGrid::kLive);
             for (int tick = 1; tick <= (rows > 100 ? 2 : 4); ++tick) {
                 const CellGrid before = rig.automaton.blnGrid;
                 rig.calls.clear();
