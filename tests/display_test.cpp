@@ -90,7 +90,7 @@ TEST(CellFrame, MatchesAPlainReference) {
 TEST(CellFrame, SpriteIsTheBitmapsTopLeftCorner) {
     std::vector<uint32_t> bits(16 * 12);
     for (std::size_t i = 0; i < bits.size(); ++i) bits[i] = static_cast<uint32_t>(i + 1);
-    for (auto [width, height] : {std::pair{12, 12}, std::pair{7, 3}, std::pair{0, 0}}) {
+    for (auto [width, height] : {std::pair{12, 12}, std::pair{7, 3}, std::pair{0, 5}, std::pair{5, 0}}) {
         const SpritePixels s = SpriteFromBitmap(bits.data(), width, height, 16);
         EXPECT_TRUE(s.loaded);
         for (int y = 0; y < 10; ++y)
