@@ -81,8 +81,7 @@ struct Rig : CellPainter, RandomStream, TimeOfDay {
 
     Rig(int cols, int rows, const Cells& live = {}) {
         automaton.RedimGrid(cols - 1, rows - 1);
-        automaton.intSeedDelay = 30000;
-        automaton.blnTorus = true;
+        automaton.intSeedDelay = 30000, automaton.blnTorus = true;
         for (auto [x, y] : live) automaton.blnGrid.Set(x, y, CellGrid::kLive);
     }
     void DrawLiveCell(int x, int y) override { calls.push_back({'L', x, y}); }
@@ -122,8 +121,7 @@ TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
     };
     for (const auto& r : rows) {
         Rig rig(8, 8, r.live);
-        rig.automaton.blnPreview = r.preview;
-        rig.automaton.intSeedDelay = r.delay;
+        rig.automaton.blnPreview = r.preview, rig.automaton.intSeedDelay = r.delay;
         if (r.live.empty()) rig.automaton.computePass = AlternatingPass;
         std::vector<int> at;
         for (int tick = 1; tick <= r.ticks; ++tick) {
@@ -147,8 +145,7 @@ TEST(Tick, TheTimedSeedingComesBeforeTheGenerationAndAResizeIsFollowed) {
     EXPECT_EQ(rig.automaton.blnGrid.Population(), 0u);
     EXPECT_EQ(rig.calls.back(), (PaintCall{'D', 40, 40}));
     // A grid re-created with other bounds since the last tick steps as it is.
-    rig.automaton.intSeedDelay = 30000;
-    rig.fallback = 0.0f;
+    rig.automaton.intSeedDelay = 30000, rig.fallback = 0.0f;
     rig.automaton.RedimGrid(9, 2);
     for (int x : {4, 5, 6}) rig.automaton.blnGrid.Set(x, 1, CellGrid::kLive);
     rig.automaton.tmrTovra_Timer();
@@ -167,8 +164,7 @@ TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
         // the stagnation seeding away.
         for (auto [cols, rows] : {std::pair{130, 6}, std::pair{1, 4}, std::pair{64, 3}, std::pair{768, 432}, std::pair{10, 6}}) {
             Rig rig(cols, rows);
-            rig.automaton.blnRainbow = rainbow;
-            rig.automaton.blnTorus = rainbow;  // both edge modes, once each
+            rig.automaton.blnRainbow = rig.automaton.blnTorus = rainbow;  // both edge modes, once each
             rig.automaton.tmrTovra_Timer();    // the first tick's seedings, on an empty grid
             for (int y = 0; y < rows; ++y)
                 for (int x = 0; x < cols; ++x) rig.automaton.blnGrid.SetLive(x, y, cols != 10 && soup.Rnd() < 0.4f);
