@@ -151,19 +151,10 @@ public:
 
 using Strings = std::vector<std::string>;
 
-// A memory store whose reads also go into the platform's journal.
-struct JournalStore : MemorySettingsStore {
-    Strings* journal;
-    std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
-                           const std::string& defaultText) override {
-        return journal->push_back("GetSetting " + key), MemorySettingsStore::GetSetting(app, section, key, defaultText);
-    }
-};
-
 // A form whose unload the runtime carries out as a window would.
 struct FormRig {
     FakeDisplayPlatform platform;
-    JournalStore store;
+    MemorySettingsStore store;
     RuntimeRandom random{5};
     bool preview = false, unloaded = false;
     DisplayForm form{platform, store, random, preview};
@@ -171,7 +162,6 @@ struct FormRig {
 
     explicit FormRig(bool asPreview = false, const char* password = "0") {
         preview = asPreview;
-        store.journal = &platform.journal;
         platform.regValue = password;
         platform.onUnload = [this] { unloaded = true, form.Form_QueryUnload(), form.Form_Unload(); };
     }
@@ -214,8 +204,7 @@ TEST(DisplayFormLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
         for (auto [key, text] : stored)
             if (text) rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
         rig.form.Form_Load();
-        Strings expected = {"GetSetting Rainbow", "GetSetting Color", "GetSetting Torus", "GetSetting Speed", "GetSetting Delay",
-                            r.timer, "SaverRunning 1", "GetRegValue Control Panel\\Desktop ScreenSaveUsePassword", "HideCursor", r.timer};
+        Strings expected = {r.timer, "SaverRunning 1", "GetRegValue Control Panel\\Desktop ScreenSaveUsePassword", "HideCursor", r.timer};
         for (const char* file : {"deadcell", "cellpurple", "cellblue", "cellgreen", "cellyellow", "cell"})
             expected.insert(expected.begin(), std::string("LoadBitmap C:\\Savers\\") + file + ".bmp");
         // A preview neither announces the run nor hides the cursor.
@@ -370,15 +359,12 @@ TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
 TEST(FormTimer, TicksOnlyWhileEnabledWithAnIntervalAbove0) {
     FakeDisplayPlatform driver;
     FormTimer timer(driver);
-    timer.SetEnabled(true);  // the design interval
-    timer.SetInterval(0);    // the platform timer would tick at its fastest rate: stopped instead, and once
-    timer.SetInterval(0);
-    timer.SetInterval(65535);
-    timer.SetInterval(-7);  // below 0 counts as 0
+    // The design interval; 0, at which the platform timer would tick at its
+    // fastest rate, stops it (once); below 0 counts as 0.
+    timer.SetEnabled(true), timer.SetInterval(0), timer.SetInterval(0), timer.SetInterval(65535), timer.SetInterval(-7);
     timer.SetEnabled(true);
     EXPECT_FALSE(timer.Ticking());
-    timer.SetEnabled(false);
-    timer.SetInterval(300);
+    timer.SetEnabled(false), timer.SetInterval(300);
     EXPECT_EQ(driver.journal, (Strings{"StartTimer 100", "StopTimer", "StartTimer 65535", "StopTimer"}));
 }
 

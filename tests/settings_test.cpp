@@ -113,10 +113,9 @@ const std::string kApp = "SCRNSAVE:Tovra Screensaver";
 // The controls as plain values. Setting a property never raises an event,
 // as with the real window; unloading raises Form_QueryUnload.
 struct FakeConfigForm : ConfigFormRuntime {
-    int rainbow = 0, unloads = 0, selStart = -1, selLength = -1;
+    int rainbow = 0, unloads = 0, selStart = -1, selLength = -1, speed = 0;
     int16_t colorIndex = 0;
     bool colorEnabled = true, mode[2] = {true, false};
-    int32_t speed = 0;
     std::string delay, copyright;
     float top = 1935, left = 2340;
     std::vector<std::string> messages;  // "title: text"
@@ -157,15 +156,11 @@ struct Dialog {
 };
 
 TEST(ConfigSpeedMapping, TheSliderShowsTheSpeedTheDisplayRunsAt) {
+    // Beyond the slider's ends the nearest end; fractions round half to even
+    // first; where the display window runs at the default speed, so does the slider.
     const std::pair<const char*, int32_t> rows[] = {
-        {"300", 0}, {"299", 0}, {"298", 1}, {"201", 33}, {"6", 98}, {"5", 98}, {"4", 99}, {"1", 99},
-        // Beyond the slider's ends: the nearest end.
-        {"0", 99}, {"-0.5", 99}, {"450", 0}, {"65535", 0},
-        // Fractions round half to even before the mapping.
-        {"4.5", 99}, {"7.5", 97}, {"200.5", 33},
-        // Where the display window runs at the default speed, so does the slider.
-        {"-3", 0}, {"65536", 0}, {"abc", 0}, {"1e10", 0},
-    };
+        {"300", 0}, {"299", 0}, {"298", 1}, {"201", 33}, {"6", 98}, {"5", 98}, {"4", 99}, {"1", 99}, {"0", 99}, {"-0.5", 99},
+        {"450", 0}, {"65535", 0}, {"4.5", 99}, {"7.5", 97}, {"200.5", 33}, {"-3", 0}, {"65536", 0}, {"abc", 0}, {"1e10", 0}};
     for (auto [stored, position] : rows) EXPECT_EQ(SliderPositionForSpeedText(stored), position) << stored;
     // Every position writes a speed whose text shows that position again.
     for (int32_t p = kSpeedSliderMin; p <= kSpeedSliderMax; ++p)
@@ -173,10 +168,8 @@ TEST(ConfigSpeedMapping, TheSliderShowsTheSpeedTheDisplayRunsAt) {
 }
 
 TEST(ConfigDelayCheck, RefusesALeadingNumberAbove32767) {
-    const std::pair<const char*, bool> rows[] = {
-        {"32767", true}, {"32767.5", false}, {"32768", false}, {"40000abc", false}, {"abc40000", true}, {"1e5", false},
-        {"3.2767e4", true}, {"\t4\n0000", false}, {"-40000", true}, {"", true}, {"1e999", false},
-    };
+    const std::pair<const char*, bool> rows[] = {{"32767", true}, {"32767.5", false}, {"32768", false}, {"40000abc", false},
+        {"abc40000", true}, {"1e5", false}, {"3.2767e4", true}, {"\t4\n0000", false}, {"-40000", true}, {"", true}, {"1e999", false}};
     for (auto [text, accepted] : rows) EXPECT_EQ(DelayTextAccepted(text), accepted) << '"' << text << '"';
 }
 
@@ -185,8 +178,7 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         Dialog d;
         d.store.Put(kApp, "Settings", "Speed", "3");
         d.form.Form_Load();
-        d.controls.delay = refused ? "40000" : "32767";
-        d.form.txtDelay_FocusLeaving();
+        d.controls.delay = refused ? "40000" : "32767", d.form.txtDelay_FocusLeaving();
         // The click that was moving the focus has already changed its control.
         d.controls.rainbow = 1, d.controls.colorIndex = 3, d.controls.speed = 50;
         d.form.chkRainbow_Click();
@@ -217,10 +209,8 @@ TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
         {{"", "-2"}, defaults},
         {{nullptr, "70000", nullptr, "99999", nullptr, nullptr, ""}, defaults},
     };
-    const std::pair<const char*, const char*> keys[] = {
-        {"Settings", "Rainbow"}, {"Settings", "Color"}, {"Settings", "Torus"}, {"Settings", "Speed"},
-        {"Settings", "Delay"},   {"Window", "Top"},     {"Window", "Left"},
-    };
+    const std::pair<const char*, const char*> keys[] = {{"Settings", "Rainbow"}, {"Settings", "Color"}, {"Settings", "Torus"},
+        {"Settings", "Speed"}, {"Settings", "Delay"}, {"Window", "Top"}, {"Window", "Left"}};
     for (const auto& r : rows) {
         Dialog d;
         for (std::size_t i = 0; i < r.stored.size(); ++i)
