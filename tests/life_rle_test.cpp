@@ -16,22 +16,15 @@ using namespace std::string_view_literals;
 using Cells = std::vector<std::pair<int, int>>;
 
 // Reads `text`, handed over a few bytes at a time, into a grid of the
-// header's size: its live cells (x, y), or nothing with `error` set.
-std::optional<Cells> Read(std::string_view text, RleError& error, RleHeader& h) {
+// header's size, or nothing with `error` set.
+std::optional<CellGrid> Read(std::string_view text, RleError& error, RleHeader& h) {
     RleReader reader([&text](char* buffer, std::size_t size) {
         const std::size_t n = std::min({size, text.size(), std::size_t{3}});
-        text.copy(buffer, n);
-        text.remove_prefix(n);
-        return n;
+        return text.copy(buffer, n), text.remove_prefix(n), n;
     });
     if (!reader.ReadHeader(h, error)) return std::nullopt;
     CellGrid grid(h.width - 1, h.height - 1);
-    if (!reader.ReadCells(grid, error)) return std::nullopt;
-    Cells cells;
-    for (int y = 0; y < h.height; ++y)
-        for (int x = 0; x < h.width; ++x)
-            if (grid.IsLive(x, y)) cells.emplace_back(x, y);
-    return cells;
+    return reader.ReadCells(grid, error) ? std::optional(grid) : std::nullopt;
 }
 
 TEST(RleRead, AcceptsTheUsualForms) {
@@ -47,9 +40,11 @@ TEST(RleRead, AcceptsTheUsualForms) {
     for (const auto& c : cases) {
         RleError error;
         RleHeader h;
-        const auto cells = Read(c.text, error, h);
-        ASSERT_TRUE(cells) << c.text << ": " << error.message;
-        EXPECT_EQ(*cells, c.cells) << c.text;
+        const auto grid = Read(c.text, error, h);
+        ASSERT_TRUE(grid) << c.text << ": " << error.message;
+        CellGrid want(h.width - 1, h.height - 1);
+        for (auto [x, y] : c.cells) want.Set(x, y, CellGrid::kLive);
+        EXPECT_EQ(*grid, want) << c.text;
         EXPECT_EQ(!h.bounds ? "" : (h.bounds->edges == Edges::Torus ? "T" : "P") + std::to_string(h.bounds->width) + "," +
                                        std::to_string(h.bounds->height), c.bounds) << c.text;
     }
@@ -101,12 +96,8 @@ TEST(RleWrite, RoundTripsAndKeepsLinesShort) {
             EXPECT_LE((end = text.find('\n', start)) - start, 70u);
         RleError error;
         RleHeader h;
-        const auto cells = Read(text, error, h);
-        ASSERT_TRUE(cells && h.bounds) << error.message;
-        EXPECT_TRUE(h.bounds->edges == edges && h.bounds->width == 150 && h.bounds->height == 40);
-        CellGrid back(149, 39);
-        for (auto [x, y] : *cells) back.Set(x, y, CellGrid::kLive);
-        EXPECT_EQ(back, grid);
+        EXPECT_EQ(Read(text, error, h), grid) << error.message;
+        EXPECT_TRUE(h.bounds && h.bounds->edges == edges && h.bounds->width == 150 && h.bounds->height == 40);
     }
     EXPECT_EQ(Quote("a\x1f \x7f~\xff"), "a\\x1f \\x7f~\\xff");
     EXPECT_EQ(Quote(std::string(70, 'a')), std::string(60, 'a') + "...");
