@@ -135,12 +135,10 @@ TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
 }
 
 TEST(Tick, TheTimedSeedingComesBeforeTheGenerationAndAResizeIsFollowed) {
-    // Every cell is born by the timed seeding; the step then computes from
-    // the full grid, where every cell has 8 neighbours and dies.
+    // The first tick's seeding makes nothing live, the timed one every cell;
+    // the step then computes from the full grid, where every cell dies.
     Rig rig(5, 5);
-    rig.automaton.intSeedDelay = 1;
-    rig.script.assign(25, 0.0f);  // the first tick's seeding: nothing
-    rig.fallback = 0.999f;        // the timed seeding: everything
+    rig.automaton.intSeedDelay = 1, rig.script.assign(25, 0.0f), rig.fallback = 0.999f;
     rig.automaton.tmrTovra_Timer();
     EXPECT_EQ(rig.automaton.blnGrid.Population(), 0u);
     EXPECT_EQ(rig.calls.back(), (PaintCall{'D', 40, 40}));

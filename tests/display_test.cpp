@@ -24,20 +24,18 @@ SpritePixels Patterned(uint32_t base) {
     return s;
 }
 
-// Random drawing, also beside the frame, on a frame with ragged edges, against
-// a record of the sprite last drawn on each cell. The rectangles handed on
-// must cover every changed cell once, begin and end on changed cells, join
-// the changed cells of a row exactly across gaps up to the join gap, and
-// continue a rectangle of the same columns from the row above.
+// Random drawing (also beside the frame) against the sprite last drawn on each
+// cell. The rectangles handed on cover every changed cell once, begin and end
+// on changed cells, join a row's changed cells exactly across gaps up to the
+// join gap, and continue a rectangle of the same columns from the row above.
 TEST(CellFrame, MatchesAPlainReference) {
     constexpr int kWidth = 1303, kHeight = 157, kCols = 131, kRows = 16, kStride = kWidth + 5;
     const SpritePixels sprites[] = {Patterned(0x100), Patterned(0x200), SpritePixels{}, SpritePixels{true, {}}};
     for (const int gap : {-1, 0, 1, 3, 100}) {
         std::mt19937 rng(static_cast<unsigned>(gap) + 7);
-        // One frame in memory the platform gives, wider than the frame.
         std::vector<uint32_t> memory(static_cast<std::size_t>(kStride) * kHeight, 0xEEEEEE);
         CellFrame frame;
-        frame.Resize(kWidth, kHeight, gap == 1 ? FrameMemory{memory.data(), kStride} : FrameMemory{});
+        frame.Resize(kWidth, kHeight, gap == 1 ? FrameMemory{memory.data(), kStride} : FrameMemory{});  // the platform's, wider
         frame.SetJoinGap(gap);
         const int join = std::max(gap, 0);
         EXPECT_EQ(frame.TakeChanges(), std::vector<FrameRect>({{0, 0, kWidth, kHeight}}));
@@ -334,20 +332,17 @@ TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
     rig.Load();
     rig.platform.clockReadings = {101.0f, 101.0f, 101.25f};  // two for the debounce, one after the dialog
     rig.platform.now = 101.1f;
-    bool closeSent = false;  // a close request while the dialog is open opens no second one
-    rig.platform.duringVerify = [&] {
-        if (!std::exchange(closeSent, true)) rig.form.Form_CloseRequest();
-    };
+    // A close request while the dialog is open opens no second one.
+    bool sent = false;
+    rig.platform.duringVerify = [&] { if (!std::exchange(sent, true)) rig.form.Form_CloseRequest(); };
     rig.form.Form_MouseDown();
     EXPECT_FALSE(rig.unloaded);
     EXPECT_EQ(rig.platform.journal, (Strings{"ShowCursor", "VerifyScreenSavePwd", "HideCursor"}));
     // Quiet for half a second after the dialog, then the very next move asks again.
-    rig.platform.journal.clear();
-    rig.platform.now = 101.74f;
+    rig.platform.journal.clear(), rig.platform.now = 101.74f;
     Send(rig.form, Input::Move, 8);
     EXPECT_TRUE(rig.platform.journal.empty());
-    rig.platform.now = 101.75f;
-    rig.platform.passwordAccepts = true;
+    rig.platform.now = 101.75f, rig.platform.passwordAccepts = true;
     rig.form.Form_MouseMove();
     EXPECT_TRUE(rig.unloaded);
     EXPECT_EQ(Calls(rig.platform), (Strings{"ShowCursor", "VerifyScreenSavePwd", "Unload", "StopTimer", "ShowCursor",

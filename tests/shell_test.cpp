@@ -120,33 +120,28 @@ TEST(RegValue, EveryKindOfQueriedValueAndThePasswordSwitch) {
     }
 }
 
-// One key (77) holding "1"; records the calls and the buffer it was handed,
-// and throws from the query when asked to.
+// Key 77 (root 9, "K") holds "1" under "V"; the fake records the calls and
+// the buffer it was handed, and throws from the query when asked to.
 struct FakeRegistry : RegistryCalls {
     bool keyExists, throwOnQuery;
-    std::vector<std::string> log;
+    std::string log;
     Bytes buffer;
     FakeRegistry(bool exists, bool throws) : keyExists(exists), throwOnQuery(throws) {}
-    long OpenKey(Key root, const std::string& subkey, Key& key) override {
-        log.push_back("open " + std::to_string(root) + " " + subkey);
-        return keyExists ? (key = 77, 0) : 2;
-    }
+    long OpenKey(Key root, const std::string& subkey, Key& key) override { return keyExists && root == 9 && subkey == "K" ? (key = 77, 0) : 2; }
     long QueryValue(Key key, const std::string& name, uint32_t& type, unsigned char* data, uint32_t& count) override {
-        log.push_back("query " + std::to_string(key) + " " + name), buffer.assign(data, data + count);
+        log += "query " + std::to_string(key) + ";", buffer.assign(data, data + count);
         if (throwOnQuery) throw std::runtime_error("query failed");
-        return key != 77 ? 6 : (type = 1, data[0] = '1', data[1] = 0, count = 2, 0);
+        return key != 77 || name != "V" ? 6 : (type = 1, data[0] = '1', data[1] = 0, count = 2, 0);
     }
-    long CloseKey(Key key) override { return log.push_back("close " + std::to_string(key)), 0; }
+    long CloseKey(Key key) override { return log += "close " + std::to_string(key) + ";", 0; }
 };
 
 TEST(RegValue, OpensQueriesIntoSpacesAndClosesWhatItOpened) {
-    const std::string open = "open 9 Control Panel\\Desktop";
-    const struct { bool keyExists, throwOnQuery; const char* text; std::vector<std::string> log; } rows[] = {
-        {true, false, "1", {open, "query 77 V", "close 77"}}, {false, false, "Not Found", {open, "query 0 V"}},
-        {true, true, "Not Found", {open, "query 77 V", "close 77"}}};
+    const struct { bool keyExists, throwOnQuery; const char *text, *log; } rows[] = {
+        {true, false, "1", "query 77;close 77;"}, {false, false, "Not Found", "query 0;"}, {true, true, "Not Found", "query 77;close 77;"}};
     for (const auto& r : rows) {
         FakeRegistry registry(r.keyExists, r.throwOnQuery);
-        EXPECT_EQ(GetRegValue(registry, 9, "Control Panel\\Desktop", "V"), r.text);
+        EXPECT_EQ(GetRegValue(registry, 9, "K", "V"), r.text);
         EXPECT_TRUE(registry.log == r.log && registry.buffer == Bytes(2048, ' ')) << r.text;
     }
 }

@@ -34,7 +34,6 @@ truncate -s 65M "$T/big.rle"; bad 2 "larger than 64 MiB" --generations 3 "$T/big
 truncate -s 64M "$T/64.rle"; bad 2 "64.rle:1: malformed RLE: header line longer than 1000 characters: '\\x00\\x00" --generations 1 "$T/64.rle"
 mkfifo "$T/fifo"; (exec timeout 60 sh -c 'head -c 70000000 /dev/zero | tr "\0" "\n" > "$0"' "$T/fifo") &
 bad 2 "larger than 64 MiB" --generations 3 "$T/fifo"
-bad 2 "/dev/zero:1: malformed RLE: header line longer" --generations 1 /dev/zero
 printf 'x = 268435456, y = 1\n268435456o!\n' > "$T/long.rle"
 bad 2 "does not fit" --width 5 --height 5 --edges torus --generations 3 "$T/long.rle"
 printf 'x = 2000000000, y = 2000000000, rule = B3/S23\n2000000000o!\n' > "$T/huge.rle"

@@ -1,6 +1,5 @@
-// Any text through the settings' readers, against the C library's strtod (C
-// locale); and the written forms of numbers taken from the same bytes, which
-// must read back.
+// Any text through the strict reader against the C library's strtod (C locale);
+// written forms of numbers from the same bytes must read back.
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
