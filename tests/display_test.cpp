@@ -351,17 +351,5 @@ TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
     EXPECT_EQ(rig.platform.cursorCount, 0);
 }
 
-TEST(FormTimer, TicksOnlyWhileEnabledWithAnIntervalAbove0) {
-    FakeDisplayPlatform driver;
-    FormTimer timer(driver);
-    // The design interval; 0, at which the platform timer would tick at its
-    // fastest rate, stops it (once); below 0 counts as 0.
-    timer.SetEnabled(true), timer.SetInterval(0), timer.SetInterval(0), timer.SetInterval(65535), timer.SetInterval(-7);
-    timer.SetEnabled(true);
-    EXPECT_FALSE(timer.Ticking());
-    timer.SetEnabled(false), timer.SetInterval(300);
-    EXPECT_EQ(driver.journal, (Strings{"StartTimer 100", "StopTimer", "StartTimer 65535", "StopTimer"}));
-}
-
 }  // namespace
 }  // namespace tovra

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <stdexcept>
 
 #include "settings/SaverSettings.h"
 #include "shell/ModTovra.h"
@@ -117,32 +116,6 @@ TEST(RegValue, EveryKindOfQueriedValueAndThePasswordSwitch) {
         const std::string text = FormRegValue(r.status, r.type, r.data.data(), static_cast<uint32_t>(r.data.size()), 2048);
         EXPECT_EQ(text, r.text) << "type " << r.type << ", " << r.data.size() << " bytes";
         EXPECT_EQ(UsePasswordFromRegText(text), r.usePassword) << text;
-    }
-}
-
-// Key 77 (root 9, "K") holds "1" under "V"; the fake records the calls and
-// the buffer it was handed, and throws from the query when asked to.
-struct FakeRegistry : RegistryCalls {
-    bool keyExists, throwOnQuery;
-    std::string log;
-    Bytes buffer;
-    FakeRegistry(bool exists, bool throws) : keyExists(exists), throwOnQuery(throws) {}
-    long OpenKey(Key root, const std::string& subkey, Key& key) override { return keyExists && root == 9 && subkey == "K" ? (key = 77, 0) : 2; }
-    long QueryValue(Key key, const std::string& name, uint32_t& type, unsigned char* data, uint32_t& count) override {
-        log += "query " + std::to_string(key) + ";", buffer.assign(data, data + count);
-        if (throwOnQuery) throw std::runtime_error("query failed");
-        return key != 77 || name != "V" ? 6 : (type = 1, data[0] = '1', data[1] = 0, count = 2, 0);
-    }
-    long CloseKey(Key key) override { return log += "close " + std::to_string(key) + ";", 0; }
-};
-
-TEST(RegValue, OpensQueriesIntoSpacesAndClosesWhatItOpened) {
-    const struct { bool keyExists, throwOnQuery; const char *text, *log; } rows[] = {
-        {true, false, "1", "query 77;close 77;"}, {false, false, "Not Found", "query 0;"}, {true, true, "Not Found", "query 77;close 77;"}};
-    for (const auto& r : rows) {
-        FakeRegistry registry(r.keyExists, r.throwOnQuery);
-        EXPECT_EQ(GetRegValue(registry, 9, "K", "V"), r.text);
-        EXPECT_TRUE(registry.log == r.log && registry.buffer == Bytes(2048, ' ')) << r.text;
     }
 }
 
