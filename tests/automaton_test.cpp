@@ -121,23 +121,6 @@ TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
     }
 }
 
-TEST(Tick, TheTimedSeedingComesBeforeTheGenerationAndAResizeIsFollowed) {
-    // The first tick's seeding makes nothing live, the timed one every cell;
-    // the step then computes from the full grid, where every cell dies.
-    Rig rig(5, 5);
-    rig.automaton.intSeedDelay = 1, rig.script.assign(25, 0.0f), rig.fallback = 0.999f;
-    rig.automaton.tmrTovra_Timer();
-    EXPECT_EQ(rig.automaton.blnGrid.Population(), 0u);
-    EXPECT_EQ(rig.calls.back(), (PaintCall{'D', 40, 40}));
-    // A grid re-created with other bounds since the last tick steps as it is.
-    rig.automaton.intSeedDelay = 30000, rig.fallback = 0.0f;
-    rig.automaton.RedimGrid(9, 2);
-    for (int x : {4, 5, 6}) rig.automaton.blnGrid.Set(x, 1, CellGrid::kLive);
-    rig.automaton.tmrTovra_Timer();
-    EXPECT_TRUE(rig.automaton.blnGrid.IsLive(5, 0) && rig.automaton.blnGrid.IsLive(5, 2));
-    EXPECT_EQ(rig.automaton.blnGrid.Population(), 3u);
-}
-
 TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
     // Against a plain pass over every cell: a changed cell is drawn in its
     // new state, a cell live in both generations only in Rainbow mode, and
@@ -201,17 +184,14 @@ TEST(Seeding, TheRealStreamMakesAboutATenthAndDiffersAtTheSameClockReading) {
     Rig rig(200, 200);
     RuntimeRandom random;
     Automaton automaton(rig, random, rig);
-    automaton.RedimGrid(199, 199);
-    automaton.SeedGrid();
+    automaton.RedimGrid(199, 199), automaton.SeedGrid();
     const CellGrid first = automaton.blnGrid;
     EXPECT_NEAR(static_cast<double>(first.Population()), 4000, 400);
-    automaton.RedimGrid(199, 199);
-    automaton.SeedGrid();
+    automaton.RedimGrid(199, 199), automaton.SeedGrid();
     EXPECT_FALSE(automaton.blnGrid == first);
     // Even two seedings with nothing drawn in between move the stream on.
     RuntimeRandom twice(9), never(9);
-    twice.Randomize(1000.0f);
-    twice.Randomize(1000.0f);
+    twice.Randomize(1000.0f), twice.Randomize(1000.0f);
     EXPECT_NE(twice.Rnd(), never.Rnd());
 }
 
