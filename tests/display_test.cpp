@@ -267,43 +267,36 @@ TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
 
 }
 
-enum class Input { Key, Button, Close, Move };
-
+using Input = void (DisplayForm::*)();
+constexpr Input Key = &DisplayForm::Form_KeyPress, Button = &DisplayForm::Form_MouseDown,
+                Close = &DisplayForm::Form_CloseRequest, Move = &DisplayForm::Form_MouseMove;
 void Send(DisplayForm& form, Input input, int times = 1) {
-    for (int i = 0; i < times; ++i) {
-        if (input == Input::Key) form.Form_KeyPress();
-        if (input == Input::Button) form.Form_MouseDown();
-        if (input == Input::Close) form.Form_CloseRequest();
-        if (input == Input::Move) form.Form_MouseMove();
-    }
+    for (int i = 0; i < times; ++i) (form.*input)();
 }
 
 // The calls after the load, without the sprites' release.
-Strings Calls(const FakeDisplayPlatform& platform) {
-    Strings out;
-    std::copy_if(platform.journal.begin(), platform.journal.end(), std::back_inserter(out),
-                 [](const std::string& e) { return !e.starts_with("Delete"); });
-    return out;
+Strings Calls(Strings journal) {
+    return std::erase_if(journal, [](const std::string& e) { return e.starts_with("Delete"); }), journal;
 }
 
 TEST(ExitInput, WhatEndsTheRun) {
     // Loaded at `load`; the request reads the clock twice (`first`, `second`).
     const struct { const char* what; bool preview; Input input; int times; float load, first, second; bool ends; } rows[] = {
-        {"key", false, Input::Key, 1, 100, 100.5f, 100.5f, true},
-        {"key inside the quiet half second", false, Input::Key, 1, 100, 100.49f, 100.49f, false},
-        {"key at the load's reading", false, Input::Key, 1, 100, 100, 100, false},
-        {"button", false, Input::Button, 1, 100, 100.5f, 100.5f, true},
-        {"close request inside the half second", false, Input::Close, 1, 100, 100.4f, 100.4f, false},
-        {"seventh move", false, Input::Move, 7, 100, 200, 200, false},
-        {"eighth move", false, Input::Move, 8, 100, 200, 200, true},
-        {"eighth move inside the half second", false, Input::Move, 8, 100, 100.2f, 100.2f, false},
-        {"just after midnight: at once", false, Input::Key, 1, 86399.8f, 0.1f, 0.1f, true},
-        {"before midnight", false, Input::Key, 1, 86399.8f, 86399.9f, 86399.9f, false},
-        {"the second reading decides", false, Input::Key, 1, 86399.8f, 86399.9f, 86400.3f, true},
-        {"preview: key", true, Input::Key, 1, 100, 200, 200, false},
-        {"preview: button", true, Input::Button, 1, 100, 200, 200, false},
-        {"preview: 40000 moves", true, Input::Move, 40000, 100, 200, 200, false},
-        {"preview: a close request, at once", true, Input::Close, 1, 100, 100.1f, 100.1f, true},
+        {"key", false, Key, 1, 100, 100.5f, 100.5f, true},
+        {"key inside the quiet half second", false, Key, 1, 100, 100.49f, 100.49f, false},
+        {"key at the load's reading", false, Key, 1, 100, 100, 100, false},
+        {"button", false, Button, 1, 100, 100.5f, 100.5f, true},
+        {"close request inside the half second", false, Close, 1, 100, 100.4f, 100.4f, false},
+        {"seventh move", false, Move, 7, 100, 200, 200, false},
+        {"eighth move", false, Move, 8, 100, 200, 200, true},
+        {"eighth move inside the half second", false, Move, 8, 100, 100.2f, 100.2f, false},
+        {"just after midnight: at once", false, Key, 1, 86399.8f, 0.1f, 0.1f, true},
+        {"before midnight", false, Key, 1, 86399.8f, 86399.9f, 86399.9f, false},
+        {"the second reading decides", false, Key, 1, 86399.8f, 86399.9f, 86400.3f, true},
+        {"preview: key", true, Key, 1, 100, 200, 200, false},
+        {"preview: button", true, Button, 1, 100, 200, 200, false},
+        {"preview: 40000 moves", true, Move, 40000, 100, 200, 200, false},
+        {"preview: a close request, at once", true, Close, 1, 100, 100.1f, 100.1f, true},
     };
     for (const auto& r : rows) {
         FormRig rig(r.preview);
@@ -315,7 +308,7 @@ TEST(ExitInput, WhatEndsTheRun) {
         if (r.preview) continue;
         rig.platform.now = r.load + 0.5f;  // the next request after the quiet half second ends the run
         if (!r.ends) Send(rig.form, r.input);
-        EXPECT_EQ(Calls(rig.platform), (Strings{"Unload", "StopTimer", "ShowCursor", "SaverRunning 0"})) << r.what;
+        EXPECT_EQ(Calls(rig.platform.journal), (Strings{"Unload", "StopTimer", "ShowCursor", "SaverRunning 0"})) << r.what;
         EXPECT_EQ(rig.platform.cursorCount, 0) << r.what;
         EXPECT_TRUE(rig.platform.live.empty()) << r.what;
     }
@@ -334,12 +327,12 @@ TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
     EXPECT_EQ(rig.platform.journal, (Strings{"ShowCursor", "VerifyScreenSavePwd", "HideCursor"}));
     // Quiet for half a second after the dialog, then the very next move asks again.
     rig.platform.journal.clear(), rig.platform.now = 101.74f;
-    Send(rig.form, Input::Move, 8);
+    Send(rig.form, Move, 8);
     EXPECT_TRUE(rig.platform.journal.empty());
     rig.platform.now = 101.75f, rig.platform.passwordAccepts = true;
     rig.form.Form_MouseMove();
     EXPECT_TRUE(rig.unloaded);
-    EXPECT_EQ(Calls(rig.platform), (Strings{"ShowCursor", "VerifyScreenSavePwd", "Unload", "StopTimer", "ShowCursor",
+    EXPECT_EQ(Calls(rig.platform.journal), (Strings{"ShowCursor", "VerifyScreenSavePwd", "Unload", "StopTimer", "ShowCursor",
                                             "SaverRunning 0", "HideCursor"}));
     // Hidden at load, shown and hidden around each dialog, shown at unload.
     EXPECT_EQ(rig.platform.cursorCount, 0);

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""Prints the live cells of an RLE file, shifted so the smallest x and y are 0,
-one "x y" per line in sorted order: two files hold the same pattern up to
-position exactly when their outputs are equal."""
+"""The live cells of an RLE file, shifted so the smallest x and y are 0, one
+"x y" per line in order: equal for two files holding the same pattern."""
 import re
 import sys
 

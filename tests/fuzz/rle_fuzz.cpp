@@ -1,6 +1,5 @@
-// Any text through the RLE reader, handed over whole and in pieces of a few
-// bytes; a pattern it accepts, written by the RLE writer, reads back as the
-// same grid with the same header.
+// Any text through the RLE reader, whole and in pieces of a few bytes; a pattern
+// it accepts, written by the RLE writer, reads back as the same grid and header.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
