@@ -85,7 +85,6 @@ TEST(Startup, EachModesSteps) {
         {"/a 2147483648", 0, 2, {"ReportStartError The window number on the command line \"/a 2147483648\" is too "
                                  "large. Expected a window number from 0 to 2,147,483,647."}},
         // Nothing starts while a full-screen run is on the screen.
-        {"/s", -1, 2, {}},
         {"/p 1234", 4242, 2, {}},
     };
     for (const auto& r : rows) {
@@ -170,10 +169,8 @@ TEST(SaverOptions, ValuesEachSettingTakesAndWindowTargets) {
         {"0x7", 7}, {"0", 0}, {"0x0", 0}, {"12z", 0}, {"-5", 0}, {"x12", 0}, {"", 0}, {"0x", 0}, {"00x5", 0}};
     for (auto [text, id] : ids) EXPECT_EQ(ParseWindowId(text).value_or(0), id) << text;
     SaverOptions options;
-    EXPECT_EQ(ParseSaverOptions({"-root", "--window-id", "0x2a"}, options), "");
-    EXPECT_TRUE(options.target == SaverTarget::WindowId && options.windowId == 42ul);
-    EXPECT_EQ(ParseSaverOptions({"-window", "-display", ":3"}, options), "");
-    EXPECT_TRUE(options.target == SaverTarget::OwnWindow && options.display == ":3");
+    EXPECT_EQ(ParseSaverOptions({"-root", "--window-id", "0x2a", "-display", ":3"}, options), "");
+    EXPECT_TRUE(options.target == SaverTarget::WindowId && options.windowId == 42ul && options.display == ":3");
 }
 
 }  // namespace

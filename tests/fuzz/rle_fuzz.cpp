@@ -12,38 +12,31 @@
 using namespace tovra;
 using namespace tovra::life;
 
-namespace {
-
-struct Read { bool ok = false; RleHeader header; CellGrid grid; RleError error; };
-
-Read ReadText(std::string_view text, std::size_t piece) {
+// Reads `text` in pieces of `piece` bytes; larger patterns are read into a grid
+// cut to 256 x 256, which the reader must not leave. Returns the error message.
+static std::string Read(std::string_view text, std::size_t piece, RleHeader& header, CellGrid& grid) {
     RleReader reader([&text, piece](char* buffer, std::size_t size) {
         const std::size_t n = std::min({size, text.size(), piece});
         return text.copy(buffer, n), text.remove_prefix(n), n;
     });
-    Read r;
-    // Larger patterns are read into a grid cut to 256 x 256: the reader must stay inside.
-    if (reader.ReadHeader(r.header, r.error)) {
-        r.grid.Redim(std::min(r.header.width, 256) - 1, std::min(r.header.height, 256) - 1);
-        r.ok = reader.ReadCells(r.grid, r.error);
-    }
-    return r;
+    RleError error;
+    if (reader.ReadHeader(header, error)) grid.Redim(std::min(header.width, 256) - 1, std::min(header.height, 256) - 1);
+    if (error.message.empty() && !reader.ReadCells(grid, error)) FUZZ_CHECK(!error.message.empty());
+    return error.message;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const Read first = ReadText(text, 1 + size % 13), whole = ReadText(text, size);
-    FUZZ_CHECK(whole.ok == first.ok && whole.grid == first.grid && whole.error.message == first.error.message &&
-               (first.ok || !first.error.message.empty()));
-    const int w = first.header.width, h = first.header.height;
-    if (!first.ok || w == 0 || h == 0 || w > 256 || h > 256) return 0;
-    const Edges edges = first.header.bounds ? first.header.bounds->edges : Edges::Island;
+    RleHeader header, again, back;
+    CellGrid grid, whole, read;
+    const std::string error = Read(text, 1 + size % 13, header, grid);
+    FUZZ_CHECK(Read(text, size, again, whole) == error && whole == grid);
+    const int w = header.width, h = header.height;
+    if (!error.empty() || w == 0 || h == 0 || w > 256 || h > 256) return 0;
+    const Edges edges = header.bounds ? header.bounds->edges : Edges::Island;
     std::ostringstream out;
-    WriteRle(first.grid, edges, out);
-    const Read back = ReadText(out.str(), out.str().size());
-    FUZZ_CHECK(back.ok && back.header.width == w && back.header.height == h && back.grid == first.grid &&
-               back.header.bounds && back.header.bounds->edges == edges);
+    WriteRle(grid, edges, out);
+    FUZZ_CHECK(Read(out.str(), out.str().size(), back, read).empty() && read == grid && back.width == w && back.height == h &&
+               back.bounds && back.bounds->edges == edges);
     return 0;
 }
