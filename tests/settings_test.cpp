@@ -200,11 +200,9 @@ TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
     const struct { std::vector<const char*> stored; Shown shown; } rows[] = {
         {{}, defaults},
         {{"True", "4", "false", "201", "12.5", "-45000", "123456.5"}, {1, 4, false, 33, "12.5", -45000, 123456.5f}},
-        {{"-1", "-1", "0"}, {1, -1, false, 0, "2000", 1935, 2340}},
-        {{"FALSE", "3.5", "1"}, {0, 4, true, 0, "2000", 1935, 2340}},
+        {{"-1", "-1", "0"}, {1, -1, false, 0, "2000", 1935, 2340}}, {{"FALSE", "3.5", "1"}, {0, 4, true, 0, "2000", 1935, 2340}},
         // Unusable: the default is shown and nothing is written back.
-        {{"maybe", "5", "yes", "fast", nullptr, "high", "3.5e38"}, defaults},
-        {{"", "-2"}, defaults},
+        {{"maybe", "5", "yes", "fast", nullptr, "high", "3.5e38"}, defaults}, {{"", "-2"}, defaults},
         {{nullptr, "70000", nullptr, "99999", nullptr, nullptr, ""}, defaults},
     };
     const std::pair<const char*, const char*> keys[] = {{"Settings", "Rainbow"}, {"Settings", "Color"}, {"Settings", "Torus"},
