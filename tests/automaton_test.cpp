@@ -1,6 +1,5 @@
-// The automaton: the plain step on the edge cases of rule B3/S23, the word
-// kernel against it on random soups, and the tick, the seeding and the colour
-// pick, observed through what they draw.
+// The automaton: the word kernel against the plain step on random soups, and
+// the tick, the seeding and the colour pick, observed through what they draw.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -14,8 +13,7 @@ using Cells = std::vector<std::pair<int, int>>;
 
 CellGrid Step(const CellGrid& g, Edges edges, ComputePass pass, ChangedRows* changed = nullptr) {
     CellGrid next(g.MaxCol(), g.MaxRow());
-    pass(g, edges, next, changed);
-    return next;
+    return pass(g, edges, next, changed), next;
 }
 
 TEST(Kernel, MatchesReferenceOnSoupsOfOddShapes) {
@@ -36,13 +34,11 @@ TEST(Kernel, MatchesReferenceOnSoupsOfOddShapes) {
                 for (int gen = 0; gen < 12; ++gen) {
                     ChangedRows fastRows, plainRows;
                     const CellGrid fast = Step(g, edges, ComputeNextGeneration, &fastRows);
-                    ASSERT_EQ(fast, Step(g, edges, ComputeNextGenerationReference, &plainRows))
-                        << cols << "x" << rows << (edges == Edges::Torus ? " torus" : " island") << " gen " << gen;
-                    ASSERT_EQ(fastRows, plainRows) << cols << "x" << rows << " gen " << gen;
                     std::size_t live = 0;
                     for (int y = 0; y < rows; ++y)
                         for (int x = 0; x < cols; ++x) live += fast.IsLive(x, y);
-                    ASSERT_EQ(fast.Population(), live);
+                    ASSERT_TRUE(fast == Step(g, edges, ComputeNextGenerationReference, &plainRows) && fastRows == plainRows &&
+                                fast.Population() == live) << cols << "x" << rows << " edges " << int(edges) << " gen " << gen;
                     g = fast;
                 }
             }

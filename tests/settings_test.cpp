@@ -146,7 +146,7 @@ struct Dialog {
     FakeConfigForm controls;
     ConfigForm form{controls, store};
     Dialog() { controls.form = &form; }
-    std::vector<std::string> Saves() const {
+    std::vector<std::string> Saves() const {  // "application:section/key=text"
         std::vector<std::string> out;
         for (const Call& c : store.Saves()) out.push_back(c.application + ":" + c.section + "/" + c.key + "=" + c.text);
         return out;

@@ -24,10 +24,8 @@ TEST(CommandLine, TheSecondCharacterChoosesTheModeTheFinalDigitsTheWindow) {
         {"5", 5, HandleProblem::None}, {"/p 2147483647", 2147483647, HandleProblem::None}, {"/p", 0, HandleProblem::NoNumber},
         {"/p 12a", 0, HandleProblem::NoNumber}, {"/p 2147483648", 0, HandleProblem::TooLarge},
         {"/p 99999999999999999999", 0, HandleProblem::TooLarge}};
-    for (const auto& r : windows) {
-        const HandleResult result = GetHwndFromCommand(r.line);
-        EXPECT_TRUE(result.handle == r.handle && result.problem == r.problem) << r.line;
-    }
+    for (const auto& r : windows)
+        EXPECT_TRUE(GetHwndFromCommand(r.line).handle == r.handle && GetHwndFromCommand(r.line).problem == r.problem) << r.line;
 }
 
 // Records every platform and form call as one line of text.

@@ -4,8 +4,7 @@
 import re
 import sys
 
-lines = [l for l in open(sys.argv[1]).read().splitlines() if not l.startswith('#')]
-body = ''.join(lines[1:])
+body = ''.join([l for l in open(sys.argv[1]).read().splitlines() if not l.startswith('#')][1:])
 cells, x, y = [], 0, 0
 for count, tag in re.findall(r'(\d*)([bo$!.A-Z])', body.split('!')[0]):
     n = int(count or 1)
