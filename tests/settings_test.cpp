@@ -36,33 +36,23 @@ TEST(TextToDouble, TheWholeTextIsOneNumber) {
 }
 
 TEST(TextToInteger, RoundsHalfToEvenThenMustFit) {
-    const Row<int16_t> int16s[] = {
-        {"12.5", 12}, {"13.5", 14}, {"-12.5", -12}, {"0.5", 0}, {"1.5", 2}, {"2.5000001", 3}, {"-0.6", -1},
-        {"32767.4", 32767}, {"32767.5", kNone}, {"-32768.5", -32768}, {"-32769", kNone}, {"&HFFFF", kNone}, {"x", kNone},
-    };
+    const Row<int16_t> int16s[] = {{"12.5", 12}, {"13.5", 14}, {"-12.5", -12}, {"0.5", 0}, {"1.5", 2}, {"2.5000001", 3}, {"-0.6", -1},
+        {"32767.4", 32767}, {"32767.5", kNone}, {"-32768.5", -32768}, {"-32769", kNone}, {"&HFFFF", kNone}, {"x", kNone}};
     for (const auto& r : int16s) EXPECT_EQ(TextToInt16(r.first), r.second) << '"' << r.first << '"';
-    const Row<int32_t> int32s[] = {
-        {"2147483647", INT32_MAX}, {"2147483647.5", kNone}, {"-2147483648.5", INT32_MIN}, {"-2147483649", kNone},
-    };
+    const Row<int32_t> int32s[] = {{"2147483647", INT32_MAX}, {"2147483647.5", kNone}, {"-2147483648.5", INT32_MIN}, {"-2147483649", kNone}};
     for (const auto& r : int32s) EXPECT_EQ(TextToInt32(r.first), r.second) << '"' << r.first << '"';
-    const Row<float> floats[] = {
-        {"3.4028234663852886e38", FLT_MAX}, {"-3.4028234663852886e38", -FLT_MAX}, {"3.4028236e38", kNone},
-        {"-3.4028236e38", kNone}, {"1e-50", 0.0f}, {"0.1", 0.1f}, {"top", kNone},
-    };
+    const Row<float> floats[] = {{"3.4028234663852886e38", FLT_MAX}, {"-3.4028234663852886e38", -FLT_MAX}, {"3.4028236e38", kNone},
+                                 {"-3.4028236e38", kNone}, {"1e-50", 0.0f}, {"0.1", 0.1f}, {"top", kNone}};
     for (const auto& r : floats) EXPECT_EQ(TextToSingle(r.first), r.second) << '"' << r.first << '"';
-    const Row<bool> booleans[] = {
-        {"True", true}, {"fAlSe", false}, {" TRUE\t", true}, {"0", false}, {"-1", true}, {"0.4", true},
-        {"&H0", false}, {"", kNone}, {"Tru", kNone}, {"Truex", kNone}, {"Trux", kNone}, {"Xrue", kNone},
-    };
+    const Row<bool> booleans[] = {{"True", true}, {"fAlSe", false}, {" TRUE\t", true}, {"0", false}, {"-1", true}, {"0.4", true},
+        {"&H0", false}, {"", kNone}, {"Tru", kNone}, {"Truex", kNone}, {"Trux", kNone}, {"Xrue", kNone}};
     for (const auto& r : booleans) EXPECT_EQ(TextToBoolean(r.first), r.second) << '"' << r.first << '"';
 }
 
 TEST(LeadingNumber, TheNumberAtTheStartOfTheText) {
-    const std::pair<const char*, double> rows[] = {
-        {"40000abc", 40000}, {"abc40000", 0}, {"4 0\t0\n00", 40000}, {"1\r2", 1}, {"- 3x", -3}, {"5.E3", 5000},
-        {"1.5.5", 1.5}, {"12e+", 12}, {"1E-2x", 0.01}, {"2 e 3", 2000}, {"", 0}, {"Not Found", 0}, {".", 0},
-        {"&H1Fz", 31}, {"& h a F", 175}, {"&O8", 0}, {"1e400", HUGE_VAL}, {"-1e400", -HUGE_VAL},
-    };
+    const std::pair<const char*, double> rows[] = {{"40000abc", 40000}, {"abc40000", 0}, {"4 0\t0\n00", 40000}, {"1\r2", 1},
+        {"- 3x", -3}, {"5.E3", 5000}, {"1.5.5", 1.5}, {"12e+", 12}, {"1E-2x", 0.01}, {"2 e 3", 2000}, {"", 0}, {"Not Found", 0},
+        {".", 0}, {"&H1Fz", 31}, {"& h a F", 175}, {"&O8", 0}, {"1e400", HUGE_VAL}, {"-1e400", -HUGE_VAL}};
     for (auto [text, expected] : rows) EXPECT_EQ(LeadingNumber(text), expected) << '"' << text << '"';
 }
 
@@ -74,8 +64,7 @@ TEST(TextForms, AtMostFifteenOrSevenSignificantDigits) {
     };
     for (auto [value, text] : doubles) EXPECT_EQ(DoubleText(value), text);
     const std::pair<float, const char*> floats[] = {
-        {1935.5f, "1935.5"}, {-0.0f, "0"}, {0.1f, "0.1"}, {1234567.0f, "1234567"}, {12345678.0f, "1.234568E+07"},
-    };
+        {1935.5f, "1935.5"}, {-0.0f, "0"}, {0.1f, "0.1"}, {1234567.0f, "1234567"}, {12345678.0f, "1.234568E+07"}};
     for (auto [value, text] : floats) EXPECT_EQ(SingleText(value), text);
     const std::pair<uint32_t, const char*> threeDigits[] = {{0, "000"}, {1, "001"}, {99, "099"}, {1234, "1234"}};
     for (auto [value, text] : threeDigits) EXPECT_EQ(ThreeDigitText(value), text);
