@@ -52,8 +52,7 @@ struct PaintCall {  // 'L' live, 'D' dead at (a, b); 'S' the sprite of colour a
     bool operator==(const PaintCall&) const = default;
 };
 
-// Records the drawing and the seedings, plays back `script` and then
-// `fallback` as the random stream, and reads 1000 s past midnight.
+// Records drawing and seedings, plays `script` then `fallback` as the stream, and reads 1000 s past midnight.
 struct Rig : CellPainter, RandomStream, TimeOfDay {
     std::vector<PaintCall> calls;
     std::deque<float> script;
@@ -89,8 +88,7 @@ void AlternatingPass(const CellGrid& current, Edges, CellGrid& next, ChangedRows
 }
 
 TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
-    // `at`: the tick of each seeding.
-    const struct { const char* what; Cells live; bool preview; int delay, ticks; std::vector<int> at; } rows[] = {
+    const struct { const char* what; Cells live; bool preview; int delay, ticks; std::vector<int> at; } rows[] = {  // at: the ticks
         {"delay 7", {}, false, 7, 30, {1, 7, 14, 21, 28}},
         {"preview: 10 whatever the delay", {}, true, 7, 30, {1, 10, 20, 30}},
         {"preview with a long delay", {}, true, 30000, 21, {1, 10, 20}},
@@ -145,12 +143,8 @@ TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
                     for (int x = 0; x < cols; ++x) {
                         const bool was = before.IsLive(x, y), is = after.IsLive(x, y);
                         changes += was != is;
-                        if (is && (was != is || rainbow)) {
-                            if (rainbow) expected.push_back({'S', 0, 0});
-                            expected.push_back({'L', 10 * x, 10 * y});
-                        } else if (was != is) {
-                            expected.push_back({'D', 10 * x, 10 * y});
-                        }
+                        if (is && rainbow) expected.push_back({'S', 0, 0});
+                        if (was != is || (is && rainbow)) expected.push_back({is ? 'L' : 'D', 10 * x, 10 * y});
                     }
                 ASSERT_EQ(rig.calls, expected) << cols << "x" << rows << " tick " << tick;
                 EXPECT_EQ(rig.automaton.blnGrid, after);
@@ -169,8 +163,7 @@ TEST(Seeding, AddsAboutATenthNeverKillsAndDrawsEveryLiveCell) {
     EXPECT_EQ(rig.draws, 12);
     // In Rainbow mode each cell first picks its colour: 0.999 -> 4 (purple), 0 -> 0 (red).
     Rig rainbow(2, 1);
-    rainbow.automaton.blnRainbow = true;
-    rainbow.script = {0.999f, 0.95f, 0.0f, 0.0f};
+    rainbow.automaton.blnRainbow = true, rainbow.script = {0.999f, 0.95f, 0.0f, 0.0f};
     rainbow.automaton.SeedGrid();
     EXPECT_EQ(rainbow.calls, (std::vector<PaintCall>{{'S', 4, 0}, {'L', 0, 0}, {'S', 0, 0}}));
     EXPECT_EQ(rainbow.draws, 4);

@@ -161,9 +161,8 @@ struct FormRig {
     }
     // Loads at `time` seconds past midnight; the journal starts afresh after it.
     void Load(float time = 100.0f) { platform.now = time, form.Form_Load(), platform.journal.clear(); }
-    // The frame against a plain reference: each cell inside it shows the dead
-    // sprite where the cell was live before, black where it never was.
-    // Returns the colours of the live cells.
+    // The frame against a plain reference: each cell shows the dead sprite where it was live
+    // before, black where it never was. Returns the colours of the live cells.
     std::set<uint32_t> CheckFrame() {
         const CellGrid& grid = form.automaton().blnGrid;
         std::set<uint32_t> colours;
@@ -265,14 +264,10 @@ TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
 using Input = void (DisplayForm::*)();
 constexpr Input Key = &DisplayForm::Form_KeyPress, Button = &DisplayForm::Form_MouseDown,
                 Close = &DisplayForm::Form_CloseRequest, Move = &DisplayForm::Form_MouseMove;
-void Send(DisplayForm& form, Input input, int times = 1) {
-    for (int i = 0; i < times; ++i) (form.*input)();
-}
+void Send(DisplayForm& form, Input input, int times = 1) { while (times-- > 0) (form.*input)(); }
 
 // The calls after the load, without the sprites' release.
-Strings Calls(Strings journal) {
-    return std::erase_if(journal, [](const std::string& e) { return e.starts_with("Delete"); }), journal;
-}
+Strings Calls(Strings j) { return std::erase_if(j, [](const std::string& e) { return e.starts_with("Delete"); }), j; }
 
 TEST(ExitInput, WhatEndsTheRun) {
     // Loaded at `load`; the request reads the clock twice (`first`, `second`).

@@ -15,8 +15,7 @@ namespace {
 using namespace std::string_view_literals;
 using Cells = std::vector<std::pair<int, int>>;
 
-// Reads `text`, handed over a few bytes at a time, into a grid of the
-// header's size, or nothing with `error` set.
+// Reads `text`, three bytes at a time, into a grid of the header's size (or nothing, with `error` set).
 std::optional<CellGrid> Read(std::string_view text, RleError& error, RleHeader& h) {
     RleReader reader([&text](char* buffer, std::size_t size) {
         const std::size_t n = std::min({size, text.size(), std::size_t{3}});
@@ -110,7 +109,6 @@ TEST(LifeCli, RunsOrSaysWhyItCannot) {
     std::ofstream(dir / "b.rle") << "#C blinker\nx = 3, y = 2, rule = B3/S23\n$3o!\n";
     std::ofstream(dir / "t.rle") << "x = 3, y = 3, rule = b3/s23:t3,3\n3o!\n";
     std::ofstream(dir / "q.rle") << "x = 3, y = 1\n3q!\n";
-    const std::string longName(300, 'p');
     // "@": in the test's folder; `words`: on stderr; `written`: @o.rle afterwards.
     const struct { std::vector<std::string> args; int status; const char* out; std::string words; const char* written; } rows[] = {
         {{"--width", "5", "--height", "5", "--edges", "island", "--generations", "2", "--out", "@o.rle", "@b.rle"}, 0,
@@ -122,7 +120,7 @@ TEST(LifeCli, RunsOrSaysWhyItCannot) {
         {{"--width", "4", "--height", "2", "--edges", "torus", "--generations", "1", "--soup", "0"}, 0, "0: 0\n1: 0\n", "", ""},
         {{"--width", "3", "--height", "1", "--edges", "island", "--generations", "1", "--soup", "100", "--out", "@no/o.rle"},
          1, "0: 3\n1: 1\n", "cannot write output file '", ""},
-        {{"--generations", "1", longName}, 1, "", "cannot read pattern file '" + std::string(200, 'p') + "...'", ""},
+        {{"--generations", "1", std::string(300, 'p')}, 1, "", "cannot read pattern file '" + std::string(200, 'p') + "...'", ""},
         {{"--width", "5", "--height", "5", "--edges", "torus", "--generations", "3", "@q.rle"}, 2, "", "q.rle:2: malformed RLE: unexpected", ""},
         {{"--width", "2", "--height", "5", "--edges", "torus", "--generations", "3", "@b.rle"}, 2, "",
          "pattern of 3 x 2 does not fit the grid of 2 x 5", ""},

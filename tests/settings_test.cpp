@@ -70,8 +70,7 @@ TEST(TextForms, AtMostFifteenOrSevenSignificantDigits) {
     for (auto [value, text] : threeDigits) EXPECT_EQ(ThreeDigitText(value), text);
 }
 
-// Each row stores one text over a full set of usable values: an unusable
-// text gives that setting its default and leaves the others as stored.
+// One text over a set of usable values: an unusable one gives its setting the default, the others stay.
 TEST(ReadDisplaySettings, EachStoredValueOrItsDefault) {
     const SaverSettings stored{true, 3, false, 150, 500};
     const struct { const char* key; const char* text; SaverSettings expected; } rows[] = {  // key nullptr: an empty store

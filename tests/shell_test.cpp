@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
 
 #include "settings/SaverSettings.h"
 #include "shell/ModTovra.h"
@@ -38,10 +39,7 @@ struct RecordingShell : ShellPlatform, DisplayFormRuntime {
     void Log(const std::string& s) { calls.push_back(s); }
     static std::string N(int64_t n) { return " " + std::to_string(n); }
     WindowHandle FindWindowByTitle(const std::string& title) override { return Log("FindWindow " + title), runningSaver; }
-    int GetSystemMetrics(int index) override {
-        const int values[] = {-1280, -200, 3200, 1280, monitors};  // indices 76 to 80
-        return index >= 76 && index <= 80 ? values[index - 76] : 0;
-    }
+    int GetSystemMetrics(int i) override { return i == 76 ? -1280 : i == 77 ? -200 : i == 78 ? 3200 : i == 79 ? 1280 : i == 80 ? monitors : 0; }
     double TwipsPerPixelX() override { return 15; }
     double TwipsPerPixelY() override { return 12; }
     void GetClientRect(WindowHandle window, HostRect& r) override { Log("GetClientRect" + N(window)), r = {0, 0, 152, 112}; }
@@ -110,9 +108,33 @@ TEST(RegValue, EveryKindOfQueriedValueAndThePasswordSwitch) {
         {0, kSz, Bytes(2048, '5'), std::string(2047, '5'), true}, {0, kSz, Bytes(2049, '5'), "Not Found", false},
     };
     for (const auto& r : rows) {
-        const std::string text = FormRegValue(r.status, r.type, r.data.data(), static_cast<uint32_t>(r.data.size()), 2048);
+        const std::string text = FormRegValue(r.status, r.type, r.data.data(), static_cast<uint32_t>(r.data.size()));
         EXPECT_EQ(text, r.text) << "type " << r.type << ", " << r.data.size() << " bytes";
         EXPECT_EQ(UsePasswordFromRegText(text), r.usePassword) << text;
+    }
+}
+
+// Key 77 holds "1"; the fake notes the buffer it was handed and the keys
+// closed, and throws from the query when asked to.
+struct FakeRegistry : RegistryCalls {
+    bool keyExists, throws;
+    std::string closed;
+    Bytes buffer;
+    FakeRegistry(bool exists, bool t) : keyExists(exists), throws(t) {}
+    long OpenKey(Key, const std::string&, Key& key) override { return keyExists ? (key = 77, 0) : 2; }
+    long QueryValue(Key key, const std::string&, uint32_t& type, unsigned char* data, uint32_t& count) override {
+        buffer.assign(data, data + count);
+        if (throws) throw std::runtime_error("query failed");
+        return key != 77 ? 6 : (type = 1, data[0] = '1', data[1] = 0, count = 2, 0);
+    }
+    long CloseKey(Key key) override { return closed += std::to_string(key), 0; }
+};
+
+TEST(RegValue, QueriesIntoSpacesAndClosesWhatItOpened) {
+    for (auto [exists, throws, text] : {std::tuple{true, false, "1"}, {false, false, "Not Found"}, {true, true, "Not Found"}}) {
+        FakeRegistry registry(exists, throws);
+        EXPECT_EQ(GetRegValue(registry, 9, "Control Panel\\Desktop", "V"), text);
+        EXPECT_TRUE(registry.buffer == Bytes(2048, ' ') && registry.closed == (exists ? "77" : "")) << text;
     }
 }
 

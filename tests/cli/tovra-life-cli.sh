@@ -5,8 +5,7 @@
 set -u
 TOOL=$1
 HERE=$(cd "$(dirname "$0")" && pwd)
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
+T=$(mktemp -d); trap 'rm -rf "$T"' EXIT
 fail=0
 check() { [ "$1" = ok ] || { echo "FAIL: $2"; fail=1; }; }
 peak() {  # runs the tool; $mem is its peak resident memory in KiB
