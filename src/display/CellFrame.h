@@ -9,6 +9,7 @@
 // of a 32-bpp top-down device-independent bitmap and of a TrueColor image of
 // depth 24 or 32. Rows are `Stride()` pixels apart, top row first.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -77,7 +78,7 @@ public:
 
     // Unchanged cells between two changed ones of a row that still join them
     // into one rectangle.
-    void SetJoinGap(int cells) { joinGap_ = cells < 0 ? 0 : cells; }
+    void SetJoinGap(int cells) { joinGap_ = std::max(cells, 0); }
     static constexpr int kDefaultJoinGap = 16;
 
 private:
