@@ -262,7 +262,7 @@ TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
 }
 
 using Input = void (DisplayForm::*)();
-constexpr Input Key = &DisplayForm::Form_KeyPress, Button = &DisplayForm::Form_MouseDown,
+constexpr Input Key = &DisplayForm::Form_KeyPress,
                 Close = &DisplayForm::Form_CloseRequest, Move = &DisplayForm::Form_MouseMove;
 void Send(DisplayForm& form, Input input, int times = 1) { while (times-- > 0) (form.*input)(); }
 
