@@ -163,12 +163,13 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
     for (bool refused : {true, false}) {
         Dialog d;
         d.store.Put(kApp, "Settings", "Speed", "3");
+        d.store.Put(kApp, "Settings", "Torus", refused ? "False" : "True");  // the click selects the other mode
         d.form.Form_Load();
         d.controls.delay = refused ? "40000" : "32767", d.form.txtDelay_FocusLeaving();
         // The click that was moving the focus has already changed its control.
         d.controls.rainbow = 1, d.controls.colorIndex = 3, d.controls.speed = 50;
         d.form.chkRainbow_Click();
-        d.controls.SetModeValue(1, true);
+        d.controls.SetModeValue(refused ? 0 : 1, true);
         bool cancel = false;
         d.form.txtDelay_Validate(cancel);
         EXPECT_EQ(cancel, refused);
@@ -176,7 +177,7 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         EXPECT_EQ(std::pair(d.controls.selStart, d.controls.selLength), refused ? std::pair(0, 5) : std::pair(-1, -1));
         const FakeConfigForm& c = d.controls;
         EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed),
-                  refused ? std::tuple(0, true, int16_t{0}, true, false, 99) : std::tuple(1, false, int16_t{3}, false, true, 50));
+                  refused ? std::tuple(0, true, int16_t{0}, false, true, 99) : std::tuple(1, false, int16_t{3}, false, true, 50));
         EXPECT_TRUE(d.store.Saves().empty() && c.unloads == 0);
     }
 }
