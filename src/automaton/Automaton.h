@@ -67,11 +67,8 @@ public:
     // Replaceable compute pass.
     ComputePass computePass = ComputeNextGeneration;
 
-    // Read-only views of the tick's own state.
-    bool GridReady() const { return blnGridReady_; }
-    int TicksSinceSeed() const { return intTicksSinceSeed_; }
+    // The changes of the last ten generations, oldest first.
     const std::array<int32_t, kHistoryLength>& ChangeHistory() const { return intChangeHistory_; }
-    const CellGrid& NextGrid() const { return blnNextGrid_; }
 
 private:
     CellPainter& painter_;

@@ -25,8 +25,8 @@ public:
 
     // Re-dimension: every cell is dead afterwards, contents are never kept.
     void Redim(int maxCol, int maxRow) {
-        maxCol_ = maxCol < -1 ? -1 : maxCol;
-        maxRow_ = maxRow < -1 ? -1 : maxRow;
+        maxCol_ = std::max(maxCol, -1);
+        maxRow_ = std::max(maxRow, -1);
         wordsPerRow_ = (Columns() + kWordBits - 1) / kWordBits;
         words_.assign(static_cast<std::size_t>(wordsPerRow_) * static_cast<std::size_t>(Rows()), 0);
     }

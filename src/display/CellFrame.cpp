@@ -82,33 +82,28 @@ const std::vector<FrameRect>& CellFrame::TakeChanges() {
     for (const int row : dirtyRows_) {
         rowDirty_[static_cast<std::size_t>(row)] = 0;
         uint64_t* bits = &changed_[static_cast<std::size_t>(row) * words_];
-        // Runs of changed columns, joined across short gaps.
+        // Runs of changed columns (first and last), joined across short gaps.
+        // A row is listed only once a cell of it has changed.
         runs_.clear();
-        int first = -1, last = -1;
         for (int w = 0; w < words_; ++w) {
             uint64_t word = bits[w];
             bits[w] = 0;
             while (word != 0) {
                 const int col = w * 64 + __builtin_ctzll(word);
                 word &= word - 1;
-                if (first >= 0 && col - last - 1 <= joinGap_) {
-                    last = col;
-                    continue;
-                }
-                if (first >= 0) runs_.push_back({first, 0, last - first + 1, 0});
-                first = last = col;
+                if (!runs_.empty() && col - runs_.back().second - 1 <= joinGap_) runs_.back().second = col;
+                else runs_.push_back({col, col});
             }
         }
-        if (first >= 0) runs_.push_back({first, 0, last - first + 1, 0});
 
         const int y = row * kSpriteSize;
         const int bottom = std::min(y + kSpriteSize, height_);
         if (row != lastRow + 1) openAbove_.clear();
         openHere_.clear();
         std::size_t a = 0;
-        for (const FrameRect& run : runs_) {
-            const int x = run.x * kSpriteSize;
-            const int width = std::min(run.width * kSpriteSize, width_ - x);
+        for (const auto& [first, last] : runs_) {
+            const int x = first * kSpriteSize;
+            const int width = std::min((last - first + 1) * kSpriteSize, width_ - x);
             while (a < openAbove_.size() && rects_[openAbove_[a]].x < x) ++a;
             if (a < openAbove_.size() && rects_[openAbove_[a]].x == x && rects_[openAbove_[a]].width == width) {
                 FrameRect& r = rects_[openAbove_[a]];

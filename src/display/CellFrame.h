@@ -9,9 +9,11 @@
 // of a 32-bpp top-down device-independent bitmap and of a TrueColor image of
 // depth 24 or 32. Rows are `Stride()` pixels apart, top row first.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace tovra {
@@ -76,7 +78,7 @@ public:
 
     // Unchanged cells between two changed ones of a row that still join them
     // into one rectangle.
-    void SetJoinGap(int cells) { joinGap_ = cells < 0 ? 0 : cells; }
+    void SetJoinGap(int cells) { joinGap_ = std::max(cells, 0); }
     static constexpr int kDefaultJoinGap = 16;
 
 private:
@@ -97,7 +99,7 @@ private:
     int joinGap_ = kDefaultJoinGap;
 
     std::vector<FrameRect> rects_;
-    std::vector<FrameRect> runs_;
+    std::vector<std::pair<int, int>> runs_;
     std::vector<std::size_t> openAbove_;
     std::vector<std::size_t> openHere_;
 };

@@ -30,9 +30,10 @@ int DigitValue(char c, int radix) {
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// "&H" hexadecimal or "&O" octal digits, read as an unsigned value.
+// "&H" hexadecimal or "&O" octal digits, read as an unsigned value; `s`
+// begins with "&".
 Scanned ScanRadix(std::string_view s) {
-    if (s.size() < 3 || s[0] != '&') return {};
+    if (s.size() < 3) return {};
     const char kind = Upper(s[1]);
     const int radix = kind == 'H' ? 16 : kind == 'O' ? 8 : 0;
     if (radix == 0) return {};

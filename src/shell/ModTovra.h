@@ -36,7 +36,7 @@ struct HostRect {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
 
-enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+enum class WindowState { Normal, Minimized, Maximized };
 
 // The display form as the start-up sees it: the form runtime's operations.
 class DisplayFormRuntime {

@@ -183,12 +183,12 @@ bool RleReader::ReadCells(CellGrid& grid, RleError& error) {
         }
         lineStart = false;
         if (c >= '0' && c <= '9') {
-            run = (run < 0 ? 0 : run) * 10 + (c - '0');
+            run = std::max(run, 0LL) * 10 + (c - '0');
             if (run > std::numeric_limits<int>::max()) return Fail(error, line_, "run count too large");
             continue;
         }
         if (run == 0) return Fail(error, line_, "run count of 0");
-        const long long n = run < 0 ? 1 : run;
+        const long long n = std::max(run, 1LL);  // no count: 1 (a count of 0 is refused above)
         run = -1;
         if (c == 'b' || c == '.') {
             x = std::min<long long>(x + n, std::numeric_limits<int>::max());

@@ -1,0 +1,240 @@
+// The stored settings: the text conversions, the display window's reader,
+// and the configuration dialog on a fake form (what it shows at load, what it
+// writes on closing, the speed mapping and the delay check).
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+
+#include "settings/ConfigDialog.h"
+#include "settings/Conversions.h"
+#include "settings/SaverSettings.h"
+
+namespace tovra {
+namespace {
+
+constexpr auto kNone = std::nullopt;
+
+template <typename T>
+using Row = std::pair<std::string, std::optional<T>>;
+
+// The strict grammar that every typed reader shares: the whole text, blanks
+// around it aside, is one number that a double can hold.
+TEST(TextToDouble, TheWholeTextIsOneNumber) {
+    const Row<double> rows[] = {
+        {" \t-1935.5\r\n", -1935.5}, {"+7", 7}, {".5", 0.5}, {"5.", 5}, {"5.E3", 5000}, {"1E+15", 1e15},
+        {"2e-3", 0.002}, {"&H1F", 31}, {"&hAf", 175}, {"&o7", 7}, {"&HFFFFFFFF", 4294967295.0}, {"&O10", 8},
+        {"1e-400", 0}, {".1e-400", 0}, {"0.0001e400", kNone}, {"1e400", kNone}, {"-1e+400", kNone}, {".01e312", kNone},
+        {"1e99999999999999999999", kNone}, {"", kNone}, {" ", kNone}, {".", kNone}, {"-", kNone}, {"1e", kNone},
+        {"1.5e+", kNone}, {"12abc", kNone}, {"1 0", kNone}, {"1,000", kNone}, {"1.2.3", kNone}, {"- 5", kNone},
+        {"-&H1", kNone}, {"&H", kNone}, {"&HG", kNone}, {"&O8", kNone}, {"&17", kNone}, {"0x10", kNone},
+        {"inf", kNone}, {"nan", kNone},  // then out of range by the digits and the exponent together
+        {std::string(400, '0') + "1e-400", 0}, {"0." + std::string(400, '0') + "1e50", 0},
+        {"1" + std::string(4500, '0') + "e-4000", kNone}, {"1" + std::string(499, '0') + "e-1000", 0},
+    };
+    for (const auto& r : rows) EXPECT_EQ(TextToDouble(r.first), r.second) << '"' << r.first.substr(0, 20) << '"';
+}
+
+TEST(TextToInteger, RoundsHalfToEvenThenMustFit) {
+    const Row<int16_t> int16s[] = {{"12.5", 12}, {"13.5", 14}, {"-12.5", -12}, {"0.5", 0}, {"1.5", 2}, {"2.5000001", 3}, {"-0.6", -1},
+        {"32767.4", 32767}, {"32767.5", kNone}, {"-32768.5", -32768}, {"-32769", kNone}, {"&HFFFF", kNone}, {"x", kNone}};
+    for (const auto& r : int16s) EXPECT_EQ(TextToInt16(r.first), r.second) << '"' << r.first << '"';
+    const Row<int32_t> int32s[] = {{"2147483647", INT32_MAX}, {"2147483647.5", kNone}, {"-2147483648.5", INT32_MIN}, {"-2147483649", kNone}};
+    for (const auto& r : int32s) EXPECT_EQ(TextToInt32(r.first), r.second) << '"' << r.first << '"';
+    const Row<float> floats[] = {{"3.4028234663852886e38", FLT_MAX}, {"-3.4028234663852886e38", -FLT_MAX}, {"3.4028236e38", kNone},
+                                 {"-3.4028236e38", kNone}, {"1e-50", 0.0f}, {"0.1", 0.1f}, {"top", kNone}};
+    for (const auto& r : floats) EXPECT_EQ(TextToSingle(r.first), r.second) << '"' << r.first << '"';
+    const Row<bool> booleans[] = {{"True", true}, {"fAlSe", false}, {" TRUE\t", true}, {"0", false}, {"-1", true}, {"0.4", true},
+        {"&H0", false}, {"", kNone}, {"Tru", kNone}, {"Truex", kNone}, {"Trux", kNone}, {"Xrue", kNone}};
+    for (const auto& r : booleans) EXPECT_EQ(TextToBoolean(r.first), r.second) << '"' << r.first << '"';
+}
+
+TEST(LeadingNumber, TheNumberAtTheStartOfTheText) {
+    const std::pair<const char*, double> rows[] = {{"40000abc", 40000}, {"abc40000", 0}, {"4 0\t0\n00", 40000}, {"1\r2", 1},
+        {"- 3x", -3}, {"5.E3", 5000}, {"1.5.5", 1.5}, {"12e+", 12}, {"1E-2x", 0.01}, {"2 e 3", 2000}, {"", 0}, {"Not Found", 0},
+        {".", 0}, {"&H1Fz", 31}, {"& h a F", 175}, {"&O8", 0}, {"1e400", HUGE_VAL}, {"-1e400", -HUGE_VAL}};
+    for (auto [text, expected] : rows) EXPECT_EQ(LeadingNumber(text), expected) << '"' << text << '"';
+}
+
+TEST(TextForms, AtMostFifteenOrSevenSignificantDigits) {
+    const std::pair<double, const char*> doubles[] = {
+        {300, "300"}, {-0.0, "0"}, {-2.5, "-2.5"}, {1.0 / 3, "0.333333333333333"}, {0.1 + 0.2, "0.3"},
+        {1e15, "1E+15"}, {1234567890123456.0, "1.23456789012346E+15"}, {1e-5, "1E-05"},
+        {-DBL_MAX, "-1.79769313486231E+308"},  // not rounded up beyond the double range
+    };
+    for (auto [value, text] : doubles) EXPECT_EQ(DoubleText(value), text);
+    const std::pair<float, const char*> floats[] = {
+        {1935.5f, "1935.5"}, {-0.0f, "0"}, {0.1f, "0.1"}, {1234567.0f, "1234567"}, {12345678.0f, "1.234568E+07"}};
+    for (auto [value, text] : floats) EXPECT_EQ(SingleText(value), text);
+    const std::pair<uint32_t, const char*> threeDigits[] = {{0, "000"}, {1, "001"}, {99, "099"}, {1234, "1234"}};
+    for (auto [value, text] : threeDigits) EXPECT_EQ(ThreeDigitText(value), text);
+}
+
+// One text over a set of usable values: an unusable one gives its setting the default, the others stay.
+TEST(ReadDisplaySettings, EachStoredValueOrItsDefault) {
+    const SaverSettings stored{true, 3, false, 150, 500};
+    const struct { const char* key; const char* text; SaverSettings expected; } rows[] = {  // key nullptr: an empty store
+        {nullptr, "", {false, 0, true, 300, 2000}}, {"Rainbow", "-1", stored}, {"Rainbow", "maybe", {false, 3, false, 150, 500}},
+        {"Color", "0", {true, 0, false, 150, 500}}, {"Color", "4.5", {true, 4, false, 150, 500}},
+        {"Color", "5", {true, 0, false, 150, 500}}, {"Color", "-1", {true, 0, false, 150, 500}},
+        {"Torus", "", {true, 3, true, 150, 500}}, {"Torus", "1", {true, 3, true, 150, 500}},
+        {"Speed", "0", {true, 3, false, 0, 500}}, {"Speed", "65535", {true, 3, false, 65535, 500}},
+        {"Speed", "-1", {true, 3, false, 300, 500}}, {"Speed", "65536", {true, 3, false, 300, 500}},
+        {"Delay", "-32768", {true, 3, false, 150, -32768}}, {"Delay", "32767.5", {true, 3, false, 150, 2000}}};
+    const char* keys[] = {"Rainbow", "Color", "Torus", "Speed", "Delay"};
+    const char* texts[] = {"True", "3", "False", "150", "500"};
+    for (const auto& r : rows) {
+        MemorySettingsStore store;
+        for (int i = 0; i < 5 && r.key; ++i) store.Put(kApplicationTitle, kSettingsSection, keys[i], texts[i]);
+        if (r.key) store.Put(kApplicationTitle, kSettingsSection, r.key, r.text);
+        EXPECT_TRUE(ReadDisplaySettings(store) == r.expected) << (r.key ? r.key : "empty") << " = \"" << r.text << '"';
+        EXPECT_TRUE(store.Saves().empty()) << "nothing is written back";
+    }
+}
+
+
+using Call = MemorySettingsStore::Call;
+const std::string kApp = "SCRNSAVE:Tovra Screensaver";
+
+// The controls as plain values. Setting a property never raises an event,
+// as with the real window; unloading raises Form_QueryUnload.
+struct FakeConfigForm : ConfigFormRuntime {
+    int rainbow = 0, unloads = 0, selStart = -1, selLength = -1, speed = 0;
+    int16_t colorIndex = 0;
+    bool colorEnabled = true, mode[2] = {true, false};
+    std::string delay, copyright;
+    float top = 1935, left = 2340;
+    std::vector<std::string> messages;  // "title: text"
+    ConfigForm* form = nullptr;
+
+    int RainbowValue() override { return rainbow; }
+    void SetRainbowValue(int value) override { rainbow = value; }
+    int16_t ColorListIndex() override { return colorIndex; }
+    void SetColorListIndex(int16_t index) override { colorIndex = index; }
+    void SetColorEnabled(bool enabled) override { colorEnabled = enabled; }
+    bool ModeValue(int index) override { return mode[index]; }
+    void SetModeValue(int index, bool value) override { mode[index] = value, mode[1 - index] &= !value; }
+    int32_t SpeedValue() override { return speed; }
+    void SetSpeedValue(int32_t value) override { speed = value; }
+    std::string DelayText() override { return delay; }
+    void SetDelayText(const std::string& text) override { delay = text; }
+    void SelectDelayText(int start, int length) override { selStart = start, selLength = length; }
+    void SetCopyrightCaption(const std::string& caption) override { copyright = caption; }
+    float Top() override { return top; }
+    void SetTop(float twips) override { top = twips; }
+    float Left() override { return left; }
+    void SetLeft(float twips) override { left = twips; }
+    void CentreIfOnNoMonitor() override {}
+    void ShowStopMessage(const std::string& text, const std::string& title) override { messages.push_back(title + ": " + text); }
+    void UnloadForm() override { ++unloads, form->Form_QueryUnload(); }
+};
+
+struct Dialog {
+    MemorySettingsStore store;
+    FakeConfigForm controls;
+    ConfigForm form{controls, store};
+    Dialog() { controls.form = &form; }
+    std::vector<std::string> Saves() const {  // "application:section/key=text"
+        std::vector<std::string> out;
+        for (const Call& c : store.Saves()) out.push_back(c.application + ":" + c.section + "/" + c.key + "=" + c.text);
+        return out;
+    }
+};
+
+TEST(ConfigSpeedMapping, TheSliderShowsTheSpeedTheDisplayRunsAt) {
+    // Beyond the slider's ends the nearest end; fractions round half to even
+    // first; where the display window runs at the default speed, so does the slider.
+    const std::pair<const char*, int32_t> rows[] = {
+        {"300", 0}, {"299", 0}, {"298", 1}, {"201", 33}, {"6", 98}, {"5", 98}, {"4", 99}, {"1", 99}, {"0", 99}, {"-0.5", 99},
+        {"450", 0}, {"65535", 0}, {"4.5", 99}, {"7.5", 97}, {"200.5", 33}, {"-3", 0}, {"65536", 0}, {"abc", 0}, {"1e10", 0}};
+    for (auto [stored, position] : rows) EXPECT_EQ(SliderPositionForSpeedText(stored), position) << stored;
+    // Every position writes a speed whose text shows that position again.
+    for (int32_t p = kSpeedSliderMin; p <= kSpeedSliderMax; ++p)
+        EXPECT_EQ(SliderPositionForSpeedText(DoubleText(SpeedForSliderPosition(p))), p) << p;
+}
+
+TEST(ConfigDelayCheck, RefusesALeadingNumberAbove32767) {
+    const std::pair<const char*, bool> rows[] = {{"32767", true}, {"32767.5", false}, {"32768", false}, {"40000abc", false},
+        {"abc40000", true}, {"1e5", false}, {"3.2767e4", true}, {"\t4\n0000", false}, {"-40000", true}, {"", true}, {"1e999", false}};
+    for (auto [text, accepted] : rows) EXPECT_EQ(DelayTextAccepted(text), accepted) << '"' << text << '"';
+}
+
+TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
+    for (bool refused : {true, false}) {
+        Dialog d;
+        d.store.Put(kApp, "Settings", "Speed", "3");
+        d.store.Put(kApp, "Settings", "Torus", refused ? "False" : "True");  // the click selects the other mode
+        d.form.Form_Load();
+        d.controls.delay = refused ? "40000" : "32767", d.form.txtDelay_FocusLeaving();
+        // The click that was moving the focus has already changed its control.
+        d.controls.rainbow = 1, d.controls.colorIndex = 3, d.controls.speed = 50;
+        d.form.chkRainbow_Click();
+        d.controls.SetModeValue(refused ? 0 : 1, true);
+        bool cancel = false;
+        d.form.txtDelay_Validate(cancel);
+        EXPECT_EQ(cancel, refused);
+        EXPECT_EQ(d.controls.messages, std::vector<std::string>(refused, "Error: Invalid delay time, can't be above 32,767."));
+        EXPECT_EQ(std::pair(d.controls.selStart, d.controls.selLength), refused ? std::pair(0, 5) : std::pair(-1, -1));
+        const FakeConfigForm& c = d.controls;
+        EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed),
+                  refused ? std::tuple(0, true, int16_t{0}, false, true, 99) : std::tuple(1, false, int16_t{3}, false, true, 50));
+        EXPECT_TRUE(d.store.Saves().empty() && c.unloads == 0);
+    }
+}
+
+TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
+    struct Shown { int rainbow; int16_t color; bool torus; int32_t speed; std::string delay; float top, left; };
+    const Shown defaults{0, 0, true, 0, "2000", 1935, 2340};
+    // Stored: Rainbow, Color, Torus, Speed, Delay, Top, Left; nullptr: absent.
+    const struct { std::vector<const char*> stored; Shown shown; } rows[] = {
+        {{}, defaults},
+        {{"True", "4", "false", "201", "12.5", "-45000", "123456.5"}, {1, 4, false, 33, "12.5", -45000, 123456.5f}},
+        {{"-1", "-1", "0"}, {1, -1, false, 0, "2000", 1935, 2340}}, {{"FALSE", "3.5", "1"}, {0, 4, true, 0, "2000", 1935, 2340}},
+        // Unusable: the default is shown and nothing is written back.
+        {{"maybe", "5", "yes", "fast", nullptr, "high", "3.5e38"}, defaults}, {{"", "-2"}, defaults},
+        {{nullptr, "70000", nullptr, "99999", nullptr, nullptr, ""}, defaults},
+    };
+    const std::pair<const char*, const char*> keys[] = {{"Settings", "Rainbow"}, {"Settings", "Color"}, {"Settings", "Torus"},
+        {"Settings", "Speed"}, {"Settings", "Delay"}, {"Window", "Top"}, {"Window", "Left"}};
+    for (const auto& r : rows) {
+        Dialog d;
+        for (std::size_t i = 0; i < r.stored.size(); ++i)
+            if (r.stored[i] != nullptr) d.store.Put(kApp, keys[i].first, keys[i].second, r.stored[i]);
+        d.form.Form_Load();
+        const FakeConfigForm& c = d.controls;
+        const Shown& w = r.shown;
+        EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed, c.delay, c.top, c.left),
+                  std::tuple(w.rainbow, w.rainbow == 0, w.color, w.torus, !w.torus, w.speed, w.delay, w.top, w.left));
+        EXPECT_EQ(c.copyright, "\xC2\xA9 2026 The Tovra developers");
+        // Seven reads in order, each with its default (the position: the form's own).
+        ASSERT_EQ(d.store.calls.size(), 7u);
+        const char* defaultTexts[] = {"False", "0", "True", "300", "2000", "1935", "2340"};
+        for (std::size_t i = 0; i < 7; ++i)
+            EXPECT_EQ(d.store.calls[i], (Call{Call::kGet, kApp, keys[i].first, keys[i].second, defaultTexts[i]}));
+    }
+}
+
+TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
+    const struct { bool ok, changed; std::vector<std::string> saves; } rows[] = {
+        {true, false, {"Settings/Rainbow=False", "Settings/Color=0", "Settings/Torus=True", "Settings/Speed=300",
+                       "Settings/Delay=2000", "Window/Top=1935", "Window/Left=2340"}},
+        {true, true, {"Settings/Rainbow=True", "Settings/Color=-1", "Settings/Torus=False", "Settings/Speed=3",
+                      "Settings/Delay=abc40000", "Window/Top=-1234.5", "Window/Left=98765.25"}},
+        {false, true, {"Window/Top=-1234.5", "Window/Left=98765.25"}},
+    };
+    for (const auto& r : rows) {
+        Dialog d;
+        d.form.Form_Load();
+        FakeConfigForm& c = d.controls;
+        if (r.changed) c.rainbow = 1, c.colorIndex = -1, c.speed = 99, c.delay = "abc40000", c.top = -1234.5f, c.left = 98765.25f;
+        if (r.changed) c.SetModeValue(1, true);
+        r.ok ? d.form.cmdOK_Click() : d.form.cmdCancel_Click();
+        std::vector<std::string> saves;
+        for (const std::string& s : r.saves) saves.push_back(kApp + ":" + s);
+        EXPECT_EQ(d.Saves(), saves);
+        EXPECT_EQ(c.unloads, 1);
+    }
+}
+
+}  // namespace
+}  // namespace tovra
