@@ -54,9 +54,8 @@ test: all asan dist deb
 test-native:
 	cd $(NATIVE) && ctest --output-on-failure
 
-# The Linux program under Xvfb, and its package run by the XScreenSaver daemon.
+# The Linux program's package run by the XScreenSaver daemon.
 test-linux: deb
-	sh tests/x11/window.sh $(NATIVE)/tovra
 	sh tests/x11/daemon.sh $(DEB)
 
 # The native tests and tovra-life under AddressSanitizer and
