@@ -82,7 +82,6 @@ public:
     const std::array<SpriteHandle, kLiveSpriteCount>& lngColorDCs() const { return lngColorDCs_; }
     SpriteHandle lngCellDC() const { return lngCellDC_; }
     SpriteHandle lngDeadCellDC() const { return lngDeadCellDC_; }
-    bool blnUsePassword() const { return blnUsePassword_; }
     float sngLastExitRequest() const { return sngLastExitRequest_; }
     int intMouseMoves() const { return intMouseMoves_; }
     int intMaxCol() const { return automaton_.blnGrid.MaxCol(); }
