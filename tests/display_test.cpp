@@ -1,6 +1,5 @@
-// The display: the off-screen frame against a plain reference, and the
-// display form (start-up, geometry, sprites and drawing, how a run ends, what
-// unloading releases, the form's timer) on a platform that records its calls.
+// The display: the off-screen frame against a plain reference, and the display form (start-up,
+// geometry, sprites and drawing, how a run ends, what unloading releases) on a recording platform.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -171,10 +170,9 @@ TEST(DisplayFormLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
     // `colour`: the sprite the first seeding draws live cells with; -1: all five (Rainbow).
     const struct { bool preview; const char *rainbow, *color, *torus, *speed, *delay; int colour; bool torusOn; int16_t delayOn; const char* timer; } rows[] = {
         {false, nullptr, nullptr, nullptr, nullptr, nullptr, 0, true, 2000, "StartTimer 300"},
-        {true, nullptr, nullptr, nullptr, nullptr, nullptr, 0, true, 2000, "StartTimer 300"},
         // A speed of 0 would stop the generations: the timer's fastest rate instead.
         {false, "false", "4", "0", "0", "12", 4, false, 12, "StartTimer 1"},
-        {false, "True", "2", "1", "150", "3", -1, true, 3, "StartTimer 150"},
+        {true, "True", "2", "1", "150", "3", -1, true, 3, "StartTimer 150"},
     };
     for (const auto& r : rows) {
         FormRig rig(r.preview);

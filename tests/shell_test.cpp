@@ -1,6 +1,5 @@
-// Start-up (the command line's switch and window number, each start mode's
-// steps), the registry read behind the password switch, and the Linux
-// program's options and resources.
+// Start-up (the command line's switch and window number, each start mode's steps), the registry
+// read behind the password switch, and the Linux program's options and resources.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -102,7 +101,7 @@ TEST(RegValue, EveryKindOfQueriedValueAndThePasswordSwitch) {
     const struct { long status; uint32_t type; Bytes data; std::string text; bool usePassword; } rows[] = {
         {2, kSz, {'1', 0}, "Not Found", false}, {1, kSz, {'1', 0}, "Not Found", false}, {0, kDword, {0, 0, 0, 0}, "000", false},
         {0, kDword, {1, 0, 0, 0}, "001", true}, {0, kDword, {0xD2, 4, 0, 0}, "1234", true}, {0, kDword, {0, 1}, "256", true},
-        {0, kDword, {1, 2, 3, 4, 5}, "67305985", true}, {0, kDword, Bytes(4, 0xFF), "4294967295", true},
+        {0, kDword, {99}, "099", true}, {0, kDword, {1, 2, 3, 4, 5}, "67305985", true}, {0, kDword, Bytes(4, 0xFF), "4294967295", true},
         {0, kSz, {'0', 0}, "0", false}, {0, kSz, {0}, "", false}, {0, kSz, {}, "Not Found", false},
         {0, kBinary, {1, 2, 3}, "\x01\x02", false}, {0, 5, {'7', 0}, "7", true},
         {0, kSz, Bytes(2048, '5'), std::string(2047, '5'), true}, {0, kSz, Bytes(2049, '5'), "Not Found", false},
