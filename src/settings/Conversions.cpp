@@ -35,8 +35,7 @@ char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' +
 Scanned ScanRadix(std::string_view s) {
     if (s.size() < 3) return {};
     const char kind = Upper(s[1]);
-    const int radix = kind == 'H' ? 16 : kind == 'O' ? 8 : 0;
-    if (radix == 0) return {};
+    const int radix = kind == 'H' ? 16 : kind == 'O' ? 8 : 0;  // radix 0: no digit, no number
     std::size_t i = 2;
     double value = 0;
     for (int d; i < s.size() && (d = DigitValue(s[i], radix)) >= 0; ++i) value = value * radix + d;
