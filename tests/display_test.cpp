@@ -237,12 +237,10 @@ TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
     EXPECT_GT(rig.form.automaton().blnGrid.Population(), 0u);  // the automaton runs on
     // Four sprites, each a context and a bitmap (none left from the failed
     // loads), released context first; a missing sprite calls nothing.
-    EXPECT_EQ(rig.platform.live, (std::set<GdiHandle>{1, 2, 3, 4, 5, 6, 7, 8}));
     rig.form.Form_QueryUnload();
     EXPECT_TRUE(rig.platform.live.empty());
     EXPECT_EQ(rig.platform.journal, (Strings{"DeleteDC 1", "DeleteObject 2", "DeleteDC 3", "DeleteObject 4", "DeleteDC 5",
                                              "DeleteObject 6", "DeleteDC 7", "DeleteObject 8"}));
-
 }
 
 using Input = void (DisplayForm::*)();
