@@ -64,6 +64,7 @@ TEST(RleRead, ErrorsNameTheProblemAndTheLine) {
          "0000000000000000000000000000000000000000000000000000000000000000\n!",
          1, "malformed header item 'x\\x01\\xff 00"},
         {"x = 3, y = 1, z = 2\n3o!", 1, "unknown header item 'z'"},
+        {"x = 3, y = 1,\n3o!", 1, "malformed header item ''"},
         {"x = 3, y = 1\n\n3o\n\0q!"sv, 4, "unexpected character '\\x00'"},
         {"x = 3, y = 1\nb3o!", 2, "beyond its header size"},
         {"x = 3, y = 1\n3o", 2, "not ended by '!'"},

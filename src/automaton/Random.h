@@ -14,8 +14,8 @@ public:
     virtual float Rnd() = 0;
 };
 
-// The stream the program runs on: a 64-bit mixing generator that yields
-// 24-bit fractions. Randomize mixes the seed into the current state rather
+// The stream the program runs on: SplitMix64, each number the top 24 bits
+// of the next output as a fraction. Randomize mixes the seed into the current state rather
 // than replacing it, so two seedings at the same clock reading still differ.
 class RuntimeRandom final : public RandomStream {
 public:

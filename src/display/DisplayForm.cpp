@@ -31,7 +31,6 @@ void DisplayForm::Form_Load() {
     // 1-3. The sprites, from the program's folder.
     const std::string folder = platform_.ProgramFolder();
     for (int i = 0; i < kLiveSpriteCount; ++i) lngColorDCs_[i] = LoadSprite(platform_, folder + kLiveSpriteFiles[i]);
-    lngCellDC_ = lngColorDCs_[0];
     lngDeadCellDC_ = LoadSprite(platform_, folder + kDeadSpriteFile);
     // What each sprite draws, read once: drawing a cell is then a copy in memory.
     for (int i = 0; i < kLiveSpriteCount; ++i)
@@ -112,7 +111,6 @@ void DisplayForm::DrawDeadCell(int x, int y) {
 }
 
 void DisplayForm::UseLiveSprite(int colorIndex) {
-    lngCellDC_ = lngColorDCs_[static_cast<std::size_t>(colorIndex)];
     livePixels_ = &colorPixels_[static_cast<std::size_t>(colorIndex)];
 }
 

@@ -77,13 +77,9 @@ public:
 
     // State, readable for the window layer and for tests.
     Automaton& automaton() { return automaton_; }
-    FormTimer& tmrTovra() { return timer_; }
     const CellFrame& frame() const { return frame_; }
     const std::array<SpriteHandle, kLiveSpriteCount>& lngColorDCs() const { return lngColorDCs_; }
-    SpriteHandle lngCellDC() const { return lngCellDC_; }
     SpriteHandle lngDeadCellDC() const { return lngDeadCellDC_; }
-    float sngLastExitRequest() const { return sngLastExitRequest_; }
-    int intMouseMoves() const { return intMouseMoves_; }
     int intMaxCol() const { return automaton_.blnGrid.MaxCol(); }
     int intMaxRow() const { return automaton_.blnGrid.MaxRow(); }
 
@@ -101,9 +97,8 @@ private:
     FormTimer timer_;
 
     std::array<SpriteHandle, kLiveSpriteCount> lngColorDCs_{};
-    SpriteHandle lngCellDC_ = 0;
     SpriteHandle lngDeadCellDC_ = 0;
-    // The sprites' pixels, read once at load; livePixels_ follows lngCellDC_.
+    // The sprites' pixels, read once at load; livePixels_: the live cells' colour.
     std::array<SpritePixels, kLiveSpriteCount> colorPixels_{};
     SpritePixels deadPixels_;
     const SpritePixels* livePixels_ = &colorPixels_[0];

@@ -3,7 +3,7 @@
 namespace tovra {
 
 void FormTimer::SetInterval(int32_t milliseconds) {
-    interval_ = milliseconds < 0 ? 0 : milliseconds;
+    interval_ = milliseconds;
     Apply();
 }
 
@@ -13,13 +13,8 @@ void FormTimer::SetEnabled(bool enabled) {
 }
 
 void FormTimer::Apply() {
-    if (enabled_ && interval_ > 0) {
-        driver_.StartTimer(static_cast<uint32_t>(interval_));
-        running_ = true;
-    } else if (running_) {
-        driver_.StopTimer();
-        running_ = false;
-    }
+    if (enabled_ && interval_ > 0) driver_.StartTimer(static_cast<uint32_t>(interval_));
+    else driver_.StopTimer();
 }
 
 }  // namespace tovra

@@ -19,11 +19,8 @@ public:
     // Design values: 100 milliseconds, enabled.
     explicit FormTimer(TimerDriver& driver) : driver_(driver) {}
 
-    int32_t Interval() const { return interval_; }
-    bool Enabled() const { return enabled_; }
     void SetInterval(int32_t milliseconds);
     void SetEnabled(bool enabled);
-    bool Ticking() const { return running_; }
 
 private:
     void Apply();
@@ -31,7 +28,6 @@ private:
     TimerDriver& driver_;
     int32_t interval_ = 100;
     bool enabled_ = true;
-    bool running_ = false;
 };
 
 }  // namespace tovra

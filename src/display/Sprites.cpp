@@ -14,14 +14,13 @@ SpriteHandle LoadSprite(GdiCalls& gdi, const std::string& path) {
     return dc;
 }
 
-int FreeSprite(GdiCalls& gdi, SpriteHandle sprite) {
-    if (sprite <= 0) return 0;
+void FreeSprite(GdiCalls& gdi, SpriteHandle sprite) {
+    if (sprite <= 0) return;
     // The bitmap stays selected for the sprite's whole life; it can only be
     // deleted once its context is gone.
     const GdiHandle bitmap = gdi.SelectedBitmap(sprite);
-    const int result = gdi.DeleteDC(sprite);
+    gdi.DeleteDC(sprite);
     if (bitmap != 0) gdi.DeleteObject(bitmap);
-    return result;
 }
 
 int SnapToCell(int pixel) {

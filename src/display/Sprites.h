@@ -44,9 +44,8 @@ inline constexpr const char* kDeadSpriteFile = "\\deadcell.bmp";
 // not load.
 SpriteHandle LoadSprite(GdiCalls& gdi, const std::string& path);
 
-// Releases a sprite's context and its bitmap. Returns the platform's result,
-// or 0 without a call for a handle of 0 or below.
-int FreeSprite(GdiCalls& gdi, SpriteHandle sprite);
+// Releases a sprite's context and its bitmap; a handle of 0 or below calls nothing.
+void FreeSprite(GdiCalls& gdi, SpriteHandle sprite);
 
 // A pixel position snapped to the cell pitch: the cell index, position / 10
 // rounded half to even.

@@ -64,10 +64,7 @@ void ConfigForm::Form_Load() {
     form_.SetColorListIndex(colorUsable ? *color : static_cast<int16_t>(defaults.Color));
 
     const bool torus = TextToBoolean(Read(kSettingsSection, kTorusKey, kTorusDefaultText)).value_or(defaults.Torus);
-    if (!torus) {
-        form_.SetModeValue(0, false);
-        form_.SetModeValue(1, true);
-    }
+    if (!torus) form_.SetModeValue(1, true);  // which deselects Torus
 
     form_.SetSpeedValue(SliderPositionForSpeedText(Read(kSettingsSection, kSpeedKey, kSpeedDefaultText)));
 

@@ -35,8 +35,7 @@ char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' +
 Scanned ScanRadix(std::string_view s) {
     if (s.size() < 3) return {};
     const char kind = Upper(s[1]);
-    const int radix = kind == 'H' ? 16 : kind == 'O' ? 8 : 0;
-    if (radix == 0) return {};
+    const int radix = kind == 'H' ? 16 : kind == 'O' ? 8 : 0;  // radix 0: no digit, no number
     std::size_t i = 2;
     double value = 0;
     for (int d; i < s.size() && (d = DigitValue(s[i], radix)) >= 0; ++i) value = value * radix + d;
@@ -46,21 +45,23 @@ Scanned ScanRadix(std::string_view s) {
 
 // Whether a decimal literal that the parser found out of range lies above
 // the double range (rather than below it): its first significant digit
-// stands at a positive power of ten.
+// stands at a positive power of ten. (A zero is never out of range: the
+// mantissa has a digit other than 0.)
 bool AboveRange(std::string_view intDigits, std::string_view fracDigits, std::string_view exponent) {
+    // An exponent beyond the length of any text in memory decides alone;
+    // reading stops there so that it cannot overflow.
+    constexpr long long kDecidingExponent = 1000000000000000;
     long long e = 0;
     std::size_t k = 0;
     bool negative = false;
     if (k < exponent.size() && (exponent[k] == '+' || exponent[k] == '-')) negative = exponent[k++] == '-';
     for (; k < exponent.size(); ++k) {
-        if (e < 100000) e = e * 10 + (exponent[k] - '0');
+        if (e < kDecidingExponent) e = e * 10 + (exponent[k] - '0');
     }
     if (negative) e = -e;
     const std::size_t firstInt = intDigits.find_first_not_of('0');
     if (firstInt != std::string_view::npos) return e + static_cast<long long>(intDigits.size() - firstInt) > 0;
-    const std::size_t firstFrac = fracDigits.find_first_not_of('0');
-    if (firstFrac == std::string_view::npos) return false;
-    return e - static_cast<long long>(firstFrac) > 0;
+    return e - static_cast<long long>(fracDigits.find_first_not_of('0')) > 0;
 }
 
 // Optional sign, digits with at most one ".", optional exponent.

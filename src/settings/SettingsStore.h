@@ -20,15 +20,11 @@ public:
                              const std::string& key, const std::string& text) = 0;
 };
 
-// A store in memory, for tests. Every call is logged in order.
+// A store in memory (the Linux program's, and tests'). Saves are logged in order.
 class MemorySettingsStore : public SettingsStore {
 public:
-    struct Call {
-        enum Kind { kGet, kSave };
-        Kind kind;
-        std::string application, section, key;
-        std::string text;  // the default passed to a read, the text of a save
-        bool operator==(const Call&) const = default;
+    struct Save {
+        std::string application, section, key, text;
     };
 
     std::string GetSetting(const std::string& application, const std::string& section,
@@ -36,15 +32,14 @@ public:
     void SaveSetting(const std::string& application, const std::string& section,
                      const std::string& key, const std::string& text) override;
 
-    // Stores a value without logging a call (a test's starting state).
+    // Stores a value without logging a save (a test's starting state).
     void Put(const std::string& application, const std::string& section, const std::string& key,
              const std::string& text);
     // The logged saves, in order.
-    std::vector<Call> Saves() const;
-
-    std::vector<Call> calls;
+    const std::vector<Save>& Saves() const { return saves_; }
 
 private:
+    std::vector<Save> saves_;
     std::map<std::tuple<std::string, std::string, std::string>, std::string> entries_;
 };
 

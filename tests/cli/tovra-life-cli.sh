@@ -39,7 +39,7 @@ bad 2 "too large" --width 5 --height 5 --edges torus --generations 3 "$T/huge.rl
 
 # A full 2048 x 2048 grid behind 8 MiB of comments costs no more memory than an empty grid.
 printf 'x = 1, y = 1, rule = B3/S23:T2048,2048\n!\n' > "$T/empty.rle"
-{ head -c 8388608 /dev/zero | tr '\0' '#'; printf '\nx = 2048, y = 2048, rule = B3/S23:T2048,2048\n'
+{ printf '#'; head -c 8388608 /dev/zero | tr '\0' 'C'; printf '\nx = 2048, y = 2048, rule = B3/S23:T2048,2048\n'
   awk 'BEGIN { for (i = 0; i < 2048; i++) printf "2048o$"; print "!" }'; } > "$T/full.rle"
 peak --generations 1 "$T/empty.rle" > /dev/null; empty=$mem
 peak --generations 1 "$T/full.rle" > "$T/pop"
