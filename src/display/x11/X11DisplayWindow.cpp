@@ -152,8 +152,8 @@ void X11DisplayWindow::HandleEvent(const XEvent& event) {
 }
 
 void X11DisplayWindow::ResizeTo(int width, int height) {
-    width_ = std::max(width, 0);
-    height_ = std::max(height, 0);
+    width_ = width;
+    height_ = height;
     form_.Form_Resize();
 }
 
