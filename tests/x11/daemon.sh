@@ -1,10 +1,9 @@
 #!/bin/sh
 # The Debian package with the real XScreenSaver daemon: installing it puts
-# Tovra on the daemon's list, `xscreensaver-command -select` runs the
-# installed module on its own Xvfb and HOME and its cells fill the screen,
-# every option in tovra.xml is one the module takes, and removing the
-# package removes everything. Installs with dpkg and runs the daemon as
-# nobody, so it needs root.
+# Tovra on the daemon's list, every option in tovra.xml is one the module
+# takes, `xscreensaver-command -select` runs the installed module on its own
+# Xvfb and HOME and its cells fill the screen, and removing the package
+# removes everything. Needs root (dpkg, and the daemon run as nobody).
 #   tests/x11/daemon.sh dist/tovra_VERSION_amd64.deb
 set -u
 DEB=$(realpath "$1")
@@ -21,13 +20,10 @@ trap '[ -n "$DAEMON" ] && kill "$DAEMON" 2>/dev/null; [ "$was_installed" = 0 ] &
 
 dpkg_retry -i "$DEB" || { echo "FAIL: dpkg -i: $(tail -3 "$T/dpkg.log")"; exit 1; }
 grep -q '^[[:space:]]*tovra -root' "$AD" && r=ok || r=bad; check $r "installed: tovra on the daemon's programs list"
-for arg in $(python3 -c '
-import sys, xml.etree.ElementTree as E
-for e in E.parse(sys.argv[1]).iter():
-    if "arg-set" in e.attrib: print(e.get("arg-set").replace(" ", "="))
-    elif e.tag == "number":
-        for v in ("low", "high", "default"): print(e.get("arg").replace(" %", "=" + e.get(v)))
-' /usr/share/xscreensaver/config/tovra.xml); do
+for arg in $(python3 -c 'import sys, xml.etree.ElementTree as E
+for e in E.parse(sys.argv[1]).iter():  # each value of each option
+    values = [e.get("arg").replace("%", e.get(v)) for v in ("low", "high", "default")] if e.tag == "number" else [e.get("arg-set")]
+    print(*(v.replace(" ", "=") for v in values if v))' /usr/share/xscreensaver/config/tovra.xml); do
   $BIN $(echo "$arg" | tr = ' ') -help > /dev/null 2> "$T/err" && r=ok || r=bad; check $r "tovra.xml's $arg: $(cat "$T/err")"
 done
 

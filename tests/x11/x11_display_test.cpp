@@ -13,6 +13,7 @@
 #include <csignal>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <span>
 
@@ -90,7 +91,6 @@ struct Saver : Parts, X11DisplayWindow {
         : X11DisplayWindow(Server(), w, own, std::move(folder), store, random) {
         for (auto [key, text] : {std::pair{kSpeedKey, "1"}, {kDelayKey, "2"}, {kColorKey, colour}})
             store.Put(kApplicationTitle, kSettingsSection, key, text);
-        tickLimit = 6;
     }
     void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override {
         X11DisplayWindow::PresentFrame(frame, parts);
@@ -112,7 +112,6 @@ TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSh
         const Window w = NewWindow(403, 305);
         Saver saver(w);
         saver.allowShm = shm;
-        saver.tickLimit = 0;
         std::string sizes;  // the frame's, as they change
         saver.afterPresent = [&](int n) {
             const CellFrame& f = *saver.shown;
@@ -166,7 +165,12 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
         {"Escape", true, true, key(XK_Escape)},
         {"a", true, false, key(XK_a)},
         {"q in a window handed over", false, false, key(XK_q)},
-        {"WM_DELETE_WINDOW", true, true, message({close})},
+        {"closed by a window manager, which sends the protocols the window takes part in", true, true, [=](Window w) {
+             Atom* listed = nullptr;
+             int n = 0;
+             XGetWMProtocols(d, w, &listed, &n);
+             message(std::vector<Atom>(listed, listed + n))(w), XFree(listed);
+         }},
         {"another protocol", true, false, message({protocols})},
         {"any protocol in a window handed over", false, false, message({0, 1, ~0ul, close})},
         {"SIGTERM", false, true, [](Window) { std::raise(SIGTERM); }},
@@ -179,12 +183,18 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
     for (const auto& c : cases) {
         const Window w = NewWindow(123, 91);
         Saver saver(w, c.own);
+        saver.store.Put(kApplicationTitle, kSettingsSection, kSpeedKey, "10");  // a tick every 10 ms
+        if (!c.ends) saver.tickLimit = 6;
         saver.afterPresent = [&](int n) {
             if (n == 3) c.act(w);
+            if (n == 20) std::raise(SIGTERM);  // it should have ended long ago
             XSync(d, False);
         };
         testing::internal::CaptureStderr();
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(saver.Run(), 0) << c.what;
+        // Not faster than the speed says: six ticks take five intervals at least.
+        EXPECT_TRUE(c.ends || std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(50)) << c.what;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err) << c.what;
         EXPECT_EQ(saver.presents, c.ends ? 3 : 7) << c.what;
         EXPECT_FALSE(saver.SpritePixelsOf(1).loaded) << c.what << ": the sprites stay";
@@ -194,7 +204,8 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
     const Window inputOnly = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 9, 9, 0, 0, InputOnly, nullptr, 0, nullptr);
     const Window gone = NewWindow(9, 9);
     XDestroyWindow(d, gone);
-    for (auto [w, why] : {std::pair{inputOnly, "'s visual is not 24-bit TrueColor (depth 0)"}, {gone, " cannot be read"}}) {
+    for (auto [w, why] : {std::pair{inputOnly, "'s visual is not 24-bit TrueColor (depth 0)"},
+                          {gone, " cannot be read"}}) {
         char expected[128];
         std::snprintf(expected, sizeof expected, "tovra: cannot draw on window 0x%lx: the window%s\n", w, why);
         testing::internal::CaptureStderr();
@@ -213,7 +224,7 @@ TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
     const std::span<const FrameRect> given(rects, std::size(rects) - 1);
     static int errors = 0;
     XSetErrorHandler([](Display*, XErrorEvent*) { return ++errors; });
-    for (int path : {0, 1, 2, 3}) {
+    for (int path : {3, 0, 1, 2}) {  // a refusal first: it is one server's, not the program's
         Display* d = Server(path == 3);
         const Window w = NewWindow(37, 23, 0, 0, d);
         auto presenter = path % 3 == 0 ? std::make_unique<X11Presenter>(d, w)
@@ -245,6 +256,10 @@ TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
                 inside |= i % 37 >= r.x && i % 37 < r.x + r.width && i / 37 >= r.y && i / 37 < r.y + r.height;
             EXPECT_EQ(shot[i], inside ? 0x10305u * (i + 1) & 0xFFFFFF : 0) << path << " at " << i;
         }
+        presenter.reset();  // and no shared memory is left behind: none made by this process
+        std::ifstream segments("/proc/sysvipc/shm");
+        for (long key, id, mode, size, maker; segments.ignore(1 << 12, '\n') >> key >> id >> mode >> size >> maker;)
+            EXPECT_NE(maker, getpid()) << path;
         XDestroyWindow(d, w);
     }
 }
@@ -344,7 +359,9 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         std::vector<uint32_t> expected(shot.size());
         if (c.target == 'W' || onRoot) {
             const Window reference = NewWindow(width, height);
-            Saver(reference, false, c.colour).Run();
+            Saver saver(reference, false, c.colour);
+            saver.tickLimit = 6;
+            saver.Run();
             expected = Shot(reference, width, height);
             XDestroyWindow(d, reference);
         }
