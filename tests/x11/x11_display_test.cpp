@@ -26,9 +26,10 @@ namespace tovra {
 namespace {
 
 // An Xvfb for the test program on a display number it picks, ended by its pid
-// at exit or with this process: the one in $DISPLAY, or (`apart`) one in IPC and
-// user namespaces of its own, out of reach of the program's shared memory as on
-// another machine. Without them every test fails.
+// at exit or with this process: the one in $DISPLAY, or (`apart`) one in an IPC
+// namespace of its own (and a user namespace, for a user other than root), out
+// of reach of the program's shared memory as on another machine. Without them
+// every test fails.
 Display* Server(bool apart = false) {
     static pid_t pids[2] = {};
     static Display* displays[2] = {};
@@ -37,8 +38,8 @@ Display* Server(bool apart = false) {
     if (pipe(fds) == 0 && (pids[apart] = fork()) == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         const std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"unshare", "-r", "--ipc", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0",
-                              "1024x768x24", "-nolisten", "tcp", "-br", nullptr};
+        const char* argv[] = {"unshare", getuid() == 0 ? "--ipc" : "-r", "--ipc", "Xvfb", "-displayfd", fd.c_str(),
+                              "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-br", nullptr};
         execvp(argv[apart ? 0 : 3], const_cast<char**>(argv + (apart ? 0 : 3)));
         _exit(127);
     }

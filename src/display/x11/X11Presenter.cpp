@@ -73,8 +73,7 @@ bool X11Presenter::CreateShmImage(int width, int height) {
     shmctl(shm_.shmid, IPC_RMID, nullptr);
     if (!sent || attachFailed) {
         if (shm_.shmaddr != reinterpret_cast<char*>(-1)) shmdt(shm_.shmaddr);
-        image->data = nullptr;
-        XDestroyImage(image);
+        XDestroyImage(image);  // a shared-memory image's pixels are not freed with it
         return false;
     }
     shmImage_ = image;
@@ -86,7 +85,6 @@ void X11Presenter::DestroyShmImage() {
     XShmDetach(display_, &shm_);
     XSync(display_, False);
     shmdt(shm_.shmaddr);
-    shmImage_->data = nullptr;
     XDestroyImage(shmImage_);
     shmImage_ = nullptr;
 }
