@@ -1,38 +1,29 @@
 #!/bin/sh
 # The Debian package with the real XScreenSaver daemon: installing it puts
-# Tovra on the daemon's list, `xscreensaver-command -select` runs the
-# installed module on its own Xvfb and HOME and its cells fill the screen,
-# every option in tovra.xml is one the module takes, and removing the
-# package removes everything. Installs with dpkg, so it needs root (or sudo).
+# Tovra on the daemon's list, every option in tovra.xml is one the module
+# takes, `xscreensaver-command -select` runs the installed module on its own
+# Xvfb and HOME and its cells fill the screen, and removing the package
+# removes everything. Needs root (dpkg, and the daemon run as nobody).
 #   tests/x11/daemon.sh dist/tovra_VERSION_amd64.deb
 set -u
 DEB=$(realpath "$1")
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/xvfb.sh"
-SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo
 AD=/etc/X11/app-defaults/XScreenSaver
 BIN=/usr/libexec/xscreensaver/tovra
 # One run at a time on this machine: the package is installed system-wide.
 exec 9>/tmp/tovra-daemon-test.lock; flock 9
-dpkg_retry() { i=0; until $SUDO dpkg "$@" > "$T/dpkg.log" 2>&1; do i=$((i + 1)); [ $i -lt 30 ] || return 1; sleep 2; done; }
+dpkg_retry() { i=0; until dpkg "$@" > "$T/dpkg.log" 2>&1; do i=$((i + 1)); [ $i -lt 30 ] || return 1; sleep 2; done; }
 was_installed=$(dpkg-query -W -f='${Status}' tovra 2>/dev/null | grep -c "install ok installed")
 DAEMON=""
-cleanup() {
-  [ -n "$DAEMON" ] && kill "$DAEMON" 2>/dev/null
-  [ "$was_installed" = 0 ] && dpkg_retry -P tovra
-  xvfb_stop
-}
-trap cleanup EXIT
+trap '[ -n "$DAEMON" ] && kill "$DAEMON" 2>/dev/null; [ "$was_installed" = 0 ] && dpkg_retry -P tovra; xvfb_stop' EXIT
 
 dpkg_retry -i "$DEB" || { echo "FAIL: dpkg -i: $(tail -3 "$T/dpkg.log")"; exit 1; }
 grep -q '^[[:space:]]*tovra -root' "$AD" && r=ok || r=bad; check $r "installed: tovra on the daemon's programs list"
-for arg in $(python3 -c '
-import sys, xml.etree.ElementTree as E
-for e in E.parse(sys.argv[1]).iter():
-    if "arg-set" in e.attrib: print(e.get("arg-set").replace(" ", "="))
-    elif e.tag == "number":
-        for v in ("low", "high", "default"): print(e.get("arg").replace(" %", "=" + e.get(v)))
-' /usr/share/xscreensaver/config/tovra.xml); do
+for arg in $(python3 -c 'import sys, xml.etree.ElementTree as E
+for e in E.parse(sys.argv[1]).iter():  # each value of each option
+    values = [e.get("arg").replace("%", e.get(v)) for v in ("low", "high", "default")] if e.tag == "number" else [e.get("arg-set")]
+    print(*(v.replace(" ", "=") for v in values if v))' /usr/share/xscreensaver/config/tovra.xml); do
   $BIN $(echo "$arg" | tr = ' ') -help > /dev/null 2> "$T/err" && r=ok || r=bad; check $r "tovra.xml's $arg: $(cat "$T/err")"
 done
 
@@ -41,21 +32,18 @@ xvfb_start 1280x800 || exit 1
 H="$T/home"; mkdir -p "$H"
 printf 'mode: one\nselected: 0\ntimeout: 0:30:00\nlock: False\nfade: False\nunfade: False\nsplash: False\n' > "$H/.xscreensaver"
 chmod 755 "$T"; chown -R nobody:nogroup "$H"
-as_nobody() { env -i HOME="$H" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; }
-(cd "$H" && exec env -i HOME="$H" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
-  setpriv --reuid=nobody --regid=nogroup --clear-groups xscreensaver -no-splash > "$T/daemon.log" 2>&1) & DAEMON=$!
-i=0; until as_nobody xscreensaver-command -time > /dev/null 2>&1 || [ $i -ge 50 ]; do sleep 0.2; i=$((i + 1)); done
+NOBODY="env -i HOME=$H DISPLAY=$DISPLAY PATH=/usr/bin:/bin setpriv --reuid=nobody --regid=nogroup --clear-groups"
+(cd "$H" && exec $NOBODY xscreensaver -no-splash > "$T/daemon.log" 2>&1) & DAEMON=$!
+i=0; until $NOBODY xscreensaver-command -time > /dev/null 2>&1 || [ $i -ge 50 ]; do sleep 0.2; i=$((i + 1)); done
 N=$(sed -n '/^\*programs:/,/[^\\]$/p' "$AD" | tail -n +2 | grep -n 'tovra -root' | cut -d: -f1)
-as_nobody xscreensaver-command -select "$N" > /dev/null
+$NOBODY xscreensaver-command -select "$N" > /dev/null
 sleep 3
 HACK=$(pgrep -u nobody -x tovra | head -1)
 [ -n "$HACK" ] && [ "$(readlink "/proc/$HACK/exe")" = "$BIN" ] && r=ok || r=bad; check $r "the daemon runs the installed $BIN (pid ${HACK:-none})"
-shot root a; sleep 1; shot root b
+for s in a b; do timeout 20 import -window root "$T/$s.png"; sleep 1; done
 out=$(python3 "$HERE/../support/picture.py" cells /usr/share/tovra red "$T/a.png") && r=ok || r=bad; check $r "cells on the screen: $out"
 ! cmp -s "$T/a.png" "$T/b.png" && r=ok || r=bad; check $r "the picture changes"
 cp "$T/a.png" "${ARTIFACTS:-$T}/x11-daemon.png" 2>/dev/null
-kill "$DAEMON"; wait "$DAEMON" 2>/dev/null; DAEMON=""
-[ -n "$HACK" ] && sleep 1 && kill -0 "$HACK" 2>/dev/null && kill "$HACK"
 
 if [ "$was_installed" = 0 ]; then
   dpkg_retry -P tovra; was_installed=1

@@ -152,8 +152,8 @@ void X11DisplayWindow::HandleEvent(const XEvent& event) {
 }
 
 void X11DisplayWindow::ResizeTo(int width, int height) {
-    width_ = std::max(width, 0);
-    height_ = std::max(height, 0);
+    width_ = width;
+    height_ = height;
     form_.Form_Resize();
 }
 
@@ -161,8 +161,8 @@ FrameMemory X11DisplayWindow::AllocateFrame(int width, int height) {
     // The shared-memory image itself, when the server has MIT-SHM: the frame
     // then reaches the window without a copy in the program.
     FrameMemory memory;
-    memory.pixels = presenter_ != nullptr ? presenter_->Allocate(width, height, memory.stride) : nullptr;
-    return memory.pixels != nullptr ? memory : FrameMemory{};
+    if (presenter_ != nullptr) memory.pixels = presenter_->Allocate(width, height, memory.stride);
+    return memory;
 }
 
 void X11DisplayWindow::PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) {

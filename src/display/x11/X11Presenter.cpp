@@ -63,7 +63,6 @@ bool X11Presenter::CreateShmImage(int width, int height) {
         return false;
     }
     shm_.shmaddr = image->data = static_cast<char*>(shmat(shm_.shmid, nullptr, 0));
-    shm_.readOnly = False;
     attachFailed = false;
     XErrorHandler previous = XSetErrorHandler(NoteAttachError);
     const bool sent = shm_.shmaddr != reinterpret_cast<char*>(-1) && XShmAttach(display_, &shm_);
@@ -74,8 +73,7 @@ bool X11Presenter::CreateShmImage(int width, int height) {
     shmctl(shm_.shmid, IPC_RMID, nullptr);
     if (!sent || attachFailed) {
         if (shm_.shmaddr != reinterpret_cast<char*>(-1)) shmdt(shm_.shmaddr);
-        image->data = nullptr;
-        XDestroyImage(image);
+        XDestroyImage(image);  // a shared-memory image's pixels are not freed with it
         return false;
     }
     shmImage_ = image;
@@ -87,7 +85,6 @@ void X11Presenter::DestroyShmImage() {
     XShmDetach(display_, &shm_);
     XSync(display_, False);
     shmdt(shm_.shmaddr);
-    shmImage_->data = nullptr;
     XDestroyImage(shmImage_);
     shmImage_ = nullptr;
 }
@@ -111,36 +108,36 @@ void X11Presenter::Present(const uint32_t* pixels, int width, int height, int st
     if (!usable_ || width <= 0 || height <= 0) return;
     int imageStride = 0;
     uint32_t* target = Allocate(width, height, imageStride);
-    if (target != nullptr) {
-        // Pixels kept elsewhere are copied into the shared image first.
-        const bool copy = target != pixels;
-        for (std::size_t i = 0; i < count; ++i) {
-            const FrameRect r = Clip(rects[i], width, height);
-            if (r.width == 0 || r.height == 0) continue;
-            for (int y = r.y; copy && y < r.y + r.height; ++y)
-                std::memcpy(target + static_cast<std::size_t>(y) * imageStride + r.x,
-                            pixels + static_cast<std::size_t>(y) * stride + r.x, sizeof(uint32_t) * r.width);
-            XShmPutImage(display_, window_, gc_, shmImage_, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),
-                         static_cast<unsigned>(r.height), False);
-        }
-        // The segment is written again at the next present: wait until the
-        // server has read it.
-        XSync(display_, False);
-        return;
+    // Without shared memory, the buffer itself described as an image; nothing
+    // is copied then.
+    XImage* image = nullptr;
+    if (target == nullptr) {
+        image = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                             reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)), static_cast<unsigned>(width),
+                             static_cast<unsigned>(height), 32, stride * 4);
+        if (image == nullptr) return;
     }
-    // The buffer itself, described as an image; nothing is copied here.
-    XImage* image = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
-                                 reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)),
-                                 static_cast<unsigned>(width), static_cast<unsigned>(height), 32, stride * 4);
-    if (image == nullptr) return;
     for (std::size_t i = 0; i < count; ++i) {
         const FrameRect r = Clip(rects[i], width, height);
         if (r.width == 0 || r.height == 0) continue;
-        XPutImage(display_, window_, gc_, image, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),
-                  static_cast<unsigned>(r.height));
+        if (image != nullptr) {
+            XPutImage(display_, window_, gc_, image, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),
+                      static_cast<unsigned>(r.height));
+            continue;
+        }
+        // Pixels kept elsewhere are copied into the shared image first.
+        for (int y = r.y; target != pixels && y < r.y + r.height; ++y)
+            std::memcpy(target + static_cast<std::size_t>(y) * imageStride + r.x,
+                        pixels + static_cast<std::size_t>(y) * stride + r.x, sizeof(uint32_t) * r.width);
+        XShmPutImage(display_, window_, gc_, shmImage_, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),
+                     static_cast<unsigned>(r.height), False);
     }
-    image->data = nullptr;  // not ours to free
-    XDestroyImage(image);
+    if (image != nullptr) {
+        image->data = nullptr;  // not ours to free
+        XDestroyImage(image);
+    }
+    // The segment or the buffer is written again after this: wait until the
+    // server has read it.
     XSync(display_, False);
 }
 
