@@ -53,8 +53,8 @@ WINE64=/usr/lib/wine/wine64
 SAVER=$!
 sleep 4
 import -display "$DISPLAY" -window root "$ART/installed-run.png"
-red=$(python3 "$HERE/../support/picture.py" count "$ART/installed-run.png" 224 40 40)
-[ "$red" -gt 500 ] && r=ok || r=bad; check $r "the installed saver draws red cells ($red red pixels)"
+out=$(python3 "$HERE/../support/picture.py" cells "$SYS" red "$ART/installed-run.png") && r=ok || r=bad
+check $r "the installed saver draws red cells on the pitch: $out"
 kill "$SAVER" 2>/dev/null
 wine_pid_gone() { ! kill -0 "$SAVER" 2>/dev/null; }
 wait_for 10 wine_pid_gone

@@ -5,8 +5,7 @@
     COLOUR (red, yellow, green, blue, purple, any) as drawn by the bitmaps in
     BITMAPS; there are live cells; the strips past the whole cells are black.
     With LATER: some cell changed, and each part of an 8x8 split shows cells in
-    one of the two; with "repainted", LATER keeps 9/10 of the dead cells instead.
-  picture.py count SHOT R G B [TOLERANCE]: pixels within TOLERANCE (24) of R G B"""
+    one of the two; with "repainted", LATER keeps 9/10 of the dead cells instead."""
 import re
 import subprocess
 import sys
@@ -42,12 +41,6 @@ def cells(bitmaps, colour, shot):
 
 
 def main(args):
-    if args[:1] == ["count"] and len(args) in (5, 6):
-        w, h, px = read(args[1])
-        want = [int(v) for v in args[2:5]]
-        tol = int(args[5]) if len(args) > 5 else 24
-        print(sum(all(abs(px[i + k] - want[k]) <= tol for k in range(3)) for i in range(0, w * h * 3, 3)))
-        return 0
     if args[:1] != ["cells"] or len(args) not in (4, 5, 6) or args[2] not in (*COLOURS, "any") \
             or args[5:] not in ([], ["repainted"]):
         print(__doc__, file=sys.stderr)
