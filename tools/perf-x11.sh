@@ -8,7 +8,7 @@ set -u
 cd "$(dirname "$0")/.."
 TICKS=${TICKS:-200}
 [ $# -gt 0 ] || set -- build/native
-. tests/x11/xvfb.sh
+. tools/xvfb.sh
 xvfb_start 7680x4320 ${XVFB_ARGS:-} || exit 1
 cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # clock ticks used so far
 for build in "$@"; do

@@ -12,7 +12,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "run-linux: tovra in a window on $DISPLAY (q or Escape ends it)"
   exec "$TOVRA" -window "$@"
 fi
-. tests/x11/xvfb.sh
+. tools/xvfb.sh
 xvfb_start 1280x800 || exit 1
 OUT="$PWD/build/run-linux"; mkdir -p "$OUT"; rm -f "$OUT"/screenshot-*.png
 "$TOVRA" -root "$@" & SAVER=$!

@@ -8,7 +8,9 @@
 set -u
 DEB=$(realpath "$1")
 HERE=$(cd "$(dirname "$0")" && pwd)
-. "$HERE/xvfb.sh"
+. "$HERE/../../tools/xvfb.sh"
+fail=0
+check() { [ "$1" = ok ] || { echo "FAIL: $2"; fail=1; }; }
 AD=/etc/X11/app-defaults/XScreenSaver
 BIN=/usr/libexec/xscreensaver/tovra
 # One run at a time on this machine: the package is installed system-wide.

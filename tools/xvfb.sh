@@ -1,6 +1,7 @@
-# Sourced by the X11 test scripts: a private Xvfb on a display number it picks
-# itself, ended (by its pid) when the script exits, with a scratch folder $T.
-#   . tests/x11/xvfb.sh; xvfb_start 1024x768 [Xvfb options]
+# Sourced by the X11 scripts (make run-linux, the perf tool, the daemon test):
+# a private Xvfb on a display number it picks itself, ended (by its pid) when
+# the script exits, with a scratch folder $T.
+#   . tools/xvfb.sh; xvfb_start 1024x768 [Xvfb options]
 T=$(mktemp -d)
 XVFB_PID=""
 xvfb_stop() { [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null; rm -rf "$T"; }
@@ -14,5 +15,3 @@ xvfb_start() {
   [ -s "$T/display" ] || { echo "xvfb: cannot start Xvfb: $(tail -1 "$T/xvfb.log")" >&2; return 1; }
   export DISPLAY=":$(head -1 "$T/display")"
 }
-fail=0
-check() { [ "$1" = ok ] || { echo "FAIL: $2"; fail=1; }; }
