@@ -1,9 +1,6 @@
 #!/bin/sh
 # The configuration dialog under Wine, driven with real clicks and keys, the
-# settings read from the registry: OK on an empty store writes the defaults; a
-# position on no monitor opens centred; Cancel, Esc and the close box write
-# only the position; stored values are shown; a refused delay changes no
-# control and writes nothing.   tests/e2e/dialog.sh BUILD_DIR (artifacts/dialog.png)
+# settings read from the registry.   tests/e2e/dialog.sh BUILD_DIR (artifacts/dialog.png)
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
 TPP=15  # twips per pixel at 96 dots per inch

@@ -1,11 +1,7 @@
 #!/bin/sh
-# Ending full-screen runs under Wine with real X input: Shift, F1 and Alt+F4
-# do not, a letter, a click and the eighth mouse move do. With protection on,
-# WM_CLOSE asks the stand-in password.cpl in the system folder, which refuses;
-# WM_ENDSESSION ends the run without asking; a letter is accepted; one beside
-# the program is not used. Each end shows the cursor and clears the running
-# flag. "tovra-probe spy" logs the input the window takes, so that input that
-# changed nothing is known to have arrived.   tests/e2e/exit.sh BUILD_DIR
+# Ending full-screen runs under Wine with real X input, with and without the
+# stand-in password.cpl. "tovra-probe spy" logs the input the window takes, so
+# that input that changed nothing is known to have arrived.   tests/e2e/exit.sh BUILD_DIR
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
 log="$work/log"

@@ -104,8 +104,7 @@ int main(int argc, char** argv) {
     } else if (command == "spy" && argc == 2) {
         return Spy();
     } else {
-        std::fprintf(stderr, "usage: tovra-probe flag|host|spy|win TITLE [PARENT]|post TITLE MSG [WPARAM]|"
-                             "repaint TITLE|controls TITLE\n");
+        std::fputs("usage: tovra-probe win|post|repaint|controls|flag|host|spy [ARGUMENTS]\n", stderr);
         return 2;
     }
     return 0;

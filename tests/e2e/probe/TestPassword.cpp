@@ -1,8 +1,6 @@
-// The stand-in password service, password.cpl: VerifyScreenSavePwd refuses
-// unless the file named by TOVRA_TEST_ACCEPT exists. It carries the hooks of
-// "tovra-probe spy" too. Each logs to the file named by TOVRA_TEST_LOG in the
-// processes that have it set: "password TITLE" (the parent's title), "move" or
-// "key VK" (input a window took), "destroy TITLE cursor=0|1" (a titled window going).
+// The stand-in password.cpl, which also carries the hooks of "tovra-probe spy".
+// VerifyScreenSavePwd refuses unless the file named by TOVRA_TEST_ACCEPT exists. Each
+// logs to the file named by TOVRA_TEST_LOG: "password TITLE", "move", "key VK", "destroy TITLE cursor=0|1".
 #include <windows.h>
 
 #include <cstdio>

@@ -1,7 +1,6 @@
 # Sourced by the end-to-end scripts, which tools/wine-tests.sh runs with
 # DISPLAY and WINEPREFIX set:  tests/e2e/NAME.sh BUILD_DIR
-# Checks print PASS or FAIL lines; a failure also leaves a screen shot in
-# BUILD/artifacts. Waits poll with a time limit: Wine can be slow here.
+# Checks print PASS or FAIL lines, a failure with a screen shot in BUILD/artifacts.
 set -u
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
 : "${DISPLAY:?}" "${WINEPREFIX:?}"
