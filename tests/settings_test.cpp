@@ -26,7 +26,7 @@ TEST(TextToDouble, TheWholeTextIsOneNumber) {
         {"1e-400", 0}, {".1e-400", 0}, {"0.0001e400", kNone}, {"1e400", kNone}, {"-1e+400", kNone}, {".01e312", kNone},
         {"1e99999999999999999999", kNone}, {"", kNone}, {" ", kNone}, {".", kNone}, {"-", kNone}, {"1e", kNone},
         {"1.5e+", kNone}, {"12abc", kNone}, {"1 0", kNone}, {"1,000", kNone}, {"1.2.3", kNone}, {"- 5", kNone},
-        {"-&H1", kNone}, {"&H", kNone}, {"&HG", kNone}, {"&O8", kNone}, {"&17", kNone}, {"0x10", kNone},
+        {"-&H1", kNone}, {"&H", kNone}, {"&HG", kNone}, {"&O8", kNone}, {"&17", kNone}, {"&10", kNone}, {"0x10", kNone},
         {"inf", kNone}, {"nan", kNone},  // then out of range by the digits and the exponent together
         {std::string(400, '0') + "1e-400", 0}, {"0." + std::string(400, '0') + "1e50", 0},
         {"1" + std::string(4500, '0') + "e-4000", kNone}, {"1" + std::string(7000, '0') + "e-10000", 0},
