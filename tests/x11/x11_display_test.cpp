@@ -26,10 +26,9 @@ namespace tovra {
 namespace {
 
 // An Xvfb for the test program on a display number it picks, ended by its pid
-// at exit or with this process: the one in $DISPLAY, or (`apart`) one in an IPC
-// namespace of its own (and a user namespace, for a user other than root), out
-// of reach of the program's shared memory as on another machine. Without them
-// every test fails.
+// at exit or with this process: the one in $DISPLAY, or (`apart`) one reached
+// over TCP, which refuses the program's shared memory as a server on another
+// machine would. Without them every test fails.
 Display* Server(bool apart = false) {
     static pid_t pids[2] = {};
     static Display* displays[2] = {};
@@ -38,9 +37,9 @@ Display* Server(bool apart = false) {
     if (pipe(fds) == 0 && (pids[apart] = fork()) == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         const std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"unshare", getuid() == 0 ? "--ipc" : "-r", "--ipc", "Xvfb", "-displayfd", fd.c_str(),
-                              "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-br", nullptr};
-        execvp(argv[apart ? 0 : 3], const_cast<char**>(argv + (apart ? 0 : 3)));
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-br",
+                              apart ? "-listen" : "-nolisten", "tcp", nullptr};
+        execvp(argv[0], const_cast<char**>(argv));
         _exit(127);
     }
     [[maybe_unused]] static const int stop = std::atexit([] {
@@ -50,7 +49,7 @@ Display* Server(bool apart = false) {
     std::string number;
     for (char c; pids[apart] > 0 && read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    displays[apart] = number.empty() ? nullptr : XOpenDisplay((":" + number).c_str());
+    displays[apart] = number.empty() ? nullptr : XOpenDisplay(((apart ? "localhost:" : ":") + number).c_str());
     if (displays[apart] == nullptr) std::fputs("Xvfb does not start\n", stderr), std::exit(1);
     if (!apart) setenv("DISPLAY", (":" + number).c_str(), 1);
     return displays[apart];
