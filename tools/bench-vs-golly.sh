@@ -37,8 +37,8 @@ golly=$(cd "$T" && best bgolly -a QuickLife -m $N -o golly.rle soup.rle)
 
 same=no
 if [ -f "$T/golly.rle" ]; then
-    python3 "$HERE/../tests/cli/rle-cells.py" "$T/ours.rle" > "$T/ours.cells"
-    python3 "$HERE/../tests/cli/rle-cells.py" "$T/golly.rle" > "$T/golly.cells"
+    python3 "$HERE/rle-cells.py" "$T/ours.rle" > "$T/ours.cells"
+    python3 "$HERE/rle-cells.py" "$T/golly.rle" > "$T/golly.cells"
     cmp -s "$T/ours.cells" "$T/golly.cells" && same=yes
 fi
 echo "$W x $H torus, 10% soup, $N generations, CPU seconds (best of $TRIES):"

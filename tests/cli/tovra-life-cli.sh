@@ -4,7 +4,7 @@
 # grid whatever the input), and agreement with bgolly on soups, both edges.
 set -u
 TOOL=$1
-HERE=$(cd "$(dirname "$0")" && pwd)
+CELLS=$(cd "$(dirname "$0")" && pwd)/../../tools/rle-cells.py
 T=$(mktemp -d); trap 'rm -rf "$T"' EXIT
 fail=0
 check() { [ "$1" = ok ] || { echo "FAIL: $2"; fail=1; }; }
@@ -53,7 +53,7 @@ for run in "torus 2" "island 3"; do
   "$TOOL" --width $w --height $h --edges $edges --generations 1 --soup 37 --seed $seed --out "$T/soup.rle" > /dev/null
   "$TOOL" --generations $n --out "$T/ours.rle" "$T/soup.rle" > /dev/null
   rm -f "$T/golly.rle"; (cd "$T" && bgolly -a QuickLife -m $n -o golly.rle soup.rle > /dev/null 2>&1)
-  python3 "$HERE/rle-cells.py" "$T/golly.rle" > "$T/golly.cells" && python3 "$HERE/rle-cells.py" "$T/ours.rle" > "$T/ours.cells"
+  python3 "$CELLS" "$T/golly.rle" > "$T/golly.cells" && python3 "$CELLS" "$T/ours.rle" > "$T/ours.cells"
   echo "bgolly: $edges seed $seed, $(wc -l < "$T/ours.cells") live cells after $n generations"
   [ -s "$T/ours.cells" ] && cmp -s "$T/golly.cells" "$T/ours.cells" && r=ok || r=bad
   check $r "differs from bgolly: $edges seed $seed ($w x $h, $n generations)"
