@@ -275,6 +275,7 @@ TEST(ExitInput, WhatEndsTheRun) {
         rig.platform.now = r.second;
         Send(rig.form, r.input, r.times);
         EXPECT_EQ(rig.unloaded, r.ends) << r.what;
+        EXPECT_EQ(rig.form.CloseCommandAllowed(), r.preview) << r.what << ": Alt+F4 ends only a preview";
         if (r.preview) continue;
         rig.platform.now = r.load + 0.5f;  // the next request after the quiet half second ends the run
         if (!r.ends) Send(rig.form, r.input);
