@@ -46,6 +46,8 @@ public:
     std::string ProgramFolder() override { return "C:\\Savers"; }
     double ScaleWidth() override { return width_; }
     double ScaleHeight() override { return height_; }
+    std::vector<MonitorArea> Monitors() override { return {}; }
+    bool OnBatteryPower() override { return false; }
     void SetScreenSaverRunning(bool) override {}
     void ShowCursor(bool) override {}
     std::string GetRegValue(const std::string&, const std::string&) override { return "Not Found"; }

@@ -16,12 +16,14 @@
 namespace tovra {
 namespace {
 
-// Random drawing (also beside the frame) against the bitmap corner last drawn
-// on each cell. The rectangles handed on cover every changed cell once, begin
-// and end on changed cells, join a row's changed cells exactly across gaps up
-// to the join gap, and continue a rectangle of the same columns from the row above.
+// Random drawing (also beside the frame, and pictures of the wrong size) into
+// the frame's own area of 10-pixel cells and into areas of other pitches,
+// against the sprite last drawn on each cell, scaled by nearest neighbour.
+// The rectangles handed on cover every changed cell once, begin and end on
+// changed cells, join a row's changed cells exactly across gaps up to the
+// join gap, and continue a rectangle of the same columns from the row above.
 TEST(CellFrame, MatchesAPlainReference) {
-    constexpr int kWidth = 1285, kHeight = 157, kCols = 129, kRows = 16, kStride = kWidth + 5;
+    constexpr int kWidth = 1285, kHeight = 157, kStride = kWidth + 5;
     std::vector<uint32_t> bits(16 * 20);  // every pixel tells its place, so a shifted copy shows
     for (std::size_t i = 0; i < bits.size(); ++i) bits[i] = static_cast<uint32_t>(i + 1);
     // Bitmaps of these sizes, from (s, s) of `bits`; sprite 2 did not load.
@@ -29,53 +31,74 @@ TEST(CellFrame, MatchesAPlainReference) {
     SpritePixels sprites[5];
     for (int s : {0, 1, 3, 4}) sprites[s] = SpriteFromBitmap(&bits[s * 17], sizes[s].first, sizes[s].second, 16);
     const auto pixel = [&](int s, int x, int y) { return x < sizes[s].first && y < sizes[s].second ? bits[s * 17 + y * 16 + x] : 0u; };
+    // The frame's own cells (the last column and row cut off), or three areas, the last cut off by the corner.
+    const std::vector<WorldArea> own = {{0, 0, 10, 129, 16}}, worlds = {{0, 0, 15, 40, 10}, {605, 3, 23, 29, 6}, {1270, 150, 20, 3, 2}};
     for (const int gap : {-1, 0, 1, 3, 100}) {
         std::mt19937 rng(static_cast<unsigned>(gap) + 7);
         std::vector<uint32_t> memory(static_cast<std::size_t>(kStride) * kHeight, 0xEEEEEE);
         CellFrame frame;
         frame.Resize(kWidth, kHeight, gap == 1 ? FrameMemory{memory.data(), kStride} : FrameMemory{});  // the platform's, wider
+        const std::vector<WorldArea>& areas = gap == 0 || gap == 3 ? worlds : own;
+        if (&areas == &worlds) frame.SetAreas(worlds);
         frame.SetJoinGap(gap);
         const int join = std::max(gap, 0);
         EXPECT_EQ(frame.TakeChanges(), std::vector<FrameRect>({{0, 0, kWidth, kHeight}}));
-        std::vector<int> shown(kCols * kRows, 3);  // the sprite each cell shows; 3 = black
+        std::vector<std::vector<int>> shown;  // the sprite each cell shows; 3 = black
+        for (const WorldArea& a : areas) shown.emplace_back(a.columns * a.rows, 3);
         for (int round = 0; round < 12; ++round) {
-            std::vector<char> changed(kCols * kRows, 0);
+            std::vector<std::vector<char>> changed, cover;
+            for (const WorldArea& a : areas) changed.emplace_back(a.columns * a.rows, 0), cover.emplace_back(a.columns * a.rows, 0);
             for (int i = static_cast<int>(rng() % 400); i > 0; --i) {
-                const int col = static_cast<int>(rng() % (kCols + 2)) - 1;
-                const int row = static_cast<int>(rng() % (kRows + 2)) - 1, s = static_cast<int>(rng() % 5);
-                frame.DrawCell(col, row, sprites[s]);
-                if (col < 0 || row < 0 || col >= kCols || row >= kRows || s == 2) continue;
-                changed[row * kCols + col] |= sprites[shown[row * kCols + col]].pixels != sprites[s].pixels;
-                shown[row * kCols + col] = s;
+                const std::size_t n = rng() % (areas.size() + 1);  // n == areas.size(): no such area
+                const WorldArea a = n < areas.size() ? areas[n] : WorldArea{};
+                const int col = static_cast<int>(rng() % (a.columns + 2)) - 1, s = static_cast<int>(rng() % 6);
+                const int row = static_cast<int>(rng() % (a.rows + 2)) - 1;
+                frame.DrawCell(n, col, row, ScaleSprite(sprites[s % 5], a.pitch + (s == 5)));  // 5: the wrong size
+                if (n == areas.size() || col < 0 || row < 0 || col >= a.columns || row >= a.rows || s == 2 || s == 5 ||
+                    a.x + col * a.pitch >= kWidth || a.y + row * a.pitch >= kHeight) continue;
+                int& cell = shown[n][row * a.columns + col];
+                changed[n][row * a.columns + col] |= sprites[cell].pixels != sprites[s].pixels;
+                cell = s;
             }
-            std::vector<int> cover(kCols * kRows, 0);
             const std::vector<FrameRect> rects = frame.TakeChanges();
             for (const FrameRect& r : rects) {
-                ASSERT_TRUE(r.x >= 0 && r.y >= 0 && r.x % 10 == 0 && r.y % 10 == 0 && r.width > 0 && r.height > 0 &&
+                std::size_t n = 0;  // the area the rectangle begins in
+                while (n < areas.size() && !(r.x >= areas[n].x && r.y >= areas[n].y && r.x < areas[n].x + areas[n].pitch * areas[n].columns &&
+                                             r.y < areas[n].y + areas[n].pitch * areas[n].rows)) ++n;
+                ASSERT_LT(n, areas.size());
+                const WorldArea& a = areas[n];
+                ASSERT_TRUE((r.x - a.x) % a.pitch == 0 && (r.y - a.y) % a.pitch == 0 && r.width > 0 && r.height > 0 &&
                             r.x + r.width <= kWidth && r.y + r.height <= kHeight);
-                const int c0 = r.x / 10, c1 = (r.x + r.width - 1) / 10;
+                const int c0 = (r.x - a.x) / a.pitch, c1 = (r.x + r.width - 1 - a.x) / a.pitch;
                 bool edgesChanged = true, gapsShort = true, joined = true, continued = true;
-                for (int row = r.y / 10; row * 10 < r.y + r.height; ++row) {
-                    const char* cells = &changed[row * kCols];
+                for (int row = (r.y - a.y) / a.pitch; a.y + row * a.pitch < r.y + r.height; ++row) {
+                    const char* cells = &changed[n][row * a.columns];
                     edgesChanged &= cells[c0] && cells[c1];
                     for (int col = c0, unchanged = 0; col <= c1; ++col) {
-                        ++cover[row * kCols + col];
+                        ++cover[n][row * a.columns + col];
                         unchanged = cells[col] ? 0 : unchanged + 1;
                         gapsShort &= unchanged <= join;
                     }
-                    for (int k = 1; k <= join + 1; ++k) joined &= !(c0 - k >= 0 && cells[c0 - k]) && !(c1 + k < kCols && cells[c1 + k]);
+                    for (int k = 1; k <= join + 1; ++k) joined &= !(c0 - k >= 0 && cells[c0 - k]) && !(c1 + k < a.columns && cells[c1 + k]);
                 }
                 for (const FrameRect& below : rects) continued &= !(below.x == r.x && below.width == r.width && below.y == r.y + r.height);
                 ASSERT_TRUE(edgesChanged && gapsShort && joined && continued)
                     << "gap " << gap << " at " << r.x << "," << r.y << ": " << edgesChanged << gapsShort << joined << continued;
             }
             int covered = 0;  // cells shown twice, or changed and not shown
-            for (int cell = 0; cell < kCols * kRows; ++cell) covered += cover[cell] > 1 || cover[cell] < changed[cell];
+            for (std::size_t n = 0; n < areas.size(); ++n)
+                for (std::size_t cell = 0; cell < cover[n].size(); ++cell) covered += cover[n][cell] > 1 || cover[n][cell] < changed[n][cell];
             ASSERT_EQ(covered, 0) << "gap " << gap;
-            int wrong = 0;  // pixels unlike the sprite last drawn on their cell, or drawn beside the frame
+            // The picture: each pixel of a cell shows the sprite pixel under its centre; black outside the areas.
+            std::vector<uint32_t> expected(static_cast<std::size_t>(kWidth) * kHeight, 0);
+            for (std::size_t n = 0; n < areas.size(); ++n)
+                for (int y = 0, p = areas[n].pitch; y < areas[n].rows * p && areas[n].y + y < kHeight; ++y)
+                    for (int x = 0; x < areas[n].columns * p && areas[n].x + x < kWidth; ++x)
+                        expected[(areas[n].y + y) * kWidth + areas[n].x + x] =
+                            pixel(shown[n][y / p * areas[n].columns + x / p], (x % p * 2 + 1) * 10 / (2 * p), (y % p * 2 + 1) * 10 / (2 * p));
+            int wrong = 0;  // pixels unlike the reference, or drawn beside the frame
             for (int y = 0; y < kHeight; ++y) {
-                for (int x = 0; x < kWidth; ++x)
-                    wrong += frame.Pixel(x, y) != pixel(shown[y / 10 * kCols + x / 10], x % 10, y % 10);
+                for (int x = 0; x < kWidth; ++x) wrong += frame.Pixel(x, y) != expected[y * kWidth + x];
                 wrong += gap == 1 && memory[static_cast<std::size_t>(y) * kStride + kWidth] != 0xEEEEEEu;
             }
             ASSERT_EQ(wrong, 0) << "gap " << gap << ", round " << round;
@@ -91,6 +114,8 @@ public:
     std::set<std::string> missingFiles;  // paths whose bitmap fails to load
     bool passwordAccepts = false;
     double width = 640, height = 480;
+    std::vector<MonitorArea> monitors;  // relative to the client area
+    bool battery = false;
     float now = 100.0f;
     std::vector<float> clockReadings;  // played back before `now`
     std::string regValue = "Not Found";
@@ -121,6 +146,8 @@ public:
     std::string ProgramFolder() override { return "C:\\Savers"; }
     double ScaleWidth() override { return width; }
     double ScaleHeight() override { return height; }
+    std::vector<MonitorArea> Monitors() override { return monitors; }
+    bool OnBatteryPower() override { return battery; }
     void SetScreenSaverRunning(bool running) override { Log(running ? "SaverRunning 1" : "SaverRunning 0"); }
     void ShowCursor(bool show) override { Log(show ? "ShowCursor" : "HideCursor"); }
     std::string GetRegValue(const std::string& key, const std::string& name) override { return Log("GetRegValue " + key + " " + name), regValue; }

@@ -16,6 +16,22 @@ SpritePixels SpriteFromBitmap(const uint32_t* bits, int width, int height, int s
     return sprite;
 }
 
+CellPicture ScaleSprite(const SpritePixels& sprite, int size) {
+    CellPicture picture;
+    if (!sprite.loaded || size <= 0) return picture;
+    picture.loaded = true;
+    picture.size = size;
+    picture.pixels.resize(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+    // Each pixel takes the colour of the sprite pixel under its centre.
+    std::vector<int> from(static_cast<std::size_t>(size));
+    for (int i = 0; i < size; ++i) from[static_cast<std::size_t>(i)] = (2 * i + 1) * kSpriteSize / (2 * size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            picture.pixels[static_cast<std::size_t>(y) * size + x] =
+                sprite.pixels[static_cast<std::size_t>(from[y]) * kSpriteSize + from[x]];
+    return picture;
+}
+
 void CellFrame::Resize(int width, int height, FrameMemory memory) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
@@ -32,27 +48,43 @@ void CellFrame::Resize(int width, int height, FrameMemory memory) {
         pixels_ = own_.data();
         stride_ = width_;
     }
-    columns_ = (width_ + kSpriteSize - 1) / kSpriteSize;
-    rows_ = (height_ + kSpriteSize - 1) / kSpriteSize;
-    words_ = (columns_ + 63) / 64;
-    changed_.assign(static_cast<std::size_t>(words_) * static_cast<std::size_t>(rows_), 0);
-    rowDirty_.assign(static_cast<std::size_t>(rows_), 0);
-    dirtyRows_.clear();
+    SetAreas({{0, 0, kSpriteSize, (width_ + kSpriteSize - 1) / kSpriteSize, (height_ + kSpriteSize - 1) / kSpriteSize}});
     allChanged_ = true;
 }
 
-void CellFrame::DrawCell(int col, int row, const SpritePixels& sprite) {
-    if (!sprite.loaded || col < 0 || row < 0 || col >= columns_ || row >= rows_) return;
-    const int x = col * kSpriteSize;
-    const int y = row * kSpriteSize;
-    const std::size_t bytes = static_cast<std::size_t>(std::min(kSpriteSize, width_ - x)) * sizeof(uint32_t);
-    const int lines = std::min(kSpriteSize, height_ - y);
+void CellFrame::SetAreas(const std::vector<WorldArea>& areas) {
+    areas_.resize(areas.size());
+    for (std::size_t i = 0; i < areas.size(); ++i) {
+        Area& a = areas_[i];
+        a.cells = areas[i];
+        a.cells.columns = std::max(a.cells.columns, 0);
+        a.cells.rows = std::max(a.cells.rows, 0);
+        a.words = (a.cells.columns + 63) / 64;
+        a.changed.assign(static_cast<std::size_t>(a.words) * static_cast<std::size_t>(a.cells.rows), 0);
+        a.rowDirty.assign(static_cast<std::size_t>(a.cells.rows), 0);
+        a.dirtyRows.clear();
+    }
+}
+
+void CellFrame::DrawCell(std::size_t area, int col, int row, const CellPicture& picture) {
+    if (area >= areas_.size()) return;
+    Area& a = areas_[area];
+    const int size = a.cells.pitch;
+    if (!picture.loaded || picture.size != size || col < 0 || row < 0 || col >= a.cells.columns ||
+        row >= a.cells.rows)
+        return;
+    const int x = a.cells.x + col * size;
+    const int y = a.cells.y + row * size;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    const std::size_t bytes = static_cast<std::size_t>(std::min(size, width_ - x)) * sizeof(uint32_t);
+    const int lines = std::min(size, height_ - y);
     bool changed = false;
     constexpr std::size_t kRowBytes = kSpriteSize * sizeof(uint32_t);
     for (int dy = 0; dy < lines; ++dy) {
         uint32_t* to = pixels_ + static_cast<std::size_t>(y + dy) * stride_ + x;
-        const uint32_t* from = &sprite.pixels[static_cast<std::size_t>(dy) * kSpriteSize];
-        // A whole row has a fixed size, which the compiler copies inline.
+        const uint32_t* from = &picture.pixels[static_cast<std::size_t>(dy) * size];
+        // A whole row of a 10-pixel cell has a fixed size, which the compiler
+        // copies inline.
         if (bytes == kRowBytes ? std::memcmp(to, from, kRowBytes) != 0 : std::memcmp(to, from, bytes) != 0) {
             if (bytes == kRowBytes) std::memcpy(to, from, kRowBytes);
             else std::memcpy(to, from, bytes);
@@ -60,11 +92,11 @@ void CellFrame::DrawCell(int col, int row, const SpritePixels& sprite) {
         }
     }
     if (!changed || allChanged_) return;
-    if (!rowDirty_[static_cast<std::size_t>(row)]) {
-        rowDirty_[static_cast<std::size_t>(row)] = 1;
-        dirtyRows_.push_back(row);
+    if (!a.rowDirty[static_cast<std::size_t>(row)]) {
+        a.rowDirty[static_cast<std::size_t>(row)] = 1;
+        a.dirtyRows.push_back(row);
     }
-    changed_[static_cast<std::size_t>(row) * words_ + static_cast<std::size_t>(col / 64)] |= uint64_t{1} << (col % 64);
+    a.changed[static_cast<std::size_t>(row) * a.words + static_cast<std::size_t>(col / 64)] |= uint64_t{1} << (col % 64);
 }
 
 const std::vector<FrameRect>& CellFrame::TakeChanges() {
@@ -74,18 +106,24 @@ const std::vector<FrameRect>& CellFrame::TakeChanges() {
         if (width_ > 0 && height_ > 0) rects_.push_back({0, 0, width_, height_});
         return rects_;
     }
-    std::sort(dirtyRows_.begin(), dirtyRows_.end());
+    for (Area& area : areas_) TakeAreaChanges(area);
+    return rects_;
+}
+
+void CellFrame::TakeAreaChanges(Area& area) {
+    const WorldArea& cells = area.cells;
+    std::sort(area.dirtyRows.begin(), area.dirtyRows.end());
     // openAbove_: the rectangles that ended with the cell row above, in
     // column order; they may continue downwards.
     openAbove_.clear();
     int lastRow = -2;
-    for (const int row : dirtyRows_) {
-        rowDirty_[static_cast<std::size_t>(row)] = 0;
-        uint64_t* bits = &changed_[static_cast<std::size_t>(row) * words_];
+    for (const int row : area.dirtyRows) {
+        area.rowDirty[static_cast<std::size_t>(row)] = 0;
+        uint64_t* bits = &area.changed[static_cast<std::size_t>(row) * area.words];
         // Runs of changed columns (first and last), joined across short gaps.
         // A row is listed only once a cell of it has changed.
         runs_.clear();
-        for (int w = 0; w < words_; ++w) {
+        for (int w = 0; w < area.words; ++w) {
             uint64_t word = bits[w];
             bits[w] = 0;
             while (word != 0) {
@@ -96,14 +134,14 @@ const std::vector<FrameRect>& CellFrame::TakeChanges() {
             }
         }
 
-        const int y = row * kSpriteSize;
-        const int bottom = std::min(y + kSpriteSize, height_);
+        const int y = cells.y + row * cells.pitch;
+        const int bottom = std::min(y + cells.pitch, height_);
         if (row != lastRow + 1) openAbove_.clear();
         openHere_.clear();
         std::size_t a = 0;
         for (const auto& [first, last] : runs_) {
-            const int x = first * kSpriteSize;
-            const int width = std::min((last - first + 1) * kSpriteSize, width_ - x);
+            const int x = cells.x + first * cells.pitch;
+            const int width = std::min((last - first + 1) * cells.pitch, width_ - x);
             while (a < openAbove_.size() && rects_[openAbove_[a]].x < x) ++a;
             if (a < openAbove_.size() && rects_[openAbove_[a]].x == x && rects_[openAbove_[a]].width == width) {
                 FrameRect& r = rects_[openAbove_[a]];
@@ -117,8 +155,7 @@ const std::vector<FrameRect>& CellFrame::TakeChanges() {
         std::swap(openAbove_, openHere_);
         lastRow = row;
     }
-    dirtyRows_.clear();
-    return rects_;
+    area.dirtyRows.clear();
 }
 
 }  // namespace tovra

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "display/MonitorLayout.h"
+
 namespace tovra {
 
 inline constexpr int kSpriteSize = 10;  // the drawn part of a cell bitmap, both ways
@@ -32,6 +34,16 @@ struct SpritePixels {
 // rows lie `stride` pixels apart, top row first; pixels beyond a bitmap
 // smaller than that are black.
 SpritePixels SpriteFromBitmap(const uint32_t* bits, int width, int height, int stride);
+
+// A sprite drawn at a cell pitch: each of its 10 x 10 pixels becomes a block
+// of whole pixels of the same colour (nearest neighbour, nothing blended), so
+// the cell stays crisp at any size. Not `loaded` when the sprite is not.
+struct CellPicture {
+    bool loaded = false;
+    int size = 0;                  // pixels, both ways
+    std::vector<uint32_t> pixels;  // size x size, row by row
+};
+CellPicture ScaleSprite(const SpritePixels& sprite, int size);
 
 // A part of the frame, in pixels.
 struct FrameRect {
@@ -54,8 +66,12 @@ public:
 
     // A black frame of width x height pixels (the client area). In `memory`
     // when it is given, otherwise in memory of its own. The whole frame counts
-    // as changed.
+    // as changed. Its cells are those of one area of 10-pixel cells from the
+    // top-left corner, the last column and row cut off by the frame's edges.
     void Resize(int width, int height, FrameMemory memory = {});
+    // The areas cells are drawn in (the worlds), in place of those of Resize;
+    // cells reaching past the frame are cut off.
+    void SetAreas(const std::vector<WorldArea>& areas);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -63,12 +79,15 @@ public:
     const uint32_t* Pixels() const { return pixels_; }
     uint32_t Pixel(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * stride_ + x]; }
 
-    // Copies the sprite's pixels onto the cell at column `col`, row `row`
-    // (pixel (10 col, 10 row)), clipped to the frame. The cell counts as
-    // changed when one of its pixels did.
-    void DrawCell(int col, int row, const SpritePixels& sprite);
+    // Copies the picture onto the cell at column `col`, row `row` of area
+    // `area`, clipped to the frame; a picture of another size than the
+    // area's pitch draws nothing. The cell counts as changed when one of its
+    // pixels did.
+    void DrawCell(std::size_t area, int col, int row, const CellPicture& picture);
 
-    bool HasChanges() const { return allChanged_ || !dirtyRows_.empty(); }
+    bool HasChanges() const {
+        return allChanged_ || std::any_of(areas_.begin(), areas_.end(), [](const Area& a) { return !a.dirtyRows.empty(); });
+    }
     // The changed parts since the last call, and forgets them. Changed cells
     // of a cell row that lie close together are joined into one rectangle
     // (one platform call moves more pixels more cheaply than many calls move
@@ -88,13 +107,17 @@ private:
     uint32_t* pixels_ = nullptr;
     std::vector<uint32_t> own_;
 
-    // Changed cells: a bit per column of each cell row that overlaps the frame.
-    int columns_ = 0;
-    int rows_ = 0;
-    int words_ = 0;
-    std::vector<uint64_t> changed_;
-    std::vector<int> dirtyRows_;
-    std::vector<uint8_t> rowDirty_;
+    // An area's changed cells: a bit per column of each cell row.
+    struct Area {
+        WorldArea cells;
+        int words = 0;
+        std::vector<uint64_t> changed;
+        std::vector<int> dirtyRows;
+        std::vector<uint8_t> rowDirty;
+    };
+    void TakeAreaChanges(Area& area);
+
+    std::vector<Area> areas_;
     bool allChanged_ = false;
     int joinGap_ = kDefaultJoinGap;
 

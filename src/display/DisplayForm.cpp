@@ -1,5 +1,6 @@
 #include "display/DisplayForm.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -15,17 +16,23 @@ constexpr int kMouseMovesBeforeExit = 8;
 
 }  // namespace
 
-int MaxCellIndex(double pixels) {
-    return static_cast<int>(std::floor(pixels / kCellPitch)) - 1;
+DisplayWorld::DisplayWorld(DisplayForm& form, std::size_t index, RandomStream& random, TimeOfDay& clock)
+    : automaton(*this, random, clock), form_(form), index_(index) {}
+
+// A sprite that failed to load is not `loaded` and draws nothing.
+void DisplayWorld::DrawLiveCell(int x, int y) {
+    form_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->live[live_]);
+}
+
+void DisplayWorld::DrawDeadCell(int x, int y) {
+    form_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->dead);
 }
 
 DisplayForm::DisplayForm(DisplayPlatform& platform, SettingsStore& store, RandomStream& random,
                          const bool& blnPreview)
-    : platform_(platform),
-      store_(store),
-      blnPreview_(blnPreview),
-      automaton_(*this, random, platform),
-      timer_(platform) {}
+    : platform_(platform), store_(store), random_(random), blnPreview_(blnPreview), timer_(platform) {
+    worlds_.push_back(std::make_unique<DisplayWorld>(*this, 0, random_, platform_));
+}
 
 void DisplayForm::Form_Load() {
     // 1-3. The sprites, from the program's folder.
@@ -36,17 +43,22 @@ void DisplayForm::Form_Load() {
     for (int i = 0; i < kLiveSpriteCount; ++i)
         if (lngColorDCs_[i] > 0) colorPixels_[i] = platform_.SpritePixelsOf(lngColorDCs_[i]);
     if (lngDeadCellDC_ > 0) deadPixels_ = platform_.SpritePixelsOf(lngDeadCellDC_);
+    pictures_.clear();
 
     // 5. The settings. A stored value that cannot be used reads as its default.
     const SaverSettings settings = ReadDisplaySettings(store_);
-    automaton_.blnRainbow = settings.Rainbow;
-    UseLiveSprite(settings.Color);
-    automaton_.blnTorus = settings.Torus;
+    colorIndex_ = settings.Color;
+    DisplayWorld& world = *worlds_[0];
+    world.automaton.blnRainbow = settings.Rainbow;
+    world.UseLiveSprite(settings.Color);
+    world.automaton.blnTorus = settings.Torus;
     // An interval of 0 would stop the generations for good; 0 is the
     // dialog's fastest setting, so it runs at the timer's fastest rate.
-    timer_.SetInterval(settings.Speed == 0 ? 1 : settings.Speed);
-    automaton_.intSeedDelay = settings.Delay;
-    automaton_.blnPreview = blnPreview_;
+    speedInterval_ = settings.Speed == 0 ? 1 : settings.Speed;
+    onBattery_ = platform_.OnBatteryPower();
+    timer_.SetInterval(PacedInterval());
+    world.automaton.intSeedDelay = settings.Delay;
+    world.automaton.blnPreview = blnPreview_;
 
     // 6. Announce the running saver and start the input debounce.
     if (!blnPreview_) {
@@ -57,10 +69,13 @@ void DisplayForm::Form_Load() {
     // 7. The password switch, in both modes.
     blnUsePassword_ = UsePasswordFromRegText(platform_.GetRegValue(kPasswordSubkey, kPasswordValueName));
 
-    // 4 and 8. The design grid: 50 x 50 cells, all dead; a black frame of
-    // the (still hidden) window's client area.
-    automaton_.RedimGrid(kDesignGridMax, kDesignGridMax);
-    ResizeFrame();
+    // 4 and 8. The design grid: 50 x 50 cells, all dead, at the pitch of the
+    // first world; a black frame of the (still hidden) window's client area.
+    WorldArea design = LayoutWorlds({0, 0, static_cast<int>(platform_.ScaleWidth()),
+                                     static_cast<int>(platform_.ScaleHeight())},
+                                    platform_.Monitors(), options_.cellSize, false)[0];
+    design.columns = design.rows = kDesignGridMax + 1;
+    ArrangeWorlds({design});
 
     // 9. Hide the cursor for the full-screen run.
     if (!blnPreview_) platform_.ShowCursor(false);
@@ -70,29 +85,60 @@ void DisplayForm::Form_Load() {
 }
 
 void DisplayForm::StartGenerations() {
-    timer_.SetEnabled(true);
-    automaton_.SeedGrid();
+    generationsRunning_ = true;
+    timer_.SetEnabled(!displayOff_);
+    for (const auto& world : worlds_) world->automaton.SeedGrid();
     PresentChanges();
 }
 
 void DisplayForm::Form_Resize() {
-    const int maxCol = MaxCellIndex(platform_.ScaleWidth());
-    const int maxRow = MaxCellIndex(platform_.ScaleHeight());
-    automaton_.RedimGrid(maxCol, maxRow);
+    const PixelRect client{0, 0, static_cast<int>(platform_.ScaleWidth()), static_cast<int>(platform_.ScaleHeight())};
+    // A preview shows one world, whatever the monitors.
+    ArrangeWorlds(LayoutWorlds(client, platform_.Monitors(), options_.cellSize, options_.eachMonitor && !blnPreview_));
     // The frame starts black at the new size; the window shows it whole.
-    ResizeFrame();
     PresentChanges();
 }
 
-void DisplayForm::tmrTovra_Timer() {
-    automaton_.tmrTovra_Timer();
-    PresentChanges();
-}
-
-void DisplayForm::ResizeFrame() {
+void DisplayForm::ArrangeWorlds(const std::vector<WorldArea>& areas) {
+    while (worlds_.size() > areas.size()) worlds_.pop_back();
+    while (worlds_.size() < areas.size()) {
+        worlds_.push_back(std::make_unique<DisplayWorld>(*this, worlds_.size(), random_, platform_));
+        ConfigureWorld(*worlds_.back());
+    }
+    for (std::size_t i = 0; i < areas.size(); ++i) {
+        worlds_[i]->area_ = areas[i];
+        worlds_[i]->pictures_ = &PicturesAt(areas[i].pitch);
+        worlds_[i]->automaton.RedimGrid(areas[i].columns - 1, areas[i].rows - 1);
+    }
     const int width = static_cast<int>(platform_.ScaleWidth());
     const int height = static_cast<int>(platform_.ScaleHeight());
     frame_.Resize(width, height, platform_.AllocateFrame(width, height));
+    frame_.SetAreas(areas);
+}
+
+// A world added after the load runs on the settings of the first.
+void DisplayForm::ConfigureWorld(DisplayWorld& world) {
+    const Automaton& first = worlds_[0]->automaton;
+    world.automaton.blnRainbow = first.blnRainbow;
+    world.automaton.blnTorus = first.blnTorus;
+    world.automaton.blnPreview = first.blnPreview;
+    world.automaton.intSeedDelay = first.intSeedDelay;
+    world.UseLiveSprite(colorIndex_);
+}
+
+const PitchPictures& DisplayForm::PicturesAt(int pitch) {
+    auto found = pictures_.find(pitch);
+    if (found != pictures_.end()) return found->second;
+    PitchPictures& p = pictures_[pitch];
+    for (std::size_t i = 0; i < p.live.size(); ++i) p.live[i] = ScaleSprite(colorPixels_[i], pitch);
+    p.dead = ScaleSprite(deadPixels_, pitch);
+    return p;
+}
+
+void DisplayForm::tmrTovra_Timer() {
+    if (displayOff_) return;
+    for (const auto& world : worlds_) world->automaton.tmrTovra_Timer();
+    PresentChanges();
 }
 
 void DisplayForm::PresentChanges() {
@@ -101,17 +147,20 @@ void DisplayForm::PresentChanges() {
     if (!parts.empty()) platform_.PresentFrame(frame_, parts);
 }
 
-// A sprite that failed to load is not `loaded` and draws nothing.
-void DisplayForm::DrawLiveCell(int x, int y) {
-    frame_.DrawCell(SnapToCell(x), SnapToCell(y), *livePixels_);
+int32_t DisplayForm::PacedInterval() const {
+    return options_.saveBattery && onBattery_ ? std::max(speedInterval_, kBatteryInterval) : speedInterval_;
 }
 
-void DisplayForm::DrawDeadCell(int x, int y) {
-    frame_.DrawCell(SnapToCell(x), SnapToCell(y), deadPixels_);
+void DisplayForm::Form_DisplayPower(bool anyMonitorOn) {
+    if (displayOff_ == !anyMonitorOn) return;
+    displayOff_ = !anyMonitorOn;
+    if (generationsRunning_) timer_.SetEnabled(anyMonitorOn);
 }
 
-void DisplayForm::UseLiveSprite(int colorIndex) {
-    livePixels_ = &colorPixels_[static_cast<std::size_t>(colorIndex)];
+void DisplayForm::Form_PowerSource(bool onBattery) {
+    if (onBattery_ == onBattery) return;
+    onBattery_ = onBattery;
+    if (speedInterval_ > 0) timer_.SetInterval(PacedInterval());
 }
 
 void DisplayForm::Form_KeyPress() {
@@ -166,6 +215,7 @@ void DisplayForm::Form_QueryUnload() {
 }
 
 void DisplayForm::Form_Unload() {
+    generationsRunning_ = false;
     timer_.SetEnabled(false);
     platform_.ShowCursor(true);
     platform_.SetScreenSaverRunning(false);

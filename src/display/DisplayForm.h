@@ -5,12 +5,15 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "automaton/Automaton.h"
 #include "display/CellFrame.h"
 #include "display/FormTimer.h"
+#include "display/MonitorLayout.h"
 #include "display/Sprites.h"
 
 namespace tovra {
@@ -25,6 +28,11 @@ public:
     // Client area in pixels.
     virtual double ScaleWidth() = 0;
     virtual double ScaleHeight() = 0;
+    // The monitors, their rectangles relative to the client area's top-left
+    // corner, with their dots per inch; none where the platform cannot tell.
+    virtual std::vector<MonitorArea> Monitors() = 0;
+    // Whether the computer runs on its battery now.
+    virtual bool OnBatteryPower() = 0;
     // Memory for a frame of the client area's size that PresentFrame shows
     // directly, valid until the next call or the unload; none (the frame then
     // keeps its own) when the platform has no such memory.
@@ -46,10 +54,57 @@ public:
 };
 
 inline constexpr int kDesignGridMax = 49;  // 50 x 50 cells until the first resize
+// The shortest time between generations while saving the battery.
+inline constexpr int32_t kBatteryInterval = 100;
 
-class DisplayForm : private CellPainter {
+// How the form lays out and paces its worlds; the defaults give one world of
+// 10-pixel cells over the whole window at the Speed setting's pace.
+struct DisplayOptions {
+    int cellSize = kDefaultCellSize;  // pixels, or kAutoCellSize
+    bool eachMonitor = false;         // one world per monitor (not in a preview)
+    bool saveBattery = false;         // on battery, at most ten generations a second
+};
+
+class DisplayForm;
+
+// The sprites drawn at one pitch.
+struct PitchPictures {
+    std::array<CellPicture, kLiveSpriteCount> live;
+    CellPicture dead;
+};
+
+// One world: its automaton and where it draws. All worlds of a form tick
+// together with the same settings; each keeps its own grid, change history
+// and reseeding.
+class DisplayWorld : private CellPainter {
+public:
+    DisplayWorld(DisplayForm& form, std::size_t index, RandomStream& random, TimeOfDay& clock);
+
+    Automaton automaton;
+    const WorldArea& area() const { return area_; }
+
+    // The drawing procedures (pixel positions of the automaton's 10-pixel
+    // grid, snapped to it): they draw the world's cell, at its pitch, into
+    // the form's frame, which reaches the window after the event.
+    void DrawLiveCell(int x, int y) override;
+    void DrawDeadCell(int x, int y) override;
+    void UseLiveSprite(int colorIndex) override { live_ = static_cast<std::size_t>(colorIndex); }
+
+private:
+    friend class DisplayForm;
+    DisplayForm& form_;
+    std::size_t index_;
+    WorldArea area_;
+    const PitchPictures* pictures_ = nullptr;  // at the area's pitch
+    std::size_t live_ = 0;
+};
+
+class DisplayForm {
 public:
     DisplayForm(DisplayPlatform& platform, SettingsStore& store, RandomStream& random, const bool& blnPreview);
+
+    // Before Form_Load.
+    void SetOptions(const DisplayOptions& options) { options_ = options; }
 
     // Events.
     void Form_Load();
@@ -67,49 +122,63 @@ public:
     bool CloseCommandAllowed() const { return blnPreview_; }
     void Form_QueryUnload();
     void Form_Unload();
+    // The system's display state: false while every monitor is off. No
+    // generation is computed or drawn then, and the tick count stands still.
+    void Form_DisplayPower(bool anyMonitorOn);
+    // The power source changed: on battery or not.
+    void Form_PowerSource(bool onBattery);
 
     void StartGenerations();
 
-    // The drawing procedures (pixel positions, snapped to the cell pitch):
-    // they draw into the frame, which reaches the window after the event.
-    void DrawLiveCell(int x, int y) override;
-    void DrawDeadCell(int x, int y) override;
-
-    // State, readable for the window layer and for tests.
-    Automaton& automaton() { return automaton_; }
+    // State, readable for the window layer and for tests. World 0 always
+    // exists; it holds the design grid until the first resize.
+    Automaton& automaton(std::size_t world = 0) { return worlds_[world]->automaton; }
+    std::size_t WorldCount() const { return worlds_.size(); }
+    const WorldArea& WorldAreaOf(std::size_t world) const { return worlds_[world]->area(); }
     const CellFrame& frame() const { return frame_; }
     const std::array<SpriteHandle, kLiveSpriteCount>& lngColorDCs() const { return lngColorDCs_; }
     SpriteHandle lngDeadCellDC() const { return lngDeadCellDC_; }
-    int intMaxCol() const { return automaton_.blnGrid.MaxCol(); }
-    int intMaxRow() const { return automaton_.blnGrid.MaxRow(); }
+    int intMaxCol() const { return worlds_[0]->automaton.blnGrid.MaxCol(); }
+    int intMaxRow() const { return worlds_[0]->automaton.blnGrid.MaxRow(); }
 
 private:
-    void UseLiveSprite(int colorIndex) override;
+    friend class DisplayWorld;
+
     void RequestExit();
-    void ResizeFrame();
+    // One world for each area, each a grid without live cells, in a black
+    // frame of the client area.
+    void ArrangeWorlds(const std::vector<WorldArea>& areas);
+    void ConfigureWorld(DisplayWorld& world);
+    const PitchPictures& PicturesAt(int pitch);
+    int32_t PacedInterval() const;
     // Hands what the event drew to the window.
     void PresentChanges();
 
     DisplayPlatform& platform_;
     SettingsStore& store_;
+    RandomStream& random_;
     const bool& blnPreview_;
-    Automaton automaton_;
+    DisplayOptions options_;
+    std::vector<std::unique_ptr<DisplayWorld>> worlds_;
     FormTimer timer_;
 
     std::array<SpriteHandle, kLiveSpriteCount> lngColorDCs_{};
     SpriteHandle lngDeadCellDC_ = 0;
-    // The sprites' pixels, read once at load; livePixels_: the live cells' colour.
+    // The sprites' pixels, read once at load, and scaled to each pitch in use.
     std::array<SpritePixels, kLiveSpriteCount> colorPixels_{};
     SpritePixels deadPixels_;
-    const SpritePixels* livePixels_ = &colorPixels_[0];
+    std::map<int, PitchPictures> pictures_;
+    int colorIndex_ = 0;  // the Color setting
     CellFrame frame_;
     bool blnUsePassword_ = false;
     float sngLastExitRequest_ = 0.0f;
     int intMouseMoves_ = 0;
     bool verifying_ = false;  // the password dialog is open
+    // Pace and power.
+    int32_t speedInterval_ = 0;  // the Speed setting's interval
+    bool generationsRunning_ = false;
+    bool displayOff_ = false;
+    bool onBattery_ = false;
 };
-
-// Int(size / 10) - 1: the highest cell index for a client size in pixels.
-int MaxCellIndex(double pixels);
 
 }  // namespace tovra

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 
+#include "display/MonitorLayout.h"
 #include "settings/SaverSettings.h"
 
 namespace tovra {
@@ -15,6 +16,7 @@ struct SettingResource {
     const char* key;      // store key
     const char* allowed;  // for messages
     std::optional<std::string> (*storeText)(std::string_view value);
+    const char* option = nullptr;  // the option's name where it differs from the resource's
 };
 
 std::string Lower(std::string_view s) {
@@ -63,17 +65,29 @@ std::optional<std::string> ReseedText(std::string_view value) {
     return n ? std::optional<std::string>(std::to_string(*n)) : std::nullopt;
 }
 
-constexpr std::array<SettingResource, 5> kSettings = {{
+std::optional<std::string> CellSizeStoreText(std::string_view value) {
+    const std::optional<int> size = ParseCellSize(value);
+    return size ? std::optional<std::string>(CellSizeText(*size)) : std::nullopt;
+}
+
+constexpr std::array<SettingResource, 6> kSettings = {{
     {"rainbow", kRainbowKey, "true or false", BooleanText},
     {"color", kColorKey, "red, yellow, green, blue or purple", ColorText},
     {"mode", kTorusKey, "torus or island", ModeText},
     {"speed", kSpeedKey, "a whole number of milliseconds from 0 (fastest) to 300", SpeedText},
     {"reseed", kDelayKey, "a whole number of generations from 1 to 32767", ReseedText},
+    {"cellSize", kCellSizeKey, "a whole number of pixels from 10 to 40, or auto", CellSizeStoreText, "cell-size"},
 }};
 
 const SettingResource* FindSetting(std::string_view name) {
     for (const SettingResource& s : kSettings)
         if (name == s.name) return &s;
+    return nullptr;
+}
+
+const SettingResource* FindOption(std::string_view name) {
+    for (const SettingResource& s : kSettings)
+        if (name == (s.option != nullptr ? s.option : s.name)) return &s;
     return nullptr;
 }
 
@@ -116,7 +130,7 @@ std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions
             continue;
         }
 
-        const SettingResource* setting = FindSetting(name);
+        const SettingResource* setting = FindOption(name);
         const bool takesValue = setting != nullptr || name == "window-id" || name == "display" || name == "xrm";
         if (!takesValue) return prefix + "unknown option " + Quoted(given);
         const char* allowed = setting != nullptr ? setting->allowed

@@ -16,6 +16,8 @@
 namespace tovra {
 
 inline constexpr char kProgramName[] = "tovra";
+// The cell size's key in the settings section.
+inline constexpr char kCellSizeKey[] = "CellSize";
 inline constexpr char kProgramClass[] = "Tovra";
 
 enum class SaverTarget { Default, Root, OwnWindow, WindowId };
@@ -40,7 +42,8 @@ std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions
 // "0x". Zero and anything else give nothing.
 std::optional<unsigned long> ParseWindowId(std::string_view text);
 
-// The store text of a setting resource ("color", "blue" -> "3"); nothing for
+// The store text of a setting resource ("color", "blue" -> "3"; "cellSize",
+// "AUTO" -> "Auto"); nothing for
 // an unknown resource or a value it does not allow.
 std::optional<std::string> SettingStoreText(std::string_view resource, std::string_view value);
 

@@ -4,12 +4,14 @@
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "display/x11/X11DisplayWindow.h"
+#include "settings/SaverSettings.h"
 #include "settings/SettingsStore.h"
 #include "shell/SaverOptions.h"
 
@@ -84,6 +86,12 @@ int RunSaverProgram(const std::vector<std::string>& args, RandomStream& random) 
     MemorySettingsStore store;
     for (const std::string& warning : PutSaverSettings(options, resource, store))
         std::fprintf(stderr, "%s\n", warning.c_str());
+    // The scaling the desktop sets for every monitor, where it sets one.
+    double xftDpi = 0;
+    char* type = nullptr;
+    XrmValue value{};
+    if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr)
+        xftDpi = std::max(std::strtod(value.addr, nullptr), 0.0);
     XrmDestroyDatabase(database);
 
     Window window = 0;
@@ -102,6 +110,9 @@ int RunSaverProgram(const std::vector<std::string>& args, RandomStream& random) 
     int status = 0;
     {
         X11DisplayWindow saver(display, window, own, CellBitmapFolder(TOVRA_DATA_DIR), store, random);
+        saver.options.cellSize =
+            ParseCellSize(store.GetSetting(kApplicationTitle, kSettingsSection, kCellSizeKey, "")).value_or(kDefaultCellSize);
+        saver.xftDpi = xftDpi;
         // Used by the performance script: a run of a fixed number of ticks.
         if (const char* limit = std::getenv("TOVRA_EXIT_AFTER_TICKS")) saver.tickLimit = std::atol(limit);
         status = saver.Run();

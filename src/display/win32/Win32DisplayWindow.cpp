@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "shell/win32/Win32Runtime.h"
 #include "shell/win32/Win32RegValue.h"
@@ -15,6 +16,64 @@ constexpr UINT_PTR kGenerationTimer = 1;
 constexpr UINT_PTR kHostWatchTimer = 2;
 constexpr UINT kHostWatchMilliseconds = 250;
 constexpr UINT SPI_SETSCREENSAVERRUNNING_ = 97;
+// Power settings whose changes the window is told of (winnt.h's GUIDs,
+// without the library that defines them): the displays' state (Windows 8 and
+// later, then the monitors' power of Vista and 7) and the power source.
+constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+constexpr GUID kMonitorPowerOn = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+constexpr GUID kAcDcPowerSource = {0x5d3e9a59, 0xe9d5, 0x4b00, {0xa6, 0xbd, 0xff, 0x34, 0xff, 0x51, 0x65, 0x48}};
+// SC_MONITORPOWER's argument that switches the monitors off.
+constexpr LPARAM kMonitorPowerOff = 2;
+constexpr UINT WM_DPICHANGED_ = 0x02E0;
+constexpr UINT WM_DPICHANGED_AFTERPARENT_ = 0x02E3;
+
+bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The system's dots per inch: every monitor's where the system knows no other.
+int SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kBaseDpi;
+}
+
+// A monitor's own dots per inch (Windows 8.1 and later), 0 where the system
+// cannot tell.
+int MonitorDpi(HMONITOR monitor) {
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const GetDpiForMonitorFn getDpi = [] {
+        HMODULE shcore = LoadSystemLibrary("shcore.dll");
+        return shcore != nullptr ? reinterpret_cast<GetDpiForMonitorFn>(
+                                       reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                                 : nullptr;
+    }();
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the user's scaling
+    UINT x = 0, y = 0;
+    if (getDpi == nullptr || getDpi(monitor, kEffectiveDpi, &x, &y) != S_OK) return 0;
+    return static_cast<int>(x);
+}
+
+struct MonitorList {
+    std::vector<MonitorArea> monitors;
+    POINT origin;  // the client area's corner on the screen
+    int systemDpi;
+};
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto& list = *reinterpret_cast<MonitorList*>(data);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+    const RECT& r = info.rcMonitor;
+    const int dpi = MonitorDpi(monitor);
+    const MonitorArea area{{r.left - list.origin.x, r.top - list.origin.y, r.right - r.left, r.bottom - r.top},
+                           dpi > 0 ? dpi : list.systemDpi};
+    // The primary monitor first: it wins a tie.
+    if (info.dwFlags & MONITORINFOF_PRIMARY) list.monitors.insert(list.monitors.begin(), area);
+    else list.monitors.push_back(area);
+    return TRUE;
+}
+
 // The design size the window restores to when it leaves the maximised state.
 constexpr int kDesignWidth = 640;
 constexpr int kDesignHeight = 480;
@@ -63,6 +122,7 @@ void Win32DisplayWindow::Load() {
     waitForScreen_ = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
     loaded_ = true;
     form_.Form_Load();
+    RegisterPowerNotifications();
 }
 
 LRESULT CALLBACK Win32DisplayWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -121,7 +181,25 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         case WM_SYSCOMMAND:
             // Alt+F4 and the system menu's Close.
             if ((wParam & 0xFFF0) == SC_CLOSE && loaded_ && !form_.CloseCommandAllowed()) return 0;
+            // The monitors are switched off or on (how systems without the
+            // display-state notification tell it); the system still does it.
+            if ((wParam & 0xFFF0) == SC_MONITORPOWER && loaded_) form_.Form_DisplayPower(lParam != kMonitorPowerOff);
             break;
+        case WM_POWERBROADCAST:
+            if (!loaded_) break;
+            if (wParam == PBT_POWERSETTINGCHANGE && lParam != 0)
+                PowerSettingChanged(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
+            else if (wParam == PBT_APMPOWERSTATUSCHANGE)
+                form_.Form_PowerSource(OnBatteryPower());
+            return TRUE;
+        case WM_DPICHANGED_:
+        case WM_DPICHANGED_AFTERPARENT_:
+        case WM_DISPLAYCHANGE:
+            // A monitor's scaling or the monitors themselves changed: the
+            // worlds are laid out afresh. The window keeps its place (it does
+            // not take the size the system suggests for the new scaling).
+            if (loaded_ && shownOnce_) RaiseResizeIfNeeded(true);
+            return 0;
         case WM_CLOSE:
             if (loaded_) form_.Form_CloseRequest();
             else UnloadForm();
@@ -131,6 +209,7 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             if (wParam) UnloadForm();
             return 0;
         case WM_DESTROY:
+            UnregisterPowerNotifications();
             if (!unloading_ && loaded_) {
                 // Destroyed from outside (a preview whose host has gone): the
                 // form still unloads properly.
@@ -408,6 +487,54 @@ double Win32DisplayWindow::ScaleHeight() {
     RECT r{};
     if (hwnd_ != nullptr) ::GetClientRect(hwnd_, &r);
     return r.bottom - r.top;
+}
+
+std::vector<MonitorArea> Win32DisplayWindow::Monitors() {
+    MonitorList list{{}, {0, 0}, SystemDpi()};
+    if (hwnd_ == nullptr) return {};
+    ClientToScreen(hwnd_, &list.origin);
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
+    return list.monitors;
+}
+
+bool Win32DisplayWindow::OnBatteryPower() {
+    SYSTEM_POWER_STATUS status{};
+    return GetSystemPowerStatus(&status) && status.ACLineStatus == 0;
+}
+
+void Win32DisplayWindow::RegisterPowerNotifications() {
+    // Vista and later; the system reports each setting's current value at once.
+    using RegisterFn = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    auto reg = user32 != nullptr ? reinterpret_cast<RegisterFn>(reinterpret_cast<void*>(
+                                       GetProcAddress(user32, "RegisterPowerSettingNotification")))
+                                 : nullptr;
+    if (reg == nullptr) return;
+    for (const GUID* setting : {&kConsoleDisplayState, &kMonitorPowerOn, &kAcDcPowerSource})
+        if (HPOWERNOTIFY n = reg(hwnd_, setting, DEVICE_NOTIFY_WINDOW_HANDLE)) powerNotifications_.push_back(n);
+}
+
+void Win32DisplayWindow::UnregisterPowerNotifications() {
+    using UnregisterFn = BOOL(WINAPI*)(HPOWERNOTIFY);
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    auto unreg = user32 != nullptr ? reinterpret_cast<UnregisterFn>(reinterpret_cast<void*>(
+                                         GetProcAddress(user32, "UnregisterPowerSettingNotification")))
+                                   : nullptr;
+    if (unreg != nullptr)
+        for (HPOWERNOTIFY n : powerNotifications_) unreg(n);
+    powerNotifications_.clear();
+}
+
+void Win32DisplayWindow::PowerSettingChanged(const POWERBROADCAST_SETTING& setting) {
+    DWORD value = 0;
+    if (setting.DataLength < sizeof value) return;
+    std::memcpy(&value, setting.Data, sizeof value);
+    // Displays: 0 off, 1 on, 2 dimmed (still showing). Power source: 0 the
+    // mains, 1 the battery, 2 a short-term source such as a UPS.
+    if (SameGuid(setting.PowerSetting, kConsoleDisplayState) || SameGuid(setting.PowerSetting, kMonitorPowerOn))
+        form_.Form_DisplayPower(value != 0);
+    else if (SameGuid(setting.PowerSetting, kAcDcPowerSource))
+        form_.Form_PowerSource(value != 0);
 }
 
 void Win32DisplayWindow::SetScreenSaverRunning(bool running) {

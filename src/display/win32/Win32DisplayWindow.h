@@ -54,6 +54,8 @@ public:
     std::string ProgramFolder() override;
     double ScaleWidth() override;
     double ScaleHeight() override;
+    std::vector<MonitorArea> Monitors() override;
+    bool OnBatteryPower() override;
     void SetScreenSaverRunning(bool running) override;
     void ShowCursor(bool show) override;
     std::string GetRegValue(const std::string& subkey, const std::string& valueName) override;
@@ -67,6 +69,10 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RaiseResizeIfNeeded(bool force);
+    // The system's display-state and power-source notifications, where it has them.
+    void RegisterPowerNotifications();
+    void UnregisterPowerNotifications();
+    void PowerSettingChanged(const POWERBROADCAST_SETTING& setting);
     void Paint();
     void ReleaseFrame();
     // Copies a part of the frame to the window's device context `dc`.
@@ -95,6 +101,7 @@ private:
     HGDIOBJ frameDcBitmap_ = nullptr;  // the context's own bitmap, put back before deleting ours
     uint32_t* frameBits_ = nullptr;
     bool waitForScreen_ = false;  // running under Wine: see PresentFrame
+    std::vector<HPOWERNOTIFY> powerNotifications_;
 };
 
 }  // namespace tovra

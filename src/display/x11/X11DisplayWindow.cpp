@@ -1,11 +1,13 @@
 #include "display/x11/X11DisplayWindow.h"
 
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -49,6 +51,41 @@ std::string CellBitmapFolder(const std::string& installedFolder) {
     return installedFolder;
 }
 
+int X11WindowDpi(Display* display, Window window) {
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(display, window, &a)) return kBaseDpi;
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, a.root, a.width / 2, a.height / 2, &x, &y, &child);
+    double dpi = 0;
+    int event = 0, error = 0;
+    if (XRRQueryExtension(display, &event, &error)) {
+        if (XRRScreenResources* screen = XRRGetScreenResourcesCurrent(display, a.root)) {
+            for (int i = 0; i < screen->noutput && dpi == 0; ++i) {
+                XRROutputInfo* output = XRRGetOutputInfo(display, screen, screen->outputs[i]);
+                if (output == nullptr) continue;
+                XRRCrtcInfo* crtc = output->connection == RR_Connected && output->crtc != 0 && output->mm_width > 0
+                                        ? XRRGetCrtcInfo(display, screen, output->crtc)
+                                        : nullptr;
+                if (crtc != nullptr && x >= crtc->x && x < crtc->x + static_cast<int>(crtc->width) && y >= crtc->y &&
+                    y < crtc->y + static_cast<int>(crtc->height)) {
+                    // The millimetres are the panel's own; a turned output's
+                    // width in pixels is its height.
+                    const bool turned = (crtc->rotation & (RR_Rotate_90 | RR_Rotate_270)) != 0;
+                    dpi = (turned ? crtc->height : crtc->width) * 25.4 / static_cast<double>(output->mm_width);
+                }
+                if (crtc != nullptr) XRRFreeCrtcInfo(crtc);
+                XRRFreeOutputInfo(output);
+            }
+            XRRFreeScreenResources(screen);
+        }
+    }
+    const int screen = XScreenNumberOfScreen(a.screen);
+    if (dpi == 0 && DisplayWidthMM(display, screen) > 0)
+        dpi = DisplayWidth(display, screen) * 25.4 / DisplayWidthMM(display, screen);
+    return dpi > 0 ? static_cast<int>(std::lround(dpi)) : kBaseDpi;
+}
+
 X11DisplayWindow::X11DisplayWindow(Display* display, Window window, bool ownWindow, std::string dataFolder,
                                    SettingsStore& store, RandomStream& random)
     : display_(display),
@@ -81,6 +118,7 @@ int X11DisplayWindow::Run() {
     }
     XSelectInput(display_, window_, mask);
 
+    form_.SetOptions(options);
     // The form loads before the window shows anything (its frame is empty,
     // so its first seeding lands nowhere, as on every platform); the first
     // resize sizes the grid and the frame to the window.
@@ -155,6 +193,11 @@ void X11DisplayWindow::ResizeTo(int width, int height) {
     width_ = width;
     height_ = height;
     form_.Form_Resize();
+}
+
+std::vector<MonitorArea> X11DisplayWindow::Monitors() {
+    const int dpi = xftDpi > 0 ? static_cast<int>(std::lround(xftDpi)) : X11WindowDpi(display_, window_);
+    return {MonitorArea{{0, 0, width_, height_}, dpi}};
 }
 
 FrameMemory X11DisplayWindow::AllocateFrame(int width, int height) {

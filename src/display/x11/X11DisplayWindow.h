@@ -32,6 +32,11 @@ public:
 
     // For measurements: end the run after this many ticks (0: never).
     long tickLimit = 0;
+    // The cell size and the rest, given to the form before it loads.
+    DisplayOptions options;
+    // The dots per inch that Xft.dpi sets for every monitor (0: not set; the
+    // monitor under the window's centre tells).
+    double xftDpi = 0;
     // Whether the frame may reach the window through shared memory.
     bool allowShm = true;
 
@@ -49,6 +54,10 @@ public:
     std::string ProgramFolder() override { return dataFolder_; }
     double ScaleWidth() override { return width_; }
     double ScaleHeight() override { return height_; }
+    // One monitor, the window, at the dots per inch of the monitor it is on.
+    std::vector<MonitorArea> Monitors() override;
+    // The Linux program offers no battery pace.
+    bool OnBatteryPower() override { return false; }
     FrameMemory AllocateFrame(int width, int height) override;
     void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
     void SetScreenSaverRunning(bool) override {}
@@ -88,6 +97,11 @@ private:
     bool unloaded_ = false;
     long ticks_ = 0;
 };
+
+// The dots per inch of the monitor under the window's centre: the RandR
+// output's, from its size in pixels and millimetres; else the screen's; 96
+// where neither tells.
+int X11WindowDpi(Display* display, Window window);
 
 // The folder the cell bitmaps are read from: beside the program when they
 // lie there (a build tree), else `installedFolder`.

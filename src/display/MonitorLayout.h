@@ -1,0 +1,64 @@
+#pragma once
+// Where the worlds lie in the display window: one world over the whole client
+// area, or one per monitor, each with its cell pitch in pixels. Monitors come
+// from the platform with their rectangles on the screen and their dots per
+// inch; the worlds are given in the window's client coordinates.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovra {
+
+inline constexpr int kBaseDpi = 96;  // 100% scaling
+inline constexpr int kDefaultCellSize = 10;
+inline constexpr int kMinCellSize = 10;
+inline constexpr int kMaxCellSize = 40;
+// The cell size that follows each monitor's scaling.
+inline constexpr int kAutoCellSize = 0;
+
+// The cell size a text names: "Auto" (any letter case) or a whole number of
+// pixels from 10 to 40 in decimal digits; nothing for any other text.
+std::optional<int> ParseCellSize(std::string_view text);
+// The text of a cell size: "Auto" or the number.
+std::string CellSizeText(int cellSize);
+
+// A rectangle in pixels.
+struct PixelRect {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const PixelRect&) const = default;
+};
+
+// A monitor: its rectangle on the (virtual) screen and its dots per inch.
+struct MonitorArea {
+    PixelRect rect;
+    int dpi = kBaseDpi;
+};
+
+// A world: cell (c, r) covers the pitch x pitch pixels from
+// (x + pitch c, y + pitch r) of the client area.
+struct WorldArea {
+    int x = 0, y = 0, pitch = kDefaultCellSize, columns = 0, rows = 0;
+    bool operator==(const WorldArea&) const = default;
+};
+
+// The cell pitch on a monitor of `dpi` dots per inch: `cellSize` pixels, or
+// under kAutoCellSize 10 pixels at 100% scaled with the monitor's scaling,
+// rounded to the nearest pixel and kept within 10 to 40. A dpi of 0 or below
+// (unknown) counts as 100%.
+int CellPitchFor(int cellSize, int dpi);
+
+// The worlds for a client area at `client` on the screen:
+// - one world over the whole client area (eachMonitor false, or no monitor
+//   shows any of it), its pitch from the monitor that shows the most of it
+//   (the first of equals; 100% where none does);
+// - with eachMonitor, one world per monitor that shows part of the client
+//   area, over that part, at that monitor's pitch, in the order given.
+//   Parts of the client area that no monitor shows hold no cell.
+// A world's grid has the whole cells that fit: Int(width / pitch) columns
+// and Int(height / pitch) rows.
+std::vector<WorldArea> LayoutWorlds(const PixelRect& client, const std::vector<MonitorArea>& monitors, int cellSize,
+                                    bool eachMonitor);
+
+}  // namespace tovra
