@@ -106,6 +106,34 @@ TEST(CellFrame, MatchesAPlainReference) {
     }
 }
 
+// Monitors (rectangles on the screen, dots per inch) to worlds in the client area of a window at `client`.
+TEST(MonitorLayout, WorldsGridsAndPitches) {
+    const MonitorArea hd{{0, 0, 1920, 1080}, 96}, laptop{{0, 0, 3840, 2160}, 144}, right{{3840, 0, 1920, 1080}, 96};
+    const struct { const char* what; PixelRect client; std::vector<MonitorArea> monitors; int cellSize; bool each; std::vector<WorldArea> worlds; } rows[] = {
+        {"one monitor", {0, 0, 1920, 1080}, {hd}, 10, true, {{0, 0, 10, 192, 108}}},
+        {"one monitor, 20", {0, 0, 1920, 1080}, {hd}, 20, false, {{0, 0, 20, 96, 54}}},
+        {"150% beside 100%, each", {0, 0, 5760, 2160}, {laptop, right}, kAutoCellSize, true, {{0, 0, 15, 256, 144}, {3840, 0, 10, 192, 108}}},
+        {"150% beside 100%, one world at the pitch of the larger part", {0, 0, 5760, 2160}, {right, laptop}, kAutoCellSize, false, {{0, 0, 15, 384, 144}}},
+        {"a fixed size everywhere", {0, 0, 5760, 2160}, {laptop, right}, 40, true, {{0, 0, 40, 96, 54}, {3840, 0, 40, 48, 27}}},
+        {"portrait right of the primary", {0, 0, 3000, 1920}, {hd, {{1920, 0, 1080, 1920}, 96}}, 10, true, {{0, 0, 10, 192, 108}, {1920, 0, 10, 108, 192}}},
+        {"left of the primary: negative coordinates, 125%", {-1280, 0, 3200, 1080}, {{{0, 0, 1920, 1080}, 120}, {{-1280, 0, 1280, 1024}, 96}},
+         kAutoCellSize, true, {{1280, 0, 13, 147, 83}, {0, 0, 10, 128, 102}}},
+        {"above the primary, 200%", {0, -1440, 2560, 2520}, {{{0, 0, 1920, 1080}, 192}, {{0, -1440, 2560, 1440}, 96}},
+         kAutoCellSize, true, {{0, 1440, 20, 96, 54}, {0, 0, 10, 256, 144}}},
+        {"a gap holds no cell", {0, 0, 1924, 768}, {{{0, 0, 1024, 768}, 96}, {{1124, 100, 800, 600}, 96}}, 10, true, {{0, 0, 10, 102, 76}, {1124, 100, 10, 80, 60}}},
+        {"one world spans the gap", {0, 0, 1924, 768}, {{{0, 0, 1024, 768}, 96}, {{1124, 100, 800, 600}, 96}}, 10, false, {{0, 0, 10, 192, 76}}},
+        {"two monitors at the same place", {0, 0, 1280, 800}, {{{0, 0, 1280, 800}, 96}, {{0, 0, 800, 600}, 96}}, 10, true, {{0, 0, 10, 128, 80}, {0, 0, 10, 80, 60}}},
+        {"a preview: the monitor it is on", {100, 200, 152, 112}, {right, laptop}, kAutoCellSize, true, {{0, 0, 15, 10, 7}}},
+        {"a monitor beside the window has no world", {0, 0, 1920, 1080}, {hd, right}, 10, true, {{0, 0, 10, 192, 108}}},
+        {"no monitor known: 100%", {0, 0, 1000, 500}, {}, kAutoCellSize, true, {{0, 0, 10, 100, 50}}},
+        {"Auto within 10 to 40", {0, 0, 1000, 500}, {{{0, 0, 500, 500}, 72}, {{500, 0, 500, 500}, 480}}, kAutoCellSize, true, {{0, 0, 10, 50, 50}, {500, 0, 40, 12, 12}}},
+        {"smaller than a cell", {0, 0, 9, 300}, {hd}, 10, false, {{0, 0, 10, 0, 30}}},
+    };
+    for (const auto& r : rows) EXPECT_EQ(LayoutWorlds(r.client, r.monitors, r.cellSize, r.each), r.worlds) << r.what;
+    const std::pair<int, int> autoPitches[] = {{96, 10}, {120, 13}, {143, 15}, {168, 18}, {192, 20}, {0, 10}, {-5, 10}, {385, 40}};
+    for (auto [dpi, pitch] : autoPitches) EXPECT_EQ(CellPitchFor(kAutoCellSize, dpi), pitch) << dpi;
+}
+
 // A display platform that records its calls in one journal, so tests can
 // check both what the display form did and in which order.
 class FakeDisplayPlatform : public DisplayPlatform {
@@ -164,7 +192,7 @@ struct FormRig {
     RuntimeRandom random{5};
     bool preview = false, unloaded = false;
     DisplayForm form{platform, store, random, preview};
-    std::vector<char> seen;  // cells live at some time since the last resize
+    std::vector<std::vector<char>> seen;  // per world, cells live at some time since the last resize
 
     explicit FormRig(bool asPreview = false, const char* password = "0") {
         preview = asPreview;
@@ -173,20 +201,29 @@ struct FormRig {
     }
     // Loads at `time` seconds past midnight; the journal starts afresh after it.
     void Load(float time = 100.0f) { platform.now = time, form.Form_Load(), platform.journal.clear(); }
-    // The frame against a plain reference: each cell shows the dead sprite where it was live
-    // before, black where it never was. Returns the colours of the live cells.
-    std::set<uint32_t> CheckFrame() {
-        const CellGrid& grid = form.automaton().blnGrid;
+    // The frame against a plain reference: each cell of each world, corner to corner at its pitch, shows
+    // the dead sprite where it was live before, black where it never was (either, unless `strict`: a cell
+    // seeded and dead in the same tick was never seen live). Returns the colours of the live cells.
+    std::set<uint32_t> CheckFrame(bool strict = true) {
         std::set<uint32_t> colours;
         int wrong = 0;
-        seen.resize(grid.CellCount());
-        for (int y = 0; y <= grid.MaxRow() && 10 * y < form.frame().Height(); ++y)
-            for (int x = 0; x <= grid.MaxCol() && 10 * x < form.frame().Width(); ++x) {
-                const uint32_t pixel = form.frame().Pixel(10 * x, 10 * y);
-                char& s = seen[static_cast<std::size_t>(y) * grid.Columns() + x];
-                if ((s |= grid.IsLive(x, y)) && grid.IsLive(x, y)) colours.insert(pixel);
-                else wrong += pixel != (s ? FakeDisplayPlatform::SpriteColor(form.lngDeadCellDC()) : 0u);
-            }
+        seen.resize(form.WorldCount());
+        for (std::size_t w = 0; w < form.WorldCount(); ++w) {
+            const CellGrid& grid = form.automaton(w).blnGrid;
+            const WorldArea& a = form.WorldAreaOf(w);
+            seen[w].resize(grid.CellCount());
+            for (int y = 0; y <= grid.MaxRow() && a.y + a.pitch * y < form.frame().Height(); ++y)
+                for (int x = 0; x <= grid.MaxCol() && a.x + a.pitch * x < form.frame().Width(); ++x) {
+                    const int right = std::min(a.x + a.pitch * (x + 1), form.frame().Width()) - 1;
+                    const int bottom = std::min(a.y + a.pitch * (y + 1), form.frame().Height()) - 1;
+                    const uint32_t pixel = form.frame().Pixel(a.x + a.pitch * x, a.y + a.pitch * y);
+                    wrong += pixel != form.frame().Pixel(right, bottom);
+                    char& s = seen[w][static_cast<std::size_t>(y) * grid.Columns() + x];
+                    if ((s |= grid.IsLive(x, y)) && grid.IsLive(x, y)) colours.insert(pixel);
+                    else wrong += pixel != (s ? FakeDisplayPlatform::SpriteColor(form.lngDeadCellDC()) : 0u) &&
+                                  (strict || pixel != 0u) && (strict || pixel != FakeDisplayPlatform::SpriteColor(form.lngDeadCellDC()));
+                }
+        }
         EXPECT_EQ(wrong, 0);
         return colours;
     }
@@ -250,6 +287,44 @@ TEST(DisplayFormGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {
     }
     for (int pixel = -400; pixel <= 400; ++pixel)
         ASSERT_EQ(SnapToCell(pixel), static_cast<int>(std::nearbyint(pixel / 10.0))) << pixel;
+}
+
+// A window over two monitors (150% and 100%) with a gap between them, then over one.
+TEST(DisplayFormWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
+    const std::vector<MonitorArea> two = {{{0, 0, 600, 600}, 144}, {{620, 100, 380, 400}, 96}};
+    const struct { bool preview; DisplayOptions options; std::vector<WorldArea> worlds; } rows[] = {
+        {false, {kAutoCellSize, true, false}, {{0, 0, 15, 40, 40}, {620, 100, 10, 38, 40}}},
+        {false, {20, true, false}, {{0, 0, 20, 30, 30}, {620, 100, 20, 19, 20}}},
+        {false, {}, {{0, 0, 10, 100, 60}}},  // the defaults: one world of 10-pixel cells, as before
+        {true, {kAutoCellSize, true, false}, {{0, 0, 15, 66, 40}}},  // a preview shows one world
+    };
+    for (const auto& r : rows) {
+        FormRig rig(r.preview);
+        rig.platform.width = 1000, rig.platform.height = 600, rig.platform.monitors = two;
+        rig.store.Put(kApplicationTitle, kSettingsSection, "Delay", "15");
+        rig.form.SetOptions(r.options);
+        rig.Load();
+        rig.form.Form_Resize();
+        ASSERT_EQ(rig.form.WorldCount(), r.worlds.size());
+        for (std::size_t w = 0; w < r.worlds.size(); ++w) EXPECT_EQ(rig.form.WorldAreaOf(w), r.worlds[w]) << w;
+        for (int tick = 0; tick < 40; ++tick, rig.form.tmrTovra_Timer()) rig.CheckFrame(false);
+        // Each world keeps its own history and settings.
+        for (std::size_t w = 1; w < r.worlds.size(); ++w) {
+            EXPECT_NE(rig.form.automaton(w).ChangeHistory(), rig.form.automaton(0).ChangeHistory());
+            EXPECT_TRUE(rig.form.automaton(w).intSeedDelay == 15 && rig.form.automaton(w).blnTorus);
+        }
+        int gap = 0;  // no cell between the monitors, nor below the second
+        for (int y = 0; y < 600; ++y) for (int x = 600; x < 1000; ++x) gap += (x < 620 || y >= 500) && rig.form.frame().Pixel(x, y) != 0;
+        EXPECT_TRUE(r.worlds.size() == 1 || gap == 0) << gap;
+        // One monitor left: one world; back to two: the new one is seeded at its first tick.
+        rig.platform.monitors = {two[0]};
+        rig.form.Form_Resize();
+        EXPECT_EQ(rig.form.WorldCount(), 1u);
+        rig.platform.monitors = two;
+        rig.form.Form_Resize();
+        rig.form.tmrTovra_Timer();
+        EXPECT_TRUE(r.worlds.size() == 1 || rig.form.automaton(1).blnGrid.Population() > 0);
+    }
 }
 
 TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
@@ -331,6 +406,42 @@ TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
     EXPECT_TRUE(rig.unloaded);
     EXPECT_EQ(Calls(rig.platform.journal), (Strings{"ShowCursor", "VerifyScreenSavePwd", "Unload", "StopTimer", "ShowCursor",
                                             "SaverRunning 0", "HideCursor"}));
+}
+
+// Timer calls and ticks as the monitors go off (0) and on (1), the power source changes to the
+// battery (b) or the mains (m), the form unloads (u) and ticks come (t: + computed a generation, - not).
+TEST(DisplayFormPower, NothingRunsWhileTheMonitorsAreOffAndOnBatteryTenGenerationsASecondAtMost) {
+    const struct { const char* what; bool saveBattery, battery; const char *speed, *events, *load; Strings journal; const char* ticks; } rows[] = {
+        {"off, a tick, on", false, false, "300", "0t1t", "StartTimer 300", {"StopTimer", "StartTimer 300"}, "-+"},
+        {"off twice, on twice", false, false, "300", "001t1", "StartTimer 300", {"StopTimer", "StartTimer 300"}, "+"},
+        {"on battery at the load", true, true, "10", "t", "StartTimer 100", {}, "+"},
+        {"the battery, then the mains", true, false, "0", "btmt", "StartTimer 1", {"StartTimer 100", "StartTimer 1"}, "++"},
+        {"not saving the battery", false, false, "10", "bt", "StartTimer 10", {}, "+"},
+        {"slower than ten a second already", true, false, "250", "bt", "StartTimer 250", {}, "+"},
+        {"the source changes while off", true, false, "10", "0bt1t", "StartTimer 10", {"StopTimer", "StopTimer", "StartTimer 100"}, "-+"},
+        {"on after the unload", false, false, "300", "0u1", "StartTimer 300", {"StopTimer", "Unload", "StopTimer", "ShowCursor", "SaverRunning 0"}, ""},
+    };
+    for (const auto& r : rows) {
+        FormRig rig;
+        rig.platform.battery = r.battery;
+        rig.store.Put(kApplicationTitle, kSettingsSection, "Speed", r.speed);
+        rig.form.SetOptions({kDefaultCellSize, false, r.saveBattery});
+        rig.form.Form_Load();
+        EXPECT_EQ(rig.platform.journal.back(), r.load) << r.what;
+        rig.platform.journal.clear();
+        rig.form.Form_Resize();
+        std::string ticks;
+        for (const char e : std::string(r.events)) {
+            const std::array<int32_t, kHistoryLength> history = rig.form.automaton().ChangeHistory();
+            const std::size_t presents = rig.platform.presents.size();
+            if (e == '0' || e == '1') rig.form.Form_DisplayPower(e == '1');
+            if (e == 'b' || e == 'm') rig.form.Form_PowerSource(e == 'b');
+            if (e == 'u') rig.platform.UnloadForm();
+            if (e == 't') rig.form.tmrTovra_Timer(), ticks += rig.form.automaton().ChangeHistory() != history || rig.platform.presents.size() != presents ? '+' : '-';
+        }
+        EXPECT_EQ(Calls(rig.platform.journal), r.journal) << r.what;
+        EXPECT_EQ(ticks, r.ticks) << r.what;
+    }
 }
 
 }  // namespace

@@ -154,6 +154,8 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
         {{"-reseed", "0"}, {}, {}, "from 1 to 32767"},
         {{"-color", "pink"}, {}, {}, "red, yellow, green, blue or purple"},
         {{"-mode", "flat"}, {}, {}, "torus or island"},
+        {{"-cell-size", "-10"}, {}, {}, "tovra: -cell-size: \"-10\" is not allowed; use a whole number of pixels from 10 to 40, or auto"},
+        {{"-cellSize", "10"}, {}, {}, "unknown option \"-cellSize\""},
         {{"-speed"}, {}, {}, "tovra: -speed needs a value: a whole number"},
         {{"-window-id", "0x"}, {}, {}, "decimal or 0x hexadecimal"},
         {{"-fast"}, {}, {}, "unknown option \"-fast\""},
@@ -182,7 +184,9 @@ TEST(SaverOptions, ValuesEachSettingTakesAndWindowTargets) {
         {"rainbow", "false", "False"}, {"rainbow", "off", "False"}, {"rainbow", "No", "False"}, {"rainbow", "0", "False"},
         {"rainbow", "2", {}}, {"color", "RED", "0"}, {"color", "PURPLE", "4"}, {"color", "4", {}}, {"mode", "TORUS", "True"},
         {"mode", "ISLAND", "False"}, {"speed", "300", "300"}, {"speed", "-1", {}}, {"speed", "1.5", {}}, {"speed", "", {}},
-        {"reseed", "1", "1"}, {"reseed", "32768", {}}, {"reseed", "9x", {}}, {"delay", "5", {}}};
+        {"reseed", "1", "1"}, {"reseed", "32768", {}}, {"reseed", "9x", {}}, {"delay", "5", {}},
+        {"cellSize", "10", "10"}, {"cellSize", "40", "40"}, {"cellSize", "AUTO", "Auto"}, {"cellSize", "9", {}},
+        {"cellSize", "41", {}}, {"cellSize", "+20", {}}, {"cellSize", "20.0", {}}, {"cellSize", "autos", {}}};
     for (auto [resource, value, text] : values) EXPECT_EQ(SettingStoreText(resource, value), text) << resource << " " << value;
     const std::pair<const char*, unsigned long> ids[] = {{"4194311", 4194311}, {"0x400007", 0x400007}, {"0X2A", 42},
         {"0x7", 7}, {"0", 0}, {"0x0", 0}, {"12z", 0}, {"-5", 0}, {"x12", 0}, {"", 0}, {"0x", 0}, {"00x5", 0}};

@@ -158,9 +158,10 @@ void DisplayForm::Form_DisplayPower(bool anyMonitorOn) {
 }
 
 void DisplayForm::Form_PowerSource(bool onBattery) {
-    if (onBattery_ == onBattery) return;
+    const int32_t before = PacedInterval();
     onBattery_ = onBattery;
-    if (speedInterval_ > 0) timer_.SetInterval(PacedInterval());
+    // Before the load there is no pace to change.
+    if (speedInterval_ > 0 && PacedInterval() != before) timer_.SetInterval(PacedInterval());
 }
 
 void DisplayForm::Form_KeyPress() {
