@@ -320,6 +320,7 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         std::string out, err;
         char target;  // W, the Root window, its Own, or - none
         const char* colour;
+        int cellSize = kDefaultCellSize;
     } cases[] = {
         {{"-window-id", "W"}, nullptr, 0, "", warning, 'W', "4"},
         {{"-xrm", "tovra.color: green"}, "W", 0, "", warning, 'W', "2"},
@@ -327,6 +328,11 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         {{"-root", "-display", getenv("DISPLAY")}, nullptr, 0, "", warning, 'R', "4"},
         {{"-window"}, "W", 0, "", warning, 'O', ""},
         {{"-reseed", "2"}, "", 0, "", warning, 'O', ""},
+        {{"-cell-size", "20", "-window-id", "W"}, nullptr, 0, "", warning, 'W', "4", 20},
+        {{"-xrm", "tovra.cellSize: 30"}, "W", 0, "", warning, 'W', "4", 30},
+        {{"-cell-size", "AUTO", "-xrm", "Xft.dpi: 192.0"}, "W", 0, "", warning, 'W', "4", 20},
+        {{"-cell-size", "auto"}, "W", 0, "", warning, 'W', "4", 10},  // the server's 100 dots per inch
+        {{"-cell-size", "9"}, nullptr, 2, "", "tovra: -cell-size: \"9\" is not allowed; use a whole number of pixels from 10 to 40, or auto\n" + SaverUsage(), '-', ""},
         {{"-speed", "301"}, nullptr, 2, "", speed + SaverUsage(), '-', ""},
         {{"-help"}, "junk", 0, SaverUsage(), "", '-', ""},
         {{"-root"}, "junk", 2, "", "tovra: XSCREENSAVER_WINDOW: \"junk\" is not a window number\n", '-', ""},
@@ -360,7 +366,7 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         if (c.target == 'W' || onRoot) {
             const Window reference = NewWindow(width, height);
             Saver saver(reference, false, c.colour);
-            saver.tickLimit = 6;
+            saver.tickLimit = 6, saver.options.cellSize = c.cellSize;
             saver.Run();
             expected = Shot(reference, width, height);
             XDestroyWindow(d, reference);
