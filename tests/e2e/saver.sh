@@ -18,6 +18,10 @@ check "/s: purple and dead cells on the 10-pixel pitch, changing, in every part 
 repainted() { shot saver-before && probe repaint "$title" && sleep 0.5 && shot saver-after &&
   picture cells "$build" purple "$art/saver-before.png" "$art/saver-after.png" repainted; }
 check "/s: after a repaint of the whole window the picture is back" repainted
+monitors() { probe post "$title" 274 61808 "$1"; sleep 1; }  # WM_SYSCOMMAND, SC_MONITORPOWER: 2 off, -1 on
+still() { monitors 2 && shot off-1 && sleep 1 && shot off-2 && [ "$(compare -metric AE "$art/off-1.png" "$art/off-2.png" null: 2>&1)" = 0 ]; }
+check "/s: the monitors off, the picture stands still" still
+check "/s: the monitors on, the cells change again" eval 'monitors -1 && eventually frames'
 hwnd=$(probe win "$title" | cut -d' ' -f1)
 for switch in /s /c; do
   check "$switch while running: ends at once, starting nothing" timeout 60 wine "$scr" $switch

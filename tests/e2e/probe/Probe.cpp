@@ -2,7 +2,7 @@
 // Wine. Plain lines out; exit status 2 for misuse.
 //   win TITLE [PARENT]      each window titled TITLE (top-level, or a child of PARENT):
 //                           HWND class=C visible=V topmost=T child=C rect=L,T,R,B client=WxH
-//   post TITLE MSG [WPARAM] posts message number MSG to each top-level window titled TITLE
+//   post TITLE MSG [WPARAM [LPARAM]]  posts message number MSG to each top-level window titled TITLE
 //   repaint TITLE           has the window erased and painted afresh
 //   controls TITLE          its controls: class, text, check/selection/position, enabled
 //   flag                    the screen-saver-running flag, 0 or 1
@@ -89,9 +89,9 @@ int main(int argc, char** argv) {
                         (GetWindowLongA(h, GWL_STYLE) & WS_CHILD) ? 1 : 0, r.left, r.top, r.right, r.bottom, c.right,
                         c.bottom);
         }
-    } else if (command == "post" && (argc == 4 || argc == 5)) {
+    } else if (command == "post" && argc >= 4 && argc <= 6) {
         for (HWND h = found; h; h = FindWindowExA(nullptr, h, nullptr, argv[2]))
-            PostMessageA(h, std::atoi(argv[3]), argc == 5 ? std::atoi(argv[4]) : 0, 0);
+            PostMessageA(h, std::atoi(argv[3]), argc >= 5 ? std::atoi(argv[4]) : 0, argc == 6 ? std::atoi(argv[5]) : 0);
     } else if (command == "repaint" && argc == 3) {
         RedrawWindow(found, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     } else if (command == "controls" && argc == 3) {
