@@ -37,28 +37,24 @@ bounded() {
   return $rc
 }
 
-# The parts to run: "NAME|DIR" lines.
-todo=""
+# The parts in order, "NAME|DIR|WHY" lines; WHY says why a part is not run.
+parts=""
+runnable=0
 for dir in "$@"; do
   case $(pe_bits "$dir/Tovra.scr") in
-    32) name="Windows 32-bit" ;;
-    64) name="Windows 64-bit" ;;
-    *) part_record "Windows ($dir)" failed 0 0 "no Windows program at $dir/Tovra.scr"; continue ;;
+    32) name="Windows 32-bit" why=${TOVRA_NO_32BIT_REASON:+"built; $TOVRA_NO_32BIT_REASON"} ;;
+    64) name="Windows 64-bit" why="" ;;
+    *) name="Windows ($dir)" why="" ;;
   esac
-  if [ "$name" = "Windows 32-bit" ] && [ "$TOVRA_RUNS_32BIT" = no ]; then
-    part_not_run "$name" "built; $TOVRA_NO_32BIT_REASON"
-  else
-    todo="$todo
-$name|$dir"
-  fi
+  parts="$parts$name|$dir|$why
+"
+  [ -n "$why" ] || runnable=1
 done
 if [ -n "$DIST" ]; then
-  if [ "$TOVRA_RUNS_32BIT" = no ]; then
-    part_not_run installer "built; it is a 32-bit program and $TOVRA_NO_32BIT_REASON"
-  else
-    todo="$todo
-installer|$DIST"
-  fi
+  why=${TOVRA_NO_32BIT_REASON:+"built; it is a 32-bit program and $TOVRA_NO_32BIT_REASON"}
+  parts="${parts}installer|$DIST|$why
+"
+  [ -n "$why" ] || runnable=1
 fi
 
 windows_part() {
@@ -86,21 +82,18 @@ installer_part() {
   return $failed
 }
 
-if [ -n "$todo" ]; then
-  if wine_env_start; then
-    while IFS='|' read -r name dir <&3; do
-      [ -n "$name" ] || continue
-      if [ "$name" = installer ]; then part_run "$name" installer_part "$dir"
-      else part_run "$name" windows_part "$dir"; fi
-    done 3<<EOF
-$todo
+wine_ok=no
+if [ $runnable = 1 ] && wine_env_start; then wine_ok=yes; fi
+while IFS='|' read -r name dir why <&3; do
+  if [ -z "$name" ]; then continue
+  elif [ -n "$why" ]; then part_not_run "$name" "$why"
+  elif [ ! -f "$dir/Tovra.scr" ] && [ "$name" != installer ]; then part_record "$name" failed 0 0 "no Windows program at $dir/Tovra.scr"
+  elif [ $wine_ok = no ]; then part_record "$name" failed 0 0 "Wine does not start here: see the wine-env message above"
+  elif [ "$name" = installer ]; then part_run "$name" installer_part "$dir"
+  else part_run "$name" windows_part "$dir"; fi
+done 3<<EOF
+$parts
 EOF
-  else
-    echo "$todo" | while IFS='|' read -r name dir; do
-      [ -z "$name" ] || part_record "$name" failed 0 0 "Wine does not start here: see the wine-env message above"
-    done
-  fi
-fi
 # Run by make test, the summary comes at the end of the whole run.
 if [ -n "$PARTS_OWN" ]; then parts_summary; exit $?; fi
 ! cut -f2 "$TOVRA_PARTS" | grep -qx failed
