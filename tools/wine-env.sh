@@ -60,7 +60,7 @@ wine_env_start() {
   wine_env_detect
   WINE_ENV_DIR=$(mktemp -d "${TMPDIR:-/tmp}/tovra-wine.XXXXXX")
   trap wine_env_stop EXIT
-  trap 'exit 1' INT TERM
+  trap 'exit 1' INT TERM HUP PIPE
   export WINEPREFIX="$WINE_ENV_DIR/prefix"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -85,7 +85,9 @@ wine_env_start() {
     fi
   done
   export DISPLAY=":$d"
-  echo "wine-env: display $DISPLAY, prefix $WINEPREFIX, loader $(if [ "$TOVRA_RUNS_32BIT" = yes ]; then command -v wine; else echo "$WINE_ENV_LOADER64 (no 32-bit programs here)"; fi)" >&2
+  if [ "$TOVRA_RUNS_32BIT" = yes ]; then loader=$(command -v wine || echo "no wine on PATH")
+  else loader="$WINE_ENV_LOADER64 (no 32-bit programs here)"; fi
+  echo "wine-env: display $DISPLAY, prefix $WINEPREFIX, wine: $loader" >&2
   # Creating the prefix takes some 20 to 60 seconds; one that hangs or fails
   # means Wine cannot run here, and nothing after it could work.
   limit=${WINE_ENV_BOOT_SECONDS:-300}
@@ -97,14 +99,14 @@ wine_env_start() {
   fi
   if [ $rc -ne 0 ]; then
     if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then how="did not finish within $limit seconds"; else how="failed with status $rc"; fi
-    echo "wine-env: Wine cannot start here: 'wine wineboot -i' $how (wine is $(command -v wine || echo missing)); the last lines of its log:" >&2
+    echo "wine-env: Wine cannot start here: 'wine wineboot -i' $how (wine: $loader); the last lines of its log:" >&2
     wine_env_tail "$WINE_ENV_DIR/wineboot.log" >&2
     return 1
   fi
 }
 
 wine_env_stop() {
-  trap - EXIT INT TERM
+  trap - EXIT INT TERM HUP PIPE
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then timeout -k 5 30 wineserver -k 2>/dev/null || true; fi
   if [ -n "$WINE_ENV_XVFB_PID" ]; then kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true; fi
   if [ -n "$WINE_ENV_DIR" ] && [ -z "${WINE_ENV_KEEP:-}" ]; then rm -rf "$WINE_ENV_DIR"; fi
