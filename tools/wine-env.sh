@@ -90,13 +90,12 @@ wine_env_start() {
   echo "wine-env: display $DISPLAY, prefix $WINEPREFIX, wine: $loader" >&2
   # Creating the prefix takes some 20 to 60 seconds; one that hangs or fails
   # means Wine cannot run here, and nothing after it could work.
-  limit=${WINE_ENV_BOOT_SECONDS:-300}
+  limit=${WINE_ENV_BOOT_SECONDS:-150}
   timeout -k 10 "$limit" wine wineboot -i >"$WINE_ENV_DIR/wineboot.log" 2>&1
   rc=$?
-  if [ $rc -eq 0 ]; then
-    timeout -k 10 120 wineserver -w || rc=$?
-    [ $rc -eq 0 ] || echo "wineserver -w did not return within 120 seconds (status $rc)" >>"$WINE_ENV_DIR/wineboot.log"
-  fi
+  # The prefix's own processes end a few seconds later; the tests go on
+  # either way once a minute has passed.
+  [ $rc -ne 0 ] || timeout -k 5 60 wineserver -w || echo "wine-env: Wine's processes for the new prefix are still running after a minute; going on" >&2
   if [ $rc -ne 0 ]; then
     if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then how="did not finish within $limit seconds"; else how="failed with status $rc"; fi
     echo "wine-env: Wine cannot start here: 'wine wineboot -i' $how (wine: $loader); the last lines of its log:" >&2
