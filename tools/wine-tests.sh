@@ -31,7 +31,7 @@ pe_bits() {
 # Runs a command with a bound; a timeout is named.
 bounded() {
   limit=$1; shift
-  timeout -k 10 "$limit" "$@"
+  timeout --foreground -k 10 "$limit" "$@"
   rc=$?
   if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then echo "FAIL: $* did not finish within $limit seconds"; fi
   return $rc
