@@ -80,7 +80,7 @@ part_run() {
 parts_summary() {
   echo
   echo "=== Summary"
-  awk -F '\t' -v require="${TOVRA_REQUIRE_ALL:-}" '
+  awk -F '\t' -v require="${TOVRA_REQUIRE_ALL:-0}" '
     function duration(s) { return s >= 60 ? sprintf("%d min %02d s", s / 60, s % 60) : sprintf("%d s", s) }
     {
       why = $5 == "" ? "" : " (" $5 ")"
@@ -90,12 +90,12 @@ parts_summary() {
       else { skipped++; missing = missing (missing == "" ? "" : ", ") $1 }
     }
     END {
-      if (require == "1" && skipped > 0)
-        printf "TOVRA_REQUIRE_ALL=1: every part must run; not run: %s\n", missing
+      if (require != "0" && skipped > 0)
+        printf "TOVRA_REQUIRE_ALL=%s: every part must run; not run: %s\n", require, missing
       printf "%d passed, %d failed", passed, failed
       if (skipped > 0) printf ", %d skipped", skipped
       printf "\n"
-      exit (failed > 0 || (require == "1" && skipped > 0)) ? 1 : 0
+      exit (failed > 0 || (require != "0" && skipped > 0)) ? 1 : 0
     }' "$TOVRA_PARTS"
   part_status=$?
   [ -z "$PARTS_OWN" ] || rm -f "$TOVRA_PARTS"
