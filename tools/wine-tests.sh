@@ -88,7 +88,7 @@ while IFS='|' read -r name dir why <&3; do
   if [ -z "$name" ]; then continue
   elif [ -n "$why" ]; then part_not_run "$name" "$why"
   elif [ ! -f "$dir/Tovra.scr" ] && [ "$name" != installer ]; then part_record "$name" failed 0 0 "no Windows program at $dir/Tovra.scr"
-  elif [ $wine_ok = no ]; then part_record "$name" failed 0 0 "Wine does not start here: see the wine-env message above"
+  elif [ $wine_ok = no ]; then part_record "$name" failed 0 0 "the virtual display or Wine did not start: see the wine-env message above"
   elif [ "$name" = installer ]; then part_run "$name" installer_part "$dir"
   else part_run "$name" windows_part "$dir"; fi
 done 3<<EOF
