@@ -1,6 +1,8 @@
 # One entry point for the three builds: native Linux, 32-bit and 64-bit Windows.
 #   make run    build and run the product
-#   make test   build everything and run every test (native, sanitized, then under Wine)
+#   make test   build everything and run every test (native, sanitized, then under Wine),
+#               ending with one line per part and "N passed, N failed"
+#               (TOVRA_REQUIRE_ALL=1: a part that cannot run here fails the run too)
 #   make fuzz   run each fuzz target for FUZZ_SECONDS (60) on its corpus
 #   make bench  build and run the benchmarks of the step and the tick, then
 #               tovra-life against bgolly (benchmark options through BENCH_ARGS,
@@ -48,11 +50,15 @@ win64: setup $(WIN64)/CMakeCache.txt
 asan: setup $(ASAN)/CMakeCache.txt
 	cmake --build $(ASAN) -j $(JOBS)
 
+# Every part runs, whatever failed before it; the summary at the end says
+# which passed, which failed and which could not run on this host.
 test: all asan dist deb
-	$(MAKE) --no-print-directory test-native test-asan test-linux test-windows
+	@sh tools/test-all.sh "$(MAKE) --no-print-directory" $(WIN32) $(WIN64) dist
 
+# Each test program gets at most CTEST_SECONDS: a hang fails, it does not wait.
+CTEST_SECONDS ?= 1200
 test-native:
-	cd $(NATIVE) && ctest --output-on-failure
+	cd $(NATIVE) && ctest --output-on-failure --timeout $(CTEST_SECONDS)
 
 # The Linux program's package run by the XScreenSaver daemon.
 test-linux: deb
@@ -67,7 +73,7 @@ test-asan:
 	cd $(ASAN) && \
 	  ASAN_OPTIONS=log_path=$(SANITIZER_LOG):detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
 	  UBSAN_OPTIONS=log_path=$(SANITIZER_LOG):print_stacktrace=1 \
-	  ctest --output-on-failure; rc=$$?; \
+	  ctest --output-on-failure --timeout $(CTEST_SECONDS); rc=$$?; \
 	  if [ -n "$$(ls reports)" ]; then cat reports/*; echo "test-asan: sanitizer reports above"; exit 1; fi; \
 	  exit $$rc
 

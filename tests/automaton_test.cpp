@@ -88,7 +88,12 @@ void AlternatingPass(const CellGrid& current, Edges, CellGrid& next, ChangedRows
 }
 
 TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
-    const struct { const char* what; Cells live; bool preview; int delay, ticks; std::vector<int> at; } rows[] = {  // at: the ticks
+    // at: the ticks that seed. fill: the stream's value (0.95: a seeding makes
+    // every cell live); population: live cells after the last tick, -1 not
+    // looked at; resizeAfter: the tick after which the grid is re-created at
+    // other bounds, all dead, as a resize does.
+    const struct { const char* what; Cells live; bool preview; int delay, ticks; std::vector<int> at;
+                   float fill = 0.0f; int population = -1, resizeAfter = 0; } rows[] = {
         {"delay 7", {}, false, 7, 30, {1, 7, 14, 21, 28}},
         {"preview: 10 whatever the delay", {}, true, 7, 30, {1, 10, 20, 30}},
         {"preview with a long delay", {}, true, 30000, 21, {1, 10, 20}},
@@ -99,19 +104,28 @@ TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
         {"block", {{1, 1}, {2, 1}, {1, 2}, {2, 2}}, false, 2, 3, {1, 1, 2, 3}},
         // Ten fours in a row, then again at once: the history is not cleared.
         {"blinker", {{1, 2}, {2, 2}, {3, 2}}, false, 30000, 11, {1, 10, 11}},
+        // The timed seeding comes before the tick's generation, which grows
+        // from it: the full grid of tick 5 dies within the same tick. (One
+        // live cell, so that the real step runs.)
+        {"delay 5, seedings fill the grid", {{1, 1}}, false, 5, 5, {1, 5}, 0.95f, 0},
+        // A resize empties the grid but keeps the tick count (seeding at 7)
+        // and the history (the blinker's fours leave it only at tick 14).
+        {"blinker, resized after tick 4", {{1, 2}, {2, 2}, {3, 2}}, false, 7, 14, {1, 7, 14, 14}, 0.0f, -1, 4},
     };
     for (const auto& r : rows) {
         Rig rig(8, 8, r.live);
-        rig.automaton.blnPreview = r.preview, rig.automaton.intSeedDelay = r.delay;
+        rig.automaton.blnPreview = r.preview, rig.automaton.intSeedDelay = r.delay, rig.fallback = r.fill;
         if (r.live.empty()) rig.automaton.computePass = AlternatingPass;
         std::vector<int> at;
         for (int tick = 1; tick <= r.ticks; ++tick) {
+            if (tick == r.resizeAfter + 1 && r.resizeAfter > 0) rig.automaton.RedimGrid(9, 8);
             const std::size_t before = rig.seeds.size();
             rig.automaton.tmrTovra_Timer();
             at.insert(at.end(), rig.seeds.size() - before, tick);
         }
         EXPECT_EQ(at, r.at) << r.what;
         EXPECT_EQ(rig.seeds, std::vector<float>(r.at.size(), 1000.0f)) << "seeded from the clock";
+        if (r.population >= 0) { EXPECT_EQ(rig.automaton.blnGrid.Population(), static_cast<std::size_t>(r.population)) << r.what; }
     }
 }
 

@@ -369,6 +369,8 @@ TEST(ExitInput, WhatEndsTheRun) {
         {"preview: key", true, Key, 1, 100, 200, 200, false},
         {"preview: 40000 moves", true, Move, 40000, 100, 200, 200, false},
         {"preview: a close request, at once", true, Close, 1, 100, 100.1f, 100.1f, true},
+        // A preview never hid the cursor nor announced the run, yet its unload shows the one and withdraws the other.
+        {"preview: closed, unloads as a run does", true, Close, 1, 100, 200, 200, true},
     };
     for (const auto& r : rows) {
         FormRig rig(r.preview);
@@ -378,7 +380,7 @@ TEST(ExitInput, WhatEndsTheRun) {
         Send(rig.form, r.input, r.times);
         EXPECT_EQ(rig.unloaded, r.ends) << r.what;
         EXPECT_EQ(rig.form.CloseCommandAllowed(), r.preview) << r.what << ": Alt+F4 ends only a preview";
-        if (r.preview) continue;
+        if (r.preview && !r.ends) continue;
         rig.platform.now = r.load + 0.5f;  // the next request after the quiet half second ends the run
         if (!r.ends) Send(rig.form, r.input);
         EXPECT_EQ(Calls(rig.platform.journal), (Strings{"Unload", "StopTimer", "ShowCursor", "SaverRunning 0"})) << r.what;

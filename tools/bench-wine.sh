@@ -71,10 +71,10 @@ mkdir -p "$OUT"
 KEY='HKCU\Software\SCRNSAVE:Tovra Screensaver\Settings'
 for v in "Speed 0" "Rainbow $RAINBOW" "Color 0" "Torus True" "Delay 2000"; do
   set -- $v
-  wine reg add "$KEY" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
+  timeout 120 wine reg add "$KEY" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
 done
-wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d user32.DispatchMessageA /f >/dev/null 2>&1
-wineserver -w
+timeout 120 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d user32.DispatchMessageA /f >/dev/null 2>&1
+timeout 120 wineserver -w
 
 jiffies() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 # The relay log shows each message twice, on the way into the window procedure
@@ -103,8 +103,8 @@ start_saver() {
   sleep 6
 }
 stop_saver() {
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
+  timeout 30 wineserver -k 2>/dev/null
+  timeout 60 wineserver -w 2>/dev/null
   wait "$LAUNCHER" 2>/dev/null
 }
 

@@ -19,7 +19,7 @@ for args in "-color red" "-rainbow" "-mode island"; do
   TOVRA_EXIT_AFTER_TICKS=$TICKS python3 - "$TOVRA" -root -speed 0 $args <<'PY' > "$T/r"
 import resource, subprocess, sys, time
 start = time.monotonic()
-subprocess.run(sys.argv[1:], check=True)
+subprocess.run(sys.argv[1:], check=True, timeout=900)  # a run that never ends fails
 wall = time.monotonic() - start
 u = resource.getrusage(resource.RUSAGE_CHILDREN)
 print(wall, u.ru_utime + u.ru_stime, u.ru_maxrss)

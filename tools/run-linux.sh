@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 BUILD=${1:-build/native}; [ $# -gt 0 ] && shift
 TOVRA="$PWD/$BUILD/tovra"
 [ -x "$TOVRA" ] || { echo "run-linux: $TOVRA is missing; build it with make native" >&2; exit 1; }
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if [ -n "${DISPLAY:-}" ] && timeout 10 xdpyinfo >/dev/null 2>&1; then
   echo "run-linux: tovra in a window on $DISPLAY (q or Escape ends it)"
   exec "$TOVRA" -window "$@"
 fi
@@ -17,7 +17,7 @@ xvfb_start 1280x800 || exit 1
 OUT="$PWD/build/run-linux"; mkdir -p "$OUT"; rm -f "$OUT"/screenshot-*.png
 "$TOVRA" -root "$@" & SAVER=$!
 sleep 2
-for i in 1 2 3; do import -window root "$OUT/screenshot-$i.png"; sleep 1; done
+for i in 1 2 3; do timeout 30 import -window root "$OUT/screenshot-$i.png"; sleep 1; done
 kill "$SAVER"
 echo "run-linux: no display here, so tovra ran on a virtual one ($DISPLAY) for a few seconds."
 echo "run-linux: screenshots:"; for f in "$OUT"/screenshot-*.png; do echo "  $f"; done

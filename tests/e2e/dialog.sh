@@ -16,7 +16,7 @@ trap 'reg "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]" "\"Decorated\"=-"; c
 
 # Every stored value as "Section/Name=Text", sorted.
 stored() {
-  wine reg query "$KEY" /s 2>/dev/null | tr -d '\r' | awk '
+  wine_bounded reg query "$KEY" /s 2>/dev/null | tr -d '\r' | awk '
     /^HKEY/ { n = split($0, p, /[\\]/); section = p[n]; next }
     $2 == "REG_SZ" { text = $0; sub(/^ *[^ ]+ +REG_SZ +/, "", text); if (NF == 2) text = ""; print section "/" $1 "=" text }' | sort
 }
@@ -25,7 +25,9 @@ open_dialog() {
   start dlg wine "$scr" /c
   eventually has_window "About Tovra" || return 1
   sleep 0.5
-  eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^About Tovra$' | head -1)")"
+  id=$(xdotool search --name '^About Tovra$' | head -1)
+  [ -n "$id" ] || { echo "the dialog's window went before it could be measured" >&2; return 1; }
+  eval "$(xdotool getwindowgeometry --shell "$id")"
   border=$(((WIDTH - CLIENT_W) / 2))
   cx=$((X + border))
   cy=$((Y + HEIGHT - CLIENT_H - border))
@@ -40,7 +42,7 @@ position_only() { [ "$(stored | grep -v '^Window/Left=\|^Window/Top=')" = "$1" ]
 
 reg "[-$KEY]"
 check "an empty store, /c: the dialog opens" open_dialog
-import -display "$DISPLAY" -window "$(xdotool search --name '^About Tovra$' | head -1)" "$art/dialog.png"
+check "a screen shot of the dialog" shot_window "About Tovra" dialog
 click_at 3000 3720 1260 345  # OK
 check "OK: the dialog closes" closed
 defaults=$(printf 'Settings/Color=0\nSettings/Delay=2000\nSettings/Rainbow=False\nSettings/Speed=300\nSettings/Torus=True')

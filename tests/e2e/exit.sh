@@ -48,7 +48,7 @@ step=3
 while [ "$n" -lt 7 ] && alive "$run"; do
   step=$((-step))
   xdotool mousemove_relative -- $step $step
-  eventually taken move $((n + 1))
+  eventually taken move $((n + 1)) || break
   n=$(grep -c '^move$' "$log")
   [ "$n" -ge 8 ] || goes_on || break
 done

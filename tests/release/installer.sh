@@ -16,6 +16,8 @@ UNKEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tovra'
 FILES="Tovra.scr cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp"
 fail=0
 check() { if [ "$1" = ok ]; then echo "ok: $2"; else echo "FAIL: $2"; fail=1; fi; }
+# A Wine command that returns by itself, given at most two minutes.
+wine_bounded() { timeout -k 5 120 wine "$@"; }
 wait_for() {  # seconds command...
   n=$1; shift
   while [ "$n" -gt 0 ]; do "$@" && return 0; sleep 1; n=$((n - 1)); done
@@ -30,17 +32,17 @@ for arch in win32 win64; do
 done
 
 # --- silent install
-wine "$DIST/Tovra-$VERSION-setup.exe" /S; rc=$?
+wine_bounded "$DIST/Tovra-$VERSION-setup.exe" /S; rc=$?
 [ $rc -eq 0 ] && r=ok || r=bad; check $r "silent install exits 0 (got $rc)"
 for f in $FILES; do
   [ -f "$SYS/$f" ] && r=ok || r=bad; check $r "installed $f in the system folder"
 done
 cmp -s "$SYS/Tovra.scr" "$DIST/win64/Tovra.scr" && r=ok || r=bad; check $r "the 64-bit program on 64-bit Windows"
-wine reg query "$UNKEY" /reg:64 /v DisplayVersion 2>/dev/null | grep -q "$VERSION" && r=ok || r=bad; check $r "uninstall entry with the version"
+wine_bounded reg query "$UNKEY" /reg:64 /v DisplayVersion 2>/dev/null | grep -q "$VERSION" && r=ok || r=bad; check $r "uninstall entry with the version"
 for v in DisplayName Publisher DisplayIcon UninstallString EstimatedSize; do
-  wine reg query "$UNKEY" /reg:64 /v $v >/dev/null 2>&1 && r=ok || r=bad; check $r "uninstall entry has $v"
+  wine_bounded reg query "$UNKEY" /reg:64 /v $v >/dev/null 2>&1 && r=ok || r=bad; check $r "uninstall entry has $v"
 done
-wine reg query 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE 2>/dev/null | tr -d '\r' | grep -qi 'system32\\Tovra.scr$' && r=ok || r=bad
+wine_bounded reg query 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE 2>/dev/null | tr -d '\r' | grep -qi 'system32\\Tovra.scr$' && r=ok || r=bad
 check $r "Tovra is the current screen saver"
 
 # --- the installed program runs and draws red cells (the default colour)
@@ -52,7 +54,7 @@ WINE64=/usr/lib/wine/wine64
 "$WINE64" "$SYS/Tovra.scr" /s &
 SAVER=$!
 sleep 4
-import -display "$DISPLAY" -window root "$ART/installed-run.png"
+timeout 30 import -display "$DISPLAY" -window root "$ART/installed-run.png"
 out=$(python3 "$HERE/../support/picture.py" cells "$SYS" red "$ART/installed-run.png") && r=ok || r=bad
 check $r "the installed saver draws red cells on the pitch: $out"
 kill "$SAVER" 2>/dev/null
@@ -60,22 +62,22 @@ wine_pid_gone() { ! kill -0 "$SAVER" 2>/dev/null; }
 wait_for 10 wine_pid_gone
 
 # --- silent uninstall
-UNINSTALLER=$(wine reg query "$UNKEY" /reg:64 /v UninstallString 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *"\(.*\)".*/\1/p')
+UNINSTALLER=$(wine_bounded reg query "$UNKEY" /reg:64 /v UninstallString 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *"\(.*\)".*/\1/p')
 [ -n "$UNINSTALLER" ] && r=ok || r=bad; check $r "uninstaller found: $UNINSTALLER"
-wine "$UNINSTALLER" /S
-entry_gone() { ! wine reg query "$UNKEY" /reg:64 >/dev/null 2>&1; }
+wine_bounded "$UNINSTALLER" /S
+entry_gone() { ! wine_bounded reg query "$UNKEY" /reg:64 >/dev/null 2>&1; }
 files_gone() { for f in $FILES; do [ -e "$SYS/$f" ] && return 1; done; return 0; }
 wait_for 30 entry_gone && r=ok || r=bad; check $r "uninstall entry removed"
 wait_for 30 files_gone && r=ok || r=bad; check $r "installed files removed"
-prog=$(wine winepath -u "$(dirname "$(echo "$UNINSTALLER" | tr '\\' '/')")" 2>/dev/null)
+prog=$(wine_bounded winepath -u "$(dirname "$(echo "$UNINSTALLER" | tr '\\' '/')")" 2>/dev/null)
 uninstaller_gone() { [ ! -e "$prog" ]; }
 wait_for 30 uninstaller_gone && r=ok || r=bad; check $r "program folder removed ($prog)"
-wine reg query 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE >/dev/null 2>&1 && r=bad || r=ok
+wine_bounded reg query 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE >/dev/null 2>&1 && r=bad || r=ok
 check $r "the current screen saver no longer names the removed program"
 
 # --- files of someone else's are never overwritten
 printf 'not ours' > "$SYS/cellgreen.bmp"
-wine "$DIST/Tovra-$VERSION-setup.exe" /S; rc=$?
+wine_bounded "$DIST/Tovra-$VERSION-setup.exe" /S; rc=$?
 [ $rc -ne 0 ] && r=ok || r=bad; check $r "install over a foreign file is refused (exit $rc)"
 [ "$(cat "$SYS/cellgreen.bmp")" = "not ours" ] && r=ok || r=bad; check $r "the foreign file is untouched"
 [ ! -e "$SYS/Tovra.scr" ] && r=ok || r=bad; check $r "nothing installed beside it"

@@ -10,11 +10,12 @@ DEB=$(realpath "$1")
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/../../tools/xvfb.sh"
 fail=0
-check() { [ "$1" = ok ] || { echo "FAIL: $2"; fail=1; }; }
+check() { if [ "$1" = ok ]; then echo "ok: $2"; else echo "FAIL: $2"; fail=1; fi; }
 AD=/etc/X11/app-defaults/XScreenSaver
 BIN=/usr/libexec/xscreensaver/tovra
 # One run at a time on this machine: the package is installed system-wide.
-exec 9>/tmp/tovra-daemon-test.lock; flock 9
+exec 9>/tmp/tovra-daemon-test.lock
+flock -w 900 9 || { echo "FAIL: another run of this test held /tmp/tovra-daemon-test.lock for 15 minutes"; exit 1; }
 dpkg_retry() { i=0; until dpkg "$@" > "$T/dpkg.log" 2>&1; do i=$((i + 1)); [ $i -lt 30 ] || return 1; sleep 2; done; }
 was_installed=$(dpkg-query -W -f='${Status}' tovra 2>/dev/null | grep -c "install ok installed")
 DAEMON=""
@@ -38,7 +39,7 @@ NOBODY="env -i HOME=$H DISPLAY=$DISPLAY PATH=/usr/bin:/bin setpriv --reuid=nobod
 (cd "$H" && exec $NOBODY xscreensaver -no-splash > "$T/daemon.log" 2>&1) & DAEMON=$!
 i=0; until $NOBODY xscreensaver-command -time > /dev/null 2>&1 || [ $i -ge 50 ]; do sleep 0.2; i=$((i + 1)); done
 N=$(sed -n '/^\*programs:/,/[^\\]$/p' "$AD" | tail -n +2 | grep -n 'tovra -root' | cut -d: -f1)
-$NOBODY xscreensaver-command -select "$N" > /dev/null
+timeout 30 $NOBODY xscreensaver-command -select "$N" > /dev/null
 sleep 3
 HACK=$(pgrep -u nobody -x tovra | head -1)
 [ -n "$HACK" ] && [ "$(readlink "/proc/$HACK/exe")" = "$BIN" ] && r=ok || r=bad; check $r "the daemon runs the installed $BIN (pid ${HACK:-none})"

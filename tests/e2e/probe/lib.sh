@@ -14,8 +14,16 @@ failed=0
 started=""
 
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-probe() { wine "$build/tovra-probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
-shot() { import -display "$DISPLAY" -window root "$art/$1.png"; }
+# A Wine command that returns by itself, given at most two minutes.
+wine_bounded() { timeout -k 5 120 wine "$@"; }
+probe() { wine_bounded "$build/tovra-probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+shot() { timeout 30 import -display "$DISPLAY" -window root "$art/$1.png"; }
+# A screen shot of the window titled $1 only, as BUILD/artifacts/$2.png.
+shot_window() {
+  id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1)
+  [ -n "$id" ] || { echo "no window titled \"$1\" to take a screen shot of" >&2; return 1; }
+  timeout 30 import -display "$DISPLAY" -window "$id" "$art/$2.png"
+}
 check() {  # check WHAT COMMAND...
   what=$1; shift
   if "$@"; then echo "PASS $what"; else
@@ -23,8 +31,14 @@ check() {  # check WHAT COMMAND...
     shot "FAILED-$(echo "$what" | tr -c 'a-zA-Z0-9\n' - | cut -c1-60)"
   fi
 }
-# Polls COMMAND for up to a minute.
-eventually() { t=$(($(date +%s) + 60)); until "$@"; do [ "$(date +%s)" -lt $t ] || return 1; sleep 0.2; done; }
+# Polls COMMAND for up to a minute; says so when it gives up.
+eventually() {
+  t=$(($(date +%s) + 60))
+  until "$@"; do
+    [ "$(date +%s)" -lt $t ] || { echo "waited a minute in vain for: $*" >&2; return 1; }
+    sleep 0.2
+  done
+}
 alive() { kill -0 "$1" 2>/dev/null; }
 ended() { eventually eval "! alive $1"; }
 has_window() { xdotool search --name "^$1\$" >/dev/null 2>&1; }
@@ -33,7 +47,7 @@ start() { v=$1; shift; "$@" >/dev/null 2>&1 & eval "$v=$!"; started="$started $!
 # start_probe host|spy: a probe in the background, its first line in $work/host|spy.
 start_probe() { wine "$build/tovra-probe.exe" "$1" >"$work/$1" 2>/dev/null & started="$started $!"; eventually test -s "$work/$1"; }
 # Registry lines (regedit's format) in one go.
-reg() { { printf 'REGEDIT4\n\n'; printf '%s\n' "$@"; } >"$work/in.reg" && wine regedit /S "$(winpath "$work/in.reg")"; }
+reg() { { printf 'REGEDIT4\n\n'; printf '%s\n' "$@"; } >"$work/in.reg" && wine_bounded regedit /S "$(winpath "$work/in.reg")"; }
 close() { probe post "$1" 16; }  # WM_CLOSE
 # A full-screen run's window closed, the run waited for.
 stop_run() { close "Running Screen Saver"; ended "$1" || kill "$1"; }
