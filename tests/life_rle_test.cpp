@@ -7,7 +7,7 @@
 
 #include "automaton/Random.h"
 #include "tovra-life/LifeCli.h"
-#include "tovra-life/Rle.h"
+#include "automaton/Rle.h"
 
 namespace tovra::life {
 namespace {

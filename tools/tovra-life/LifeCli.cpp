@@ -12,7 +12,7 @@
 
 #include "automaton/Generation.h"
 #include "automaton/Random.h"
-#include "tovra-life/Rle.h"
+#include "automaton/Rle.h"
 
 namespace tovra::life {
 
