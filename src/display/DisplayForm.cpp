@@ -47,6 +47,16 @@ void DisplayForm::Form_Load() {
     timer_.SetInterval(settings.Speed == 0 ? 1 : settings.Speed);
     automaton_.intSeedDelay = settings.Delay;
     automaton_.blnPreview = blnPreview_;
+    // The pattern library is read here, once, and only where a seeding uses
+    // it. A folder that cannot be read adds nothing.
+    automaton_.seeding = settings.Seeding;
+    if (settings.Seeding != SeedingMode::Random) {
+        patternLibrary_.AddBuiltIn();
+        std::string problem;
+        if (!settings.Patterns.empty())
+            patternLibrary_.AddFolder(platform_.PathFromSettingText(settings.Patterns), nullptr, problem);
+        automaton_.patterns = &patternLibrary_;
+    }
 
     // 6. Announce the running saver and start the input debounce.
     if (!blnPreview_) {

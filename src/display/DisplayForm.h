@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ class DisplayPlatform : public GdiCalls, public TimerDriver, public TimeOfDay {
 public:
     // Folder that holds the program file, without a trailing separator.
     virtual std::string ProgramFolder() = 0;
+    // A folder named by a stored setting's text.
+    virtual std::filesystem::path PathFromSettingText(const std::string& text) { return text; }
     // Client area in pixels.
     virtual double ScaleWidth() = 0;
     virtual double ScaleHeight() = 0;
@@ -94,6 +97,7 @@ private:
     SettingsStore& store_;
     const bool& blnPreview_;
     Automaton automaton_;
+    PatternLibrary patternLibrary_;
     FormTimer timer_;
 
     std::array<SpriteHandle, kLiveSpriteCount> lngColorDCs_{};
