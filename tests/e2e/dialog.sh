@@ -95,6 +95,7 @@ open_dialog
 probe controls "About Tovra" >"$work/before"
 check "the stored seeding shown: Mixed" shows 'ComboBox "Mixed" 2 enabled=1'
 check "the stored folder shown" shows 'Edit "C:\nowhere" 0 enabled=1'
+click_at 240 4545 1215 255  # the seeding's label: the keys go to the dialog
 keys alt+e Up
 keys alt+f
 xdotool type --delay 60 'C:\garden'

@@ -7,7 +7,8 @@
     With LATER: some cell changed, and each part of an 8x8 split shows cells in
     one of the two; with "repainted", LATER keeps 9/10 of the dead cells instead.
   picture.py holds BITMAPS SHOT PATTERN.rle
-    The live cells of SHOT include PATTERN in one of its eight orientations."""
+    The live cells of SHOT include PATTERN in one of its eight orientations,
+    wrapping round the screen's edges as a torus does."""
 import re
 import subprocess
 import sys
@@ -43,7 +44,7 @@ def cells(bitmaps, colour, shot):
 
 
 def holds(bitmaps, shot, rle):
-    _, _, grid, _ = cells(bitmaps, "any", shot)
+    cols, rows, grid, _ = cells(bitmaps, "any", shot)
     live = {k for k, v in grid.items() if v == "live"}
     body = "".join(l for l in open(rle).read().splitlines()[1:] if not l.startswith("#")).split("!")[0]
     pattern, x, y = [], 0, 0
@@ -58,7 +59,7 @@ def holds(bitmaps, shot, rle):
                        (0, 1, 1, 0), (0, -1, 1, 0), (0, 1, -1, 0), (0, -1, -1, 0)]:
         turned = sorted((a * px + b * py, c * px + d * py) for px, py in pattern)
         for lx, ly in live:
-            if all((lx + tx - turned[0][0], ly + ty - turned[0][1]) in live for tx, ty in turned):
+            if all(((lx + tx - turned[0][0]) % cols, (ly + ty - turned[0][1]) % rows) in live for tx, ty in turned):
                 print(f"{rle.split('/')[-1]} at cell {lx},{ly}")
                 return 0
     print(f"{rle.split('/')[-1]} not on the screen ({len(live)} live cells)")
