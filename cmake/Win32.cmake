@@ -4,7 +4,7 @@
 file(GLOB TOVRA_WIN32_SOURCES CONFIGURE_DEPENDS src/*/win32/*.cpp)
 if(TOVRA_WIN32_SOURCES)
   add_library(tovra_win32 STATIC ${TOVRA_WIN32_SOURCES})
-  target_link_libraries(tovra_win32 PUBLIC tovra_core user32 gdi32 advapi32 comctl32)
+  target_link_libraries(tovra_win32 PUBLIC tovra_core user32 gdi32 advapi32 comctl32 shell32 ole32)
   target_compile_definitions(tovra_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
   target_compile_options(tovra_win32 PRIVATE ${TOVRA_WARNINGS})
 endif()

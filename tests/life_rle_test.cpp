@@ -7,7 +7,7 @@
 
 #include "automaton/Random.h"
 #include "tovra-life/LifeCli.h"
-#include "tovra-life/Rle.h"
+#include "automaton/Rle.h"
 
 namespace tovra::life {
 namespace {
@@ -129,7 +129,7 @@ TEST(LifeCli, RunsOrSaysWhyItCannot) {
         {{"--width", "5", "--generations", "3", "@b.rle"}, 2, "", "--width, --height and --edges go together", ""},
         {{"--generations", "3", "--soup", "10", "--width", "5"}, 2, "", "--soup needs --width, --height and --edges", ""},
         {{"--generations", "3", "--width"}, 2, "", "--width needs a value", ""},
-        {{"--generations", "3", "--soup", "10", "p.rle"}, 2, "", "not both", ""},
+        {{"--generations", "3", "--soup", "10", "p.rle"}, 2, "", "give only one of", ""},
         {{"--generations", "3"}, 2, "", "missing pattern file", ""},
         {{"a.rle", "--width", "5"}, 2, "", "missing --generations", ""},
         {{"--generations", "3", "a.rle", "b.rle"}, 2, "", "more than one pattern file", ""},

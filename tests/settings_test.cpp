@@ -98,9 +98,11 @@ const std::string kApp = "SCRNSAVE:Tovra Screensaver";
 // as with the real window; unloading raises Form_QueryUnload.
 struct FakeConfigForm : ConfigFormRuntime {
     int rainbow = 0, unloads = 0, selStart = -1, selLength = -1, speed = 0;
-    int16_t colorIndex = 0;
+    int16_t colorIndex = 0, seeding = 0;
     bool colorEnabled = true, mode[2] = {true, false};
-    std::string delay, copyright;
+    std::string delay, copyright, patterns;
+    std::optional<std::string> picked;  // what the folder picker answers
+    std::vector<std::string> pickedFrom;
     float top = 1935, left = 2340;
     std::vector<std::string> messages;  // "title: text"
     ConfigForm* form = nullptr;
@@ -117,6 +119,11 @@ struct FakeConfigForm : ConfigFormRuntime {
     std::string DelayText() override { return delay; }
     void SetDelayText(const std::string& text) override { delay = text; }
     void SelectDelayText(int start, int length) override { selStart = start, selLength = length; }
+    int16_t SeedingListIndex() override { return seeding; }
+    void SetSeedingListIndex(int16_t index) override { seeding = index; }
+    std::string PatternsText() override { return patterns; }
+    void SetPatternsText(const std::string& text) override { patterns = text; }
+    std::optional<std::string> PickFolder(const std::string& start) override { return pickedFrom.push_back(start), picked; }
     void SetCopyrightCaption(const std::string& caption) override { copyright = caption; }
     float Top() override { return top; }
     void SetTop(float twips) override { top = twips; }
@@ -200,9 +207,10 @@ TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
 TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
     const struct { bool ok, changed; std::vector<std::string> saves; } rows[] = {
         {true, false, {"Settings/Rainbow=False", "Settings/Color=0", "Settings/Torus=True", "Settings/Speed=300",
-                       "Settings/Delay=2000", "Window/Top=1935", "Window/Left=2340"}},
+                       "Settings/Delay=2000", "Settings/Seeding=0", "Settings/Patterns=", "Window/Top=1935", "Window/Left=2340"}},
         {true, true, {"Settings/Rainbow=True", "Settings/Color=-1", "Settings/Torus=False", "Settings/Speed=3",
-                      "Settings/Delay=abc40000", "Window/Top=-1234.5", "Window/Left=98765.25"}},
+                      "Settings/Delay=abc40000", "Settings/Seeding=2", "Settings/Patterns=D:\\Life", "Window/Top=-1234.5",
+                      "Window/Left=98765.25"}},
         {false, true, {"Window/Top=-1234.5", "Window/Left=98765.25"}},
     };
     for (const auto& r : rows) {
@@ -210,6 +218,7 @@ TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
         d.form.Form_Load();
         FakeConfigForm& c = d.controls;
         if (r.changed) c.rainbow = 1, c.colorIndex = -1, c.speed = 99, c.delay = "abc40000", c.top = -1234.5f, c.left = 98765.25f;
+        if (r.changed) c.seeding = 2, c.patterns = "D:\\Life";
         if (r.changed) c.SetModeValue(1, true);
         r.ok ? d.form.cmdOK_Click() : d.form.cmdCancel_Click();
         std::vector<std::string> saves;  // "section/key=text", all under the saver's name
@@ -217,6 +226,32 @@ TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
         EXPECT_EQ(saves, r.saves);
         EXPECT_EQ(c.unloads, 1);
     }
+}
+
+// "Seeding" and "Patterns": what the display window runs and the dialog shows, and the picker's folder.
+TEST(ConfigSeeding, TheStoredModeAndFolderOrTheDefaultAndThePickersChoice) {
+    const struct { const char *seeding, *patterns; int16_t mode; } rows[] = {
+        {nullptr, nullptr, 0}, {"2", "C:\\Life", 2}, {"1.5", "", 2}, {"1", " x ", 1}, {"3", "", 0}, {"-1", "", 0}, {"Mixed", "", 0}};
+    for (const auto& r : rows) {
+        Dialog d;
+        if (r.seeding) d.store.Put(kApp, "Settings", "Seeding", r.seeding), d.store.Put(kApp, "Settings", "Patterns", r.patterns);
+        d.form.Form_Load();
+        const SaverSettings read = ReadDisplaySettings(d.store);
+        const std::string folder = r.patterns ? r.patterns : "";
+        EXPECT_EQ(std::tuple(d.controls.seeding, d.controls.patterns, static_cast<int16_t>(read.Seeding), read.Patterns),
+                  std::tuple(r.mode, folder, r.mode, folder)) << (r.seeding ? r.seeding : "absent");
+        d.form.cmdBrowse_Click();  // cancelled: the box keeps its text
+        d.controls.picked = "E:\\Patterns", d.form.cmdBrowse_Click();
+        EXPECT_EQ(d.controls.pickedFrom, (std::vector<std::string>{folder, folder}));
+        EXPECT_EQ(d.controls.patterns, "E:\\Patterns");
+    }
+    // A refused delay check puts back a mode the focus-moving click chose.
+    Dialog d;
+    d.form.Form_Load();
+    d.controls.delay = "40000", d.form.txtDelay_FocusLeaving(), d.controls.seeding = 2;
+    bool cancel = false;
+    d.form.txtDelay_Validate(cancel);
+    EXPECT_TRUE(cancel && d.controls.seeding == 0);
 }
 
 }  // namespace

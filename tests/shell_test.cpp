@@ -2,6 +2,8 @@
 // read behind the password switch, and the Linux program's options and resources.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <map>
 #include <stdexcept>
 
@@ -194,6 +196,21 @@ TEST(SaverOptions, ValuesEachSettingTakesAndWindowTargets) {
     SaverOptions options;
     EXPECT_EQ(ParseSaverOptions({"-root", "--window-id", "0x2a", "-display", ":3"}, options), "");
     EXPECT_TRUE(options.target == SaverTarget::WindowId && options.windowId == 42ul && options.display == ":3");
+}
+
+TEST(SaverOptions, SeedingAndAPatternFolderThatExists) {
+    const std::string dir = std::filesystem::temp_directory_path().string(), missing = dir + "/tovra-no-such-folder";
+    const std::tuple<const char*, std::string, std::optional<std::string>> values[] = {{"seeding", "random", "0"},
+        {"seeding", "PATTERNS", "1"}, {"seeding", "Mixed", "2"}, {"seeding", "2", {}}, {"seeding", "garden", {}},
+        {"patterns", dir, dir}, {"patterns", "", ""}, {"patterns", missing, {}}};
+    for (const auto& [resource, value, text] : values) EXPECT_EQ(SettingStoreText(resource, value), text) << resource << " " << value;
+    SaverOptions options;
+    MemorySettingsStore store;
+    ASSERT_EQ(ParseSaverOptions({"-seeding", "mixed", "--patterns", dir}, options), "");
+    PutSaverSettings(options, [](const char*) { return std::nullopt; }, store);
+    EXPECT_TRUE(ReadDisplaySettings(store).Seeding == SeedingMode::Mixed && ReadDisplaySettings(store).Patterns == dir);
+    EXPECT_EQ(ParseSaverOptions({"-patterns", missing}, options),
+              "tovra: -patterns: \"" + missing + "\" is not allowed; use a folder of .rle and .cells pattern files");
 }
 
 }  // namespace

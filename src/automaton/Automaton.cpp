@@ -75,10 +75,34 @@ int32_t Automaton::DrawChanges() {
 
 void Automaton::SeedGrid() {
     random_.Randomize(clock_.SecondsSinceMidnight());
+    lastPlacements_.clear();
+    if (seeding == SeedingMode::Random || patterns == nullptr) {
+        SprinkleCells(nullptr);
+        return;
+    }
+    const Edges edges = blnTorus ? Edges::Torus : Edges::Island;
+    if (seeding == SeedingMode::Mixed) {
+        reserved_.Redim(blnGrid.MaxCol(), blnGrid.MaxRow());
+        lastPlacements_ = garden_.Plant(*patterns, blnGrid, edges, random_, nullptr, &reserved_);
+        SprinkleCells(&reserved_);
+        return;
+    }
+    // Placed cells are drawn as seeded cells are, each after its own colour
+    // pick in Rainbow mode.
+    lastPlacements_ = garden_.Plant(*patterns, blnGrid, edges, random_, [this](int x, int y) {
+        if (blnRainbow) PickRandomColor();
+        painter_.DrawLiveCell(kCellPitch * x, kCellPitch * y);
+    });
+    // Nothing fitted (a tiny window, a crowded grid): the screen still gets cells.
+    if (lastPlacements_.empty()) SprinkleCells(nullptr);
+}
+
+void Automaton::SprinkleCells(const CellGrid* keepClear) {
     for (int y = 0; y <= blnGrid.MaxRow(); ++y) {
         for (int x = 0; x <= blnGrid.MaxCol(); ++x) {
             if (blnRainbow) PickRandomColor();
-            if (RandomInt(random_, 1, 100) > 100 - kSeedDensity) blnGrid.Set(x, y, CellGrid::kLive);
+            if (RandomInt(random_, 1, 100) > 100 - kSeedDensity && !(keepClear && keepClear->IsLive(x, y)))
+                blnGrid.Set(x, y, CellGrid::kLive);
             if (blnGrid.IsLive(x, y)) painter_.DrawLiveCell(kCellPitch * x, kCellPitch * y);
         }
     }

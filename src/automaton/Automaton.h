@@ -10,6 +10,8 @@
 
 #include "automaton/CellGrid.h"
 #include "automaton/Generation.h"
+#include "automaton/PatternGarden.h"
+#include "automaton/PatternLibrary.h"
 #include "automaton/Random.h"
 
 namespace tovra {
@@ -47,6 +49,10 @@ public:
     bool blnTorus = false;
     bool blnPreview = false;
     int intSeedDelay = 0;
+    // What a seeding adds, and the library it draws patterns from (none:
+    // every seeding is a random one).
+    SeedingMode seeding = SeedingMode::Random;
+    const PatternLibrary* patterns = nullptr;
 
     // The current generation, the one the screen shows.
     CellGrid blnGrid;
@@ -59,13 +65,20 @@ public:
     // Rainbow mode, cells that stay live: with a fixed colour a cell that
     // stays live already shows the right sprite, so it is not redrawn.
     void tmrTovra_Timer();
-    // Sprinkle live cells (about one dead cell in ten) and draw every live cell.
+    // One seeding, as the seeding mode says. Random: sprinkle live cells
+    // (about one dead cell in ten) and draw every live cell. Patterns: place
+    // library patterns and draw their cells, or, where none fits, seed as
+    // Random does. Mixed: the random cells, kept out of the boxes and margins
+    // of the patterns placed with them, then every live cell drawn.
     void SeedGrid();
     // Pick one of the five live-cell sprites at random.
     void PickRandomColor();
 
     // Replaceable compute pass.
     ComputePass computePass = ComputeNextGeneration;
+
+    // Where the last seeding placed patterns.
+    const std::vector<Placement>& LastPlacements() const { return lastPlacements_; }
 
     // The changes of the last ten generations, oldest first.
     const std::array<int32_t, kHistoryLength>& ChangeHistory() const { return intChangeHistory_; }
@@ -77,9 +90,15 @@ private:
 
     // Draw what a generation changes and count the changed cells.
     int32_t DrawChanges();
+    // The random cells of a seeding, none where `keepClear` has a cell, and
+    // every live cell drawn.
+    void SprinkleCells(const CellGrid* keepClear);
 
     CellGrid blnNextGrid_;
     ChangedRows changedRows_;
+    PatternGarden garden_;
+    std::vector<Placement> lastPlacements_;
+    CellGrid reserved_;  // Mixed: the placed patterns' boxes and margins
     bool blnGridReady_ = false;
     int intTicksSinceSeed_ = 0;
     // Cells changed per generation; index 9 newest. 32 bits wide so that grids

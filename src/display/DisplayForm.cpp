@@ -59,6 +59,16 @@ void DisplayForm::Form_Load() {
     timer_.SetInterval(PacedInterval());
     world.automaton.intSeedDelay = settings.Delay;
     world.automaton.blnPreview = blnPreview_;
+    // The pattern library is read here, once, and only where a seeding uses
+    // it. A folder that cannot be read adds nothing.
+    world.automaton.seeding = settings.Seeding;
+    if (settings.Seeding != SeedingMode::Random) {
+        patternLibrary_.AddBuiltIn();
+        std::string problem;
+        if (!settings.Patterns.empty())
+            patternLibrary_.AddFolder(platform_.PathFromSettingText(settings.Patterns), nullptr, problem);
+        world.automaton.patterns = &patternLibrary_;
+    }
 
     // 6. Announce the running saver and start the input debounce.
     if (!blnPreview_) {
@@ -123,6 +133,8 @@ void DisplayForm::ConfigureWorld(DisplayWorld& world) {
     world.automaton.blnTorus = first.blnTorus;
     world.automaton.blnPreview = first.blnPreview;
     world.automaton.intSeedDelay = first.intSeedDelay;
+    world.automaton.seeding = first.seeding;
+    world.automaton.patterns = first.patterns;
     world.UseLiveSprite(colorIndex_);
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,6 +26,8 @@ class DisplayPlatform : public GdiCalls, public TimerDriver, public TimeOfDay {
 public:
     // Folder that holds the program file, without a trailing separator.
     virtual std::string ProgramFolder() = 0;
+    // A folder named by a stored setting's text.
+    virtual std::filesystem::path PathFromSettingText(const std::string& text) { return text; }
     // Client area in pixels.
     virtual double ScaleWidth() = 0;
     virtual double ScaleHeight() = 0;
@@ -159,6 +162,8 @@ private:
     RandomStream& random_;
     const bool& blnPreview_;
     DisplayOptions options_;
+    // Read once at load; every world's automaton draws from it.
+    PatternLibrary patternLibrary_;
     std::vector<std::unique_ptr<DisplayWorld>> worlds_;
     FormTimer timer_;
 

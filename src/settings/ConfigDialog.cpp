@@ -70,6 +70,11 @@ void ConfigForm::Form_Load() {
 
     form_.SetDelayText(Read(kSettingsSection, kDelayKey, kDelayDefaultText));
 
+    const SeedingMode seeding = UsableSeeding(Read(kSettingsSection, kSeedingKey, kSeedingDefaultText)).value_or(defaults.Seeding);
+    form_.SetSeedingListIndex(static_cast<int16_t>(seeding));
+
+    form_.SetPatternsText(Read(kSettingsSection, kPatternsKey, kPatternsDefaultText));
+
     if (const auto top = TextToSingle(Read(kWindowSection, kTopKey, SingleText(form_.Top())))) form_.SetTop(*top);
     if (const auto left = TextToSingle(Read(kWindowSection, kLeftKey, SingleText(form_.Left())))) form_.SetLeft(*left);
     // A stored position on no monitor (one since removed, a damaged value)
@@ -90,6 +95,8 @@ void ConfigForm::cmdOK_Click() {
     Save(kSettingsSection, kTorusKey, BooleanText(form_.ModeValue(0)));
     Save(kSettingsSection, kSpeedKey, DoubleText(SpeedForSliderPosition(form_.SpeedValue())));
     Save(kSettingsSection, kDelayKey, form_.DelayText());
+    Save(kSettingsSection, kSeedingKey, IntegerText(form_.SeedingListIndex()));
+    Save(kSettingsSection, kPatternsKey, form_.PatternsText());
     form_.UnloadForm();
 }
 
@@ -97,9 +104,13 @@ void ConfigForm::cmdCancel_Click() {
     form_.UnloadForm();
 }
 
+void ConfigForm::cmdBrowse_Click() {
+    if (const std::optional<std::string> folder = form_.PickFolder(form_.PatternsText())) form_.SetPatternsText(*folder);
+}
+
 void ConfigForm::txtDelay_FocusLeaving() {
     beforeFocusMove_ = ControlValues{form_.RainbowValue(), form_.ColorListIndex(), form_.ModeValue(0),
-                                     form_.ModeValue(1), form_.SpeedValue()};
+                                     form_.ModeValue(1), form_.SpeedValue(), form_.SeedingListIndex()};
 }
 
 void ConfigForm::txtDelay_Validate(bool& cancel) {
@@ -118,6 +129,7 @@ void ConfigForm::txtDelay_Validate(bool& cancel) {
         form_.SetModeValue(0, before->torus);
         form_.SetModeValue(1, before->island);
         form_.SetSpeedValue(before->speed);
+        form_.SetSeedingListIndex(before->seeding);
     }
 }
 

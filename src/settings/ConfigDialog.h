@@ -4,8 +4,8 @@
 // turns window messages into these events and implements ConfigFormRuntime.
 //
 // Between load and unload the controls are the settings: the form keeps no
-// copy of them. The store is read at load, the five "Settings" values are
-// written on OK, and the dialog's position at every close.
+// copy of them. The store is read at load, the "Settings" values are written
+// on OK, and the dialog's position at every close.
 
 #include <cstdint>
 #include <optional>
@@ -39,6 +39,9 @@ inline constexpr int32_t kSpeedSliderMax = 99;
 
 // The live-cell colours in the order of the "Color" setting.
 inline constexpr const char* kColorNames[kColorCount] = {"Red", "Yellow", "Green", "Blue", "Purple"};
+// The seeding modes in the order of the "Seeding" setting.
+inline constexpr const char* kSeedingNames[] = {"Random", "Patterns", "Mixed"};
+
 // A stored "Color" of -1 leaves the list without a selection.
 inline constexpr int16_t kNoColor = -1;
 
@@ -92,6 +95,17 @@ public:
     virtual void SetDelayText(const std::string& text) = 0;
     virtual void SelectDelayText(int start, int length) = 0;
 
+    // cboSeeding.ListIndex: 0 Random, 1 Patterns, 2 Mixed.
+    virtual int16_t SeedingListIndex() = 0;
+    virtual void SetSeedingListIndex(int16_t index) = 0;
+
+    // txtPatterns.Text: the folder of pattern files.
+    virtual std::string PatternsText() = 0;
+    virtual void SetPatternsText(const std::string& text) = 0;
+    // The system's folder picker, opened at `start`: the folder chosen, or
+    // nothing when the user cancels it.
+    virtual std::optional<std::string> PickFolder(const std::string& start) = 0;
+
     // lblCopyright.Caption, UTF-8.
     virtual void SetCopyrightCaption(const std::string& caption) = 0;
 
@@ -122,6 +136,8 @@ public:
     void chkRainbow_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
+    // Browse: the folder picker fills the folder box, unless cancelled.
+    void cmdBrowse_Click();
     // The focus is about to leave txtDelay for another control of the form:
     // notes what the controls hold, for a refused check to put back.
     void txtDelay_FocusLeaving();
@@ -136,6 +152,7 @@ private:
         int16_t color;
         bool torus, island;
         int32_t speed;
+        int16_t seeding;
     };
 
     std::string Read(const char* section, const char* key, const std::string& defaultText);

@@ -25,6 +25,12 @@ std::optional<int32_t> UsableSpeed(std::string_view text) {
     return std::nullopt;
 }
 
+std::optional<SeedingMode> UsableSeeding(std::string_view text) {
+    const std::optional<int32_t> mode = TextToInt32(text);
+    if (mode && *mode >= 0 && *mode < kSeedingModeCount) return static_cast<SeedingMode>(*mode);
+    return std::nullopt;
+}
+
 SaverSettings ReadDisplaySettings(SettingsStore& store) {
     const SaverSettings defaults;
     SaverSettings s;
@@ -38,6 +44,10 @@ SaverSettings ReadDisplaySettings(SettingsStore& store) {
     s.Speed = ValueOr(UsableSpeed(Read(store, kSpeedKey, kSpeedDefaultText)), defaults.Speed);
 
     s.Delay = ValueOr(TextToInt16(Read(store, kDelayKey, kDelayDefaultText)), defaults.Delay);
+
+    s.Seeding = ValueOr(UsableSeeding(Read(store, kSeedingKey, kSeedingDefaultText)), defaults.Seeding);
+
+    s.Patterns = Read(store, kPatternsKey, kPatternsDefaultText);
     return s;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The stored settings: application title, sections, keys and defaults, the
-// record of the five saver settings, and the display window's reader.
+// record of the saver settings, and the display window's reader.
 //
 // All values are text in the store. The configuration dialog writes the
 // "Settings" keys on OK and the "Window" keys at every close; the display
@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "automaton/Automaton.h"  // kColorCount
@@ -27,6 +28,8 @@ inline constexpr char kColorKey[] = "Color";
 inline constexpr char kTorusKey[] = "Torus";
 inline constexpr char kSpeedKey[] = "Speed";
 inline constexpr char kDelayKey[] = "Delay";
+inline constexpr char kSeedingKey[] = "Seeding";
+inline constexpr char kPatternsKey[] = "Patterns";
 // Section "Window": the configuration dialog's top-left corner in twips. The
 // dialog passes its current position as the default.
 inline constexpr char kTopKey[] = "Top";
@@ -38,6 +41,11 @@ inline constexpr char kColorDefaultText[] = "0";
 inline constexpr char kTorusDefaultText[] = "True";
 inline constexpr char kSpeedDefaultText[] = "300";
 inline constexpr char kDelayDefaultText[] = "2000";
+inline constexpr char kSeedingDefaultText[] = "0";
+inline constexpr char kPatternsDefaultText[] = "";
+
+// The seeding modes, by their stored number.
+inline constexpr int kSeedingModeCount = 3;
 
 
 // The largest interval, in milliseconds, that the generation timer takes.
@@ -49,20 +57,25 @@ struct SaverSettings {
     bool Torus = true;      // edges wrap around; false: closed edges
     int32_t Speed = 300;    // milliseconds between generations, 0 to kMaxTimerInterval
     int16_t Delay = 2000;   // generations between two random seedings
+    SeedingMode Seeding = SeedingMode::Random;  // what a seeding adds
+    std::string Patterns{};  // the folder of the user's pattern files; empty: none
 
     bool operator==(const SaverSettings&) const = default;
 };
+
+// A stored "Seeding" text as a mode; nothing for any text but 0, 1 or 2.
+std::optional<SeedingMode> UsableSeeding(std::string_view text);
 
 // A stored "Speed" text as the display window takes it: milliseconds from 0
 // to kMaxTimerInterval; nothing for any other text, which runs at the default.
 std::optional<int32_t> UsableSpeed(std::string_view text);
 
-// The display window's reader: reads "Rainbow", "Color", "Torus", "Speed" and
-// "Delay" in this order, each with its default. A stored value that cannot be
-// used (text that does not convert, a Color outside 0 to 4, a Speed below 0 or
-// above kMaxTimerInterval, a Delay outside the 16-bit range) gives that one
-// setting its default; the others keep their stored values. Nothing is
-// written back.
+// The display window's reader: reads "Rainbow", "Color", "Torus", "Speed",
+// "Delay", "Seeding" and "Patterns" in this order, each with its default. A
+// stored value that cannot be used (text that does not convert, a Color
+// outside 0 to 4, a Speed below 0 or above kMaxTimerInterval, a Delay outside
+// the 16-bit range, a Seeding other than 0, 1 or 2) gives that one setting
+// its default; the others keep their stored values. Nothing is written back.
 SaverSettings ReadDisplaySettings(SettingsStore& store);
 
 }  // namespace tovra

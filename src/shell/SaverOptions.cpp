@@ -2,6 +2,8 @@
 
 #include <array>
 #include <charconv>
+#include <filesystem>
+#include <system_error>
 
 #include "display/MonitorLayout.h"
 #include "settings/SaverSettings.h"
@@ -65,17 +67,34 @@ std::optional<std::string> ReseedText(std::string_view value) {
     return n ? std::optional<std::string>(std::to_string(*n)) : std::nullopt;
 }
 
+std::optional<std::string> SeedingText(std::string_view value) {
+    static constexpr std::array<const char*, kSeedingModeCount> kModes = {"random", "patterns", "mixed"};
+    const std::string v = Lower(value);
+    for (std::size_t i = 0; i < kModes.size(); ++i)
+        if (v == kModes[i]) return std::to_string(i);
+    return std::nullopt;
+}
+
+// A folder that exists, or nothing (no folder: the built-in patterns only).
+std::optional<std::string> PatternsText(std::string_view value) {
+    std::error_code ec;
+    if (value.empty() || std::filesystem::is_directory(std::filesystem::path(value), ec)) return std::string(value);
+    return std::nullopt;
+}
+
 std::optional<std::string> CellSizeStoreText(std::string_view value) {
     const std::optional<int> size = ParseCellSize(value);
     return size ? std::optional<std::string>(CellSizeText(*size)) : std::nullopt;
 }
 
-constexpr std::array<SettingResource, 6> kSettings = {{
+constexpr std::array<SettingResource, 8> kSettings = {{
     {"rainbow", kRainbowKey, "true or false", BooleanText},
     {"color", kColorKey, "red, yellow, green, blue or purple", ColorText},
     {"mode", kTorusKey, "torus or island", ModeText},
     {"speed", kSpeedKey, "a whole number of milliseconds from 0 (fastest) to 300", SpeedText},
     {"reseed", kDelayKey, "a whole number of generations from 1 to 32767", ReseedText},
+    {"seeding", kSeedingKey, "random, patterns or mixed", SeedingText},
+    {"patterns", kPatternsKey, "a folder of .rle and .cells pattern files", PatternsText},
     {"cellSize", kCellSizeKey, "a whole number of pixels from 10 to 40, or auto", CellSizeStoreText, "cell-size"},
 }};
 
@@ -185,7 +204,8 @@ std::vector<std::string> PutSaverSettings(const SaverOptions& options,
 std::string SaverUsage() {
     return "usage: tovra [-root | -window | -window-id ID] [-display NAME] [-xrm RESOURCE]\n"
            "             [-rainbow | -no-rainbow] [-color red|yellow|green|blue|purple]\n"
-           "             [-mode torus|island] [-speed 0..300] [-reseed 1..32767]\n";
+           "             [-mode torus|island] [-speed 0..300] [-reseed 1..32767]\n"
+           "             [-seeding random|patterns|mixed] [-patterns DIR]\n";
 }
 
 }  // namespace tovra

@@ -1,7 +1,7 @@
 #pragma once
 // The Linux program's command line and X resources, read the way XScreenSaver
 // display modules read theirs. Where the picture goes (-root, -window,
-// -window-id, $XSCREENSAVER_WINDOW) and the five saver settings, which land in
+// -window-id, $XSCREENSAVER_WINDOW) and the saver settings, which land in
 // a settings store as the texts the display form reads, so that the same
 // reader applies the same defaults on every platform.
 

@@ -1,11 +1,12 @@
 #!/bin/sh
 # The configuration dialog under Wine, driven with real clicks and keys, the
-# settings read from the registry.   tests/e2e/dialog.sh BUILD_DIR (artifacts/dialog.png)
+# settings read from the registry, and a run with the seeding it wrote.
+#   tests/e2e/dialog.sh BUILD_DIR (artifacts/dialog.png)
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
 TPP=15  # twips per pixel at 96 dots per inch
 CLIENT_W=387
-CLIENT_H=273
+CLIENT_H=360
 
 # Wine draws the window frames itself (there is no window manager) and needs
 # its own fonts in the prefix.
@@ -45,7 +46,7 @@ check "an empty store, /c: the dialog opens" open_dialog
 check "a screen shot of the dialog" shot_window "About Tovra" dialog
 click_at 3000 3720 1260 345  # OK
 check "OK: the dialog closes" closed
-defaults=$(printf 'Settings/Color=0\nSettings/Delay=2000\nSettings/Rainbow=False\nSettings/Speed=300\nSettings/Torus=True')
+defaults=$(printf 'Settings/Color=0\nSettings/Delay=2000\nSettings/Patterns=\nSettings/Rainbow=False\nSettings/Seeding=0\nSettings/Speed=300\nSettings/Torus=True')
 check "OK: the five defaults and the position are written" position_only "$defaults"
 
 for how in Cancel Esc close-box; do
@@ -69,7 +70,7 @@ click_rainbow
 keys alt+d
 xdotool type --delay 60 40000
 probe controls "About Tovra" >"$work/before"
-shows() { grep -qx "$1" "$work/before"; }
+shows() { grep -qxF "$1" "$work/before"; }
 for line in 'Button "&Rainbow" 1 enabled=1' 'ComboBox "Blue" 3 enabled=0' 'Button "Island" 1 enabled=1' \
   'msctls_trackbar32 "" 99 enabled=1' 'Edit "40000" 0 enabled=1'; do
   check "the stored values shown, Rainbow ticked, the delay typed: $line" shows "$line"
@@ -88,4 +89,28 @@ refused OK
 check "delay 40000, OK: nothing is written" test "$(stored)" = "$values"
 keys Escape
 check "delay 40000, then Esc: the dialog closes, writing only the position" position_only "$values"
+
+# The seeding and the folder chosen in the dialog, the folder picker, then a run with them.
+make_garden
+reg "[-$KEY]" "[$KEY\\Settings]" '"Seeding"="2"' '"Patterns"="C:\\nowhere"'
+open_dialog
+probe controls "About Tovra" >"$work/before"
+check "the stored seeding shown: Mixed" shows 'ComboBox "Mixed" 2 enabled=1'
+check "the stored folder shown" shows 'Edit "C:\nowhere" 0 enabled=1'
+click_at 240 4545 1215 255  # the seeding's label: the keys go to the dialog
+keys alt+e Up
+keys alt+f
+xdotool type --delay 60 'C:\garden'
+click_at 4320 4830 1215 345  # Browse
+check "Browse: the system's folder picker opens" eventually has_window "Browse for Folder"
+keys Return
+check "the picker closes" eventually eval "! has_window 'Browse for Folder'"
+probe controls "About Tovra" >"$work/before"
+check "the picker's choice, the folder typed, in the box" shows 'Edit "C:\garden" 0 enabled=1'
+check "the seeding chosen: Patterns" shows 'ComboBox "Patterns" 1 enabled=1'
+click_at 3000 3720 1260 345  # OK
+check "OK: Seeding and Patterns written" eval 'stored | grep -q "^Settings/Seeding=1\$" && stored | grep -qF "Settings/Patterns=C:\garden"'
+start run wine "$scr" /s
+check "/s with the dialog's settings: a block grid of the folder" eventually garden_shown dialog-garden
+stop_run "$run"
 exit $failed

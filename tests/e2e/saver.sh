@@ -1,7 +1,8 @@
 #!/bin/sh
 # Tovra.scr under Wine: the full-screen run (its window, cells all over the
 # screen, a repaint), a second start and /c while it runs, the preview in a
-# host window, bad /p lines.   tests/e2e/saver.sh BUILD_DIR (artifacts/saver.png)
+# host window, bad /p lines, a garden from the registry's settings.
+#   tests/e2e/saver.sh BUILD_DIR (artifacts/saver.png, garden.png)
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
 title="Running Screen Saver"
@@ -27,6 +28,16 @@ for switch in /s /c; do
   check "$switch while running: ends at once, starting nothing" timeout 60 wine "$scr" $switch
 done
 check "the first run goes on alone" test "$(probe win "$title" | cut -d' ' -f1)" = "$hwnd"
+stop_run "$run"
+
+# Mixed seeding and a folder from the registry: the first seeding, on the empty
+# grid, places a block grid of the folder among the random cells, and it stays
+# for the next few generations, two seconds each.
+make_garden
+reg "[-$KEY]" "[$KEY\\Settings]" '"Seeding"="2"' '"Patterns"="C:\\garden"' '"Speed"="2000"'
+start run wine "$scr" /s
+check "/s, Mixed and a folder in the registry: a block grid of the folder among random cells" eventually garden_shown garden
+check "/s, Mixed: cells all over the screen" picture cells "$build" any "$art/garden.png"
 stop_run "$run"
 
 # The preview: a child filling its host's client area, ending with the host.

@@ -5,12 +5,11 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "tovra-life/Rle.h"
+#include "automaton/Rle.h"
 
 #define FUZZ_CHECK(c) do { if (!(c)) { std::fprintf(stderr, "check failed: %s\n", #c); std::abort(); } } while (0)
 
 using namespace tovra;
-using namespace tovra::life;
 
 // Reads `text` in pieces of `piece` bytes; larger patterns are read into a grid
 // cut to 256 x 256, which the reader must not leave. Returns the error message.

@@ -5,7 +5,10 @@
     COLOUR (red, yellow, green, blue, purple, any) as drawn by the bitmaps in
     BITMAPS; there are live cells; the strips past the whole cells are black.
     With LATER: some cell changed, and each part of an 8x8 split shows cells in
-    one of the two; with "repainted", LATER keeps 9/10 of the dead cells instead."""
+    one of the two; with "repainted", LATER keeps 9/10 of the dead cells instead.
+  picture.py holds BITMAPS SHOT PATTERN.rle
+    The live cells of SHOT include PATTERN in one of its eight orientations,
+    wrapping round the screen's edges as a torus does."""
 import re
 import subprocess
 import sys
@@ -40,7 +43,32 @@ def cells(bitmaps, colour, shot):
     return cols, rows, grid, problems
 
 
+def holds(bitmaps, shot, rle):
+    cols, rows, grid, _ = cells(bitmaps, "any", shot)
+    live = {k for k, v in grid.items() if v == "live"}
+    body = "".join(l for l in open(rle).read().splitlines()[1:] if not l.startswith("#")).split("!")[0]
+    pattern, x, y = [], 0, 0
+    for count, tag in re.findall(r"(\d*)([bo$])", body):
+        n = int(count or 1)
+        if tag == "$":
+            x, y = 0, y + n
+            continue
+        pattern += [(x + i, y) for i in range(n)] if tag == "o" else []
+        x += n
+    for a, b, c, d in [(1, 0, 0, 1), (-1, 0, 0, 1), (1, 0, 0, -1), (-1, 0, 0, -1),
+                       (0, 1, 1, 0), (0, -1, 1, 0), (0, 1, -1, 0), (0, -1, -1, 0)]:
+        turned = sorted((a * px + b * py, c * px + d * py) for px, py in pattern)
+        for lx, ly in live:
+            if all(((lx + tx - turned[0][0]) % cols, (ly + ty - turned[0][1]) % rows) in live for tx, ty in turned):
+                print(f"{rle.split('/')[-1]} at cell {lx},{ly}")
+                return 0
+    print(f"{rle.split('/')[-1]} not on the screen ({len(live)} live cells)")
+    return 1
+
+
 def main(args):
+    if args[:1] == ["holds"] and len(args) == 4:
+        return holds(*args[1:])
     if args[:1] != ["cells"] or len(args) not in (4, 5, 6) or args[2] not in (*COLOURS, "any") \
             or args[5:] not in ([], ["repainted"]):
         print(__doc__, file=sys.stderr)

@@ -381,5 +381,36 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
     unsetenv("XSCREENSAVER_WINDOW");
 }
 
+// -seeding and -patterns seed as the stored settings do, which differs from a random seeding.
+TEST(SaverProgramTest, SeedsFromThePatternLibraryAndFolderTheOptionsName) {
+    const std::string folder = std::filesystem::temp_directory_path() / "tovra-x11-patterns";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/ring.cells") << ".OO.\nO..O\n.OO.\n";
+    setenv("TOVRA_EXIT_AFTER_TICKS", "1", 1);
+    unsetenv("XSCREENSAVER_WINDOW");
+    for (auto [mode, number] : {std::pair{"patterns", "1"}, {"mixed", "2"}}) {
+        std::vector<uint32_t> shots[3];  // the program's, the settings', a random seeding's
+        for (int run = 0; run < 3; ++run) {
+            const Window w = NewWindow(420, 300);
+            if (run == 0) {
+                Parts parts;
+                EXPECT_EQ(RunSaverProgram({"-window-id", std::to_string(w), "-seeding", mode, "-patterns", folder}, parts.random), 0);
+            } else {
+                Saver saver(w, false, "0");
+                for (auto [key, text] : {std::pair{kSpeedKey, "300"}, {kDelayKey, "2000"}, {kSeedingKey, run == 1 ? number : "0"}})
+                    saver.store.Put(kApplicationTitle, kSettingsSection, key, text);
+                saver.store.Put(kApplicationTitle, kSettingsSection, kPatternsKey, folder);
+                saver.tickLimit = 1;
+                saver.Run();
+            }
+            shots[run] = Shot(w, 420, 300);
+            XDestroyWindow(Server(), w);
+        }
+        EXPECT_TRUE(shots[0] == shots[1] && shots[0] != shots[2] && !shots[0].empty()) << mode;
+    }
+    unsetenv("TOVRA_EXIT_AFTER_TICKS");
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace tovra

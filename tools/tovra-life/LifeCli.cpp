@@ -10,9 +10,11 @@
 #include <optional>
 #include <new>
 
+#include "automaton/Automaton.h"
 #include "automaton/Generation.h"
+#include "automaton/PatternLibrary.h"
 #include "automaton/Random.h"
-#include "tovra-life/Rle.h"
+#include "automaton/Rle.h"
 
 namespace tovra::life {
 
@@ -21,12 +23,18 @@ namespace {
 const char kUsage[] =
     "usage: tovra-life [--width W --height H --edges torus|island] --generations N [--out FILE] PATTERN.rle\n"
     "       tovra-life --width W --height H --edges torus|island --generations N [--out FILE] --soup PERCENT "
-    "[--seed S]\n";
+    "[--seed S]\n"
+    "       tovra-life --width W --height H --edges torus|island --generations N [--out FILE] "
+    "--seeding random|patterns|mixed [--patterns DIR] [--seed S]\n"
+    "       tovra-life --list-patterns [DIR]\n";
 
 struct Options {
     std::optional<int> width, height, generations, soup;
     std::optional<Edges> edges;
     std::optional<unsigned long long> seed;
+    std::optional<SeedingMode> seeding;
+    std::optional<std::string> patterns;  // --patterns DIR
+    std::optional<std::string> list;      // --list-patterns [DIR]: the folder, or "" for the built-in library
     std::string out;
     std::string pattern;
 };
@@ -37,15 +45,16 @@ bool ParseNumber(const std::string& text, T& value) {
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-// Positive counts: sizes and the number of generations.
-bool ParsePositive(const std::string& flag, const std::string& text, std::optional<int>& slot, std::string& problem) {
+// Counts from `least` on: sizes (1) and the number of generations (0).
+bool ParseCount(const std::string& flag, const std::string& text, std::optional<int>& slot, std::string& problem,
+                int least = 1) {
     int v = 0;
     if (!ParseNumber(text, v)) {
         problem = flag + " needs a whole number, got '" + Quote(text) + "'";
         return false;
     }
-    if (v <= 0) {
-        problem = flag + " must be at least 1, got " + Quote(text);
+    if (v < least) {
+        problem = flag + " must be at least " + std::to_string(least) + ", got " + Quote(text);
         return false;
     }
     slot = v;
@@ -55,6 +64,11 @@ bool ParsePositive(const std::string& flag, const std::string& text, std::option
 bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& problem) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--list-patterns") {
+            // The folder is optional: the next argument, unless it is an option.
+            o.list = i + 1 < args.size() && !args[i + 1].starts_with("--") ? args[++i] : "";
+            continue;
+        }
         if (a.size() > 2 && a.starts_with("--")) {
             if (i + 1 >= args.size()) {
                 problem = Quote(a) + " needs a value";
@@ -62,11 +76,11 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
             }
             const std::string& v = args[++i];
             if (a == "--width") {
-                if (!ParsePositive(a, v, o.width, problem)) return false;
+                if (!ParseCount(a, v, o.width, problem)) return false;
             } else if (a == "--height") {
-                if (!ParsePositive(a, v, o.height, problem)) return false;
+                if (!ParseCount(a, v, o.height, problem)) return false;
             } else if (a == "--generations") {
-                if (!ParsePositive(a, v, o.generations, problem)) return false;
+                if (!ParseCount(a, v, o.generations, problem, 0)) return false;
             } else if (a == "--edges") {
                 if (v == "torus") o.edges = Edges::Torus;
                 else if (v == "island") o.edges = Edges::Island;
@@ -88,6 +102,20 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
                     return false;
                 }
                 o.seed = s;
+            } else if (a == "--seeding") {
+                if (v == "random") o.seeding = SeedingMode::Random;
+                else if (v == "patterns") o.seeding = SeedingMode::Patterns;
+                else if (v == "mixed") o.seeding = SeedingMode::Mixed;
+                else {
+                    problem = "--seeding must be random, patterns or mixed, got '" + Quote(v) + "'";
+                    return false;
+                }
+            } else if (a == "--patterns") {
+                if (v.empty()) {
+                    problem = "--patterns needs a folder";
+                    return false;
+                }
+                o.patterns = v;
             } else if (a == "--out") {
                 if (v.empty()) {
                     problem = "--out needs a file name";
@@ -106,20 +134,31 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
             o.pattern = a;
         }
     }
+    if (o.list) {
+        if (args.size() > (o.list->empty() ? 1u : 2u)) {
+            problem = "--list-patterns takes only a folder";
+            return false;
+        }
+        return true;
+    }
     if (!o.generations) {
         problem = "missing --generations N";
         return false;
     }
-    if (o.soup && !o.pattern.empty()) {
-        problem = "give either a pattern file or --soup, not both";
+    if (static_cast<int>(o.soup.has_value()) + !o.pattern.empty() + o.seeding.has_value() > 1) {
+        problem = "give only one of a pattern file, --soup and --seeding";
         return false;
     }
-    if (!o.soup && o.pattern.empty()) {
-        problem = "missing pattern file (or --soup PERCENT)";
+    if (!o.soup && !o.seeding && o.pattern.empty()) {
+        problem = "missing pattern file (or --soup PERCENT, or --seeding MODE)";
         return false;
     }
-    if (!o.soup && o.seed) {
-        problem = "--seed applies only to --soup";
+    if (!o.soup && !o.seeding && o.seed) {
+        problem = "--seed applies only to --soup and --seeding";
+        return false;
+    }
+    if (!o.seeding && o.patterns) {
+        problem = "--patterns applies only to --seeding";
         return false;
     }
     return true;
@@ -145,6 +184,24 @@ struct PatternFile {
     }
 };
 
+// Draws nothing: the tool only counts and writes cells.
+struct NoPainter final : CellPainter, TimeOfDay {
+    void DrawLiveCell(int, int) override {}
+    void DrawDeadCell(int, int) override {}
+    void UseLiveSprite(int) override {}
+    float SecondsSinceMidnight() override { return 0.0f; }
+};
+
+// One line per pattern file: file, name, size, and "ok" or why it is skipped.
+void ListPatterns(const std::vector<PatternFileReport>& reports, std::ostream& out) {
+    for (const PatternFileReport& r : reports) {
+        const bool read = r.width > 0;
+        out << Quote(r.file, 200) << '\t' << (r.name.empty() ? "-" : Quote(r.name, 200)) << '\t'
+            << (read ? std::to_string(r.width) + " x " + std::to_string(r.height) : "-") << '\t'
+            << (r.problem.empty() ? "ok" : "skipped: " + r.problem) << '\n';
+    }
+}
+
 }  // namespace
 
 int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -163,6 +220,18 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     if (!ParseArgs(args, o, problem)) return bad(problem);
 
+    PatternLibrary library;
+    std::vector<PatternFileReport> reports;
+    const std::optional<std::string> folder = o.list && !o.list->empty() ? o.list : o.patterns;
+    if (o.list && o.list->empty()) library.AddBuiltIn(&reports);
+    if (o.seeding && *o.seeding != SeedingMode::Random) library.AddBuiltIn();
+    if (folder && !library.AddFolder(*folder, &reports, problem))
+        return say(kExitFailure, "cannot read pattern folder '" + Quote(*folder, 200) + "': " + problem);
+    if (o.list) {
+        ListPatterns(reports, out);
+        return kExitOk;
+    }
+
     if (o.width && o.height && static_cast<long long>(*o.width) * *o.height > kMaxGridCells)
         return bad("grid of " + std::to_string(*o.width) + " x " + std::to_string(*o.height) +
                    " is too large (at most " + std::to_string(kMaxGridCells) + " cells)");
@@ -175,7 +244,22 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
     try {
         CellGrid grid;
         Edges edges = Edges::Torus;
-        if (o.soup) {
+        if (o.seeding) {
+            if (!o.width || !o.height || !o.edges) return bad("--seeding needs --width, --height and --edges");
+            width = *o.width;
+            height = *o.height;
+            edges = *o.edges;
+            // An empty grid and one seeding, as the screen saver makes it.
+            NoPainter painter;
+            RuntimeRandom random(o.seed ? *o.seed : seedFromClock());
+            Automaton automaton(painter, random, painter);
+            automaton.RedimGrid(width - 1, height - 1);
+            automaton.blnTorus = edges == Edges::Torus;
+            automaton.seeding = *o.seeding;
+            automaton.patterns = &library;
+            automaton.SeedGrid();
+            grid = std::move(automaton.blnGrid);
+        } else if (o.soup) {
             if (!o.width || !o.height || !o.edges) return bad("--soup needs --width, --height and --edges");
             width = *o.width;
             height = *o.height;

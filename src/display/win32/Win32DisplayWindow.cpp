@@ -477,6 +477,14 @@ std::string Win32DisplayWindow::ProgramFolder() {
     return Win32ProgramFolder();
 }
 
+std::filesystem::path Win32DisplayWindow::PathFromSettingText(const std::string& text) {
+    // The store's text is in the ANSI code page.
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
 double Win32DisplayWindow::ScaleWidth() {
     RECT r{};
     if (hwnd_ != nullptr) ::GetClientRect(hwnd_, &r);

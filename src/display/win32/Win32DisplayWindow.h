@@ -52,6 +52,7 @@ public:
     void StopTimer() override;
     float SecondsSinceMidnight() override;
     std::string ProgramFolder() override;
+    std::filesystem::path PathFromSettingText(const std::string& text) override;
     double ScaleWidth() override;
     double ScaleHeight() override;
     std::vector<MonitorArea> Monitors() override;

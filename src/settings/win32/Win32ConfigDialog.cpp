@@ -1,6 +1,7 @@
 #include "settings/win32/Win32ConfigDialog.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +34,14 @@ const ConfigControlLayout kConfigLayout[] = {
     {kIdCancel, "cmdCancel", {4440, 3720, 1260, 345}},
     {kIdDelayLabel, "Label3", {120 + 1560, 1560 + 1320, 2535, 255}},
     {kIdDelay, "txtDelay", {120 + 4200, 1560 + 1320, 1095, 285}},
+    // Below the buttons, in a frame of their own: what a seeding adds, and
+    // the user's pattern folder.
+    {kIdPatternsFrame, "Frame3", {120, 4185, 5535, 1095}},
+    {kIdSeedingLabel, "lblSeeding", {240, 4545, 1215, 255}},
+    {kIdSeeding, "cboSeeding", {1560, 4485, 1575, 315}},
+    {kIdPatternsLabel, "lblPatterns", {240, 4905, 1215, 255}},
+    {kIdPatterns, "txtPatterns", {1560, 4860, 2640, 285}},
+    {kIdBrowse, "cmdBrowse", {4320, 4830, 1215, 345}},
 };
 const int kConfigLayoutCount = static_cast<int>(std::size(kConfigLayout));
 
@@ -57,8 +66,10 @@ constexpr int kSeparatorWhiteTop = 3540;
 constexpr int kSeparatorRight = 5654;
 constexpr int kSeparatorWhiteWidth = 2;  // pixels
 constexpr int kIconSize = 32;
-// The drop-down list opens below the box for all five colours.
+// The drop-down lists open below their boxes for all their items.
 constexpr int kColorListItems = 5;
+constexpr int kSeedingListItems = 3;
+constexpr char kPatternFolderPrompt[] = "Choose a folder of pattern files (.rle, .cells):";
 
 // The one dialog the keyboard hook serves.
 Win32ConfigDialog* activeDialog = nullptr;
@@ -185,24 +196,34 @@ void Win32ConfigDialog::CreateControls() {
         {kIdCancel, WC_BUTTONW, "&Cancel", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0},
         {kIdDelayLabel, WC_STATICW, "&Delay Between Random Seedings:", SS_LEFT | WS_GROUP, 0},
         {kIdDelay, WC_EDITW, "", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE},
+        {kIdPatternsFrame, WC_BUTTONW, "Patterns", BS_GROUPBOX | WS_GROUP, 0},
+        {kIdSeedingLabel, WC_STATICW, "S&eeding:", SS_LEFT | WS_GROUP, 0},
+        {kIdSeeding, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
+        {kIdPatternsLabel, WC_STATICW, "Pattern &folder:", SS_LEFT | WS_GROUP, 0},
+        {kIdPatterns, WC_EDITW, "", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE},
+        {kIdBrowse, WC_BUTTONW, "&Browse...", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0},
     };
     for (const ControlDef& s : controls) {
         const TwipsRect& r = LayoutOf(s.id).place;
         int height = PixelsY(r.height);
         // A drop-down list's height includes its open list.
-        if (s.id == kIdColor) height += kColorListItems * (PixelsY(r.height) - 4) + 4;
+        if (s.id == kIdColor || s.id == kIdSeeding)
+            height += (s.id == kIdColor ? kColorListItems : kSeedingListItems) * (PixelsY(r.height) - 4) + 4;
         HWND control = CreateWindowExW(s.exStyle, s.cls, Wide(s.text).c_str(), WS_CHILD | WS_VISIBLE | s.style,
                                        PixelsX(r.left), PixelsY(r.top), PixelsX(r.width), height, hwnd_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), instance_, nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(s.id == kIdTitle ? titleFont_ : font_), FALSE);
     }
 
-    HWND color = Control(kIdColor);
+    HWND color = Control(kIdColor), seeding = Control(kIdSeeding);
     for (const char* name : kColorNames) SendMessageW(color, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
-    // The closed list as high as its place.
+    for (const char* name : kSeedingNames) SendMessageW(seeding, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+    // The closed lists as high as their places.
     const int selectionHeight = PixelsY(LayoutOf(kIdColor).place.height) - 6;
-    if (selectionHeight > 0) SendMessageW(color, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), selectionHeight);
-    SendMessageW(color, CB_SETCURSEL, 0, 0);
+    for (HWND list : {color, seeding}) {
+        if (selectionHeight > 0) SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), selectionHeight);
+        SendMessageW(list, CB_SETCURSEL, 0, 0);
+    }
 
     // The design selection of the mode options.
     SendMessageW(Control(kIdTorus), BM_SETCHECK, BST_CHECKED, 0);
@@ -291,6 +312,11 @@ void Win32ConfigDialog::OnCommand(int id, int code) {
             if (code != BN_CLICKED) return;
             if (!RunPendingValidation()) return;
             form_.cmdCancel_Click();
+            break;
+        case kIdBrowse:
+            if (code != BN_CLICKED) return;
+            if (!RunPendingValidation()) return;
+            form_.cmdBrowse_Click();
             break;
         case kIdRainbow:
             if (code != BN_CLICKED) return;
@@ -445,6 +471,59 @@ void Win32ConfigDialog::SelectDelayText(int start, int length) {
     SendMessageW(Control(kIdDelay), EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + length));
 }
 
+int16_t Win32ConfigDialog::SeedingListIndex() {
+    const LRESULT index = SendMessageW(Control(kIdSeeding), CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? 0 : static_cast<int16_t>(index);
+}
+
+void Win32ConfigDialog::SetSeedingListIndex(int16_t index) {
+    SendMessageW(Control(kIdSeeding), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+}
+
+std::string Win32ConfigDialog::PatternsText() {
+    // Text in the ANSI code page, as the store keeps it.
+    HWND box = Control(kIdPatterns);
+    const int length = GetWindowTextLengthA(box);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(std::max(GetWindowTextA(box, text.data(), length + 1), 0)));
+    return text;
+}
+
+void Win32ConfigDialog::SetPatternsText(const std::string& text) {
+    SetWindowTextA(Control(kIdPatterns), text.c_str());
+}
+
+namespace {
+
+// Opens the picker at the folder the box names, where it names one.
+int CALLBACK PickerOpened(HWND picker, UINT message, LPARAM, LPARAM start) {
+    if (message == BFFM_INITIALIZED && *reinterpret_cast<const char*>(start) != '\0')
+        SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, start);
+    return 0;
+}
+
+}  // namespace
+
+std::optional<std::string> Win32ConfigDialog::PickFolder(const std::string& start) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    char name[MAX_PATH] = {};
+    BROWSEINFOA info{};
+    info.hwndOwner = hwnd_;
+    info.pszDisplayName = name;
+    info.lpszTitle = kPatternFolderPrompt;
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = &PickerOpened;
+    info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    std::optional<std::string> folder;
+    if (LPITEMIDLIST chosen = SHBrowseForFolderA(&info)) {
+        char path[MAX_PATH] = {};
+        if (SHGetPathFromIDListA(chosen, path)) folder = path;
+        CoTaskMemFree(chosen);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return folder;
+}
+
 void Win32ConfigDialog::SetCopyrightCaption(const std::string& caption) {
     SetWindowTextW(Control(kIdCopyright), Wide(caption).c_str());
 }
@@ -499,6 +578,7 @@ void Win32ConfigDialog::ShowStopMessage(const std::string& text, const std::stri
     if (GetCapture() == speed) SendMessageW(speed, WM_LBUTTONUP, 0, 0);
     ReleaseCapture();
     SendMessageW(Control(kIdColor), CB_SHOWDROPDOWN, FALSE, 0);
+    SendMessageW(Control(kIdSeeding), CB_SHOWDROPDOWN, FALSE, 0);
     if (messageBox_) {
         messageBox_(hwnd_, text, title);
     } else {

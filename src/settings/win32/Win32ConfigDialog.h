@@ -38,6 +38,12 @@ enum ConfigControlId : int {
     kIdDelayLabel,
     kIdDelay,
     kIdCopyright,
+    kIdPatternsFrame,
+    kIdSeedingLabel,
+    kIdSeeding,
+    kIdPatternsLabel,
+    kIdPatterns,
+    kIdBrowse,
 };
 
 // A control's place in twips, relative to the form's client area.
@@ -54,9 +60,10 @@ struct ConfigControlLayout {
 };
 extern const ConfigControlLayout kConfigLayout[];
 extern const int kConfigLayoutCount;
-// The client area.
+// The client area: the about box with its settings, and below it the row of
+// the seeding and the pattern folder.
 inline constexpr int kConfigClientWidth = 5805;
-inline constexpr int kConfigClientHeight = 4095;
+inline constexpr int kConfigClientHeight = 5400;
 // Where the client area opens when no position is stored.
 inline constexpr int kConfigDesignLeft = 2340;
 inline constexpr int kConfigDesignTop = 1935;
@@ -97,6 +104,11 @@ public:
     std::string DelayText() override;
     void SetDelayText(const std::string& text) override;
     void SelectDelayText(int start, int length) override;
+    int16_t SeedingListIndex() override;
+    void SetSeedingListIndex(int16_t index) override;
+    std::string PatternsText() override;
+    void SetPatternsText(const std::string& text) override;
+    std::optional<std::string> PickFolder(const std::string& start) override;
     void SetCopyrightCaption(const std::string& caption) override;
     float Top() override;
     void SetTop(float twips) override;

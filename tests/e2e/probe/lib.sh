@@ -52,6 +52,18 @@ close() { probe post "$1" 16; }  # WM_CLOSE
 # A full-screen run's window closed, the run waited for.
 stop_run() { close "Running Screen Saver"; ended "$1" || kill "$1"; }
 picture() { python3 "$(dirname "$0")/../support/picture.py" "$@"; }
+# A folder C:\garden of 2000 pattern files, each a still life that nothing in
+# the built-in library or a soup looks like: 11 x 11 blocks one cell apart
+# ($work/blocks.rle). Seedings draw from it far more often than from the library.
+make_garden() {
+  row=$(printf '2ob%.0s' 1 2 3 4 5 6 7 8 9 10)2o
+  { echo "x = 32, y = 32, rule = B3/S23"; for i in 1 2 3 4 5 6 7 8 9 10; do printf '%s$%s2$\n' "$row" "$row"; done
+    printf '%s$%s!\n' "$row" "$row"; } >"$work/blocks.rle"
+  mkdir -p "$WINEPREFIX/drive_c/garden"
+  i=0; while [ $i -lt 2000 ]; do cp "$work/blocks.rle" "$WINEPREFIX/drive_c/garden/blocks$i.rle"; i=$((i + 1)); done
+}
+# A screen shot that shows the block grid.
+garden_shown() { shot "$1" && picture holds "$build" "$art/$1.png" "$work/blocks.rle" >/dev/null; }
 # Ends what the script started and leaves no settings behind.
 cleanup() { for p in $started; do kill "$p" 2>/dev/null; done; reg "[-$KEY]"; rm -rf "$work"; }
 trap cleanup EXIT

@@ -11,7 +11,7 @@
 
 #include "automaton/CellGrid.h"
 
-namespace tovra::life {
+namespace tovra {
 
 // The largest grid the tool takes, in cells (16,384 x 16,384).
 inline constexpr long long kMaxGridCells = 1LL << 28;
@@ -25,10 +25,15 @@ struct BoundedGrid {
     Edges edges = Edges::Torus;
 };
 
+// The longest name or description kept from a pattern's comment lines.
+inline constexpr std::size_t kMaxCommentText = 200;
+
 struct RleHeader {
     int width = 0;  // the pattern's size, from x = and y =
     int height = 0;
     std::optional<BoundedGrid> bounds;  // from a rule suffix :Tw,h or :Pw,h
+    std::string name;         // the first #N line, cut to kMaxCommentText
+    std::string description;  // the first #C line, likewise
 };
 
 struct RleError {
@@ -63,6 +68,12 @@ private:
     RleHeader header_;
 };
 
+// Whether `rule` (without a :Tw,h or :Pw,h suffix) is B3/S23 in one of the
+// spellings Life programs write: any letter case and blanks, with or without
+// the slash, birth and survival in either order ("S23/B3"), the digits in any
+// order ("B3/S32"), the survival/birth form "23/3", and the name "Life".
+bool IsLifeRule(std::string_view rule);
+
 // Writes the whole grid as RLE, header `x = W, y = H, rule = B3/S23:TW,H`
 // (or :PW,H), lines of at most 70 characters, ended by `!`.
 void WriteRle(const CellGrid& grid, Edges edges, std::ostream& out);
@@ -71,4 +82,4 @@ void WriteRle(const CellGrid& grid, Edges edges, std::ostream& out);
 // to about `limit` characters.
 std::string Quote(std::string_view text, std::size_t limit = 60);
 
-}  // namespace tovra::life
+}  // namespace tovra

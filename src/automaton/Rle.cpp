@@ -1,4 +1,4 @@
-#include "tovra-life/Rle.h"
+#include "automaton/Rle.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <ostream>
 
-namespace tovra::life {
+namespace tovra {
 
 namespace {
 
@@ -30,12 +30,22 @@ bool ParseCount(std::string_view s, int& value) {
     return ec == std::errc() && end == s.data() + s.size() && value >= 0;
 }
 
+// The digits of one part of a rule ("3", "23"), as a set of neighbour counts.
+std::optional<unsigned> CountSet(std::string_view digits) {
+    if (digits.empty()) return std::nullopt;
+    unsigned set = 0;
+    for (const char d : digits) {
+        if (d < '0' || d > '8') return std::nullopt;
+        set |= 1u << (d - '0');
+    }
+    return set;
+}
+
 // "B3/S23" alone, or with ":Tw,h" / ":Pw,h". Returns false for any other rule.
 bool ParseRule(std::string_view rule, std::optional<BoundedGrid>& bounds, std::string& problem) {
     rule = Trim(rule);
     const auto colon = rule.find(':');
-    const std::string base = Lower(Trim(rule.substr(0, colon)));
-    if (base != "b3/s23") {
+    if (!IsLifeRule(rule.substr(0, colon))) {
         problem = "unsupported rule '" + Quote(rule) + "': only B3/S23 is accepted";
         return false;
     }
@@ -129,6 +139,8 @@ bool RleReader::Fail(RleError& error, int line, std::string message) {
 bool RleReader::ReadHeader(RleHeader& header, RleError& error) {
     std::string text;
     bool comment = false;
+    int tag = 0;                  // the comment line's letter, once read
+    std::string* keep = nullptr;  // where that line's text goes, if anywhere
     for (;;) {
         const int c = Next();
         if (c < 0 || c == '\n') {
@@ -137,9 +149,23 @@ bool RleReader::ReadHeader(RleHeader& header, RleError& error) {
             ++line_;
             text.clear();
             comment = false;
+            tag = 0;
+            keep = nullptr;
             continue;
         }
-        if (comment || (text.empty() && std::isspace(c))) continue;
+        if (comment) {
+            // The first #N line names the pattern, the first #C (or #c) line
+            // with text describes it.
+            if (tag == 0) {
+                tag = c;
+                if (c == 'N' && header_.name.empty()) keep = &header_.name;
+                if ((c == 'C' || c == 'c') && header_.description.empty()) keep = &header_.description;
+            } else if (keep != nullptr && keep->size() < kMaxCommentText && (!keep->empty() || !std::isspace(c))) {
+                *keep += static_cast<char>(c);
+            }
+            continue;
+        }
+        if (text.empty() && std::isspace(c)) continue;
         if (c == '#' && text.empty()) {
             comment = true;
             continue;
@@ -150,6 +176,8 @@ bool RleReader::ReadHeader(RleHeader& header, RleError& error) {
                             Quote(text) + "'");
         text += static_cast<char>(c);
     }
+    header_.name = std::string(Trim(header_.name));
+    header_.description = std::string(Trim(header_.description));
     std::string problem;
     if (!ParseHeader(Trim(text), header_, problem)) return Fail(error, line_, problem);
     ++line_;
@@ -209,6 +237,28 @@ bool RleReader::ReadCells(CellGrid& grid, RleError& error) {
     }
 }
 
+bool IsLifeRule(std::string_view rule) {
+    std::string r;
+    for (const char c : rule)
+        if (!std::isspace(static_cast<unsigned char>(c))) r += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (r == "life") return true;
+    constexpr unsigned kBirth = 1u << 3, kSurvival = (1u << 2) | (1u << 3);
+    const auto slash = r.find('/');
+    if (r.empty() || (r[0] != 'b' && r[0] != 's')) {
+        // Survival/birth, digits only: "23/3".
+        if (slash == std::string::npos) return false;
+        return CountSet(std::string_view(r).substr(0, slash)) == kSurvival &&
+               CountSet(std::string_view(r).substr(slash + 1)) == kBirth;
+    }
+    // "b3/s23", "b3s23", "s23/b3": a letter and its digits, twice, in either order.
+    const std::size_t second = r.find_first_of(r[0] == 'b' ? 's' : 'b');
+    if (second == std::string::npos) return false;
+    std::string_view first = std::string_view(r).substr(1, second - 1);
+    if (!first.empty() && first.back() == '/') first.remove_suffix(1);
+    const std::optional<unsigned> a = CountSet(first), b = CountSet(std::string_view(r).substr(second + 1));
+    return r[0] == 'b' ? (a == kBirth && b == kSurvival) : (a == kSurvival && b == kBirth);
+}
+
 void WriteRle(const CellGrid& grid, Edges edges, std::ostream& out) {
     const int w = grid.Columns();
     const int h = grid.Rows();
@@ -264,4 +314,4 @@ std::string Quote(std::string_view text, std::size_t limit) {
     return out;
 }
 
-}  // namespace tovra::life
+}  // namespace tovra
