@@ -313,17 +313,20 @@ TEST(DisplayFormGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {
 // A window over two monitors (150% and 100%) with a gap between them, then over one.
 TEST(DisplayFormWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
     const std::vector<MonitorArea> two = {{{0, 0, 600, 600}, 144}, {{620, 100, 380, 400}, 96}};
-    const struct { bool preview; DisplayOptions options; std::vector<WorldArea> worlds; } rows[] = {
-        {false, {kAutoCellSize, true, false}, {{0, 0, 15, 40, 40}, {620, 100, 10, 38, 40}}},
-        {false, {20, true, false}, {{0, 0, 20, 30, 30}, {620, 100, 20, 19, 20}}},
-        {false, {}, {{0, 0, 10, 100, 60}}},  // the defaults: one world of 10-pixel cells, as before
-        {true, {kAutoCellSize, true, false}, {{0, 0, 15, 66, 40}}},  // a preview shows one world
+    // The stored "CellSize" and "EachMonitor" (nullptr: none stored).
+    const struct { bool preview; const char *cellSize, *eachMonitor; std::vector<WorldArea> worlds; } rows[] = {
+        {false, "Auto", "True", {{0, 0, 15, 40, 40}, {620, 100, 10, 38, 40}}},
+        {false, "20", "True", {{0, 0, 20, 30, 30}, {620, 100, 20, 19, 20}}},
+        {false, nullptr, nullptr, {{0, 0, 10, 100, 60}}},  // the defaults: one world of 10-pixel cells, as before
+        {false, "41", "Yes", {{0, 0, 10, 100, 60}}},        // unusable values: the defaults
+        {true, "auto", "True", {{0, 0, 15, 66, 40}}},       // a preview shows one world
     };
     for (const auto& r : rows) {
         FormRig rig(r.preview);
         rig.platform.width = 1000, rig.platform.height = 600, rig.platform.monitors = two;
         rig.store.Put(kApplicationTitle, kSettingsSection, "Delay", "15");
-        rig.form.SetOptions(r.options);
+        if (r.cellSize != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "CellSize", r.cellSize);
+        if (r.eachMonitor != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "EachMonitor", r.eachMonitor);
         rig.Load();
         rig.form.Form_Resize();
         ASSERT_EQ(rig.form.WorldCount(), r.worlds.size());
@@ -448,7 +451,7 @@ TEST(DisplayFormPower, NothingRunsWhileTheMonitorsAreOffAndOnBatteryTenGeneratio
         FormRig rig;
         rig.platform.battery = r.battery;
         rig.store.Put(kApplicationTitle, kSettingsSection, "Speed", r.speed);
-        rig.form.SetOptions({kDefaultCellSize, false, r.saveBattery});
+        if (r.saveBattery) rig.store.Put(kApplicationTitle, kSettingsSection, "SaveBattery", "True");
         rig.form.Form_Load();
         EXPECT_EQ(rig.platform.journal.back(), r.load) << r.what;
         rig.platform.journal.clear();

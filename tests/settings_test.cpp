@@ -98,7 +98,8 @@ const std::string kApp = "SCRNSAVE:Tovra Screensaver";
 // as with the real window; unloading raises Form_QueryUnload.
 struct FakeConfigForm : ConfigFormRuntime {
     int rainbow = 0, unloads = 0, selStart = -1, selLength = -1, speed = 0;
-    int16_t colorIndex = 0, seeding = 0;
+    int16_t colorIndex = 0, seeding = 0, cellSize = 1;
+    int eachMonitor = 0, saveBattery = 0;
     bool colorEnabled = true, mode[2] = {true, false};
     std::string delay, copyright, patterns;
     std::optional<std::string> picked;  // what the folder picker answers
@@ -124,6 +125,12 @@ struct FakeConfigForm : ConfigFormRuntime {
     std::string PatternsText() override { return patterns; }
     void SetPatternsText(const std::string& text) override { patterns = text; }
     std::optional<std::string> PickFolder(const std::string& start) override { return pickedFrom.push_back(start), picked; }
+    int16_t CellSizeListIndex() override { return cellSize; }
+    void SetCellSizeListIndex(int16_t index) override { cellSize = index; }
+    int EachMonitorValue() override { return eachMonitor; }
+    void SetEachMonitorValue(int value) override { eachMonitor = value; }
+    int SaveBatteryValue() override { return saveBattery; }
+    void SetSaveBatteryValue(int value) override { saveBattery = value; }
     void SetCopyrightCaption(const std::string& caption) override { copyright = caption; }
     float Top() override { return top; }
     void SetTop(float twips) override { top = twips; }
@@ -207,9 +214,11 @@ TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
 TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
     const struct { bool ok, changed; std::vector<std::string> saves; } rows[] = {
         {true, false, {"Settings/Rainbow=False", "Settings/Color=0", "Settings/Torus=True", "Settings/Speed=300",
-                       "Settings/Delay=2000", "Settings/Seeding=0", "Settings/Patterns=", "Window/Top=1935", "Window/Left=2340"}},
+                       "Settings/Delay=2000", "Settings/Seeding=0", "Settings/Patterns=", "Settings/CellSize=10",
+                       "Settings/EachMonitor=False", "Settings/SaveBattery=False", "Window/Top=1935", "Window/Left=2340"}},
         {true, true, {"Settings/Rainbow=True", "Settings/Color=-1", "Settings/Torus=False", "Settings/Speed=3",
-                      "Settings/Delay=abc40000", "Settings/Seeding=2", "Settings/Patterns=D:\\Life", "Window/Top=-1234.5",
+                      "Settings/Delay=abc40000", "Settings/Seeding=2", "Settings/Patterns=D:\\Life", "Settings/CellSize=Auto",
+                      "Settings/EachMonitor=True", "Settings/SaveBattery=True", "Window/Top=-1234.5",
                       "Window/Left=98765.25"}},
         {false, true, {"Window/Top=-1234.5", "Window/Left=98765.25"}},
     };
@@ -218,7 +227,7 @@ TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
         d.form.Form_Load();
         FakeConfigForm& c = d.controls;
         if (r.changed) c.rainbow = 1, c.colorIndex = -1, c.speed = 99, c.delay = "abc40000", c.top = -1234.5f, c.left = 98765.25f;
-        if (r.changed) c.seeding = 2, c.patterns = "D:\\Life";
+        if (r.changed) c.seeding = 2, c.patterns = "D:\\Life", c.cellSize = 0, c.eachMonitor = 1, c.saveBattery = 1;
         if (r.changed) c.SetModeValue(1, true);
         r.ok ? d.form.cmdOK_Click() : d.form.cmdCancel_Click();
         std::vector<std::string> saves;  // "section/key=text", all under the saver's name
@@ -249,9 +258,43 @@ TEST(ConfigSeeding, TheStoredModeAndFolderOrTheDefaultAndThePickersChoice) {
     Dialog d;
     d.form.Form_Load();
     d.controls.delay = "40000", d.form.txtDelay_FocusLeaving(), d.controls.seeding = 2;
+    d.controls.cellSize = 5, d.controls.eachMonitor = 1, d.controls.saveBattery = 1;
     bool cancel = false;
     d.form.txtDelay_Validate(cancel);
     EXPECT_TRUE(cancel && d.controls.seeding == 0);
+    EXPECT_EQ(std::tuple(d.controls.cellSize, d.controls.eachMonitor, d.controls.saveBattery), std::tuple(int16_t{1}, 0, 0));
+}
+
+// "CellSize", "EachMonitor" and "SaveBattery": what the display window runs, what the dialog shows, and
+// what OK writes back from the list item shown; unusable values are the defaults (10, False, False).
+TEST(ConfigMonitorsAndPower, TheStoredValuesOrTheirDefaults) {
+    const struct { const char *cellSize, *each, *battery; int size; bool eachOn, batteryOn; const char* written; } rows[] = {
+        {nullptr, nullptr, nullptr, 10, false, false, "10"}, {"Auto", "True", "True", kAutoCellSize, true, true, "Auto"},
+        {"aUTO", "true", "-1", kAutoCellSize, true, true, "Auto"}, {"40", "False", "0", 40, false, false, "40"},
+        {"10", "1", "False", 10, true, false, "10"}, {"23", "", "yes", 23, false, false, "23"},
+        {"9", "maybe", "", 10, false, false, "10"}, {"41", "2", "True", 10, true, true, "10"},
+        {"15.0", "0", "False", 10, false, false, "10"}, {" 15", "False", "False", 10, false, false, "10"},
+        {"-20", "False", "False", 10, false, false, "10"}, {"", "False", "False", 10, false, false, "10"},
+    };
+    for (const auto& r : rows) {
+        Dialog d;
+        const std::pair<const char*, const char*> stored[] = {{"CellSize", r.cellSize}, {"EachMonitor", r.each}, {"SaveBattery", r.battery}};
+        for (auto [key, text] : stored)
+            if (text) d.store.Put(kApp, "Settings", key, text);
+        const SaverSettings read = ReadDisplaySettings(d.store);
+        EXPECT_EQ(std::tuple(read.CellSize, read.EachMonitor, read.SaveBattery), std::tuple(r.size, r.eachOn, r.batteryOn))
+            << (r.cellSize ? r.cellSize : "absent");
+        d.form.Form_Load();
+        EXPECT_EQ(CellSizeListItem(d.controls.cellSize), r.written) << (r.cellSize ? r.cellSize : "absent");
+        EXPECT_EQ(std::pair(d.controls.eachMonitor, d.controls.saveBattery), std::pair(int(r.eachOn), int(r.batteryOn)));
+        d.form.cmdOK_Click();
+        EXPECT_EQ(d.store.GetSetting(kApp, "Settings", "CellSize", "?"), r.written);
+    }
+    // The list: Auto, then 10 to 40, each item's index found again; no selection writes the default.
+    for (int16_t i = 0; i < kCellSizeListCount; ++i)
+        EXPECT_EQ(CellSizeListIndex(ParseCellSize(CellSizeListItem(i)).value_or(-1)), i) << i;
+    EXPECT_EQ(std::tuple(CellSizeListItem(1), CellSizeListItem(31), CellSizeListItem(-1), CellSizeListItem(32)),
+              std::tuple("10", "40", "10", "10"));
 }
 
 }  // namespace

@@ -48,6 +48,9 @@ void DisplayForm::Form_Load() {
     // 5. The settings. A stored value that cannot be used reads as its default.
     const SaverSettings settings = ReadDisplaySettings(store_);
     colorIndex_ = settings.Color;
+    cellSize_ = settings.CellSize;
+    eachMonitor_ = settings.EachMonitor;
+    saveBattery_ = settings.SaveBattery;
     DisplayWorld& world = *worlds_[0];
     world.automaton.blnRainbow = settings.Rainbow;
     world.UseLiveSprite(settings.Color);
@@ -83,7 +86,7 @@ void DisplayForm::Form_Load() {
     // first world; a black frame of the (still hidden) window's client area.
     WorldArea design = LayoutWorlds({0, 0, static_cast<int>(platform_.ScaleWidth()),
                                      static_cast<int>(platform_.ScaleHeight())},
-                                    platform_.Monitors(), options_.cellSize, false)[0];
+                                    platform_.Monitors(), cellSize_, false)[0];
     design.columns = design.rows = kDesignGridMax + 1;
     ArrangeWorlds({design});
 
@@ -104,7 +107,7 @@ void DisplayForm::StartGenerations() {
 void DisplayForm::Form_Resize() {
     const PixelRect client{0, 0, static_cast<int>(platform_.ScaleWidth()), static_cast<int>(platform_.ScaleHeight())};
     // A preview shows one world, whatever the monitors.
-    ArrangeWorlds(LayoutWorlds(client, platform_.Monitors(), options_.cellSize, options_.eachMonitor && !blnPreview_));
+    ArrangeWorlds(LayoutWorlds(client, platform_.Monitors(), cellSize_, eachMonitor_ && !blnPreview_));
     // The frame starts black at the new size; the window shows it whole.
     PresentChanges();
 }
@@ -160,7 +163,7 @@ void DisplayForm::PresentChanges() {
 }
 
 int32_t DisplayForm::PacedInterval() const {
-    return options_.saveBattery && onBattery_ ? std::max(speedInterval_, kBatteryInterval) : speedInterval_;
+    return saveBattery_ && onBattery_ ? std::max(speedInterval_, kBatteryInterval) : speedInterval_;
 }
 
 void DisplayForm::Form_DisplayPower(bool anyMonitorOn) {

@@ -60,14 +60,6 @@ inline constexpr int kDesignGridMax = 49;  // 50 x 50 cells until the first resi
 // The shortest time between generations while saving the battery.
 inline constexpr int32_t kBatteryInterval = 100;
 
-// How the form lays out and paces its worlds; the defaults give one world of
-// 10-pixel cells over the whole window at the Speed setting's pace.
-struct DisplayOptions {
-    int cellSize = kDefaultCellSize;  // pixels, or kAutoCellSize
-    bool eachMonitor = false;         // one world per monitor (not in a preview)
-    bool saveBattery = false;         // on battery, at most ten generations a second
-};
-
 class DisplayForm;
 
 // The sprites drawn at one pitch.
@@ -105,9 +97,6 @@ private:
 class DisplayForm {
 public:
     DisplayForm(DisplayPlatform& platform, SettingsStore& store, RandomStream& random, const bool& blnPreview);
-
-    // Before Form_Load.
-    void SetOptions(const DisplayOptions& options) { options_ = options; }
 
     // Events.
     void Form_Load();
@@ -161,7 +150,10 @@ private:
     SettingsStore& store_;
     RandomStream& random_;
     const bool& blnPreview_;
-    DisplayOptions options_;
+    // How the worlds are laid out and paced: the settings read at load.
+    int cellSize_ = kDefaultCellSize;  // pixels, or kAutoCellSize
+    bool eachMonitor_ = false;         // one world per monitor (not in a preview)
+    bool saveBattery_ = false;         // on battery, at most ten generations a second
     // Read once at load; every world's automaton draws from it.
     PatternLibrary patternLibrary_;
     std::vector<std::unique_ptr<DisplayWorld>> worlds_;

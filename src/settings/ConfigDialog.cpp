@@ -36,6 +36,16 @@ bool DelayTextAccepted(std::string_view text) {
     return !(LeadingNumber(text) > kMaxDelayNumber);
 }
 
+std::string CellSizeListItem(int16_t index) {
+    if (index == 0) return CellSizeText(kAutoCellSize);
+    // No selection: the default.
+    return CellSizeText(index > 0 && index < kCellSizeListCount ? kMinCellSize + index - 1 : kDefaultCellSize);
+}
+
+int16_t CellSizeListIndex(int cellSize) {
+    return static_cast<int16_t>(cellSize == kAutoCellSize ? 0 : cellSize - kMinCellSize + 1);
+}
+
 ConfigForm::ConfigForm(ConfigFormRuntime& form, SettingsStore& store) : form_(form), store_(store) {}
 
 std::string ConfigForm::Read(const char* section, const char* key, const std::string& defaultText) {
@@ -75,6 +85,15 @@ void ConfigForm::Form_Load() {
 
     form_.SetPatternsText(Read(kSettingsSection, kPatternsKey, kPatternsDefaultText));
 
+    const int cellSize = ParseCellSize(Read(kSettingsSection, kCellSizeKey, kCellSizeDefaultText)).value_or(defaults.CellSize);
+    form_.SetCellSizeListIndex(CellSizeListIndex(cellSize));
+    const bool eachMonitor =
+        TextToBoolean(Read(kSettingsSection, kEachMonitorKey, kEachMonitorDefaultText)).value_or(defaults.EachMonitor);
+    form_.SetEachMonitorValue(eachMonitor ? 1 : 0);
+    const bool saveBattery =
+        TextToBoolean(Read(kSettingsSection, kSaveBatteryKey, kSaveBatteryDefaultText)).value_or(defaults.SaveBattery);
+    form_.SetSaveBatteryValue(saveBattery ? 1 : 0);
+
     if (const auto top = TextToSingle(Read(kWindowSection, kTopKey, SingleText(form_.Top())))) form_.SetTop(*top);
     if (const auto left = TextToSingle(Read(kWindowSection, kLeftKey, SingleText(form_.Left())))) form_.SetLeft(*left);
     // A stored position on no monitor (one since removed, a damaged value)
@@ -97,6 +116,9 @@ void ConfigForm::cmdOK_Click() {
     Save(kSettingsSection, kDelayKey, form_.DelayText());
     Save(kSettingsSection, kSeedingKey, IntegerText(form_.SeedingListIndex()));
     Save(kSettingsSection, kPatternsKey, form_.PatternsText());
+    Save(kSettingsSection, kCellSizeKey, CellSizeListItem(form_.CellSizeListIndex()));
+    Save(kSettingsSection, kEachMonitorKey, BooleanText(form_.EachMonitorValue() == 1));
+    Save(kSettingsSection, kSaveBatteryKey, BooleanText(form_.SaveBatteryValue() == 1));
     form_.UnloadForm();
 }
 
@@ -110,7 +132,8 @@ void ConfigForm::cmdBrowse_Click() {
 
 void ConfigForm::txtDelay_FocusLeaving() {
     beforeFocusMove_ = ControlValues{form_.RainbowValue(), form_.ColorListIndex(), form_.ModeValue(0),
-                                     form_.ModeValue(1), form_.SpeedValue(), form_.SeedingListIndex()};
+                                     form_.ModeValue(1), form_.SpeedValue(), form_.SeedingListIndex(),
+                                     form_.CellSizeListIndex(), form_.EachMonitorValue(), form_.SaveBatteryValue()};
 }
 
 void ConfigForm::txtDelay_Validate(bool& cancel) {
@@ -130,6 +153,9 @@ void ConfigForm::txtDelay_Validate(bool& cancel) {
         form_.SetModeValue(1, before->island);
         form_.SetSpeedValue(before->speed);
         form_.SetSeedingListIndex(before->seeding);
+        form_.SetCellSizeListIndex(before->cellSize);
+        form_.SetEachMonitorValue(before->eachMonitor);
+        form_.SetSaveBatteryValue(before->saveBattery);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "automaton/Automaton.h"  // kColorCount
+#include "display/MonitorLayout.h"  // the cell sizes
 
 namespace tovra {
 
@@ -41,6 +42,13 @@ inline constexpr int32_t kSpeedSliderMax = 99;
 inline constexpr const char* kColorNames[kColorCount] = {"Red", "Yellow", "Green", "Blue", "Purple"};
 // The seeding modes in the order of the "Seeding" setting.
 inline constexpr const char* kSeedingNames[] = {"Random", "Patterns", "Mixed"};
+
+// The cell size list: "Auto", then every whole number of pixels from 10 to 40.
+inline constexpr int16_t kCellSizeListCount = 1 + kMaxCellSize - kMinCellSize + 1;
+// The list item at an index (the default's for an index outside the list),
+// and the index of a cell size (kAutoCellSize or pixels from 10 to 40).
+std::string CellSizeListItem(int16_t index);
+int16_t CellSizeListIndex(int cellSize);
 
 // A stored "Color" of -1 leaves the list without a selection.
 inline constexpr int16_t kNoColor = -1;
@@ -106,6 +114,16 @@ public:
     // nothing when the user cancels it.
     virtual std::optional<std::string> PickFolder(const std::string& start) = 0;
 
+    // cboCellSize.ListIndex: 0 Auto, then 10 to 40 pixels.
+    virtual int16_t CellSizeListIndex() = 0;
+    virtual void SetCellSizeListIndex(int16_t index) = 0;
+
+    // chkEachMonitor.Value and chkSaveBattery.Value: 0 unticked, 1 ticked.
+    virtual int EachMonitorValue() = 0;
+    virtual void SetEachMonitorValue(int value) = 0;
+    virtual int SaveBatteryValue() = 0;
+    virtual void SetSaveBatteryValue(int value) = 0;
+
     // lblCopyright.Caption, UTF-8.
     virtual void SetCopyrightCaption(const std::string& caption) = 0;
 
@@ -153,6 +171,8 @@ private:
         bool torus, island;
         int32_t speed;
         int16_t seeding;
+        int16_t cellSize;
+        int eachMonitor, saveBattery;
     };
 
     std::string Read(const char* section, const char* key, const std::string& defaultText);

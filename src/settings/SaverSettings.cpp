@@ -48,6 +48,10 @@ SaverSettings ReadDisplaySettings(SettingsStore& store) {
     s.Seeding = ValueOr(UsableSeeding(Read(store, kSeedingKey, kSeedingDefaultText)), defaults.Seeding);
 
     s.Patterns = Read(store, kPatternsKey, kPatternsDefaultText);
+
+    s.CellSize = ValueOr(ParseCellSize(Read(store, kCellSizeKey, kCellSizeDefaultText)), defaults.CellSize);
+    s.EachMonitor = ValueOr(TextToBoolean(Read(store, kEachMonitorKey, kEachMonitorDefaultText)), defaults.EachMonitor);
+    s.SaveBattery = ValueOr(TextToBoolean(Read(store, kSaveBatteryKey, kSaveBatteryDefaultText)), defaults.SaveBattery);
     return s;
 }
 

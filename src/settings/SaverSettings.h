@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "automaton/Automaton.h"  // kColorCount
+#include "display/MonitorLayout.h"  // the cell sizes
 #include "settings/SettingsStore.h"
 
 namespace tovra {
@@ -30,6 +31,9 @@ inline constexpr char kSpeedKey[] = "Speed";
 inline constexpr char kDelayKey[] = "Delay";
 inline constexpr char kSeedingKey[] = "Seeding";
 inline constexpr char kPatternsKey[] = "Patterns";
+inline constexpr char kCellSizeKey[] = "CellSize";
+inline constexpr char kEachMonitorKey[] = "EachMonitor";
+inline constexpr char kSaveBatteryKey[] = "SaveBattery";
 // Section "Window": the configuration dialog's top-left corner in twips. The
 // dialog passes its current position as the default.
 inline constexpr char kTopKey[] = "Top";
@@ -43,6 +47,9 @@ inline constexpr char kSpeedDefaultText[] = "300";
 inline constexpr char kDelayDefaultText[] = "2000";
 inline constexpr char kSeedingDefaultText[] = "0";
 inline constexpr char kPatternsDefaultText[] = "";
+inline constexpr char kCellSizeDefaultText[] = "10";
+inline constexpr char kEachMonitorDefaultText[] = "False";
+inline constexpr char kSaveBatteryDefaultText[] = "False";
 
 // The seeding modes, by their stored number.
 inline constexpr int kSeedingModeCount = 3;
@@ -59,6 +66,9 @@ struct SaverSettings {
     int16_t Delay = 2000;   // generations between two random seedings
     SeedingMode Seeding = SeedingMode::Random;  // what a seeding adds
     std::string Patterns{};  // the folder of the user's pattern files; empty: none
+    int CellSize = kDefaultCellSize;  // pixels from 10 to 40, or kAutoCellSize
+    bool EachMonitor = false;         // one world per monitor; false: one over them all
+    bool SaveBattery = false;         // on battery, at most ten generations a second
 
     bool operator==(const SaverSettings&) const = default;
 };
@@ -71,11 +81,13 @@ std::optional<SeedingMode> UsableSeeding(std::string_view text);
 std::optional<int32_t> UsableSpeed(std::string_view text);
 
 // The display window's reader: reads "Rainbow", "Color", "Torus", "Speed",
-// "Delay", "Seeding" and "Patterns" in this order, each with its default. A
-// stored value that cannot be used (text that does not convert, a Color
-// outside 0 to 4, a Speed below 0 or above kMaxTimerInterval, a Delay outside
-// the 16-bit range, a Seeding other than 0, 1 or 2) gives that one setting
-// its default; the others keep their stored values. Nothing is written back.
+// "Delay", "Seeding", "Patterns", "CellSize", "EachMonitor" and "SaveBattery"
+// in this order, each with its default. A stored value that cannot be used
+// (text that does not convert, a Color outside 0 to 4, a Speed below 0 or
+// above kMaxTimerInterval, a Delay outside the 16-bit range, a Seeding other
+// than 0, 1 or 2, a CellSize neither "Auto" nor a whole number from 10 to 40)
+// gives that one setting its default; the others keep their stored values.
+// Nothing is written back.
 SaverSettings ReadDisplaySettings(SettingsStore& store);
 
 }  // namespace tovra

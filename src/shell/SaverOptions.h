@@ -16,8 +16,6 @@
 namespace tovra {
 
 inline constexpr char kProgramName[] = "tovra";
-// The cell size's key in the settings section.
-inline constexpr char kCellSizeKey[] = "CellSize";
 inline constexpr char kProgramClass[] = "Tovra";
 
 enum class SaverTarget { Default, Root, OwnWindow, WindowId };

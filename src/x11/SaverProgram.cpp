@@ -110,8 +110,6 @@ int RunSaverProgram(const std::vector<std::string>& args, RandomStream& random) 
     int status = 0;
     {
         X11DisplayWindow saver(display, window, own, CellBitmapFolder(TOVRA_DATA_DIR), store, random);
-        saver.options.cellSize =
-            ParseCellSize(store.GetSetting(kApplicationTitle, kSettingsSection, kCellSizeKey, "")).value_or(kDefaultCellSize);
         saver.xftDpi = xftDpi;
         // Used by the performance script: a run of a fixed number of ticks.
         if (const char* limit = std::getenv("TOVRA_EXIT_AFTER_TICKS")) saver.tickLimit = std::atol(limit);

@@ -366,7 +366,8 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         if (c.target == 'W' || onRoot) {
             const Window reference = NewWindow(width, height);
             Saver saver(reference, false, c.colour);
-            saver.tickLimit = 6, saver.options.cellSize = c.cellSize;
+            saver.tickLimit = 6;
+            saver.store.Put(kApplicationTitle, kSettingsSection, kCellSizeKey, std::to_string(c.cellSize));
             saver.Run();
             expected = Shot(reference, width, height);
             XDestroyWindow(d, reference);

@@ -118,7 +118,6 @@ int X11DisplayWindow::Run() {
     }
     XSelectInput(display_, window_, mask);
 
-    form_.SetOptions(options);
     // The form loads before the window shows anything (its frame is empty,
     // so its first seeding lands nowhere, as on every platform); the first
     // resize sizes the grid and the frame to the window.

@@ -32,8 +32,6 @@ public:
 
     // For measurements: end the run after this many ticks (0: never).
     long tickLimit = 0;
-    // The cell size and the rest, given to the form before it loads.
-    DisplayOptions options;
     // The dots per inch that Xft.dpi sets for every monitor (0: not set; the
     // monitor under the window's centre tells).
     double xftDpi = 0;
