@@ -6,7 +6,7 @@
 scr="$build/Tovra.scr"
 TPP=15  # twips per pixel at 96 dots per inch
 CLIENT_W=387
-CLIENT_H=360
+CLIENT_H=440
 
 # Wine draws the window frames itself (there is no window manager) and needs
 # its own fonts in the prefix.
@@ -46,8 +46,8 @@ check "an empty store, /c: the dialog opens" open_dialog
 check "a screen shot of the dialog" shot_window "About Tovra" dialog
 click_at 3000 3720 1260 345  # OK
 check "OK: the dialog closes" closed
-defaults=$(printf 'Settings/Color=0\nSettings/Delay=2000\nSettings/Patterns=\nSettings/Rainbow=False\nSettings/Seeding=0\nSettings/Speed=300\nSettings/Torus=True')
-check "OK: the five defaults and the position are written" position_only "$defaults"
+defaults=$(printf 'Settings/CellSize=10\nSettings/Color=0\nSettings/Delay=2000\nSettings/EachMonitor=False\nSettings/Patterns=\nSettings/Rainbow=False\nSettings/SaveBattery=False\nSettings/Seeding=0\nSettings/Speed=300\nSettings/Torus=True')
+check "OK: the defaults and the position are written" position_only "$defaults"
 
 for how in Cancel Esc close-box; do
   reg "[$KEY\\Window]" '"Top"="-4500"' '"Left"="30000"'
@@ -113,4 +113,21 @@ check "OK: Seeding and Patterns written" eval 'stored | grep -q "^Settings/Seedi
 start run wine "$scr" /s
 check "/s with the dialog's settings: a block grid of the folder" eventually garden_shown dialog-garden
 stop_run "$run"
+
+# The cell size, the worlds on the monitors and the battery: shown as stored
+# (an unusable size as 10), chosen with the keyboard, written on OK.
+reg "[-$KEY]" "[$KEY\\Settings]" '"CellSize"="41"' '"EachMonitor"="True"' '"SaveBattery"="False"'
+open_dialog
+probe controls "About Tovra" >"$work/before"
+check "the cell size shown: 10 for a stored 41" shows 'ComboBox "10" 1 enabled=1'
+check "one world per monitor shown ticked" shows 'Button "One world per mo&nitor" 1 enabled=1'
+check "save battery shown unticked" shows 'Button "Sa&ve battery" 0 enabled=1'
+click_at 240 5745 1215 255  # the cell size's label: the keys go to the dialog
+keys alt+z Home
+keys alt+n alt+v
+probe controls "About Tovra" >"$work/before"
+check "the cell size chosen: Auto" shows 'ComboBox "Auto" 0 enabled=1'
+click_at 3000 3720 1260 345  # OK
+check "OK: CellSize, EachMonitor and SaveBattery written" eval 'stored | grep -qx "Settings/CellSize=Auto" &&
+  stored | grep -qx "Settings/EachMonitor=False" && stored | grep -qx "Settings/SaveBattery=True"'
 exit $failed

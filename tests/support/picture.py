@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Screen shots of Tovra, read through ImageMagick's convert.
-  picture.py cells BITMAPS COLOUR SHOT [LATER [repainted]]
-    Each 10x10 square on the pitch shows black, the dead cell or a live cell of
-    COLOUR (red, yellow, green, blue, purple, any) as drawn by the bitmaps in
-    BITMAPS; there are live cells; the strips past the whole cells are black.
+  picture.py [--pitch N] cells BITMAPS COLOUR SHOT [LATER [repainted]]
+    Each square of N by N pixels (10 unless given) shows black, the dead cell
+    or a live cell of COLOUR (red, yellow, green, blue, purple, any) as drawn
+    by the bitmaps in BITMAPS, each of their pixels enlarged to the squares
+    of N/10 pixels under it (the pixel under each square pixel's centre);
+    there are live cells; the strips past the whole cells are black.
     With LATER: some cell changed, and each part of an 8x8 split shows cells in
     one of the two; with "repainted", LATER keeps 9/10 of the dead cells instead.
   picture.py holds BITMAPS SHOT PATTERN.rle
@@ -22,22 +24,32 @@ def read(path):
     return int(m[1]), int(m[2]), ppm[m.end():]
 
 
-def square(w, px, x, y):
-    return b"".join(px[((y + r) * w + x) * 3:][:30] for r in range(10))
+PITCH = 10
+
+
+def square(w, px, x, y, size=None):
+    size = size or PITCH
+    return b"".join(px[((y + r) * w + x) * 3:][:size * 3] for r in range(size))
+
+
+def enlarged(bw, bpx):
+    """The bitmap's top-left 10x10 pixels at the pitch, each square pixel from the one under its centre."""
+    src = [(2 * i + 1) * 10 // (2 * PITCH) for i in range(PITCH)]
+    return b"".join(bpx[(src[r] * bw + src[c]) * 3:][:3] for r in range(PITCH) for c in range(PITCH))
 
 
 def cells(bitmaps, colour, shot):
-    kinds = {bytes(300): "black"}
+    kinds = {bytes(PITCH * PITCH * 3): "black"}
     for name, file in [*COLOURS.items(), ("dead", "deadcell")]:
         bw, _, bpx = read(f"{bitmaps}/{file}.bmp")
-        kinds[square(bw, bpx, 0, 0)] = "live" if name != "dead" and colour in (name, "any") else name
+        kinds[enlarged(bw, bpx)] = "live" if name != "dead" and colour in (name, "any") else name
     w, h, px = read(shot)
-    cols, rows = w // 10, h // 10
-    grid = {(c, r): kinds.get(square(w, px, c * 10, r * 10), "unknown") for r in range(rows) for c in range(cols)}
+    cols, rows = w // PITCH, h // PITCH
+    grid = {(c, r): kinds.get(square(w, px, c * PITCH, r * PITCH), "unknown") for r in range(rows) for c in range(cols)}
     counts = {k: list(grid.values()).count(k) for k in sorted(set(grid.values()))}
     problems = [f"{n} cells {k}" for k, n in counts.items() if k not in ("live", "dead", "black")]
     problems += [] if counts.get("live") else ["no live cell"]
-    if any(any(px[(y * w + (0 if y >= rows * 10 else cols * 10)) * 3:(y + 1) * w * 3]) for y in range(h)):
+    if any(any(px[(y * w + (0 if y >= rows * PITCH else cols * PITCH)) * 3:(y + 1) * w * 3]) for y in range(h)):
         problems.append("something drawn outside the whole cells")
     print(f"{cols}x{rows} cells:", " ".join(f"{k} {n}" for k, n in counts.items()))
     return cols, rows, grid, problems
@@ -67,6 +79,9 @@ def holds(bitmaps, shot, rle):
 
 
 def main(args):
+    global PITCH
+    if args[:1] == ["--pitch"] and len(args) > 1 and args[1].isdigit() and int(args[1]) > 0:
+        PITCH, args = int(args[1]), args[2:]
     if args[:1] == ["holds"] and len(args) == 4:
         return holds(*args[1:])
     if args[:1] != ["cells"] or len(args) not in (4, 5, 6) or args[2] not in (*COLOURS, "any") \

@@ -42,6 +42,13 @@ const ConfigControlLayout kConfigLayout[] = {
     {kIdPatternsLabel, "lblPatterns", {240, 4905, 1215, 255}},
     {kIdPatterns, "txtPatterns", {1560, 4860, 2640, 285}},
     {kIdBrowse, "cmdBrowse", {4320, 4830, 1215, 345}},
+    // Below that frame, in one of their own: the cell size, the worlds on
+    // the monitors, and the pace on battery.
+    {kIdMonitorsFrame, "Frame4", {120, 5385, 5535, 1095}},
+    {kIdCellSizeLabel, "lblCellSize", {240, 5745, 1215, 255}},
+    {kIdCellSize, "cboCellSize", {1560, 5685, 1575, 315}},
+    {kIdEachMonitor, "chkEachMonitor", {240, 6105, 2655, 255}},
+    {kIdSaveBattery, "chkSaveBattery", {3000, 6105, 2535, 255}},
 };
 const int kConfigLayoutCount = static_cast<int>(std::size(kConfigLayout));
 
@@ -69,6 +76,8 @@ constexpr int kIconSize = 32;
 // The drop-down lists open below their boxes for all their items.
 constexpr int kColorListItems = 5;
 constexpr int kSeedingListItems = 3;
+constexpr int kCellSizeListItems = 8;  // and a scroll bar for the rest
+constexpr double kTwipsPerInch = 1440;
 constexpr char kPatternFolderPrompt[] = "Choose a folder of pattern files (.rle, .cells):";
 
 // The one dialog the keyboard hook serves.
@@ -82,10 +91,38 @@ std::wstring Wide(const std::string& utf8) {
     return out;
 }
 
-const ConfigControlLayout& LayoutOf(int id) {
-    for (const auto& c : kConfigLayout)
-        if (c.id == id) return c;
-    return kConfigLayout[0];
+// Where the system can tell (Windows 10 and later): the dots per inch of the
+// monitor the window is on, else 0.
+int WindowDpi(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    return getDpi != nullptr ? static_cast<int>(getDpi(hwnd)) : 0;
+}
+
+// The window's outer rectangle for a client area, at a monitor's dots per inch.
+void AdjustForDpi(RECT& rect, HWND hwnd, int dpi) {
+    using AdjustFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjust = reinterpret_cast<AdjustFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    const auto style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
+    if (adjust != nullptr) adjust(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi));
+    else AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
+
+// The dialog scales itself when it moves to a monitor of other scaling; the
+// system's own dialog scaling would scale it twice.
+void KeepSystemFromScaling(HWND hwnd) {
+    using BehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+    constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+    static const auto set = reinterpret_cast<BehaviorFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+    if (set != nullptr) set(hwnd, kDisableAll, kDisableAll);
+}
+
+int ListItems(int id) {
+    return id == kIdColor ? kColorListItems : id == kIdSeeding ? kSeedingListItems : id == kIdCellSize ? kCellSizeListItems : 0;
 }
 
 // An in-memory dialog template without controls: they are created at
@@ -120,11 +157,11 @@ Win32ConfigDialog::~Win32ConfigDialog() {
 }
 
 int Win32ConfigDialog::PixelsX(double twips) const {
-    return TwipsToPixels(twips, twipsPerPixelX_);
+    return TwipsToPixels(twips, layoutTwipsPerPixel_);
 }
 
 int Win32ConfigDialog::PixelsY(double twips) const {
-    return TwipsToPixels(twips, twipsPerPixelY_);
+    return TwipsToPixels(twips, layoutTwipsPerPixel_);
 }
 
 bool Win32ConfigDialog::Load() {
@@ -147,6 +184,9 @@ bool Win32ConfigDialog::Load() {
     activeDialog = this;
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, &Win32ConfigDialog::KeyboardHook, nullptr, GetCurrentThreadId());
     form_.Form_Load();
+    // Placed on a monitor of other scaling than the system's: laid out for it.
+    const int dpi = WindowDpi(hwnd_);
+    if (dpi > 0 && dpi != layoutDpi_) LayOut(dpi, nullptr);
     return true;
 }
 
@@ -158,14 +198,6 @@ void Win32ConfigDialog::Show() {
 }
 
 void Win32ConfigDialog::CreateControls() {
-    // Points at the screen's own dots per inch (1440 twips to the inch).
-    const int dpiY = static_cast<int>(std::lround(1440.0 / twipsPerPixelY_));
-    font_ = CreateFontW(-MulDiv(kControlPointSize, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_SWISS, kFontFace);
-    titleFont_ = CreateFontW(-MulDiv(kTitlePointSize, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_SWISS, kFontFace);
     icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, kIconSize, kIconSize, 0));
 
     struct ControlDef {
@@ -202,28 +234,24 @@ void Win32ConfigDialog::CreateControls() {
         {kIdPatternsLabel, WC_STATICW, "Pattern &folder:", SS_LEFT | WS_GROUP, 0},
         {kIdPatterns, WC_EDITW, "", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE},
         {kIdBrowse, WC_BUTTONW, "&Browse...", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0},
+        {kIdMonitorsFrame, WC_BUTTONW, "Monitors and power", BS_GROUPBOX | WS_GROUP, 0},
+        {kIdCellSizeLabel, WC_STATICW, "Cell si&ze:", SS_LEFT | WS_GROUP, 0},
+        {kIdCellSize, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
+        {kIdEachMonitor, WC_BUTTONW, "One world per mo&nitor", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
+        {kIdSaveBattery, WC_BUTTONW, "Sa&ve battery", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
     };
-    for (const ControlDef& s : controls) {
-        const TwipsRect& r = LayoutOf(s.id).place;
-        int height = PixelsY(r.height);
-        // A drop-down list's height includes its open list.
-        if (s.id == kIdColor || s.id == kIdSeeding)
-            height += (s.id == kIdColor ? kColorListItems : kSeedingListItems) * (PixelsY(r.height) - 4) + 4;
-        HWND control = CreateWindowExW(s.exStyle, s.cls, Wide(s.text).c_str(), WS_CHILD | WS_VISIBLE | s.style,
-                                       PixelsX(r.left), PixelsY(r.top), PixelsX(r.width), height, hwnd_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), instance_, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(s.id == kIdTitle ? titleFont_ : font_), FALSE);
-    }
+    // Created without a size: LayOut places them.
+    for (const ControlDef& s : controls)
+        CreateWindowExW(s.exStyle, s.cls, Wide(s.text).c_str(), WS_CHILD | WS_VISIBLE | s.style, 0, 0, 0, 0, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), instance_, nullptr);
 
-    HWND color = Control(kIdColor), seeding = Control(kIdSeeding);
+    HWND color = Control(kIdColor), seeding = Control(kIdSeeding), cellSize = Control(kIdCellSize);
     for (const char* name : kColorNames) SendMessageW(color, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
     for (const char* name : kSeedingNames) SendMessageW(seeding, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
-    // The closed lists as high as their places.
-    const int selectionHeight = PixelsY(LayoutOf(kIdColor).place.height) - 6;
-    for (HWND list : {color, seeding}) {
-        if (selectionHeight > 0) SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), selectionHeight);
-        SendMessageW(list, CB_SETCURSEL, 0, 0);
-    }
+    for (int16_t i = 0; i < kCellSizeListCount; ++i)
+        SendMessageW(cellSize, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(CellSizeListItem(i)).c_str()));
+    for (HWND list : {color, seeding}) SendMessageW(list, CB_SETCURSEL, 0, 0);
+    SendMessageW(cellSize, CB_SETCURSEL, static_cast<WPARAM>(tovra::CellSizeListIndex(kDefaultCellSize)), 0);
 
     // The design selection of the mode options.
     SendMessageW(Control(kIdTorus), BM_SETCHECK, BST_CHECKED, 0);
@@ -240,14 +268,57 @@ void Win32ConfigDialog::CreateControls() {
     SetWindowSubclass(delay, &Win32ConfigDialog::DelaySubclassProc, kDelaySubclassId,
                       reinterpret_cast<DWORD_PTR>(this));
 
-    // Client area at its design place and size.
-    RECT rect{PixelsX(kConfigDesignLeft), PixelsY(kConfigDesignTop), 0, 0};
-    rect.right = rect.left + PixelsX(kConfigClientWidth);
-    rect.bottom = rect.top + PixelsY(kConfigClientHeight);
+    // The client area at its design place (in the system's pixels, as the
+    // stored position), laid out at the system's dots per inch.
+    RECT rect{TwipsToPixels(kConfigDesignLeft, twipsPerPixelX_), TwipsToPixels(kConfigDesignTop, twipsPerPixelY_), 0, 0};
     AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
+    SetWindowPos(hwnd_, nullptr, rect.left, rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut(static_cast<int>(std::lround(kTwipsPerInch / twipsPerPixelY_)), nullptr);
+}
+
+void Win32ConfigDialog::LayOut(int dpi, const RECT* suggested) {
+    layoutDpi_ = dpi > 0 ? dpi : kBaseDpi;  // the 100% scaling's
+    layoutTwipsPerPixel_ = kTwipsPerInch / layoutDpi_;
+    HFONT oldFont = font_, oldTitleFont = titleFont_;
+    // Points at the monitor's dots per inch.
+    font_ = CreateFontW(-MulDiv(kControlPointSize, layoutDpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_SWISS, kFontFace);
+    titleFont_ = CreateFontW(-MulDiv(kTitlePointSize, layoutDpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_SWISS, kFontFace);
+    for (const ConfigControlLayout& c : kConfigLayout) {
+        HWND control = Control(c.id);
+        const TwipsRect& r = c.place;
+        int height = PixelsY(r.height);
+        // A drop-down list's height includes its open list; closed, it is as
+        // high as its place.
+        if (const int items = ListItems(c.id); items > 0) {
+            height += items * (PixelsY(r.height) - 4) + 4;
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+            const int selectionHeight = PixelsY(r.height) - 6;
+            if (selectionHeight > 0) SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), selectionHeight);
+        }
+        SetWindowPos(control, nullptr, PixelsX(r.left), PixelsY(r.top), PixelsX(r.width), height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(c.id == kIdTitle ? titleFont_ : font_), TRUE);
+    }
+    RECT rect{};
+    if (suggested != nullptr) {
+        rect = *suggested;
+    } else {
+        // The top-left corner stays; the size follows the client area.
+        RECT window{}, outer{0, 0, PixelsX(kConfigClientWidth), PixelsY(kConfigClientHeight)};
+        GetWindowRect(hwnd_, &window);
+        AdjustForDpi(outer, hwnd_, layoutDpi_);
+        rect = {window.left, window.top, window.left + outer.right - outer.left, window.top + outer.bottom - outer.top};
+    }
     SetWindowPos(hwnd_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    if (oldFont != nullptr) DeleteObject(oldFont);
+    if (oldTitleFont != nullptr) DeleteObject(oldTitleFont);
 }
 
 INT_PTR CALLBACK Win32ConfigDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -255,6 +326,7 @@ INT_PTR CALLBACK Win32ConfigDialog::DialogProc(HWND hwnd, UINT message, WPARAM w
         auto* self = reinterpret_cast<Win32ConfigDialog*>(lParam);
         SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         self->hwnd_ = hwnd;
+        KeepSystemFromScaling(hwnd);
         self->CreateControls();
         return FALSE;  // the focus is set when the form is shown
     }
@@ -282,6 +354,10 @@ INT_PTR Win32ConfigDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
             return TRUE;
         case WM_PAINT:
             Paint();
+            return TRUE;
+        case WM_DPICHANGED:
+            // Moved to a monitor of other scaling, or its scaling changed.
+            LayOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return TRUE;
         case WM_DRAWITEM: {
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -493,6 +569,31 @@ void Win32ConfigDialog::SetPatternsText(const std::string& text) {
     SetWindowTextA(Control(kIdPatterns), text.c_str());
 }
 
+int16_t Win32ConfigDialog::CellSizeListIndex() {
+    const LRESULT index = SendMessageW(Control(kIdCellSize), CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int16_t>(index);
+}
+
+void Win32ConfigDialog::SetCellSizeListIndex(int16_t index) {
+    SendMessageW(Control(kIdCellSize), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+}
+
+int Win32ConfigDialog::EachMonitorValue() {
+    return SendMessageW(Control(kIdEachMonitor), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Win32ConfigDialog::SetEachMonitorValue(int value) {
+    SendMessageW(Control(kIdEachMonitor), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int Win32ConfigDialog::SaveBatteryValue() {
+    return SendMessageW(Control(kIdSaveBattery), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Win32ConfigDialog::SetSaveBatteryValue(int value) {
+    SendMessageW(Control(kIdSaveBattery), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 namespace {
 
 // Opens the picker at the folder the box names, where it names one.
@@ -544,7 +645,7 @@ void Win32ConfigDialog::SetTop(float twips) {
     RECT r{};
     GetWindowRect(hwnd_, &r);
     const double limit = kMaxPixelCoordinate * twipsPerPixelY_;
-    SetWindowPos(hwnd_, nullptr, r.left, PixelsY(std::clamp<double>(twips, -limit, limit)), 0, 0,
+    SetWindowPos(hwnd_, nullptr, r.left, TwipsToPixels(std::clamp<double>(twips, -limit, limit), twipsPerPixelY_), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -552,7 +653,7 @@ void Win32ConfigDialog::SetLeft(float twips) {
     RECT r{};
     GetWindowRect(hwnd_, &r);
     const double limit = kMaxPixelCoordinate * twipsPerPixelX_;
-    SetWindowPos(hwnd_, nullptr, PixelsX(std::clamp<double>(twips, -limit, limit)), r.top, 0, 0,
+    SetWindowPos(hwnd_, nullptr, TwipsToPixels(std::clamp<double>(twips, -limit, limit), twipsPerPixelX_), r.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -579,6 +680,7 @@ void Win32ConfigDialog::ShowStopMessage(const std::string& text, const std::stri
     ReleaseCapture();
     SendMessageW(Control(kIdColor), CB_SHOWDROPDOWN, FALSE, 0);
     SendMessageW(Control(kIdSeeding), CB_SHOWDROPDOWN, FALSE, 0);
+    SendMessageW(Control(kIdCellSize), CB_SHOWDROPDOWN, FALSE, 0);
     if (messageBox_) {
         messageBox_(hwnd_, text, title);
     } else {

@@ -44,6 +44,11 @@ enum ConfigControlId : int {
     kIdPatternsLabel,
     kIdPatterns,
     kIdBrowse,
+    kIdMonitorsFrame,
+    kIdCellSizeLabel,
+    kIdCellSize,
+    kIdEachMonitor,
+    kIdSaveBattery,
 };
 
 // A control's place in twips, relative to the form's client area.
@@ -60,10 +65,11 @@ struct ConfigControlLayout {
 };
 extern const ConfigControlLayout kConfigLayout[];
 extern const int kConfigLayoutCount;
-// The client area: the about box with its settings, and below it the row of
-// the seeding and the pattern folder.
+// The client area: the about box with its settings, below it the row of the
+// seeding and the pattern folder, and below that the cell size, the monitors
+// and the battery.
 inline constexpr int kConfigClientWidth = 5805;
-inline constexpr int kConfigClientHeight = 5400;
+inline constexpr int kConfigClientHeight = 6600;
 // Where the client area opens when no position is stored.
 inline constexpr int kConfigDesignLeft = 2340;
 inline constexpr int kConfigDesignTop = 1935;
@@ -108,6 +114,12 @@ public:
     void SetSeedingListIndex(int16_t index) override;
     std::string PatternsText() override;
     void SetPatternsText(const std::string& text) override;
+    int16_t CellSizeListIndex() override;
+    void SetCellSizeListIndex(int16_t index) override;
+    int EachMonitorValue() override;
+    void SetEachMonitorValue(int value) override;
+    int SaveBatteryValue() override;
+    void SetSaveBatteryValue(int value) override;
     std::optional<std::string> PickFolder(const std::string& start) override;
     void SetCopyrightCaption(const std::string& caption) override;
     float Top() override;
@@ -125,6 +137,9 @@ private:
     static LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    // Fonts, controls and the client area at a monitor's dots per inch; the
+    // window takes `suggested` (screen pixels) where the system gives one.
+    void LayOut(int dpi, const RECT* suggested);
     void OnCommand(int id, int code);
     // Runs the delay check owed since the focus left the delay box, if any.
     // False when it refused the text (the focus is back in the box).
@@ -133,6 +148,7 @@ private:
     void Paint();
     void DrawIcon(const DRAWITEMSTRUCT& item);
     void Destroyed();
+    // Layout twips to pixels at the monitor's dots per inch.
     int PixelsX(double twips) const;
     int PixelsY(double twips) const;
 
@@ -146,8 +162,12 @@ private:
     HFONT titleFont_ = nullptr;
     HICON icon_ = nullptr;
     HHOOK hook_ = nullptr;
+    // The system's: the stored position is in twips at its dots per inch.
     double twipsPerPixelX_ = 15;
     double twipsPerPixelY_ = 15;
+    // The monitor's the dialog is on: the layout's scale.
+    double layoutTwipsPerPixel_ = 15;
+    int layoutDpi_ = 96;
     bool unloading_ = false;
     bool validationPending_ = false;
 };
