@@ -39,7 +39,9 @@ run_with 20 20
 
 # The dialog at 150%: the new controls below the others, all of them half as
 # large again as at 100%.
-reg "[-$KEY]" "[$KEY\\Settings]" '"CellSize"="Auto"' '"EachMonitor"="True"' '"SaveBattery"="True"'
+# At the screen's top, where the whole of it fits on the 800 pixels.
+reg "[-$KEY]" "[$KEY\\Settings]" '"CellSize"="Auto"' '"EachMonitor"="True"' '"SaveBattery"="True"' \
+  "[$KEY\\Window]" '"Top"="0"' '"Left"="0"'
 start dlg wine "$scr" /c
 check "150%: the dialog opens" eventually has_window "About Tovra"
 sleep 0.5
