@@ -12,6 +12,7 @@ DPI_KEYS='[HKEY_CURRENT_USER\Control Panel\Desktop]'
 DPI_FONTS='[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]'
 dpi() { reg "$DPI_KEYS" "\"LogPixels\"=dword:$1" "$DPI_FONTS" "\"LogPixels\"=dword:$1"; }
 xvfb=""
+shared_display=$DISPLAY
 # The prefix's server, ended and waited for (a minute at most), so that the
 # next program starts it afresh on the display and scaling it is given.
 restart_wine() { timeout 60 wineserver -k 2>/dev/null; timeout 60 wineserver -w 2>/dev/null || true; }
@@ -19,6 +20,9 @@ finish() {
   dpi 00000060
   if [ -n "$xvfb" ]; then restart_wine; kill "$xvfb" 2>/dev/null; fi
   cleanup
+  # The prefix's server and services back up on the shared display, so that
+  # the next script's first window does not wait for them.
+  DISPLAY=$shared_display wine_bounded cmd /c exit >/dev/null 2>&1
 }
 trap finish EXIT
 
