@@ -1,7 +1,10 @@
 #pragma once
 // Puts rectangles of a 32-bit pixel buffer (0x00RRGGBB, a stride in pixels)
 // on an X window: through a shared-memory image (MIT-SHM) when the server
-// offers it for this connection, with plain XPutImage otherwise.
+// offers it for this connection, with plain XPutImage otherwise. On a visual
+// whose pixels differ from the buffer's (depth 15, 16, 30, 32, other masks
+// or byte order) the rectangles are converted into an image of the
+// window's format first.
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
@@ -9,15 +12,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "display/CellFrame.h"
+#include "display/PixelFormat.h"
 
 namespace tovra {
 
 class X11Presenter {
 public:
-    // The window's visual must be TrueColor with 8-bit red, green and blue
-    // at 0xFF0000, 0xFF00 and 0xFF (depth 24 or 32); Usable() tells.
+    // The window's visual must be TrueColor of depth 15, 16, 24, 30 or 32;
+    // Usable() tells.
     X11Presenter(Display* display, Window window, bool allowShm = true);
     ~X11Presenter();
     X11Presenter(const X11Presenter&) = delete;
@@ -27,10 +32,13 @@ public:
     // Why the window cannot be drawn on, when it cannot.
     const std::string& Problem() const { return problem_; }
     bool UsesShm() const { return shmImage_ != nullptr; }
+    // The window's pixel value for a colour 0x00RRGGBB.
+    unsigned long PixelOf(uint32_t rgb) const { return format_.Value(rgb); }
 
     // Memory for a width x height picture that Present shows without a
     // copy: the pixels of a shared-memory image, `stride` pixels per row,
-    // valid until the next call. Nothing (nullptr) without MIT-SHM.
+    // valid until the next call. Nothing (nullptr) without MIT-SHM or when
+    // the window's pixels have another format.
     uint32_t* Allocate(int width, int height, int& stride);
 
     // Puts the rectangles of `pixels` (width x height, `stride` pixels per
@@ -42,6 +50,10 @@ public:
 private:
     bool CreateShmImage(int width, int height);
     void DestroyShmImage();
+    // The shared-memory image of this size, when there can be one.
+    XImage* ShmImage(int width, int height);
+    // An image of the window's format in memory of the program.
+    XImage* PlainImage(int width, int height);
 
     Display* display_;
     Window window_;
@@ -53,6 +65,9 @@ private:
     std::string problem_;
     XShmSegmentInfo shm_{};
     XImage* shmImage_ = nullptr;
+    PixelFormat format_;
+    XImage* plainImage_ = nullptr;
+    std::vector<char> plainPixels_;
 };
 
 }  // namespace tovra

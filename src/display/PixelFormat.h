@@ -1,0 +1,43 @@
+#pragma once
+// The frame's pixels (0x00RRGGBB) in the layout of another TrueColor
+// picture: channels where its masks say, of the width they give (5, 6, 8,
+// 10 bits...), in pixels of 2, 3 or 4 bytes in either byte order. Each
+// channel becomes the level of the target's width nearest to the frame's
+// 8-bit value; the bits outside the masks (an alpha channel) are all set, so
+// the picture is opaque.
+
+#include <array>
+#include <cstdint>
+
+namespace tovra {
+
+class PixelFormat {
+public:
+    // The frame's own layout: 32-bit pixels, red at 0xFF0000, green 0xFF00,
+    // blue 0xFF, in this machine's byte order.
+    PixelFormat();
+    // `depth` bits of each pixel are used (the rest stays 0), `bitsPerPixel`
+    // is 16, 24 or 32; the masks must lie within the depth.
+    PixelFormat(uint32_t redMask, uint32_t greenMask, uint32_t blueMask, int depth, int bitsPerPixel,
+                bool mostSignificantFirst);
+
+    // Whether pixels are copied as they are.
+    bool Native() const { return native_; }
+    int BytesPerPixel() const { return bytes_; }
+    // The pixel value of one frame pixel.
+    uint32_t Value(uint32_t rgb) const {
+        return red_[rgb >> 16 & 0xFF] | green_[rgb >> 8 & 0xFF] | blue_[rgb & 0xFF] | alpha_;
+    }
+    // Writes `count` frame pixels at `to`, BytesPerPixel() bytes each.
+    void Convert(const uint32_t* from, int count, unsigned char* to) const;
+
+private:
+    std::array<uint32_t, 256> red_{}, green_{}, blue_{};
+    uint32_t alpha_ = 0;
+    int bytes_ = 4;
+    bool msbFirst_ = false;  // the bytes of a pixel go most significant first
+    bool swap_ = false;      // ... and this machine's go the other way
+    bool native_ = true;
+};
+
+}  // namespace tovra
