@@ -2,6 +2,7 @@
 // geometry, sprites and drawing, how a run ends, what unloading releases) on a recording platform.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -11,6 +12,7 @@
 
 #include "automaton/Random.h"
 #include "display/DisplayForm.h"
+#include "display/PixelFormat.h"
 #include "settings/SaverSettings.h"
 
 namespace tovra {
@@ -304,6 +306,46 @@ TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
     EXPECT_TRUE(rig.unloaded);
     EXPECT_EQ(Calls(rig.platform.journal), (Strings{"ShowCursor", "VerifyScreenSavePwd", "Unload", "StopTimer", "ShowCursor",
                                             "SaverRunning 0", "HideCursor"}));
+}
+
+// Frame pixels in other TrueColor layouts against a plain reference: each
+// channel rounded in floating point, the bits outside the channels set, the
+// bytes placed one by one. Every level of every channel, and random colours.
+TEST(PixelFormat, MatchesAPlainReference) {
+    std::vector<uint32_t> colours;
+    std::mt19937 random(5);
+    for (uint32_t c = 0; c < 256; ++c) colours.push_back(c << 16 | (255 - c) << 8 | (c * 7 & 0xFF));
+    for (int i = 0; i < 1000; ++i) colours.push_back(random() & 0xFFFFFF);
+    const struct {
+        uint32_t red, green, blue;
+        int depth, bits;
+        bool msb;
+    } formats[] = {
+        {0xFF0000, 0xFF00, 0xFF, 24, 32, false}, {0xF800, 0x7E0, 0x1F, 16, 16, false}, {0xF800, 0x7E0, 0x1F, 16, 16, true},
+        {0x7C00, 0x3E0, 0x1F, 15, 16, false},    {0x3FF00000, 0xFFC00, 0x3FF, 30, 32, false},
+        {0x3FF, 0xFFC00, 0x3FF00000, 30, 32, true}, {0xFF, 0xFF00, 0xFF0000, 24, 32, false},
+        {0xFF0000, 0xFF00, 0xFF, 24, 24, false}, {0xFF0000, 0xFF00, 0xFF, 24, 24, true},
+        {0xFF0000, 0xFF00, 0xFF, 32, 32, false}, {0xFF0000, 0xFF00, 0xFF, 24, 32, true},
+    };
+    for (int n = 0; const auto& f : formats) {
+        const PixelFormat format(f.red, f.green, f.blue, f.depth, f.bits, f.msb);
+        const int bytes = f.bits / 8;
+        std::vector<unsigned char> converted(colours.size() * bytes + 1, 0xA5), expected;
+        format.Convert(colours.data(), int(colours.size()), converted.data());
+        for (uint32_t rgb : colours) {
+            uint32_t value = (f.depth == 32 ? ~0u : (1u << f.depth) - 1) & ~(f.red | f.green | f.blue);
+            for (auto [mask, c] : {std::pair{f.red, rgb >> 16}, {f.green, rgb >> 8 & 0xFF}, {f.blue, rgb & 0xFF}}) {
+                int shift = 0;
+                while ((mask >> shift & 1) == 0) ++shift;
+                value |= uint32_t(std::lround(c * double(mask >> shift) / 255)) << shift;
+            }
+            for (int b = 0; b < bytes; ++b) expected.push_back(uint8_t(value >> 8 * (f.msb ? bytes - 1 - b : b)));
+        }
+        expected.push_back(0xA5);  // nothing written beyond
+        EXPECT_EQ(converted, expected) << n;
+        EXPECT_EQ(format.Native(), n++ == 0 && std::endian::native == std::endian::little);
+    }
+    EXPECT_TRUE(PixelFormat().Native());
 }
 
 }  // namespace

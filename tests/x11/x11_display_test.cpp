@@ -7,9 +7,13 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <stb/stb_image_write.h>
+#include <poll.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <bit>
+#include <algorithm>
 #include <csignal>
 #include <ctime>
 #include <filesystem>
@@ -26,9 +30,11 @@ namespace tovra {
 namespace {
 
 // An Xvfb for the test program on a display number it picks, ended by its pid
-// at exit or with this process: the one in $DISPLAY, or (`apart`) one reached
-// over TCP, which refuses the program's shared memory as a server on another
-// machine would. Without them every test fails.
+// at exit or with this process: the one in $DISPLAY, with screens 1 to 3 of
+// depth 16, 30 and 15 beside the 24-bit one, or (`apart`) one reached over
+// TCP, which refuses the program's shared memory as a server on another
+// machine would, with a screen 1 of depth 8 (PseudoColor). Without them every
+// test fails.
 Display* Server(bool apart = false) {
     static pid_t pids[2] = {};
     static Display* displays[2] = {};
@@ -38,7 +44,9 @@ Display* Server(bool apart = false) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         const std::string fd = std::to_string(fds[1]);
         const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-br",
-                              apart ? "-listen" : "-nolisten", "tcp", nullptr};
+                              apart ? "-listen" : "-nolisten", "tcp", "-screen", "1", apart ? "200x150x8" : "200x150x16",
+                              "-screen", "2", "200x150x30", "-screen", "3", "200x150x15", nullptr};
+        if (apart) argv[12] = nullptr;
         execvp(argv[0], const_cast<char**>(argv));
         _exit(127);
     }
@@ -55,19 +63,20 @@ Display* Server(bool apart = false) {
     return displays[apart];
 }
 
-Window NewWindow(int width, int height, int x = 0, int y = 0, Display* d = Server()) {
-    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), x, y, width, height, 0, 0, 0);
+Window NewWindow(int width, int height, int x = 0, int y = 0, Display* d = Server(), int screen = 0) {
+    const Window w = XCreateSimpleWindow(d, RootWindow(d, screen), x, y, width, height, 0, 0, 0);
     XMapWindow(d, w);
     XSync(d, False);
     return w;
 }
 
-// The window's pixels as 0x00RRGGBB, row by row; none when it cannot be read.
-std::vector<uint32_t> Shot(Window w, int width, int height, Display* d = Server()) {
+// The window's pixels as 0x00RRGGBB (or as they are), row by row; none when
+// it cannot be read.
+std::vector<uint32_t> Shot(Window w, int width, int height, Display* d = Server(), uint32_t mask = 0xFFFFFF) {
     XImage* image = XGetImage(d, w, 0, 0, width, height, AllPlanes, ZPixmap);
     std::vector<uint32_t> pixels;
     for (int i = 0; image != nullptr && i < width * height; ++i)
-        pixels.push_back(XGetPixel(image, i % width, i / width) & 0xFFFFFF);
+        pixels.push_back(XGetPixel(image, i % width, i / width) & mask);
     if (image != nullptr) XDestroyImage(image);
     return pixels;
 }
@@ -204,7 +213,7 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
     const Window inputOnly = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 9, 9, 0, 0, InputOnly, nullptr, 0, nullptr);
     const Window gone = NewWindow(9, 9);
     XDestroyWindow(d, gone);
-    for (auto [w, why] : {std::pair{inputOnly, "'s visual is not 24-bit TrueColor (depth 0)"},
+    for (auto [w, why] : {std::pair{inputOnly, "'s visual is not TrueColor of depth 15, 16, 24, 30 or 32 (depth 0)"},
                           {gone, " cannot be read"}}) {
         char expected[128];
         std::snprintf(expected, sizeof expected, "tovra: cannot draw on window 0x%lx: the window%s\n", w, why);
@@ -264,6 +273,50 @@ TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
     }
 }
 
+// A display window on the screens of depth 16, 30 and 15 and in a window of
+// the 32-bit visual, with shared memory and without: every pixel on the
+// window has, in each channel, the level nearest to the frame's and all bits
+// outside the channels set; with -fps, but for white text in the bottom-left
+// corner. A PseudoColor window is refused.
+TEST(X11DisplayWindowTest, DrawsTheFrameInTheNearestColoursOfEveryTrueColorVisual) {
+    Display* d = Server();
+    XVisualInfo argb{};
+    ASSERT_TRUE(XMatchVisualInfo(d, 0, 32, TrueColor, &argb));
+    XSetWindowAttributes a{};
+    a.colormap = XCreateColormap(d, DefaultRootWindow(d), argb.visual, AllocNone);
+    for (auto [screen, shm, fps] : {std::tuple{1, true, false}, {1, false, true}, {2, true, true}, {2, false, false},
+                                    {3, true, false}, {0, true, false}, {0, false, true}}) {
+        const Window w = screen > 0 ? NewWindow(173, 127, 0, 0, d, screen)
+                                    : XCreateWindow(d, DefaultRootWindow(d), 0, 0, 173, 127, 0, 32, InputOutput,
+                                                    argb.visual, CWColormap | CWBorderPixel | CWBackPixel, &a);
+        XMapWindow(d, w);
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(d, w, &attributes);
+        const Visual& v = *attributes.visual;
+        Saver saver(w, false, "4");
+        saver.allowShm = shm, saver.showFps = fps, saver.tickLimit = 6;
+        EXPECT_EQ(saver.Run(), 0);
+        const std::vector<uint32_t> shot = Shot(w, 173, 127, d, ~0u);
+        const uint32_t all = attributes.depth == 32 ? ~0u : (1u << attributes.depth) - 1;
+        int wrong = 0, text = 0, coloured = 0;
+        for (int i = 0; i < int(shot.size()); ++i) {
+            const uint32_t rgb = saver.shown->Pixel(i % 173, i / 173);
+            bool nearest = (shot[i] | v.red_mask | v.green_mask | v.blue_mask) == all;
+            for (auto [mask, c] : {std::pair{v.red_mask, rgb >> 16}, {v.green_mask, rgb >> 8 & 0xFF}, {v.blue_mask, rgb & 0xFF}}) {
+                const double top = double(mask >> std::countr_zero(mask)), level = double((shot[i] & mask) >> std::countr_zero(mask));
+                nearest &= std::abs(level * 255 - c * top) <= 127.5;
+            }
+            const bool corner = i % 173 < 120 && i / 173 >= 127 - 50;
+            text += corner && shot[i] == all, coloured += rgb != 0;
+            wrong += !nearest && !(fps && corner);
+        }
+        EXPECT_TRUE(wrong == 0 && coloured > 0 && (text > 0) == fps) << screen << shm << " " << wrong << " " << text;
+        XDestroyWindow(d, w);
+    }
+    EXPECT_EQ(X11Presenter(Server(true), NewWindow(9, 9, 0, 0, Server(true), 1)).Problem(),
+              "the window's visual is not TrueColor of depth 15, 16, 24, 30 or 32 (depth 8)");
+}
+
 // Pictures larger and smaller than a cell, named with the folder and either
 // separator; a sprite's bitmap selected, deleted, and its context deleted.
 TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
@@ -287,8 +340,6 @@ TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
         EXPECT_FALSE(saver.SpritePixelsOf(dc).loaded);
         EXPECT_TRUE(saver.DeleteDC(dc) == 1 && saver.SelectedBitmap(dc) == 0);
     }
-    for (const std::string& path : {folder + "\\missing.bmp", "x" + folder + "\\c.bmp"})
-        EXPECT_EQ(saver.LoadBitmapFile(path), 0) << path;
     saver.SelectObject(0, 1), saver.DeleteObject(0);  // handle 0 is none
     EXPECT_EQ(saver.SelectedBitmap(0), 0);
     // The clock: local time since the last midnight, read within the second after `now`.
@@ -299,12 +350,65 @@ TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
     EXPECT_TRUE(reading >= since && reading < since + 2) << reading << " " << since;
 }
 
+// BMP headers of `width` x `height` pixels of `bits` bits, in a file of `size`
+// bytes, and other files that cannot be used: each reported once, naming the
+// file and why, before anything large is read; none at all is said where
+// they were looked for.
+std::string BmpFile(int width, int height, int bits, std::size_t size, int compression = 0) {
+    std::string file = "BM";
+    for (int field : {int(size), 0, 54, 40, width, height, 1 | bits << 16, compression})
+        for (int b = 0; b < 4; ++b) file += char(field >> 8 * b);
+    file.resize(size, '\x40');
+    return file;
+}
+
+TEST(X11BitmapTest, FilesThatCannotBeUsedAreReportedWithWhatIsWrong) {
+    const std::string folder = testing::TempDir() + "tovra-bad-bitmaps";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder + "/folder.bmp");
+    const std::pair<std::string, std::string> cases[] = {
+        {"missing", "No such file or directory"},
+        {"folder", "it is not a file"},
+        {"", "the file is empty"},
+        {"GIF89a", "it is not a BMP picture"},
+        {"BM\x7e\x01", "the file ends inside its header"},
+        {BmpFile(20000, 20000, 24, 374), "its header claims 20000 x 20000 pixels; a cell picture may have at most 4096 x 4096"},
+        {BmpFile(-3, 4097, 24, 374), "its header gives no pixels"},
+        {BmpFile(3, -4097, 24, 374), "its header claims 3 x 4097 pixels; a cell picture may have at most 4096 x 4096"},
+        {BmpFile(12, 11, 24, 449), "the file ends after 449 of the 450 bytes its header promises"},
+        {BmpFile(4096, 4096, 1, 374), "the file ends after 374 of the 2097206 bytes its header promises"},
+        {BmpFile(12, 11, 8, 1200, 1), "the picture cannot be decoded (BMP RLE)"},
+        {BmpFile(4096, 2, 24, 54 + 4096 * 6), ""},
+        {BmpFile(12, -11, 32, 54 + 12 * 11 * 4, 0), ""},
+    };
+    Saver saver(0, false, "3", folder);
+    for (int i = 0; const auto& [content, why] : cases) {
+        const std::string name = folder + "/" + (i++ < 2 ? content : "c" + std::to_string(i)) + ".bmp";
+        if (i > 2) std::ofstream(name, std::ios::binary) << content;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(saver.LoadBitmapFile(folder + "\\" + name.substr(folder.size() + 1)) != 0, why.empty()) << why;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  why.empty() ? "" : "tovra: cannot use the cell bitmap " + name + ": " + why + "; its cells are not drawn\n");
+    }
+    // A run without any.
+    const Window w = NewWindow(40, 30);
+    Saver none(w, false, "3", folder + "/folder.bmp");
+    none.tickLimit = 2;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(none.Run(), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(err.ends_with("/deadcell.bmp: No such file or directory; its cells are not drawn\n"
+                              "tovra: no cell bitmap can be used, so no cells are drawn; they are looked for in " +
+                              folder + "/folder.bmp\n") && std::ranges::count(err, '\n') == 7) << err;
+    XDestroyWindow(Server(), w);
+}
+
 // Each picture against a display window's on the same settings in a window of
 // the same size; a run in a window of its own leaves the others black.
 TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) {
     Display* d = Server();
     const Window root = DefaultRootWindow(d);
-    const std::string resources = "Tovra.Color: purple\ntovra.reseed: 2\ntovra.speed: 0\ntovra.mode: maybe\n";
+    const std::string resources = "Tovra.Color: purple\ntovra.reseed: 2\ntovra.speed: 0 \t \ntovra.mode: maybe\n";
     XChangeProperty(d, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(resources.data()), int(resources.size()));
     XSelectInput(d, root, SubstructureNotifyMask);
@@ -313,6 +417,7 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         "tovra: resource tovra.mode: \"maybe\" is not allowed; use torus or island (using the default)\n";
     const std::string speed =
         "tovra: -speed: \"301\" is not allowed; use a whole number of milliseconds from 0 (fastest) to 300\n";
+    const std::string id = " is not allowed; use a window number from 1 to 0xffffffff, decimal or 0x hexadecimal\n";
     const struct {
         std::vector<std::string> args;
         const char* handedOver;  // "W": the window W
@@ -329,7 +434,10 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         {{"-reseed", "2"}, "", 0, "", warning, 'O', ""},
         {{"-speed", "301"}, nullptr, 2, "", speed + SaverUsage(), '-', ""},
         {{"-help"}, "junk", 0, SaverUsage(), "", '-', ""},
-        {{"-root"}, "junk", 2, "", "tovra: XSCREENSAVER_WINDOW: \"junk\" is not a window number\n", '-', ""},
+        {{"-root"}, "junk", 2, "", "tovra: XSCREENSAVER_WINDOW: \"junk\"" + id, '-', ""},
+        {{"-root"}, "0x10000050d", 2, "", "tovra: XSCREENSAVER_WINDOW: \"0x10000050d\"" + id, '-', ""},
+        {{"-window-id", "0xffffffffffffffff"}, nullptr, 2, "", "tovra: -window-id: \"0xffffffffffffffff\"" + id + SaverUsage(), '-', ""},
+        {{"-window-id", "0xffffffff"}, nullptr, 1, "", warning + "tovra: cannot draw on window 0xffffffff: the window cannot be read\n", '-', ""},
         {{"-display", ":65000"}, nullptr, 1, "", "tovra: cannot open display \":65000\"\n", '-', ""},
     };
     for (const auto& c : cases) {
@@ -373,6 +481,60 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
     XSync(d, True);
     unsetenv("TOVRA_EXIT_AFTER_TICKS");
     unsetenv("XSCREENSAVER_WINDOW");
+}
+
+// The program itself, copied beside a cell.bmp of 374 bytes whose header
+// claims 20000 x 20000 pixels, and no other bitmap: it says what is wrong and
+// runs, and SIGTERM ends it, by that signal, within a second, having used
+// less than 100 MB.
+TEST(SaverProgramTest, EndsBySigtermWithinASecondWhateverItsBitmapsClaim) {
+    const std::string folder = testing::TempDir() + "tovra-program";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(ProgramFileFolder() + "/tovra", folder + "/tovra");
+    std::ofstream(folder + "/cell.bmp", std::ios::binary) << BmpFile(20000, 20000, 24, 374);
+    const Window w = NewWindow(300, 200);
+    int err[2];
+    ASSERT_EQ(pipe(err), 0);
+    const std::string program = folder + "/tovra", id = std::to_string(w);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(err[1], 2);
+        execl(program.c_str(), "tovra", "-window-id", id.c_str(), nullptr);
+        _exit(127);
+    }
+    close(err[1]);
+    // Its messages, until the run has begun (5 s at most).
+    std::string text;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (pollfd p{err[0], POLLIN, 0}; !(text.ends_with("\n") && text.find("looked for") != std::string::npos);) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        char part[512];
+        const ssize_t n = left.count() > 0 && poll(&p, 1, int(left.count())) > 0 ? read(err[0], part, sizeof part) : 0;
+        if (n <= 0) break;
+        text.append(part, std::size_t(n));
+    }
+    close(err[0]);
+    kill(pid, SIGTERM);
+    const auto sent = std::chrono::steady_clock::now();
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, WNOHANG, &usage) == 0 && std::chrono::steady_clock::now() - sent < std::chrono::seconds(3))
+        usleep(10000);
+    const auto took = std::chrono::steady_clock::now() - sent;
+    if (!WIFEXITED(status) && !WIFSIGNALED(status)) kill(pid, SIGKILL), wait4(pid, &status, 0, &usage);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_LT(took, std::chrono::seconds(1));
+    EXPECT_LT(usage.ru_maxrss, 100 * 1024) << "KB";
+    std::string expected = "tovra: cannot use the cell bitmap " + folder +
+                           "/cell.bmp: its header claims 20000 x 20000 pixels; a cell picture may have at most 4096 x "
+                           "4096; its cells are not drawn\n";
+    for (const char* name : {"cellyellow", "cellgreen", "cellblue", "cellpurple", "deadcell"})
+        expected += "tovra: cannot use the cell bitmap " + folder + "/" + name +
+                    ".bmp: No such file or directory; its cells are not drawn\n";
+    EXPECT_EQ(text, expected + "tovra: no cell bitmap can be used, so no cells are drawn; they are looked for beside the "
+                               "program in " + folder + " and in /usr/share/tovra\n");
+    XDestroyWindow(Server(), w);
 }
 
 }  // namespace

@@ -31,8 +31,9 @@ std::string HeaderProblem(const unsigned char* head, long long size) {
     const uint32_t infoSize = Little(head + 14, 4);
     const bool core = infoSize == 12;  // the OS/2 header: 16-bit sizes
     if (size < (core ? 26 : 54)) return "the file ends inside its header";
-    const long long width = core ? Little(head + 18, 2) : static_cast<int32_t>(Little(head + 18, 4));
-    const long long height = core ? Little(head + 20, 2) : static_cast<int32_t>(Little(head + 22, 4));
+    const auto signedField = [&](int at) { return static_cast<long long>(static_cast<int32_t>(Little(head + at, 4))); };
+    const long long width = core ? Little(head + 18, 2) : signedField(18);
+    const long long height = core ? Little(head + 20, 2) : signedField(22);
     const uint32_t bits = Little(head + (core ? 24 : 28), 2);
     const uint32_t compression = core ? 0 : Little(head + 30, 4);
     if (width <= 0 || height == 0) return "its header gives no pixels";
