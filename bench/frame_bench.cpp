@@ -2,11 +2,14 @@
 // into the off-screen frame and the hand-over of the changed parts, on full
 // HD, 4K and 8K screens, Rainbow off and on, after 200 ticks from the first
 // seeding. Counters: platform present calls (rectangles) and pixels handed
-// on per tick.
+// on per tick. WholeTick/converted also puts the changed parts into an image
+// as the X11 presenter does where it cannot show the frame's own memory: a
+// copy for depth 24 and 30, narrowed to 16 bits for depth 16.
 #include <benchmark/benchmark.h>
 
 #include "automaton/Random.h"
 #include "display/DisplayForm.h"
+#include "display/PixelFormat.h"
 #include "settings/SaverSettings.h"
 #include "settings/SettingsStore.h"
 
@@ -36,10 +39,19 @@ public:
         return p;
     }
     FrameMemory AllocateFrame(int, int) override { return {}; }
-    void PresentFrame(const CellFrame&, const std::vector<FrameRect>& parts) override {
+    void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override {
         calls += static_cast<long long>(parts.size());
         for (const FrameRect& r : parts) pixels += static_cast<long long>(r.width) * r.height;
+        if (image.empty()) return;
+        const int bytes = format.BytesPerPixel();
+        for (const FrameRect& r : parts)
+            for (int y = r.y; y < r.y + r.height; ++y)
+                format.Convert(frame.Pixels() + static_cast<std::size_t>(y) * frame.Stride() + r.x, r.width,
+                               image.data() + (static_cast<std::size_t>(y) * frame.Width() + r.x) * bytes);
     }
+    // An image of the frame's size in `format`, when the parts go into one.
+    PixelFormat format;
+    std::vector<unsigned char> image;
     void StartTimer(uint32_t) override {}
     void StopTimer() override {}
     float SecondsSinceMidnight() override { return 3600.0f; }
@@ -57,11 +69,17 @@ private:
     GdiHandle next_ = 0;
 };
 
-void BM_WholeTick(benchmark::State& state) {
+// `depth`: the image the parts go into, 0 for none.
+void WholeTick(benchmark::State& state, int depth) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     const bool rainbow = state.range(2) != 0;
     BenchPlatform platform(width, height);
+    if (depth != 0) {
+        if (depth == 16) platform.format = PixelFormat(0xF800, 0x7E0, 0x1F, 16, 16, false);
+        if (depth == 30) platform.format = PixelFormat(0x3FF00000, 0xFFC00, 0x3FF, 30, 32, false);
+        platform.image.resize(static_cast<std::size_t>(width) * height * platform.format.BytesPerPixel());
+    }
     MemorySettingsStore store;
     store.Put(kApplicationTitle, kSettingsSection, kRainbowKey, rainbow ? "True" : "False");
     RuntimeRandom random(42);
@@ -77,12 +95,19 @@ void BM_WholeTick(benchmark::State& state) {
     state.counters["pixels/tick"] =
         benchmark::Counter(static_cast<double>(platform.pixels), benchmark::Counter::kAvgIterations);
 }
+void BM_WholeTick(benchmark::State& state) { WholeTick(state, 0); }
+void BM_ConvertedTick(benchmark::State& state) { WholeTick(state, static_cast<int>(state.range(3))); }
 BENCHMARK(BM_WholeTick)
     ->Name("WholeTick/frame")
     ->ArgNames({"width", "height", "rainbow"})
     ->ArgsProduct({{1920}, {1080}, {0, 1}})
     ->ArgsProduct({{3840}, {2160}, {0, 1}})
     ->ArgsProduct({{7680}, {4320}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertedTick)
+    ->Name("WholeTick/converted")
+    ->ArgNames({"width", "height", "rainbow", "depth"})
+    ->ArgsProduct({{3840}, {2160}, {0, 1}, {24, 16, 30}})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -308,9 +308,10 @@ TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
                                             "SaverRunning 0", "HideCursor"}));
 }
 
-// Frame pixels in other TrueColor layouts against a plain reference: each
-// channel rounded in floating point, the bits outside the channels set, the
-// bytes placed one by one. Every level of every channel, and random colours.
+// Colours in other TrueColor layouts, as values and then as the picture's
+// bytes, against a plain reference: each channel rounded in floating point,
+// the bits outside the channels set, the bytes placed one by one. Every level
+// of every channel, and random colours.
 TEST(PixelFormat, MatchesAPlainReference) {
     std::vector<uint32_t> colours;
     std::mt19937 random(5);
@@ -331,7 +332,9 @@ TEST(PixelFormat, MatchesAPlainReference) {
         const PixelFormat format(f.red, f.green, f.blue, f.depth, f.bits, f.msb);
         const int bytes = f.bits / 8;
         std::vector<unsigned char> converted(colours.size() * bytes + 1, 0xA5), expected;
-        format.Convert(colours.data(), int(colours.size()), converted.data());
+        std::vector<uint32_t> values;
+        for (uint32_t rgb : colours) values.push_back(format.Value(rgb));
+        format.Convert(values.data(), int(values.size()), converted.data());
         for (uint32_t rgb : colours) {
             uint32_t value = (f.depth == 32 ? ~0u : (1u << f.depth) - 1) & ~(f.red | f.green | f.blue);
             for (auto [mask, c] : {std::pair{f.red, rgb >> 16}, {f.green, rgb >> 8 & 0xFF}, {f.blue, rgb & 0xFF}}) {
@@ -343,7 +346,8 @@ TEST(PixelFormat, MatchesAPlainReference) {
         }
         expected.push_back(0xA5);  // nothing written beyond
         EXPECT_EQ(converted, expected) << n;
-        EXPECT_EQ(format.Native(), n++ == 0 && std::endian::native == std::endian::little);
+        EXPECT_EQ(format.Native(), (n == 0 || n == 4 || n == 6) && std::endian::native == std::endian::little) << n;
+        ++n;
     }
     EXPECT_TRUE(PixelFormat().Native());
 }

@@ -5,9 +5,11 @@
 // window never shows half a generation. The platform also shows any part of
 // it on demand (a repaint).
 //
-// Pixels are 32 bits, 0x00RRGGBB: in memory the bytes B, G, R, X, the layout
-// of a 32-bpp top-down device-independent bitmap and of a TrueColor image of
-// depth 24 or 32. Rows are `Stride()` pixels apart, top row first.
+// Pixels are 32-bit values as the platform's sprites give them: 0x00RRGGBB
+// (in memory the bytes B, G, R, X, the layout of a 32-bpp top-down
+// device-independent bitmap and of a 24-bit TrueColor image) on Windows and
+// most X screens, the window's own pixel values on other X visuals; black is
+// 0. Rows are `Stride()` pixels apart, top row first.
 
 #include <algorithm>
 #include <array>

@@ -1,10 +1,12 @@
 #pragma once
-// The frame's pixels (0x00RRGGBB) in the layout of another TrueColor
-// picture: channels where its masks say, of the width they give (5, 6, 8,
-// 10 bits...), in pixels of 2, 3 or 4 bytes in either byte order. Each
-// channel becomes the level of the target's width nearest to the frame's
-// 8-bit value; the bits outside the masks (an alpha channel) are all set, so
-// the picture is opaque.
+// Colours in the layout of a TrueColor picture: channels where its masks
+// say, of the width they give (5, 6, 8, 10 bits...), in pixels of 2, 3 or 4
+// bytes in either byte order. Each channel of a colour 0x00RRGGBB becomes the
+// level of the target's width nearest to its 8-bit value. A frame drawn from
+// sprites in these values (`Value`) reaches the picture with a plain copy, or
+// a narrowing to 2 or 3 bytes, instead of a conversion of every pixel; the
+// bits outside the masks (an alpha channel) are set on the way, so the
+// picture is opaque.
 
 #include <array>
 #include <cstdint>
@@ -13,7 +15,7 @@ namespace tovra {
 
 class PixelFormat {
 public:
-    // The frame's own layout: 32-bit pixels, red at 0xFF0000, green 0xFF00,
+    // The frame's usual layout: 32-bit pixels, red at 0xFF0000, green 0xFF00,
     // blue 0xFF, in this machine's byte order.
     PixelFormat();
     // `depth` bits of each pixel are used (the rest stays 0), `bitsPerPixel`
@@ -21,15 +23,16 @@ public:
     PixelFormat(uint32_t redMask, uint32_t greenMask, uint32_t blueMask, int depth, int bitsPerPixel,
                 bool mostSignificantFirst);
 
-    // Whether pixels are copied as they are.
+    // The value a colour has in this layout, without the alpha bits.
+    uint32_t Value(uint32_t rgb) const { return red_[rgb >> 16 & 0xFF] | green_[rgb >> 8 & 0xFF] | blue_[rgb & 0xFF]; }
+    // The whole pixel of a colour.
+    uint32_t Pixel(uint32_t rgb) const { return Value(rgb) | alpha_; }
+    // Whether values are the picture's pixels as they are: 32 bits in this
+    // machine's byte order, without alpha bits.
     bool Native() const { return native_; }
     int BytesPerPixel() const { return bytes_; }
-    // The pixel value of one frame pixel.
-    uint32_t Value(uint32_t rgb) const {
-        return red_[rgb >> 16 & 0xFF] | green_[rgb >> 8 & 0xFF] | blue_[rgb & 0xFF] | alpha_;
-    }
-    // Writes `count` frame pixels at `to`, BytesPerPixel() bytes each.
-    void Convert(const uint32_t* from, int count, unsigned char* to) const;
+    // Writes `count` values as pixels at `to`, BytesPerPixel() bytes each.
+    void Convert(const uint32_t* values, int count, unsigned char* to) const;
 
 private:
     std::array<uint32_t, 256> red_{}, green_{}, blue_{};

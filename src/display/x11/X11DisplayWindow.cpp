@@ -277,7 +277,12 @@ void X11DisplayWindow::DeleteObject(GdiHandle object) {
 SpritePixels X11DisplayWindow::SpritePixelsOf(GdiHandle sprite) {
     const GdiObject* dc = Lookup(sprite);
     const GdiObject* bitmap = dc != nullptr && dc->isContext ? Lookup(dc->selected) : nullptr;
-    return bitmap != nullptr ? bitmap->pixels : SpritePixels{};
+    SpritePixels pixels = bitmap != nullptr ? bitmap->pixels : SpritePixels{};
+    // In the window's own values, so that the frame reaches it without a
+    // conversion of every pixel.
+    if (presenter_ != nullptr)
+        for (uint32_t& p : pixels.pixels) p = presenter_->Value(p);
+    return pixels;
 }
 
 // --- Timer, clock, unloading ---------------------------------------------------------

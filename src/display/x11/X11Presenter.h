@@ -1,10 +1,10 @@
 #pragma once
-// Puts rectangles of a 32-bit pixel buffer (0x00RRGGBB, a stride in pixels)
-// on an X window: through a shared-memory image (MIT-SHM) when the server
-// offers it for this connection, with plain XPutImage otherwise. On a visual
-// whose pixels differ from the buffer's (depth 15, 16, 30, 32, other masks
-// or byte order) the rectangles are converted into an image of the
-// window's format first.
+// Puts rectangles of a 32-bit pixel buffer (the window's pixel values, see
+// Value(), a stride in pixels) on an X window: through a shared-memory image
+// (MIT-SHM) when the server offers it for this connection, with plain
+// XPutImage otherwise. Where the window's pixels are not 32-bit values as
+// they are (depth 15 and 16, an alpha channel, another byte order) the
+// rectangles are narrowed into an image of the window's format first.
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
@@ -32,13 +32,14 @@ public:
     // Why the window cannot be drawn on, when it cannot.
     const std::string& Problem() const { return problem_; }
     bool UsesShm() const { return shmImage_ != nullptr; }
-    // The window's pixel value for a colour 0x00RRGGBB.
-    unsigned long PixelOf(uint32_t rgb) const { return format_.Value(rgb); }
+    // The buffer's value for a colour 0x00RRGGBB, and the window's pixel.
+    uint32_t Value(uint32_t rgb) const { return format_.Value(rgb); }
+    unsigned long PixelOf(uint32_t rgb) const { return format_.Pixel(rgb); }
 
     // Memory for a width x height picture that Present shows without a
     // copy: the pixels of a shared-memory image, `stride` pixels per row,
     // valid until the next call. Nothing (nullptr) without MIT-SHM or when
-    // the window's pixels have another format.
+    // the window's pixels are not the buffer's values as they are.
     uint32_t* Allocate(int width, int height, int& stride);
 
     // Puts the rectangles of `pixels` (width x height, `stride` pixels per
