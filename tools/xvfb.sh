@@ -10,6 +10,7 @@ trap 'exit 1' INT TERM
 xvfb_start() {
   size=$1; shift
   case $size in *x*x*) ;; *) size=${size}x24 ;; esac
+  rm -f "$T/display"
   Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp -noreset "$@" 3>"$T/display" >"$T/xvfb.log" 2>&1 &
   XVFB_PID=$!
   i=0; while [ ! -s "$T/display" ] && [ $i -lt 100 ] && kill -0 "$XVFB_PID" 2>/dev/null; do sleep 0.1; i=$((i + 1)); done

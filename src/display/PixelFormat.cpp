@@ -32,11 +32,11 @@ PixelFormat::PixelFormat(uint32_t redMask, uint32_t greenMask, uint32_t blueMask
     alpha_ = used & ~(redMask | greenMask | blueMask);
     msbFirst_ = mostSignificantFirst;
     swap_ = mostSignificantFirst != (std::endian::native == std::endian::big);
-    native_ = alpha_ == 0 && bytes_ == 4 && !swap_;
+    direct_ = alpha_ == 0 && (bytes_ == 4 || bytes_ == 2) && !swap_;
 }
 
 void PixelFormat::Convert(const uint32_t* values, int count, unsigned char* to) const {
-    if (native_) {
+    if (direct_ && bytes_ == 4) {
         std::memcpy(to, values, sizeof(uint32_t) * count);
         return;
     }

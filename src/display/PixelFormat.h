@@ -27,9 +27,10 @@ public:
     uint32_t Value(uint32_t rgb) const { return red_[rgb >> 16 & 0xFF] | green_[rgb >> 8 & 0xFF] | blue_[rgb & 0xFF]; }
     // The whole pixel of a colour.
     uint32_t Pixel(uint32_t rgb) const { return Value(rgb) | alpha_; }
-    // Whether values are the picture's pixels as they are: 32 bits in this
-    // machine's byte order, without alpha bits.
-    bool Native() const { return native_; }
+    // The size of a value that is the picture's pixel as it is (4 bytes, or
+    // 2 narrowed from it, in this machine's byte order and without alpha
+    // bits); 0 when values have to be converted.
+    int DirectBytes() const { return direct_ ? bytes_ : 0; }
     int BytesPerPixel() const { return bytes_; }
     // Writes `count` values as pixels at `to`, BytesPerPixel() bytes each.
     void Convert(const uint32_t* values, int count, unsigned char* to) const;
@@ -40,7 +41,7 @@ private:
     int bytes_ = 4;
     bool msbFirst_ = false;  // the bytes of a pixel go most significant first
     bool swap_ = false;      // ... and this machine's go the other way
-    bool native_ = true;
+    bool direct_ = true;
 };
 
 }  // namespace tovra

@@ -238,18 +238,17 @@ TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
         const Window w = NewWindow(37, 23, 0, 0, d);
         auto presenter = path % 3 == 0 ? std::make_unique<X11Presenter>(d, w)
                                        : std::make_unique<X11Presenter>(d, w, path == 1);
-        int stride = 7;
-        EXPECT_TRUE(!presenter->Allocate(0, 23, stride) && !presenter->Allocate(37, 0, stride) && stride == 0);
-        EXPECT_EQ(presenter->Allocate(1, 1, stride) != nullptr, path < 2);
-        uint32_t* image = presenter->Allocate(37, 23, stride);
-        ASSERT_EQ(image != nullptr && stride >= 37 && presenter->UsesShm(), path < 2);
+        EXPECT_TRUE(!presenter->Allocate(0, 23).pixels && !presenter->Allocate(37, 0).pixels);
+        EXPECT_EQ(presenter->Allocate(1, 1).pixels != nullptr, path < 2);
+        const FrameMemory image = presenter->Allocate(37, 23);
+        ASSERT_EQ(image.pixels && image.stride >= 37 && image.bytesPerPixel == 4 && presenter->UsesShm(), path < 2);
         std::vector<uint32_t> own(40 * 23);
-        uint32_t* pixels = path == 0 ? image : own.data();
-        const int pitch = path == 0 ? stride : 40;
+        uint32_t* pixels = path == 0 ? static_cast<uint32_t*>(image.pixels) : own.data();
+        const int pitch = path == 0 ? image.stride : 40;
         for (int i = 0; i < 37 * 23; ++i) pixels[i / 37 * pitch + i % 37] = 0x10305u * (i + 1);
         const auto requests = [&](X11Presenter& p) {
             const unsigned long first = XNextRequest(d);
-            p.Present(pixels, 37, 23, pitch, given.data(), given.size());
+            p.Present(pixels, 37, 23, pitch, 4, given.data(), given.size());
             return XNextRequest(d) - first;
         };
         requests(*presenter);

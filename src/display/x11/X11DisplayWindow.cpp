@@ -189,13 +189,12 @@ void X11DisplayWindow::ResizeTo(int width, int height) {
 FrameMemory X11DisplayWindow::AllocateFrame(int width, int height) {
     // The shared-memory image itself, when the server has MIT-SHM: the frame
     // then reaches the window without a copy in the program.
-    FrameMemory memory;
-    if (presenter_ != nullptr) memory.pixels = presenter_->Allocate(width, height, memory.stride);
-    return memory;
+    return presenter_ != nullptr ? presenter_->Allocate(width, height) : FrameMemory{};
 }
 
 void X11DisplayWindow::PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) {
-    presenter_->Present(frame.Pixels(), frame.Width(), frame.Height(), frame.Stride(), parts.data(), parts.size());
+    presenter_->Present(frame.Data(), frame.Width(), frame.Height(), frame.Stride(), frame.BytesPerPixel(), parts.data(),
+                        parts.size());
     if (fpsGc_ != nullptr) DrawFps();
 }
 

@@ -125,36 +125,36 @@ XImage* X11Presenter::PlainImage(int width, int height) {
     return plainImage_;
 }
 
-uint32_t* X11Presenter::Allocate(int width, int height, int& stride) {
-    stride = 0;
-    XImage* image = format_.Native() ? ShmImage(width, height) : nullptr;
-    if (image == nullptr) return nullptr;
-    stride = image->bytes_per_line / 4;
-    return reinterpret_cast<uint32_t*>(image->data);
+FrameMemory X11Presenter::Allocate(int width, int height) {
+    XImage* image = format_.DirectBytes() != 0 ? ShmImage(width, height) : nullptr;
+    if (image == nullptr) return {};
+    return {image->data, image->bytes_per_line / format_.DirectBytes(), format_.DirectBytes()};
 }
 
-void X11Presenter::Present(const uint32_t* pixels, int width, int height, int stride, const FrameRect* rects,
-                           std::size_t count) {
+void X11Presenter::Present(const void* pixels, int width, int height, int stride, int bytesPerPixel,
+                           const FrameRect* rects, std::size_t count) {
     if (!usable_ || width <= 0 || height <= 0) return;
     // The image the rectangles go from: the shared one; without it the
-    // buffer itself described as an image when it has the window's format
+    // buffer itself described as an image when it holds the window's pixels
     // (nothing is copied then), else an image the buffer is converted into.
     XImage* image = ShmImage(width, height);
     XImage* described = nullptr;
-    if (image == nullptr && format_.Native())
+    if (image == nullptr && format_.DirectBytes() == bytesPerPixel)
         image = described = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
-                                         reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)),
-                                         static_cast<unsigned>(width), static_cast<unsigned>(height), 32, stride * 4);
+                                         static_cast<char*>(const_cast<void*>(pixels)), static_cast<unsigned>(width),
+                                         static_cast<unsigned>(height), 32, stride * bytesPerPixel);
     else if (image == nullptr)
         image = PlainImage(width, height);
-    if (image == nullptr) return;
+    // A buffer that is not the image is copied (or converted) into it first:
+    // only one of 4-byte values can be.
+    const bool copy = image != nullptr && image->data != pixels;
+    if (image == nullptr || (copy && bytesPerPixel != 4)) return;
     const int bytes = format_.BytesPerPixel();
     for (std::size_t i = 0; i < count; ++i) {
         const FrameRect r = Clip(rects[i], width, height);
         if (r.width == 0 || r.height == 0) continue;
-        // Pixels kept elsewhere are copied (or converted) into the image first.
-        for (int y = r.y; image->data != reinterpret_cast<const char*>(pixels) && y < r.y + r.height; ++y)
-            format_.Convert(pixels + static_cast<std::size_t>(y) * stride + r.x, r.width,
+        for (int y = r.y; copy && y < r.y + r.height; ++y)
+            format_.Convert(static_cast<const uint32_t*>(pixels) + static_cast<std::size_t>(y) * stride + r.x, r.width,
                             reinterpret_cast<unsigned char*>(image->data) +
                                 static_cast<std::size_t>(y) * image->bytes_per_line + static_cast<std::size_t>(r.x) * bytes);
         if (image == shmImage_)

@@ -36,16 +36,17 @@ public:
     uint32_t Value(uint32_t rgb) const { return format_.Value(rgb); }
     unsigned long PixelOf(uint32_t rgb) const { return format_.Pixel(rgb); }
 
-    // Memory for a width x height picture that Present shows without a
-    // copy: the pixels of a shared-memory image, `stride` pixels per row,
-    // valid until the next call. Nothing (nullptr) without MIT-SHM or when
-    // the window's pixels are not the buffer's values as they are.
-    uint32_t* Allocate(int width, int height, int& stride);
+    // Memory for a width x height frame that Present shows without a copy:
+    // the pixels of a shared-memory image, of 4 bytes or (on a 16-bit
+    // window) 2, valid until the next call. Nothing without MIT-SHM or when
+    // the window's pixels are not the values as they are.
+    FrameMemory Allocate(int width, int height);
 
-    // Puts the rectangles of `pixels` (width x height, `stride` pixels per
-    // row) at the same places on the window; parts outside the buffer are
-    // left out. Returns when the server has taken the pixels.
-    void Present(const uint32_t* pixels, int width, int height, int stride, const FrameRect* rects,
+    // Puts the rectangles of `pixels` (width x height, `stride` pixels of
+    // `bytesPerPixel` bytes per row: 4, or 2 in memory from Allocate) at the
+    // same places on the window; parts outside the buffer are left out.
+    // Returns when the server has taken the pixels.
+    void Present(const void* pixels, int width, int height, int stride, int bytesPerPixel, const FrameRect* rects,
                  std::size_t count);
 
 private:
