@@ -1,13 +1,13 @@
 // The X11 layer on a private Xvfb: the display window's picture against its
 // form's frame, through shared memory and without, resizes, repaints, closing
-// and vanished windows; the presenter; the cell bitmaps; the program's run.
+// and vanished windows, every TrueColor visual; the presenter; the cell
+// bitmaps; the program's run; tovra-enable's edit of the programs list.
 #include <gtest/gtest.h>
 // After GoogleTest, which has names that Xlib defines as macros.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <stb/stb_image_write.h>
-#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -19,11 +19,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <span>
 
 #include "display/x11/X11DisplayWindow.h"
 #include "settings/SaverSettings.h"
 #include "shell/SaverOptions.h"
+#include "x11/ProgramsList.h"
 #include "x11/SaverProgram.h"
 
 namespace tovra {
@@ -209,18 +211,6 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
         EXPECT_FALSE(saver.SpritePixelsOf(1).loaded) << c.what << ": the sprites stay";
         XDestroyWindow(d, w);
     }
-    // Windows it cannot draw on.
-    const Window inputOnly = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 9, 9, 0, 0, InputOnly, nullptr, 0, nullptr);
-    const Window gone = NewWindow(9, 9);
-    XDestroyWindow(d, gone);
-    for (auto [w, why] : {std::pair{inputOnly, "'s visual is not TrueColor of depth 15, 16, 24, 30 or 32 (depth 0)"},
-                          {gone, " cannot be read"}}) {
-        char expected[128];
-        std::snprintf(expected, sizeof expected, "tovra: cannot draw on window 0x%lx: the window%s\n", w, why);
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(Saver(w).Run(), 1);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
-    }
 }
 
 // The rectangles given (not the last here), clipped to the picture: drawn in
@@ -360,8 +350,7 @@ TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
 
 // BMP headers of `width` x `height` pixels of `bits` bits, in a file of `size`
 // bytes, and other files that cannot be used: each reported once, naming the
-// file and why, before anything large is read; none at all is said where
-// they were looked for.
+// file and why, before anything large is read.
 std::string BmpFile(int width, int height, int bits, std::size_t size, int compression = 0) {
     std::string file = "BM";
     for (int field : {int(size), 0, 54, 40, width, height, 1 | bits << 16, compression})
@@ -398,17 +387,6 @@ TEST(X11BitmapTest, FilesThatCannotBeUsedAreReportedWithWhatIsWrong) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
                   why.empty() ? "" : "tovra: cannot use the cell bitmap " + name + ": " + why + "; its cells are not drawn\n");
     }
-    // A run without any.
-    const Window w = NewWindow(40, 30);
-    Saver none(w, false, "3", folder + "/folder.bmp");
-    none.tickLimit = 2;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(none.Run(), 0);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(err.ends_with("/deadcell.bmp: No such file or directory; its cells are not drawn\n"
-                              "tovra: no cell bitmap can be used, so no cells are drawn; they are looked for in " +
-                              folder + "/folder.bmp\n") && std::ranges::count(err, '\n') == 7) << err;
-    XDestroyWindow(Server(), w);
 }
 
 // Each picture against a display window's on the same settings in a window of
@@ -493,37 +471,25 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
 
 // The program itself, copied beside a cell.bmp of 374 bytes whose header
 // claims 20000 x 20000 pixels, and no other bitmap: it says what is wrong and
-// runs, and SIGTERM ends it, by that signal, within a second, having used
-// less than 100 MB.
+// runs, and SIGTERM (once it has begun, or after 2 s) ends it, by that
+// signal, within a second, having used less than 100 MB.
 TEST(SaverProgramTest, EndsBySigtermWithinASecondWhateverItsBitmapsClaim) {
-    const std::string folder = testing::TempDir() + "tovra-program";
+    const std::string folder = testing::TempDir() + "tovra-program", program = folder + "/tovra", log = folder + "/err";
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(ProgramFileFolder() + "/tovra", folder + "/tovra");
+    std::filesystem::copy_file(ProgramFileFolder() + "/tovra", program);
     std::ofstream(folder + "/cell.bmp", std::ios::binary) << BmpFile(20000, 20000, 24, 374);
     const Window w = NewWindow(300, 200);
-    int err[2];
-    ASSERT_EQ(pipe(err), 0);
-    const std::string program = folder + "/tovra", id = std::to_string(w);
+    const std::string id = std::to_string(w);
     const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(err[1], 2);
+    if (pid == 0 && std::freopen(log.c_str(), "w", stderr) != nullptr)
         execl(program.c_str(), "tovra", "-window-id", id.c_str(), nullptr);
-        _exit(127);
-    }
-    close(err[1]);
-    // Its messages, until the run has begun; 2 s at most, and the signal then
-    // comes during the load if that takes longer.
-    std::string text;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    for (pollfd p{err[0], POLLIN, 0}; !(text.ends_with("\n") && text.find("looked for") != std::string::npos);) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        char part[512];
-        const ssize_t n = left.count() > 0 && poll(&p, 1, int(left.count())) > 0 ? read(err[0], part, sizeof part) : 0;
-        if (n <= 0) break;
-        text.append(part, std::size_t(n));
-    }
-    close(err[0]);
+    if (pid == 0) _exit(127);
+    const auto messages = [&] {
+        std::ifstream in(log);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (int i = 0; i < 200 && !messages().ends_with("/usr/share/tovra\n"); ++i) usleep(10000);
     kill(pid, SIGTERM);
     const auto sent = std::chrono::steady_clock::now();
     int status = 0;
@@ -537,15 +503,75 @@ TEST(SaverProgramTest, EndsBySigtermWithinASecondWhateverItsBitmapsClaim) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
     EXPECT_LT(took, std::chrono::seconds(1));
     EXPECT_LT(usage.ru_maxrss, 100 * 1024) << "KB";
-    std::string expected = "tovra: cannot use the cell bitmap " + folder +
-                           "/cell.bmp: its header claims 20000 x 20000 pixels; a cell picture may have at most 4096 x "
-                           "4096; its cells are not drawn\n";
-    for (const char* name : {"cellyellow", "cellgreen", "cellblue", "cellpurple", "deadcell"})
-        expected += "tovra: cannot use the cell bitmap " + folder + "/" + name +
-                    ".bmp: No such file or directory; its cells are not drawn\n";
-    EXPECT_EQ(text, expected + "tovra: no cell bitmap can be used, so no cells are drawn; they are looked for beside the "
-                               "program in " + folder + " and in /usr/share/tovra\n");
+    const std::string text = messages();
+    EXPECT_TRUE(text.starts_with("tovra: cannot use the cell bitmap " + folder + "/cell.bmp: its header claims 20000 x "
+                                 "20000 pixels; a cell picture may have at most 4096 x 4096; its cells are not drawn\n") &&
+                text.ends_with("/deadcell.bmp: No such file or directory; its cells are not drawn\ntovra: no cell bitmap "
+                               "can be used, so no cells are drawn; they are looked for beside the program in " +
+                               folder + " and in /usr/share/tovra\n") &&
+                std::ranges::count(text, '\n') == 7)
+        << text;
     XDestroyWindow(Server(), w);
+}
+
+// tovra-enable's edit of ~/.xscreensaver: the list's entries as a plain
+// reader sees them (lines joined, split at "\n"), before and after; every
+// other byte kept; a second run changes nothing.
+// The entries of the last programs resource, blanks around them dropped.
+std::vector<std::string> ListOf(std::string text) {
+    text = std::regex_replace(text, std::regex("\\\\\r?\n"), "");
+    const std::regex resource("(^|\n)[ \t]*\\*?programs[ \t]*:([^\r\n]*)");
+    std::string value;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), resource); it != std::sregex_iterator(); ++it)
+        value = (*it)[2];
+    std::vector<std::string> entries;
+    for (std::size_t start = 0, stop = 0; start < value.size(); start = stop + 2) {
+        stop = std::min(value.find("\\n", start), value.size());
+        const std::string e = std::regex_replace(value.substr(start, stop - start), std::regex("^\\s+|\\s+$"), "");
+        if (!e.empty()) entries.push_back(e);
+    }
+    return entries;
+}
+
+TEST(ProgramsList, TovraJoinsTheListOnceAndNothingElseChanges) {
+    const std::string system = "*mode: random\n*programs:\t\t\\\n\t\tmaze -root\t\\n\\\n- GL:\t\tqix -root \\n\n*lock: False\n";
+    const std::string list = "programs:\t\t\\\n\t\tmaze -root\t\\n\\\n-\t\"Q\" qix -root\t\\n\n";
+    const std::string tovra = kTovraEntry;
+    const struct {
+        std::string file, system;
+        ListChange change;
+        std::vector<std::string> entries;  // after
+    } cases[] = {
+        {"", system, ListChange::Added, {"maze -root", "- GL:\t\tqix -root", tovra}},
+        {"", "", ListChange::Added, {tovra}},
+        {"mode: one\nselected: 1", system, ListChange::Added, {"maze -root", "- GL:\t\tqix -root", tovra}},
+        {"lock: True\n" + list + "\nfade: False\n", system, ListChange::Added, {"maze -root", "-\t\"Q\" qix -root", tovra}},
+        {"programs: maze -root\nlock: False\n", system, ListChange::Added, {"maze -root", tovra}},
+        {"programs:\nlock: False\n", system, ListChange::Added, {tovra}},
+        {"programs:\\\r\n\tmaze -root \\n\\\r\n\tqix\t\\n\r\nlock: False\r\n", "", ListChange::Added, {"maze -root", "qix", tovra}},
+        {"programs: \\\n\tmaze -root \\n\\", "", ListChange::Added, {"maze -root", tovra}},
+        {"programs: tovra -root\n" + list, "", ListChange::Added, {"maze -root", "-\t\"Q\" qix -root", tovra}},
+        {"programs: tovrax -root \\n\\\n\tmaze -root -\\n", "", ListChange::Added, {"tovrax -root", "maze -root -", tovra}},
+        {"programs: \\\n-\t\ttovra -root -rainbow\t\\n\\\n- GL: \"T\" tovra\t\\n\n", "", ListChange::SwitchedOn,
+         {"tovra -root -rainbow", "- GL: \"T\" tovra"}},
+        {"programs: - tovra -root \\n\\\n GL: \"Tovra\" /usr/libexec/xscreensaver/tovra\t\\n\n", "", ListChange::AlreadyOn,
+         {"- tovra -root", "GL: \"Tovra\" /usr/libexec/xscreensaver/tovra"}},
+    };
+    for (const auto& c : cases) {
+        const ProgramsEdit edit = AddTovraToPrograms(c.file, c.system);
+        EXPECT_EQ(edit.change, c.change) << c.file;
+        EXPECT_EQ(ListOf(edit.text), c.entries) << edit.text;
+        // The file with something added at one place, or its switched-off
+        // entry's "-" taken away.
+        std::size_t same = 0;
+        while (same < c.file.size() && same < edit.text.size() && c.file[same] == edit.text[same]) ++same;
+        EXPECT_TRUE(c.change == ListChange::SwitchedOn
+                        ? c.file[same] == '-' && edit.text == c.file.substr(0, same) + c.file.substr(same + 1)
+                        : edit.text.size() >= c.file.size() && edit.text.ends_with(c.file.substr(same)))
+            << edit.text;
+        const ProgramsEdit again = AddTovraToPrograms(edit.text, c.system);
+        EXPECT_TRUE(again.change == ListChange::AlreadyOn && again.text == edit.text) << edit.text;
+    }
 }
 
 }  // namespace
