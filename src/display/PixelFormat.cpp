@@ -69,7 +69,8 @@ void PixelFormat::Convert(const uint32_t* values, int count, unsigned char* to) 
         default:  // 3 bytes, in the order asked for
             for (int i = 0; i < count; ++i) {
                 const uint32_t v = values[i] | alpha_;
-                for (int b = 0; b < 3; ++b) to[3 * i + b] = static_cast<unsigned char>(v >> 8 * (msbFirst_ ? 2 - b : b));
+                for (int b = 0; b < 3; ++b)
+                    to[3 * i + b] = static_cast<unsigned char>(v >> 8 * (msbFirst_ ? 2 - b : b));
             }
             break;
     }

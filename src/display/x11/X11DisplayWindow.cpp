@@ -193,8 +193,8 @@ FrameMemory X11DisplayWindow::AllocateFrame(int width, int height) {
 }
 
 void X11DisplayWindow::PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) {
-    presenter_->Present(frame.Data(), frame.Width(), frame.Height(), frame.Stride(), frame.BytesPerPixel(), parts.data(),
-                        parts.size());
+    presenter_->Present(frame.Data(), frame.Width(), frame.Height(), frame.Stride(), frame.BytesPerPixel(),
+                        parts.data(), parts.size());
     if (fpsGc_ != nullptr) DrawFps();
 }
 
@@ -214,8 +214,8 @@ void X11DisplayWindow::DrawFps() {
         fpsSince_ = now, fpsCpuSince_ = cpu, fpsTicks_ = 0;
     }
     // Over whatever the picture shows there, redrawn after every present.
-    const int ascent = fpsFont_ != nullptr ? fpsFont_->ascent : 11, descent = fpsFont_ != nullptr ? fpsFont_->descent : 2;
-    const int line = ascent + descent;
+    const int descent = fpsFont_ != nullptr ? fpsFont_->descent : 2;
+    const int line = (fpsFont_ != nullptr ? fpsFont_->ascent : 11) + descent;
     for (int i = 0; i < 2; ++i)
         XDrawImageString(display_, window_, fpsGc_, 10, height_ - 10 - descent - (1 - i) * line, fpsLines_[i].data(),
                          static_cast<int>(fpsLines_[i].size()));

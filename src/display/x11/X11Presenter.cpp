@@ -39,8 +39,9 @@ X11Presenter::X11Presenter(Display* display, Window window, bool allowShm) : dis
     for (int i = 0; i < formats; ++i)
         if (list[i].depth == depth_) bitsPerPixel = list[i].bits_per_pixel;
     if (list != nullptr) XFree(list);
-    if (visual_->c_class != TrueColor || (depth_ != 15 && depth_ != 16 && depth_ != 24 && depth_ != 30 && depth_ != 32) ||
-        (bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32)) {
+    const bool depthDrawn = depth_ == 15 || depth_ == 16 || depth_ == 24 || depth_ == 30 || depth_ == 32;
+    const bool sizeDrawn = bitsPerPixel == 16 || bitsPerPixel == 24 || bitsPerPixel == 32;
+    if (visual_->c_class != TrueColor || !depthDrawn || !sizeDrawn) {
         problem_ = "the window's visual is not TrueColor of depth 15, 16, 24, 30 or 32 (depth " +
                    std::to_string(depth_) + ")";
         return;
@@ -153,10 +154,11 @@ void X11Presenter::Present(const void* pixels, int width, int height, int stride
     for (std::size_t i = 0; i < count; ++i) {
         const FrameRect r = Clip(rects[i], width, height);
         if (r.width == 0 || r.height == 0) continue;
-        for (int y = r.y; copy && y < r.y + r.height; ++y)
-            format_.Convert(static_cast<const uint32_t*>(pixels) + static_cast<std::size_t>(y) * stride + r.x, r.width,
-                            reinterpret_cast<unsigned char*>(image->data) +
-                                static_cast<std::size_t>(y) * image->bytes_per_line + static_cast<std::size_t>(r.x) * bytes);
+        for (int y = r.y; copy && y < r.y + r.height; ++y) {
+            const std::size_t at = static_cast<std::size_t>(y) * image->bytes_per_line + static_cast<std::size_t>(r.x) * bytes;
+            const uint32_t* from = static_cast<const uint32_t*>(pixels) + static_cast<std::size_t>(y) * stride + r.x;
+            format_.Convert(from, r.width, reinterpret_cast<unsigned char*>(image->data) + at);
+        }
         if (image == shmImage_)
             XShmPutImage(display_, window_, gc_, image, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),
                          static_cast<unsigned>(r.height), False);
