@@ -155,7 +155,8 @@ void X11Presenter::Present(const void* pixels, int width, int height, int stride
         const FrameRect r = Clip(rects[i], width, height);
         if (r.width == 0 || r.height == 0) continue;
         for (int y = r.y; copy && y < r.y + r.height; ++y) {
-            const std::size_t at = static_cast<std::size_t>(y) * image->bytes_per_line + static_cast<std::size_t>(r.x) * bytes;
+            const std::size_t at =
+                static_cast<std::size_t>(y) * image->bytes_per_line + static_cast<std::size_t>(r.x) * bytes;
             const uint32_t* from = static_cast<const uint32_t*>(pixels) + static_cast<std::size_t>(y) * stride + r.x;
             format_.Convert(from, r.width, reinterpret_cast<unsigned char*>(image->data) + at);
         }
