@@ -348,12 +348,14 @@ TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
     EXPECT_TRUE(reading >= since && reading < since + 2) << reading << " " << since;
 }
 
-// BMP headers of `width` x `height` pixels of `bits` bits, in a file of `size`
-// bytes, and other files that cannot be used: each reported once, naming the
-// file and why, before anything large is read.
-std::string BmpFile(int width, int height, int bits, std::size_t size, int compression = 0) {
+// BMP headers (or the old 12-byte ones, `core`) of `width` x `height` pixels
+// of `bits` bits, in a file of `size` bytes, and other files that cannot be
+// used: each reported once, naming the file and why, before anything large
+// is read.
+std::string BmpFile(int width, int height, int bits, std::size_t size, int compression = 0, bool core = false) {
     std::string file = "BM";
-    for (int field : {int(size), 0, 54, 40, width, height, 1 | bits << 16, compression})
+    for (int field : core ? std::vector{int(size), 0, 26, 12, width | height << 16, 1 | bits << 16}
+                          : std::vector{int(size), 0, 54, 40, width, height, 1 | bits << 16, compression})
         for (int b = 0; b < 4; ++b) file += char(field >> 8 * b);
     file.resize(size, '\x40');
     return file;
@@ -373,6 +375,8 @@ TEST(X11BitmapTest, FilesThatCannotBeUsedAreReportedWithWhatIsWrong) {
         {BmpFile(-3, 4097, 24, 374), "its header gives no pixels"},
         {BmpFile(3, -4097, 24, 374), "its header claims 3 x 4097 pixels; a cell picture may have at most 4096 x 4096"},
         {BmpFile(12, 11, 24, 449), "the file ends after 449 of the 450 bytes its header promises"},
+        {BmpFile(12, 11, 24, 421, 0, true), "the file ends after 421 of the 422 bytes its header promises"},
+        {BmpFile(12, 11, 24, 422, 0, true), ""},
         {BmpFile(4096, 4096, 1, 374), "the file ends after 374 of the 2097206 bytes its header promises"},
         {BmpFile(12, 11, 8, 1200, 1), "the picture cannot be decoded (BMP RLE)"},
         {BmpFile(4096, 2, 24, 54 + 4096 * 6), ""},
