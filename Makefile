@@ -60,8 +60,10 @@ CTEST_SECONDS ?= 1200
 test-native:
 	cd $(NATIVE) && ctest --output-on-failure --timeout $(CTEST_SECONDS)
 
-# The Linux program's package run by the XScreenSaver daemon.
+# The Linux program's package: lintian finds nothing that is not overridden,
+# and the XScreenSaver daemon runs it.
 test-linux: deb
+	lintian --fail-on error,warning,info,pedantic -EvIL +pedantic $(DEB)
 	sh tests/x11/daemon.sh $(DEB)
 
 # The native tests and tovra-life under AddressSanitizer and
@@ -128,10 +130,11 @@ dist: win32 win64
 	@ls -l dist
 
 # The Linux program as a Debian package: the module where XScreenSaver looks
-# for it, its settings description, the bitmaps and the manual page.
+# for it, its settings description, the bitmaps, tovra-enable and the manual
+# pages, built with Debian's hardening flags in a build folder of its own.
 DEB := dist/tovra_$(VERSION)_amd64.deb
-deb: native
-	sh tools/deb/build-deb.sh $(NATIVE) $(VERSION) dist
+deb: setup
+	JOBS=$(JOBS) sh tools/deb/build-deb.sh $(BUILD)/deb $(VERSION) dist
 
 clean:
 	rm -rf $(BUILD) dist

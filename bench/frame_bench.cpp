@@ -2,11 +2,15 @@
 // into the off-screen frame and the hand-over of the changed parts, on full
 // HD, 4K and 8K screens, Rainbow off and on, after 200 ticks from the first
 // seeding. Counters: platform present calls (rectangles) and pixels handed
-// on per tick.
+// on per tick. WholeTick/depth draws as the X11 display window does on a
+// window of that depth: with MIT-SHM (shm:1) into the image itself, of
+// 16-bit pixels for depth 16; without, at depth 16, the changed parts are
+// then narrowed into an image (at depth 24 and 30 the frame is that image).
 #include <benchmark/benchmark.h>
 
 #include "automaton/Random.h"
 #include "display/DisplayForm.h"
+#include "display/PixelFormat.h"
 #include "settings/SaverSettings.h"
 #include "settings/SettingsStore.h"
 
@@ -35,11 +39,26 @@ public:
             p.pixels[i] = (i % 10 == 9 || i >= 90) ? 0 : 0x203040u * static_cast<uint32_t>(sprite);
         return p;
     }
-    FrameMemory AllocateFrame(int, int) override { return {}; }
-    void PresentFrame(const CellFrame&, const std::vector<FrameRect>& parts) override {
+    FrameMemory AllocateFrame(int, int) override {
+        if (!shared) return {};
+        image.assign(static_cast<std::size_t>(width_) * height_ * format.BytesPerPixel(), 0);
+        return {image.data(), width_, format.BytesPerPixel()};
+    }
+    void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override {
         calls += static_cast<long long>(parts.size());
         for (const FrameRect& r : parts) pixels += static_cast<long long>(r.width) * r.height;
+        if (image.empty() || shared) return;
+        const int bytes = format.BytesPerPixel();
+        for (const FrameRect& r : parts)
+            for (int y = r.y; y < r.y + r.height; ++y)
+                format.Convert(frame.Pixels() + static_cast<std::size_t>(y) * frame.Stride() + r.x, r.width,
+                               image.data() + (static_cast<std::size_t>(y) * frame.Width() + r.x) * bytes);
     }
+    // An image of the frame's size in `format`, when the parts go into one,
+    // or (`shared`) the frame's memory.
+    PixelFormat format;
+    std::vector<unsigned char> image;
+    bool shared = false;
     void StartTimer(uint32_t) override {}
     void StopTimer() override {}
     float SecondsSinceMidnight() override { return 3600.0f; }
@@ -59,11 +78,18 @@ private:
     GdiHandle next_ = 0;
 };
 
-void BM_WholeTick(benchmark::State& state) {
+// `depth`: the window's, 0 for none.
+void WholeTick(benchmark::State& state, int depth, bool shared) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     const bool rainbow = state.range(2) != 0;
     BenchPlatform platform(width, height);
+    if (depth != 0) {
+        if (depth == 16) platform.format = PixelFormat(0xF800, 0x7E0, 0x1F, 16, 16, false);
+        if (depth == 30) platform.format = PixelFormat(0x3FF00000, 0xFFC00, 0x3FF, 30, 32, false);
+        platform.image.resize(static_cast<std::size_t>(width) * height * platform.format.BytesPerPixel());
+        platform.shared = shared;
+    }
     MemorySettingsStore store;
     store.Put(kApplicationTitle, kSettingsSection, kRainbowKey, rainbow ? "True" : "False");
     RuntimeRandom random(42);
@@ -79,12 +105,20 @@ void BM_WholeTick(benchmark::State& state) {
     state.counters["pixels/tick"] =
         benchmark::Counter(static_cast<double>(platform.pixels), benchmark::Counter::kAvgIterations);
 }
+void BM_WholeTick(benchmark::State& state) { WholeTick(state, 0, false); }
+void BM_DepthTick(benchmark::State& state) { WholeTick(state, static_cast<int>(state.range(3)), state.range(4) != 0); }
 BENCHMARK(BM_WholeTick)
     ->Name("WholeTick/frame")
     ->ArgNames({"width", "height", "rainbow"})
     ->ArgsProduct({{1920}, {1080}, {0, 1}})
     ->ArgsProduct({{3840}, {2160}, {0, 1}})
     ->ArgsProduct({{7680}, {4320}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DepthTick)
+    ->Name("WholeTick/depth")
+    ->ArgNames({"width", "height", "rainbow", "depth", "shm"})
+    ->ArgsProduct({{3840}, {2160}, {0, 1}, {24, 16, 30}, {1}})
+    ->ArgsProduct({{3840}, {2160}, {0, 1}, {16}, {0}})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

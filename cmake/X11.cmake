@@ -1,13 +1,13 @@
 # The Linux program `tovra`, an XScreenSaver display module: the X11 layers
 # beside each subsystem (src/*/x11) and the program's run (src/x11) in one
-# library, the entry point, and the six cell bitmaps beside it in the build
-# tree. The unit tests take the library and tests/x11/*.cpp, which draw on a
+# library, the entry point, the six cell bitmaps beside it in the build tree,
+# and `tovra-enable`. The unit tests take the library and tests/x11/*.cpp, which draw on a
 # private Xvfb.
 
 set(TOVRA_DATA_DIR /usr/share/tovra CACHE PATH "Where the installed program reads its cell bitmaps")
 
 file(GLOB TOVRA_X11_SOURCES CONFIGURE_DEPENDS src/*/x11/*.cpp src/x11/*.cpp)
-list(FILTER TOVRA_X11_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+list(FILTER TOVRA_X11_SOURCES EXCLUDE REGEX "/(enable_)?main\\.cpp$")
 add_library(tovra_x11 STATIC ${TOVRA_X11_SOURCES})
 target_include_directories(tovra_x11 PUBLIC ${X11_INCLUDE_DIR} ${TOVRA_STB_INCLUDE_DIR})
 target_link_libraries(tovra_x11 PUBLIC tovra_core ${X11_LIBRARIES} ${X11_Xext_LIB} ${X11_Xrandr_LIB} ${TOVRA_STB_LIBRARY})
@@ -16,6 +16,10 @@ target_compile_options(tovra_x11 PRIVATE ${TOVRA_WARNINGS})
 add_executable(tovra src/x11/main.cpp)
 target_link_libraries(tovra PRIVATE tovra_x11)
 target_compile_options(tovra PRIVATE ${TOVRA_WARNINGS})
+# The user's command that puts Tovra on XScreenSaver's list; no X11 in it.
+add_executable(tovra-enable src/x11/enable_main.cpp src/x11/ProgramsList.cpp)
+target_include_directories(tovra-enable PRIVATE src)
+target_compile_options(tovra-enable PRIVATE ${TOVRA_WARNINGS})
 
 file(GLOB TOVRA_X11_TEST_SOURCES CONFIGURE_DEPENDS tests/x11/*.cpp)
 target_sources(tovra_tests PRIVATE ${TOVRA_X11_TEST_SOURCES})
@@ -23,7 +27,7 @@ target_link_libraries(tovra_tests PRIVATE tovra_x11)
 # The program's own entry point: its usage on -help (built with the tests).
 add_test(NAME tovra_help COMMAND tovra -help)
 set_tests_properties(tovra_help PROPERTIES PASS_REGULAR_EXPRESSION "^usage: tovra ")
-add_dependencies(tovra_tests tovra)
+add_dependencies(tovra_tests tovra tovra-enable)
 
 find_program(PYTHON3 python3 REQUIRED)
 set(TOVRA_BITMAPS cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp)

@@ -13,6 +13,7 @@
 
 #include "automaton/Random.h"
 #include "display/DisplayForm.h"
+#include "display/PixelFormat.h"
 #include "settings/SaverSettings.h"
 
 namespace tovra {
@@ -37,9 +38,13 @@ TEST(CellFrame, MatchesAPlainReference) {
     const std::vector<WorldArea> own = {{0, 0, 10, 129, 16}}, worlds = {{0, 0, 15, 40, 10}, {605, 3, 23, 29, 6}, {1270, 150, 20, 3, 2}};
     for (const int gap : {-1, 0, 1, 3, 100}) {
         std::mt19937 rng(static_cast<unsigned>(gap) + 7);
+        // The platform's memory, wider, for gap 1 (and of 16-bit pixels, gap 3).
         std::vector<uint32_t> memory(static_cast<std::size_t>(kStride) * kHeight, 0xEEEEEE);
+        std::vector<uint16_t> narrow(static_cast<std::size_t>(kStride) * kHeight, 0xEEEE);
         CellFrame frame;
-        frame.Resize(kWidth, kHeight, gap == 1 ? FrameMemory{memory.data(), kStride} : FrameMemory{});  // the platform's, wider
+        frame.Resize(kWidth, kHeight, gap == 1   ? FrameMemory{memory.data(), kStride}
+                                      : gap == 3 ? FrameMemory{narrow.data(), kStride, 2}
+                                                 : FrameMemory{});
         const std::vector<WorldArea>& areas = gap == 0 || gap == 3 ? worlds : own;
         if (&areas == &worlds) frame.SetAreas(worlds);
         frame.SetJoinGap(gap);
@@ -101,7 +106,8 @@ TEST(CellFrame, MatchesAPlainReference) {
             int wrong = 0;  // pixels unlike the reference, or drawn beside the frame
             for (int y = 0; y < kHeight; ++y) {
                 for (int x = 0; x < kWidth; ++x) wrong += frame.Pixel(x, y) != expected[y * kWidth + x];
-                wrong += gap == 1 && memory[static_cast<std::size_t>(y) * kStride + kWidth] != 0xEEEEEEu;
+                wrong += (gap == 1 && memory[static_cast<std::size_t>(y) * kStride + kWidth] != 0xEEEEEEu) ||
+                         (gap == 3 && narrow[static_cast<std::size_t>(y) * kStride + kWidth] != 0xEEEE);
             }
             ASSERT_EQ(wrong, 0) << "gap " << gap << ", round " << round;
         }
@@ -468,6 +474,45 @@ TEST(DisplayFormPower, NothingRunsWhileTheMonitorsAreOffAndOnBatteryTenGeneratio
         EXPECT_EQ(Calls(rig.platform.journal), r.journal) << r.what;
         EXPECT_EQ(ticks, r.ticks) << r.what;
     }
+}
+
+// Colours in other TrueColor layouts, as values and then as the picture's
+// bytes, against a plain reference: each channel rounded in floating point,
+// the bits outside the channels set, the bytes placed one by one. Every level
+// of every channel, and random colours.
+TEST(PixelFormat, MatchesAPlainReference) {
+    std::vector<uint32_t> colours;
+    std::mt19937 random(5);
+    for (uint32_t c = 0; c < 256; ++c) colours.push_back(c << 16 | (255 - c) << 8 | (c * 7 & 0xFF));
+    for (int i = 0; i < 1000; ++i) colours.push_back(random() & 0xFFFFFF);
+    // With the size of a value that is the pixel as it is, on a little-endian machine.
+    const struct { uint32_t red, green, blue; int depth, bits; bool msb; int direct; } formats[] = {
+        {0xFF0000, 0xFF00, 0xFF, 24, 32, false, 4}, {0xF800, 0x7E0, 0x1F, 16, 16, false, 2},
+        {0xF800, 0x7E0, 0x1F, 16, 16, true, 0},     {0x7C00, 0x3E0, 0x1F, 15, 16, false, 2},
+        {0x3FF00000, 0xFFC00, 0x3FF, 30, 32, false, 4}, {0x3FF, 0xFFC00, 0x3FF00000, 30, 32, true, 0},
+        {0xFF, 0xFF00, 0xFF0000, 24, 32, false, 4}, {0xFF0000, 0xFF00, 0xFF, 24, 24, false, 0},
+        {0xFF0000, 0xFF00, 0xFF, 24, 24, true, 0},  {0xFF0000, 0xFF00, 0xFF, 32, 32, false, 0},
+    };
+    for (const auto& f : formats) {
+        const PixelFormat format(f.red, f.green, f.blue, f.depth, f.bits, f.msb);
+        const int bytes = f.bits / 8;
+        std::vector<unsigned char> converted(colours.size() * bytes + 1, 0xA5), expected;
+        std::vector<uint32_t> values;
+        for (uint32_t rgb : colours) values.push_back(format.Value(rgb));
+        format.Convert(values.data(), int(values.size()), converted.data());
+        for (uint32_t rgb : colours) {
+            uint32_t value = (f.depth == 32 ? ~0u : (1u << f.depth) - 1) & ~(f.red | f.green | f.blue);
+            for (auto [mask, c] : {std::pair{f.red, rgb >> 16}, {f.green, rgb >> 8 & 0xFF}, {f.blue, rgb & 0xFF}}) {
+                int shift = 0;
+                while ((mask >> shift & 1) == 0) ++shift;
+                value |= uint32_t(std::lround(c * double(mask >> shift) / 255)) << shift;
+            }
+            for (int b = 0; b < bytes; ++b) expected.push_back(uint8_t(value >> 8 * (f.msb ? bytes - 1 - b : b)));
+        }
+        expected.push_back(0xA5);  // nothing written beyond
+        EXPECT_TRUE(converted == expected && format.DirectBytes() == f.direct) << f.red << " " << f.depth << f.msb;
+    }
+    EXPECT_EQ(PixelFormat().DirectBytes(), 4);
 }
 
 }  // namespace

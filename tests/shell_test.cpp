@@ -150,8 +150,10 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
         {{"-rainbow", "-color", "Purple", "--mode", "island", "-speed", "0", "-reseed", "32767", "-display", ":1",
           "-xrm", "tovra.speed: 7", "-window"}, {}, SaverSettings{true, 4, false, 0, 32767}, ""},
         {{"-no-rainbow", "-speed", "300", "--h"}, {{"rainbow", "on"}, {"speed", "7"}, {"color", "green"}}, SaverSettings{false, 2, true, 300, 2000}, ""},
-        {{"-speed", "5", "-speed", "6"}, {{"mode", "Island"}, {"reseed", "1"}, {"color", "pink"}}, SaverSettings{false, 0, false, 6, 1},
+        {{"-speed", "5", "-speed", "6"}, {{"mode", "Island "}, {"reseed", "\t1  "}, {"color", "pink"}}, SaverSettings{false, 0, false, 6, 1},
          "tovra: resource tovra.color: \"pink\" is not allowed; use red, yellow, green, blue or purple (using the default)"},
+        {{"-fps", "-color", " blue "}, {{"speed", "100  "}, {"reseed", "2 000"}}, SaverSettings{false, 3, true, 100, 2000},
+         "tovra: resource tovra.reseed: \"2 000\" is not allowed; use a whole number of generations from 1 to 32767 (using the default)"},
         {{"-speed", "301"}, {}, {}, "tovra: -speed: \"301\" is not allowed; use a whole number of milliseconds from 0"},
         {{"-reseed", "0"}, {}, {}, "from 1 to 32767"},
         {{"-color", "pink"}, {}, {}, "red, yellow, green, blue or purple"},
@@ -176,6 +178,7 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
         EXPECT_TRUE(ReadDisplaySettings(store) == *c.want) << c.args.size();
         EXPECT_EQ(warnings, c.error.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.error});
         EXPECT_EQ(options.help, c.args.size() == 4 && c.args[3] == "--h");
+        EXPECT_EQ(options.fps, c.args.size() == 3 && c.args[0] == "-fps");
         EXPECT_EQ(options.xrm, std::vector<std::string>(c.args.size() > 10, "tovra.speed: 7"));
     }
 }
@@ -191,7 +194,8 @@ TEST(SaverOptions, ValuesEachSettingTakesAndWindowTargets) {
         {"cellSize", "41", {}}, {"cellSize", "+20", {}}, {"cellSize", "20.0", {}}, {"cellSize", "autos", {}}};
     for (auto [resource, value, text] : values) EXPECT_EQ(SettingStoreText(resource, value), text) << resource << " " << value;
     const std::pair<const char*, unsigned long> ids[] = {{"4194311", 4194311}, {"0x400007", 0x400007}, {"0X2A", 42},
-        {"0x7", 7}, {"0", 0}, {"0x0", 0}, {"12z", 0}, {"-5", 0}, {"x12", 0}, {"", 0}, {"0x", 0}, {"00x5", 0}};
+        {"0x7", 7}, {"0", 0}, {"0x0", 0}, {"12z", 0}, {"-5", 0}, {"x12", 0}, {"", 0}, {"0x", 0}, {"00x5", 0},
+        {" 0xffffffff ", 0xffffffff}, {"4294967296", 0}, {"0x10000050d", 0}, {"0xffffffffffffffff", 0}, {"0x1 2", 0}};
     for (auto [text, id] : ids) EXPECT_EQ(ParseWindowId(text).value_or(0), id) << text;
     SaverOptions options;
     EXPECT_EQ(ParseSaverOptions({"-root", "--window-id", "0x2a", "-display", ":3"}, options), "");

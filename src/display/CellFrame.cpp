@@ -5,6 +5,21 @@
 
 namespace tovra {
 
+namespace {
+
+// Copies a row of a sprite, `bytes` long, unless it is there already;
+// whether it was not.
+template <std::size_t kRowBytes>
+bool PutRow(unsigned char* to, const void* from, std::size_t bytes) {
+    // A whole row has a fixed size, which the compiler copies inline.
+    if (bytes == kRowBytes ? std::memcmp(to, from, kRowBytes) == 0 : std::memcmp(to, from, bytes) == 0) return false;
+    if (bytes == kRowBytes) std::memcpy(to, from, kRowBytes);
+    else std::memcpy(to, from, bytes);
+    return true;
+}
+
+}  // namespace
+
 SpritePixels SpriteFromBitmap(const uint32_t* bits, int width, int height, int stride) {
     SpritePixels sprite;
     sprite.loaded = true;
@@ -36,17 +51,20 @@ void CellFrame::Resize(int width, int height, FrameMemory memory) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
     const std::size_t rowPixels = static_cast<std::size_t>(width_);
-    if (memory.pixels != nullptr && memory.stride >= width_) {
+    const bool sized = memory.bytesPerPixel == 4 || memory.bytesPerPixel == 2;
+    if (memory.pixels != nullptr && memory.stride >= width_ && sized) {
         own_.clear();
         own_.shrink_to_fit();
-        pixels_ = memory.pixels;
+        data_ = static_cast<unsigned char*>(memory.pixels);
         stride_ = memory.stride;
+        bytes_ = memory.bytesPerPixel;
         for (int y = 0; y < height_; ++y)
-            std::memset(pixels_ + static_cast<std::size_t>(y) * stride_, 0, rowPixels * sizeof(uint32_t));
+            std::memset(data_ + static_cast<std::size_t>(y) * stride_ * bytes_, 0, rowPixels * bytes_);
     } else {
         own_.assign(rowPixels * static_cast<std::size_t>(height_), 0);
-        pixels_ = own_.data();
+        data_ = reinterpret_cast<unsigned char*>(own_.data());
         stride_ = width_;
+        bytes_ = 4;
     }
     SetAreas({{0, 0, kSpriteSize, (width_ + kSpriteSize - 1) / kSpriteSize, (height_ + kSpriteSize - 1) / kSpriteSize}});
     allChanged_ = true;
@@ -76,20 +94,20 @@ void CellFrame::DrawCell(std::size_t area, int col, int row, const CellPicture& 
     const int x = a.cells.x + col * size;
     const int y = a.cells.y + row * size;
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-    const std::size_t bytes = static_cast<std::size_t>(std::min(size, width_ - x)) * sizeof(uint32_t);
+    const int pixels = std::min(size, width_ - x);
+    const std::size_t bytes = static_cast<std::size_t>(pixels) * bytes_;
     const int lines = std::min(size, height_ - y);
+    if (bytes_ == 2) narrow_.resize(static_cast<std::size_t>(size));
     bool changed = false;
-    constexpr std::size_t kRowBytes = kSpriteSize * sizeof(uint32_t);
     for (int dy = 0; dy < lines; ++dy) {
-        uint32_t* to = pixels_ + static_cast<std::size_t>(y + dy) * stride_ + x;
+        unsigned char* to = data_ + (static_cast<std::size_t>(y + dy) * stride_ + x) * bytes_;
         const uint32_t* from = &picture.pixels[static_cast<std::size_t>(dy) * size];
-        // A whole row of a 10-pixel cell has a fixed size, which the compiler
-        // copies inline.
-        if (bytes == kRowBytes ? std::memcmp(to, from, kRowBytes) != 0 : std::memcmp(to, from, bytes) != 0) {
-            if (bytes == kRowBytes) std::memcpy(to, from, kRowBytes);
-            else std::memcpy(to, from, bytes);
-            changed = true;
+        if (bytes_ == 4) {
+            changed |= PutRow<kSpriteSize * 4>(to, from, bytes);
+            continue;
         }
+        for (int i = 0; i < pixels; ++i) narrow_[static_cast<std::size_t>(i)] = static_cast<uint16_t>(from[i]);
+        changed |= PutRow<kSpriteSize * 2>(to, narrow_.data(), bytes);
     }
     if (!changed || allChanged_) return;
     if (!a.rowDirty[static_cast<std::size_t>(row)]) {

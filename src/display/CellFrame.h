@@ -5,14 +5,19 @@
 // window never shows half a generation. The platform also shows any part of
 // it on demand (a repaint).
 //
-// Pixels are 32 bits, 0x00RRGGBB: in memory the bytes B, G, R, X, the layout
-// of a 32-bpp top-down device-independent bitmap and of a TrueColor image of
-// depth 24 or 32. Rows are `Stride()` pixels apart, top row first.
+// Pixels are 32-bit values as the platform's sprites give them: 0x00RRGGBB
+// (in memory the bytes B, G, R, X, the layout of a 32-bpp top-down
+// device-independent bitmap and of a 24-bit TrueColor image) on Windows and
+// most X screens, the window's own pixel values on other X visuals; black is
+// 0. In memory of the platform that asks for it, they are kept as 16 bits
+// (the values narrowed, as a 16-bit image holds them). Rows are `Stride()`
+// pixels apart, top row first.
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -52,10 +57,12 @@ struct FrameRect {
 };
 
 // Memory for the frame's pixels that the platform can show directly (a DIB
-// section, a shared-memory image): at least `stride` x height pixels.
+// section, a shared-memory image): at least `stride` x height pixels of
+// `bytesPerPixel` bytes, 4 or 2.
 struct FrameMemory {
-    uint32_t* pixels = nullptr;
+    void* pixels = nullptr;
     int stride = 0;
+    int bytesPerPixel = 4;
 };
 
 class CellFrame {
@@ -76,8 +83,17 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     int Stride() const { return stride_; }
-    const uint32_t* Pixels() const { return pixels_; }
-    uint32_t Pixel(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * stride_ + x]; }
+    int BytesPerPixel() const { return bytes_; }
+    const void* Data() const { return data_; }
+    // The pixels of a frame of 4-byte ones, else nothing.
+    const uint32_t* Pixels() const { return bytes_ == 4 ? reinterpret_cast<const uint32_t*>(data_) : nullptr; }
+    uint32_t Pixel(int x, int y) const {
+        const unsigned char* at = data_ + (static_cast<std::size_t>(y) * stride_ + x) * bytes_;
+        uint32_t value = 0;
+        if (bytes_ == 4) std::memcpy(&value, at, 4);
+        else value = [at] { uint16_t v; std::memcpy(&v, at, 2); return v; }();
+        return value;
+    }
 
     // Copies the picture onto the cell at column `col`, row `row` of area
     // `area`, clipped to the frame; a picture of another size than the
@@ -104,7 +120,8 @@ private:
     int width_ = 0;
     int height_ = 0;
     int stride_ = 0;
-    uint32_t* pixels_ = nullptr;
+    int bytes_ = 4;
+    unsigned char* data_ = nullptr;
     std::vector<uint32_t> own_;
 
     // An area's changed cells: a bit per column of each cell row.
@@ -125,6 +142,7 @@ private:
     std::vector<std::pair<int, int>> runs_;
     std::vector<std::size_t> openAbove_;
     std::vector<std::size_t> openHere_;
+    std::vector<uint16_t> narrow_;  // a row of a picture narrowed to 16 bits
 };
 
 }  // namespace tovra

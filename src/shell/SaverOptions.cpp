@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
@@ -112,23 +113,42 @@ const SettingResource* FindOption(std::string_view name) {
 
 std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
+// Blanks around a value (common at the end of a hand-written resource line)
+// are not part of it.
+std::string_view Trimmed(std::string_view s) {
+    constexpr std::string_view kBlanks = " \t\r\n\v\f";
+    const std::size_t first = s.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
+}
+
+std::optional<std::string> StoreText(const SettingResource& setting, std::string_view value) {
+    return setting.storeText(Trimmed(value));
+}
+
 }  // namespace
 
+const char kWindowIdAllowed[] = "a window number from 1 to 0xffffffff, decimal or 0x hexadecimal";
+
 std::optional<unsigned long> ParseWindowId(std::string_view text) {
+    text = Trimmed(text);
     int base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.remove_prefix(2);
         base = 16;
     }
-    unsigned long value = 0;
+    // X resource ids are 32 bits on the wire: a larger number would name
+    // another window.
+    uint64_t value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value == 0) return std::nullopt;
-    return value;
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value == 0 || value > 0xFFFFFFFFu)
+        return std::nullopt;
+    return static_cast<unsigned long>(value);
 }
 
 std::optional<std::string> SettingStoreText(std::string_view resource, std::string_view value) {
     const SettingResource* s = FindSetting(resource);
-    return s != nullptr ? s->storeText(value) : std::nullopt;
+    return s != nullptr ? StoreText(*s, value) : std::nullopt;
 }
 
 std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& options) {
@@ -144,6 +164,7 @@ std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions
         if (name == "root") { options.target = SaverTarget::Root; continue; }
         if (name == "window") { options.target = SaverTarget::OwnWindow; continue; }
         if (name == "help" || name == "h") { options.help = true; continue; }
+        if (name == "fps") { options.fps = true; continue; }
         if (name == "rainbow" || name == "no-rainbow") {
             options.settings.emplace_back("rainbow", name == "rainbow" ? "True" : "False");
             continue;
@@ -153,7 +174,7 @@ std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions
         const bool takesValue = setting != nullptr || name == "window-id" || name == "display" || name == "xrm";
         if (!takesValue) return prefix + "unknown option " + Quoted(given);
         const char* allowed = setting != nullptr ? setting->allowed
-                              : name == "window-id" ? "a window number, decimal or 0x hexadecimal"
+                              : name == "window-id" ? kWindowIdAllowed
                               : name == "display"   ? "an X display name such as :0"
                                                     : "a resource line such as \"tovra.speed: 100\"";
         if (i + 1 == args.size()) return prefix + given + " needs a value: " + allowed;
@@ -161,7 +182,7 @@ std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions
         const auto bad = [&] { return prefix + given + ": " + Quoted(value) + " is not allowed; use " + allowed; };
 
         if (setting != nullptr) {
-            const std::optional<std::string> text = setting->storeText(value);
+            const std::optional<std::string> text = StoreText(*setting, value);
             if (!text) return bad();
             options.settings.emplace_back(setting->name, *text);
         } else if (name == "window-id") {
@@ -189,7 +210,7 @@ std::vector<std::string> PutSaverSettings(const SaverOptions& options,
         if (!text) {
             const std::optional<std::string> value = resource(s.name);
             if (!value) continue;
-            text = s.storeText(*value);
+            text = StoreText(s, *value);
             if (!text) {
                 warnings.push_back(std::string(kProgramName) + ": resource " + kProgramName + "." + s.name + ": " +
                                    Quoted(*value) + " is not allowed; use " + s.allowed + " (using the default)");
@@ -202,7 +223,7 @@ std::vector<std::string> PutSaverSettings(const SaverOptions& options,
 }
 
 std::string SaverUsage() {
-    return "usage: tovra [-root | -window | -window-id ID] [-display NAME] [-xrm RESOURCE]\n"
+    return "usage: tovra [-root | -window | -window-id ID] [-display NAME] [-xrm RESOURCE] [-fps]\n"
            "             [-rainbow | -no-rainbow] [-color red|yellow|green|blue|purple]\n"
            "             [-mode torus|island] [-speed 0..300] [-reseed 1..32767]\n"
            "             [-seeding random|patterns|mixed] [-patterns DIR]\n";

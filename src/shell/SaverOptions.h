@@ -26,6 +26,7 @@ struct SaverOptions {
     std::string display;            // -display NAME; empty: $DISPLAY
     std::vector<std::string> xrm;   // -xrm "tovra.speed: 100", in order
     bool help = false;
+    bool fps = false;               // -fps: the frame rate and load in a corner
     // Settings given on the command line: (resource name, store text).
     std::vector<std::pair<std::string, std::string>> settings;
 };
@@ -37,12 +38,15 @@ struct SaverOptions {
 std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& options);
 
 // A window number as XScreenSaver passes it: decimal, or hexadecimal after
-// "0x". Zero and anything else give nothing.
+// "0x", blanks around it ignored. Zero, a number beyond 32 bits and anything
+// else give nothing.
 std::optional<unsigned long> ParseWindowId(std::string_view text);
+// What a window number may be, for messages.
+extern const char kWindowIdAllowed[];
 
-// The store text of a setting resource ("color", "blue" -> "3"; "cellSize",
-// "AUTO" -> "Auto"); nothing for
-// an unknown resource or a value it does not allow.
+// The store text of a setting resource ("color", " blue " -> "3"; "cellSize",
+// "AUTO" -> "Auto"); blanks around the value are ignored. Nothing for an
+// unknown resource or a value it does not allow.
 std::optional<std::string> SettingStoreText(std::string_view resource, std::string_view value);
 
 // Puts the settings into `store` under the application and section the

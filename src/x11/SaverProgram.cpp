@@ -56,7 +56,7 @@ int RunSaverProgram(const std::vector<std::string>& args, RandomStream& random) 
     if (const char* env = std::getenv("XSCREENSAVER_WINDOW"); env != nullptr && *env != '\0') {
         handedOver = ParseWindowId(env);
         if (!handedOver) {
-            std::fprintf(stderr, "tovra: XSCREENSAVER_WINDOW: \"%s\" is not a window number\n", env);
+            std::fprintf(stderr, "tovra: XSCREENSAVER_WINDOW: \"%s\" is not allowed; use %s\n", env, kWindowIdAllowed);
             return 2;
         }
     }
@@ -111,6 +111,8 @@ int RunSaverProgram(const std::vector<std::string>& args, RandomStream& random) 
     {
         X11DisplayWindow saver(display, window, own, CellBitmapFolder(TOVRA_DATA_DIR), store, random);
         saver.xftDpi = xftDpi;
+        saver.showFps = options.fps;
+        saver.bitmapPlaces = "beside the program in " + ProgramFileFolder() + " and in " TOVRA_DATA_DIR;
         // Used by the performance script: a run of a fixed number of ticks.
         if (const char* limit = std::getenv("TOVRA_EXIT_AFTER_TICKS")) saver.tickLimit = std::atol(limit);
         status = saver.Run();

@@ -1,6 +1,7 @@
 // The X11 layer on a private Xvfb: the display window's picture against its
 // form's frame, through shared memory and without, resizes, repaints, closing
-// and vanished windows; the presenter; the cell bitmaps; the program's run.
+// and vanished windows, every TrueColor visual; the presenter; the cell
+// bitmaps; the program's run; tovra-enable's edit of the programs list.
 #include <gtest/gtest.h>
 // After GoogleTest, which has names that Xlib defines as macros.
 #include <X11/Xatom.h>
@@ -10,25 +11,31 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 
+#include <bit>
+#include <algorithm>
 #include <csignal>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <span>
 
 #include "display/x11/X11DisplayWindow.h"
 #include "settings/SaverSettings.h"
 #include "shell/SaverOptions.h"
+#include "x11/ProgramsList.h"
 #include "x11/SaverProgram.h"
 
 namespace tovra {
 namespace {
 
 // An Xvfb for the test program on a display number it picks, ended by its pid
-// at exit or with this process: the one in $DISPLAY, or (`apart`) one reached
-// over TCP, which refuses the program's shared memory as a server on another
-// machine would. Without them every test fails.
+// at exit or with this process: the one in $DISPLAY, with screens 1 to 3 of
+// depth 16, 30 and 15 beside the 24-bit one, or (`apart`) one reached over
+// TCP, which refuses the program's shared memory as a server on another
+// machine would, with a screen 1 of depth 8 (PseudoColor). Without them every
+// test fails.
 Display* Server(bool apart = false) {
     static pid_t pids[2] = {};
     static Display* displays[2] = {};
@@ -38,7 +45,9 @@ Display* Server(bool apart = false) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         const std::string fd = std::to_string(fds[1]);
         const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-br",
-                              apart ? "-listen" : "-nolisten", "tcp", nullptr};
+                              apart ? "-listen" : "-nolisten", "tcp", "-screen", "1", apart ? "200x150x8" : "200x150x16",
+                              "-screen", "2", "200x150x30", "-screen", "3", "200x150x15", nullptr};
+        if (apart) argv[12] = nullptr;
         execvp(argv[0], const_cast<char**>(argv));
         _exit(127);
     }
@@ -55,19 +64,20 @@ Display* Server(bool apart = false) {
     return displays[apart];
 }
 
-Window NewWindow(int width, int height, int x = 0, int y = 0, Display* d = Server()) {
-    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), x, y, width, height, 0, 0, 0);
+Window NewWindow(int width, int height, int x = 0, int y = 0, Display* d = Server(), int screen = 0) {
+    const Window w = XCreateSimpleWindow(d, RootWindow(d, screen), x, y, width, height, 0, 0, 0);
     XMapWindow(d, w);
     XSync(d, False);
     return w;
 }
 
-// The window's pixels as 0x00RRGGBB, row by row; none when it cannot be read.
-std::vector<uint32_t> Shot(Window w, int width, int height, Display* d = Server()) {
+// The window's pixels as 0x00RRGGBB (or as they are), row by row; none when
+// it cannot be read.
+std::vector<uint32_t> Shot(Window w, int width, int height, Display* d = Server(), uint32_t mask = 0xFFFFFF) {
     XImage* image = XGetImage(d, w, 0, 0, width, height, AllPlanes, ZPixmap);
     std::vector<uint32_t> pixels;
     for (int i = 0; image != nullptr && i < width * height; ++i)
-        pixels.push_back(XGetPixel(image, i % width, i / width) & 0xFFFFFF);
+        pixels.push_back(XGetPixel(image, i % width, i / width) & mask);
     if (image != nullptr) XDestroyImage(image);
     return pixels;
 }
@@ -200,18 +210,6 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
         EXPECT_FALSE(saver.SpritePixelsOf(1).loaded) << c.what << ": the sprites stay";
         XDestroyWindow(d, w);
     }
-    // Windows it cannot draw on.
-    const Window inputOnly = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 9, 9, 0, 0, InputOnly, nullptr, 0, nullptr);
-    const Window gone = NewWindow(9, 9);
-    XDestroyWindow(d, gone);
-    for (auto [w, why] : {std::pair{inputOnly, "'s visual is not 24-bit TrueColor (depth 0)"},
-                          {gone, " cannot be read"}}) {
-        char expected[128];
-        std::snprintf(expected, sizeof expected, "tovra: cannot draw on window 0x%lx: the window%s\n", w, why);
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(Saver(w).Run(), 1);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
-    }
 }
 
 // The rectangles given (not the last here), clipped to the picture: drawn in
@@ -229,18 +227,17 @@ TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
         const Window w = NewWindow(37, 23, 0, 0, d);
         auto presenter = path % 3 == 0 ? std::make_unique<X11Presenter>(d, w)
                                        : std::make_unique<X11Presenter>(d, w, path == 1);
-        int stride = 7;
-        EXPECT_TRUE(!presenter->Allocate(0, 23, stride) && !presenter->Allocate(37, 0, stride) && stride == 0);
-        EXPECT_EQ(presenter->Allocate(1, 1, stride) != nullptr, path < 2);
-        uint32_t* image = presenter->Allocate(37, 23, stride);
-        ASSERT_EQ(image != nullptr && stride >= 37 && presenter->UsesShm(), path < 2);
+        EXPECT_TRUE(!presenter->Allocate(0, 23).pixels && !presenter->Allocate(37, 0).pixels);
+        EXPECT_EQ(presenter->Allocate(1, 1).pixels != nullptr, path < 2);
+        const FrameMemory image = presenter->Allocate(37, 23);
+        ASSERT_EQ(image.pixels && image.stride >= 37 && image.bytesPerPixel == 4 && presenter->UsesShm(), path < 2);
         std::vector<uint32_t> own(40 * 23);
-        uint32_t* pixels = path == 0 ? image : own.data();
-        const int pitch = path == 0 ? stride : 40;
+        uint32_t* pixels = path == 0 ? static_cast<uint32_t*>(image.pixels) : own.data();
+        const int pitch = path == 0 ? image.stride : 40;
         for (int i = 0; i < 37 * 23; ++i) pixels[i / 37 * pitch + i % 37] = 0x10305u * (i + 1);
         const auto requests = [&](X11Presenter& p) {
             const unsigned long first = XNextRequest(d);
-            p.Present(pixels, 37, 23, pitch, given.data(), given.size());
+            p.Present(pixels, 37, 23, pitch, 4, given.data(), given.size());
             return XNextRequest(d) - first;
         };
         requests(*presenter);
@@ -262,6 +259,59 @@ TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
             EXPECT_NE(maker, getpid()) << path;
         XDestroyWindow(d, w);
     }
+}
+
+// A display window on the screens of depth 16, 30 and 15 and in a window of
+// the 32-bit visual, with shared memory and without, against one in a 24-bit
+// window: every pixel has, in each channel, the level nearest to the 24-bit
+// one and all bits outside the channels set; with -fps, but for white text in
+// the bottom-left corner. A PseudoColor window is refused.
+TEST(X11DisplayWindowTest, DrawsTheFrameInTheNearestColoursOfEveryTrueColorVisual) {
+    Display* d = Server();
+    XVisualInfo argb{};
+    ASSERT_TRUE(XMatchVisualInfo(d, 0, 32, TrueColor, &argb));
+    XSetWindowAttributes a{};
+    a.colormap = XCreateColormap(d, DefaultRootWindow(d), argb.visual, AllocNone);
+    const auto run = [](Saver& saver, Window w) {
+        saver.tickLimit = 6;
+        const int status = saver.Run();
+        return status == 0 ? Shot(w, 173, 127, Server(), ~0u) : std::vector<uint32_t>{};
+    };
+    const Window plain = NewWindow(173, 127);
+    Saver reference(plain, false, "4");
+    const std::vector<uint32_t> expected = run(reference, plain);
+    XDestroyWindow(d, plain);
+    for (auto [screen, shm, fps] : {std::tuple{1, true, false}, {1, false, true}, {2, true, true}, {2, false, false},
+                                    {3, true, false}, {0, true, false}, {0, false, true}}) {
+        const Window w = screen > 0 ? NewWindow(173, 127, 0, 0, d, screen)
+                                    : XCreateWindow(d, DefaultRootWindow(d), 0, 0, 173, 127, 0, 32, InputOutput,
+                                                    argb.visual, CWColormap | CWBorderPixel | CWBackPixel, &a);
+        XMapWindow(d, w);
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(d, w, &attributes);
+        const Visual& v = *attributes.visual;
+        Saver saver(w, false, "4");
+        saver.allowShm = shm, saver.showFps = fps;
+        const std::vector<uint32_t> shot = run(saver, w);
+        ASSERT_TRUE(shot.size() == expected.size()) << screen;
+        const uint32_t all = attributes.depth == 32 ? ~0u : (1u << attributes.depth) - 1;
+        int wrong = 0, text = 0, coloured = 0;
+        for (int i = 0; i < int(shot.size()); ++i) {
+            const uint32_t rgb = expected[i] & 0xFFFFFF;
+            bool nearest = (shot[i] | v.red_mask | v.green_mask | v.blue_mask) == all;
+            for (auto [mask, c] : {std::pair{v.red_mask, rgb >> 16}, {v.green_mask, rgb >> 8 & 0xFF}, {v.blue_mask, rgb & 0xFF}}) {
+                const double top = double(mask >> std::countr_zero(mask)), level = double((shot[i] & mask) >> std::countr_zero(mask));
+                nearest &= std::abs(level * 255 - c * top) <= 127.5;
+            }
+            const bool corner = i % 173 < 120 && i / 173 >= 127 - 50;
+            text += corner && shot[i] == all, coloured += rgb != 0;
+            wrong += !nearest && !(fps && corner);
+        }
+        EXPECT_TRUE(wrong == 0 && coloured > 0 && (text > 0) == fps) << screen << shm << " " << wrong << " " << text;
+        XDestroyWindow(d, w);
+    }
+    EXPECT_EQ(X11Presenter(Server(true), NewWindow(9, 9, 0, 0, Server(true), 1)).Problem(),
+              "the window's visual is not TrueColor of depth 15, 16, 24, 30 or 32 (depth 8)");
 }
 
 // Pictures larger and smaller than a cell, named with the folder and either
@@ -287,8 +337,6 @@ TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
         EXPECT_FALSE(saver.SpritePixelsOf(dc).loaded);
         EXPECT_TRUE(saver.DeleteDC(dc) == 1 && saver.SelectedBitmap(dc) == 0);
     }
-    for (const std::string& path : {folder + "\\missing.bmp", "x" + folder + "\\c.bmp"})
-        EXPECT_EQ(saver.LoadBitmapFile(path), 0) << path;
     saver.SelectObject(0, 1), saver.DeleteObject(0);  // handle 0 is none
     EXPECT_EQ(saver.SelectedBitmap(0), 0);
     // The clock: local time since the last midnight, read within the second after `now`.
@@ -299,12 +347,57 @@ TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
     EXPECT_TRUE(reading >= since && reading < since + 2) << reading << " " << since;
 }
 
+// BMP headers (or the old 12-byte ones, `core`) of `width` x `height` pixels
+// of `bits` bits, in a file of `size` bytes, and other files that cannot be
+// used: each reported once, naming the file and why, before anything large
+// is read.
+std::string BmpFile(int width, int height, int bits, std::size_t size, int compression = 0, bool core = false) {
+    std::string file = "BM";
+    for (int field : core ? std::vector{int(size), 0, 26, 12, width | height << 16, 1 | bits << 16}
+                          : std::vector{int(size), 0, 54, 40, width, height, 1 | bits << 16, compression})
+        for (int b = 0; b < 4; ++b) file += char(field >> 8 * b);
+    file.resize(size, '\x40');
+    return file;
+}
+
+TEST(X11BitmapTest, FilesThatCannotBeUsedAreReportedWithWhatIsWrong) {
+    const std::string folder = testing::TempDir() + "tovra-bad-bitmaps";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder + "/folder.bmp");
+    const std::pair<std::string, std::string> cases[] = {
+        {"missing", "No such file or directory"},
+        {"folder", "it is not a file"},
+        {"", "the file is empty"},
+        {"GIF89a", "it is not a BMP picture"},
+        {"BM\x7e\x01", "the file ends inside its header"},
+        {BmpFile(20000, 20000, 24, 374), "its header claims 20000 x 20000 pixels; a cell picture may have at most 4096 x 4096"},
+        {BmpFile(-3, 4097, 24, 374), "its header gives no pixels"},
+        {BmpFile(3, -4097, 24, 374), "its header claims 3 x 4097 pixels; a cell picture may have at most 4096 x 4096"},
+        {BmpFile(12, 11, 24, 449), "the file ends after 449 of the 450 bytes its header promises"},
+        {BmpFile(12, 11, 24, 421, 0, true), "the file ends after 421 of the 422 bytes its header promises"},
+        {BmpFile(12, 11, 24, 422, 0, true), ""},
+        {BmpFile(4096, 4096, 1, 374), "the file ends after 374 of the 2097206 bytes its header promises"},
+        {BmpFile(12, 11, 8, 1200, 1), "the picture cannot be decoded (BMP RLE)"},
+        {BmpFile(4096, 2, 24, 54 + 4096 * 6), ""},
+        {BmpFile(12, -11, 32, 54 + 12 * 11 * 4, 0), ""},
+    };
+    Saver saver(0, false, "3", folder);
+    for (int i = 0; const auto& [content, why] : cases) {
+        const std::string name = folder + "/" + (i++ < 2 ? content : "c" + std::to_string(i)) + ".bmp";
+        if (i > 2) std::ofstream(name, std::ios::binary) << content;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(saver.LoadBitmapFile(folder + "\\" + name.substr(folder.size() + 1)) != 0, why.empty()) << why;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  why.empty() ? "" : "tovra: cannot use the cell bitmap " + name + ": " + why + "; its cells are not drawn\n");
+    }
+}
+
 // Each picture against a display window's on the same settings in a window of
 // the same size; a run in a window of its own leaves the others black.
 TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) {
     Display* d = Server();
     const Window root = DefaultRootWindow(d);
-    const std::string resources = "Tovra.Color: purple\ntovra.reseed: 2\ntovra.speed: 0\ntovra.mode: maybe\n";
+    const std::string resources = "Tovra.Color: purple\ntovra.reseed: 2\ntovra.speed: 0 \t \ntovra.mode: maybe\n";
     XChangeProperty(d, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(resources.data()), int(resources.size()));
     XSelectInput(d, root, SubstructureNotifyMask);
@@ -313,6 +406,7 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         "tovra: resource tovra.mode: \"maybe\" is not allowed; use torus or island (using the default)\n";
     const std::string speed =
         "tovra: -speed: \"301\" is not allowed; use a whole number of milliseconds from 0 (fastest) to 300\n";
+    const std::string id = " is not allowed; use a window number from 1 to 0xffffffff, decimal or 0x hexadecimal\n";
     const struct {
         std::vector<std::string> args;
         const char* handedOver;  // "W": the window W
@@ -335,7 +429,10 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         {{"-cell-size", "9"}, nullptr, 2, "", "tovra: -cell-size: \"9\" is not allowed; use a whole number of pixels from 10 to 40, or auto\n" + SaverUsage(), '-', ""},
         {{"-speed", "301"}, nullptr, 2, "", speed + SaverUsage(), '-', ""},
         {{"-help"}, "junk", 0, SaverUsage(), "", '-', ""},
-        {{"-root"}, "junk", 2, "", "tovra: XSCREENSAVER_WINDOW: \"junk\" is not a window number\n", '-', ""},
+        {{"-root"}, "junk", 2, "", "tovra: XSCREENSAVER_WINDOW: \"junk\"" + id, '-', ""},
+        {{"-root"}, "0x10000050d", 2, "", "tovra: XSCREENSAVER_WINDOW: \"0x10000050d\"" + id, '-', ""},
+        {{"-window-id", "0xffffffffffffffff"}, nullptr, 2, "", "tovra: -window-id: \"0xffffffffffffffff\"" + id + SaverUsage(), '-', ""},
+        {{"-window-id", "0xffffffff"}, nullptr, 1, "", warning + "tovra: cannot draw on window 0xffffffff: the window cannot be read\n", '-', ""},
         {{"-display", ":65000"}, nullptr, 1, "", "tovra: cannot open display \":65000\"\n", '-', ""},
     };
     for (const auto& c : cases) {
@@ -411,6 +508,115 @@ TEST(SaverProgramTest, SeedsFromThePatternLibraryAndFolderTheOptionsName) {
     }
     unsetenv("TOVRA_EXIT_AFTER_TICKS");
     std::filesystem::remove_all(folder);
+}
+
+// The program itself, copied beside a cell.bmp of 374 bytes whose header
+// claims 20000 x 20000 pixels, and no other bitmap: it says what is wrong and
+// runs, and SIGTERM (once it has begun, or after 2 s) ends it, by that
+// signal, within a second, having used less than 100 MB.
+TEST(SaverProgramTest, EndsBySigtermWithinASecondWhateverItsBitmapsClaim) {
+    const std::string folder = testing::TempDir() + "tovra-program", program = folder + "/tovra", log = folder + "/err";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(ProgramFileFolder() + "/tovra", program);
+    std::ofstream(folder + "/cell.bmp", std::ios::binary) << BmpFile(20000, 20000, 24, 374);
+    const Window w = NewWindow(300, 200);
+    const std::string id = std::to_string(w);
+    const pid_t pid = fork();
+    if (pid == 0 && std::freopen(log.c_str(), "w", stderr) != nullptr)
+        execl(program.c_str(), "tovra", "-window-id", id.c_str(), nullptr);
+    if (pid == 0) _exit(127);
+    const auto messages = [&] {
+        std::ifstream in(log);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (int i = 0; i < 200 && !messages().ends_with("/usr/share/tovra\n"); ++i) usleep(10000);
+    // Its peak memory so far (its own: a child's rusage counts the test's
+    // memory it was forked with).
+    long peak = 0;
+    std::ifstream proc("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(proc, line);)
+        if (line.starts_with("VmHWM:")) peak = std::stol(line.substr(6));
+    kill(pid, SIGTERM);
+    const auto sent = std::chrono::steady_clock::now();
+    int status = 0;
+    pid_t ended = 0;
+    while ((ended = waitpid(pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() - sent < std::chrono::seconds(3))
+        usleep(10000);
+    const auto took = std::chrono::steady_clock::now() - sent;
+    if (ended == 0) kill(pid, SIGKILL), waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_LT(took, std::chrono::seconds(1));
+    EXPECT_TRUE(peak > 0 && peak < 100 * 1024) << peak << " KB";
+    const std::string text = messages();
+    EXPECT_TRUE(text.starts_with("tovra: cannot use the cell bitmap " + folder + "/cell.bmp: its header claims 20000 x "
+                                 "20000 pixels; a cell picture may have at most 4096 x 4096; its cells are not drawn\n") &&
+                text.ends_with("/deadcell.bmp: No such file or directory; its cells are not drawn\ntovra: no cell bitmap "
+                               "can be used, so no cells are drawn; they are looked for beside the program in " +
+                               folder + " and in /usr/share/tovra\n") &&
+                std::ranges::count(text, '\n') == 7)
+        << text;
+    XDestroyWindow(Server(), w);
+}
+
+// tovra-enable's edit of ~/.xscreensaver: the list's entries as a plain
+// reader sees them (lines joined, split at "\n"), before and after; every
+// other byte kept; a second run changes nothing.
+// The entries of the last programs resource, blanks around them dropped.
+std::vector<std::string> ListOf(std::string text) {
+    text = std::regex_replace(text, std::regex("\\\\\r?\n"), "");
+    const std::regex resource("(^|\n)[ \t]*\\*?programs[ \t]*:([^\r\n]*)");
+    std::string value;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), resource); it != std::sregex_iterator(); ++it)
+        value = (*it)[2];
+    std::vector<std::string> entries;
+    for (std::size_t start = 0, stop = 0; start < value.size(); start = stop + 2) {
+        stop = std::min(value.find("\\n", start), value.size());
+        const std::string e = std::regex_replace(value.substr(start, stop - start), std::regex("^\\s+|\\s+$"), "");
+        if (!e.empty()) entries.push_back(e);
+    }
+    return entries;
+}
+
+TEST(ProgramsList, TovraJoinsTheListOnceAndNothingElseChanges) {
+    const std::string system = "*mode: random\n*programs:\t\t\\\n\t\tmaze -root\t\\n\\\n- GL:\t\tqix -root \\n\n*lock: False\n";
+    const std::string list = "programs:\t\t\\\n\t\tmaze -root\t\\n\\\n-\t\"Q\" qix -root\t\\n\n";
+    const std::string tovra = kTovraEntry;
+    const struct {
+        std::string file, system;
+        ListChange change;
+        std::vector<std::string> entries;  // after
+    } cases[] = {
+        {"", system, ListChange::Added, {"maze -root", "- GL:\t\tqix -root", tovra}},
+        {"", "", ListChange::Added, {tovra}},
+        {"mode: one\nselected: 1", system, ListChange::Added, {"maze -root", "- GL:\t\tqix -root", tovra}},
+        {"lock: True\n" + list + "\nfade: False\n", system, ListChange::Added, {"maze -root", "-\t\"Q\" qix -root", tovra}},
+        {"programs: maze -root\nlock: False\n", system, ListChange::Added, {"maze -root", tovra}},
+        {"programs:\nlock: False\n", system, ListChange::Added, {tovra}},
+        {"programs:\\\r\n\tmaze -root \\n\\\r\n\tqix\t\\n\r\nlock: False\r\n", "", ListChange::Added, {"maze -root", "qix", tovra}},
+        {"programs: \\\n\tmaze -root \\n\\", "", ListChange::Added, {"maze -root", tovra}},
+        {"programs: tovra -root\n" + list, "", ListChange::Added, {"maze -root", "-\t\"Q\" qix -root", tovra}},
+        {"programs: tovrax -root \\n\\\n\tmaze -root -\\n", "", ListChange::Added, {"tovrax -root", "maze -root -", tovra}},
+        {"programs: \\\n-\t\ttovra -root -rainbow\t\\n\\\n- GL: \"T\" tovra\t\\n\n", "", ListChange::SwitchedOn,
+         {"tovra -root -rainbow", "- GL: \"T\" tovra"}},
+        {"programs: - tovra -root \\n\\\n GL: \"Tovra\" /usr/libexec/xscreensaver/tovra\t\\n\n", "", ListChange::AlreadyOn,
+         {"- tovra -root", "GL: \"Tovra\" /usr/libexec/xscreensaver/tovra"}},
+    };
+    for (const auto& c : cases) {
+        const ProgramsEdit edit = AddTovraToPrograms(c.file, c.system);
+        EXPECT_EQ(edit.change, c.change) << c.file;
+        EXPECT_EQ(ListOf(edit.text), c.entries) << edit.text;
+        // The file with something added at one place, or its switched-off
+        // entry's "-" taken away.
+        std::size_t same = 0;
+        while (same < c.file.size() && same < edit.text.size() && c.file[same] == edit.text[same]) ++same;
+        EXPECT_TRUE(c.change == ListChange::SwitchedOn
+                        ? c.file[same] == '-' && edit.text == c.file.substr(0, same) + c.file.substr(same + 1)
+                        : edit.text.size() >= c.file.size() && edit.text.ends_with(c.file.substr(same)))
+            << edit.text;
+        const ProgramsEdit again = AddTovraToPrograms(edit.text, c.system);
+        EXPECT_TRUE(again.change == ListChange::AlreadyOn && again.text == edit.text) << edit.text;
+    }
 }
 
 }  // namespace

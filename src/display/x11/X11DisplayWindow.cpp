@@ -20,10 +20,10 @@ namespace {
 // errors that follow end the run quietly instead of the program.
 Window watchedWindow = 0;
 bool windowGone = false;
-// The daemon ends a module with SIGTERM; the form still unloads.
+// The daemon ends a module with SIGTERM; the form still unloads. The signal's number.
 volatile std::sig_atomic_t stopRequested = 0;
 
-void RequestStop(int) { stopRequested = 1; }
+void RequestStop(int signal) { stopRequested = signal; }
 
 int NoteWindowError(Display* display, XErrorEvent* error) {
     if ((error->error_code == BadWindow || error->error_code == BadDrawable) && error->resourceid == watchedWindow) {
@@ -38,17 +38,27 @@ int NoteWindowError(Display* display, XErrorEvent* error) {
 
 bool FileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
+double CpuSeconds() {
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) + used.tv_nsec / 1e9;
+}
+
 }  // namespace
 
-std::string CellBitmapFolder(const std::string& installedFolder) {
+int StopSignal() { return stopRequested; }
+
+std::string ProgramFileFolder() {
     char path[4096] = {};
     const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n > 0) {
-        std::string folder(path, static_cast<std::size_t>(n));
-        folder = folder.substr(0, folder.find_last_of('/'));
-        if (FileExists(folder + "/cell.bmp")) return folder;
-    }
-    return installedFolder;
+    if (n <= 0) return "";
+    const std::string file(path, static_cast<std::size_t>(n));
+    return file.substr(0, file.find_last_of('/'));
+}
+
+std::string CellBitmapFolder(const std::string& installedFolder) {
+    const std::string folder = ProgramFileFolder();
+    return !folder.empty() && FileExists(folder + "/cell.bmp") ? folder : installedFolder;
 }
 
 int X11WindowDpi(Display* display, Window window) {
@@ -94,7 +104,11 @@ X11DisplayWindow::X11DisplayWindow(Display* display, Window window, bool ownWind
       dataFolder_(std::move(dataFolder)),
       form_(*this, store, random, blnPreview_) {}
 
-X11DisplayWindow::~X11DisplayWindow() { UnloadForm(); }
+X11DisplayWindow::~X11DisplayWindow() {
+    UnloadForm();
+    if (fpsFont_ != nullptr) XFreeFont(display_, fpsFont_);
+    if (fpsGc_ != nullptr) XFreeGC(display_, fpsGc_);
+}
 
 int X11DisplayWindow::Run() {
     watchedWindow = window_;
@@ -117,11 +131,25 @@ int X11DisplayWindow::Run() {
         XSetWMProtocols(display_, window_, &deleteWindow_, 1);
     }
     XSelectInput(display_, window_, mask);
+    if (showFps) {
+        fpsFont_ = XLoadQueryFont(display_, "-*-courier-bold-r-normal-*-*-180-*-*-m-*-*-*");
+        if (fpsFont_ == nullptr) fpsFont_ = XLoadQueryFont(display_, "fixed");
+        XGCValues values{};
+        values.foreground = presenter_->PixelOf(0xFFFFFF);
+        values.background = presenter_->PixelOf(0);
+        fpsGc_ = XCreateGC(display_, window_, GCForeground | GCBackground, &values);
+        if (fpsFont_ != nullptr) XSetFont(display_, fpsGc_, fpsFont_->fid);
+        fpsSince_ = std::chrono::steady_clock::now();
+        fpsCpuSince_ = CpuSeconds();
+    }
 
     // The form loads before the window shows anything (its frame is empty,
     // so its first seeding lands nowhere, as on every platform); the first
     // resize sizes the grid and the frame to the window.
     form_.Form_Load();
+    if (bitmapsLoaded_ == 0 && !stopRequested)
+        std::fprintf(stderr, "tovra: no cell bitmap can be used, so no cells are drawn; they are looked for %s\n",
+                     (bitmapPlaces.empty() ? "in " + dataFolder_ : bitmapPlaces).c_str());
     XWindowAttributes attributes{};
     XGetWindowAttributes(display_, window_, &attributes);
     ResizeTo(attributes.width, attributes.height);
@@ -138,6 +166,7 @@ int X11DisplayWindow::Run() {
         const auto now = std::chrono::steady_clock::now();
         if (timerRunning_ && now >= nextTick_) {
             form_.tmrTovra_Timer();
+            ++fpsTicks_;
             if (tickLimit > 0 && ++ticks_ >= tickLimit) break;
             // A tick that took longer than the interval is followed by the
             // next one at once, without a backlog.
@@ -202,13 +231,36 @@ std::vector<MonitorArea> X11DisplayWindow::Monitors() {
 FrameMemory X11DisplayWindow::AllocateFrame(int width, int height) {
     // The shared-memory image itself, when the server has MIT-SHM: the frame
     // then reaches the window without a copy in the program.
-    FrameMemory memory;
-    if (presenter_ != nullptr) memory.pixels = presenter_->Allocate(width, height, memory.stride);
-    return memory;
+    return presenter_ != nullptr ? presenter_->Allocate(width, height) : FrameMemory{};
 }
 
 void X11DisplayWindow::PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) {
-    presenter_->Present(frame.Pixels(), frame.Width(), frame.Height(), frame.Stride(), parts.data(), parts.size());
+    presenter_->Present(frame.Data(), frame.Width(), frame.Height(), frame.Stride(), frame.BytesPerPixel(),
+                        parts.data(), parts.size());
+    if (fpsGc_ != nullptr) DrawFps();
+}
+
+void X11DisplayWindow::DrawFps() {
+    // Generations per second and the share of the time this program used
+    // the processor, over the last second or so.
+    const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - fpsSince_).count();
+    if (fpsLines_[0].empty()) fpsLines_[0] = "FPS: 0.0", fpsLines_[1] = "Load: 0.0%";
+    if (seconds >= 1.0) {
+        const double cpu = CpuSeconds();
+        char text[64];
+        std::snprintf(text, sizeof text, "FPS: %.1f", fpsTicks_ / seconds);
+        fpsLines_[0] = text;
+        std::snprintf(text, sizeof text, "Load: %.1f%%", 100 * (cpu - fpsCpuSince_) / seconds);
+        fpsLines_[1] = text;
+        fpsSince_ = now, fpsCpuSince_ = cpu, fpsTicks_ = 0;
+    }
+    // Over whatever the picture shows there, redrawn after every present.
+    const int descent = fpsFont_ != nullptr ? fpsFont_->descent : 2;
+    const int line = (fpsFont_ != nullptr ? fpsFont_->ascent : 11) + descent;
+    for (int i = 0; i < 2; ++i)
+        XDrawImageString(display_, window_, fpsGc_, 10, height_ - 10 - descent - (1 - i) * line, fpsLines_[i].data(),
+                         static_cast<int>(fpsLines_[i].size()));
 }
 
 // --- Sprites and drawing -----------------------------------------------------------
@@ -229,8 +281,16 @@ GdiHandle X11DisplayWindow::LoadBitmapFile(const std::string& path) {
     if (file.size() > dataFolder_.size() && file.compare(0, dataFolder_.size(), dataFolder_) == 0 &&
         file[dataFolder_.size()] == '\\')
         file[dataFolder_.size()] = '/';
-    SpritePixels pixels = LoadCellBitmap(file);
-    if (!pixels.loaded) return 0;
+    // A signal during start-up ends the run: what is left is not read.
+    if (stopRequested) return 0;
+    std::string problem;
+    SpritePixels pixels = LoadCellBitmap(file, &problem);
+    if (!pixels.loaded) {
+        std::fprintf(stderr, "tovra: cannot use the cell bitmap %s: %s; its cells are not drawn\n", file.c_str(),
+                     problem.c_str());
+        return 0;
+    }
+    ++bitmapsLoaded_;
     objects_.push_back({false, 0, pixels});
     return static_cast<GdiHandle>(objects_.size());
 }
@@ -258,7 +318,12 @@ void X11DisplayWindow::DeleteObject(GdiHandle object) {
 SpritePixels X11DisplayWindow::SpritePixelsOf(GdiHandle sprite) {
     const GdiObject* dc = Lookup(sprite);
     const GdiObject* bitmap = dc != nullptr && dc->isContext ? Lookup(dc->selected) : nullptr;
-    return bitmap != nullptr ? bitmap->pixels : SpritePixels{};
+    SpritePixels pixels = bitmap != nullptr ? bitmap->pixels : SpritePixels{};
+    // In the window's own values, so that the frame reaches it without a
+    // conversion of every pixel.
+    if (presenter_ != nullptr)
+        for (uint32_t& p : pixels.pixels) p = presenter_->Value(p);
+    return pixels;
 }
 
 // --- Timer, clock, unloading ---------------------------------------------------------

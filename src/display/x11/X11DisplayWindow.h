@@ -37,6 +37,12 @@ public:
     double xftDpi = 0;
     // Whether the frame may reach the window through shared memory.
     bool allowShm = true;
+    // -fps: the frame rate and the program's CPU load in the bottom-left
+    // corner, renewed every second.
+    bool showFps = false;
+    // Where the cell bitmaps were looked for, for the message when none of
+    // them can be used ("in FOLDER" when empty).
+    std::string bitmapPlaces;
 
     // DisplayPlatform
     GdiHandle CreateCompatibleDC() override;
@@ -76,6 +82,7 @@ private:
 
     void HandleEvent(const XEvent& event);
     void ResizeTo(int width, int height);
+    void DrawFps();
 
     Display* display_;
     Window window_;
@@ -94,6 +101,15 @@ private:
     std::chrono::steady_clock::time_point nextTick_;
     bool unloaded_ = false;
     long ticks_ = 0;
+    int bitmapsLoaded_ = 0;
+
+    // -fps
+    GC fpsGc_ = nullptr;
+    XFontStruct* fpsFont_ = nullptr;
+    long fpsTicks_ = 0;
+    std::chrono::steady_clock::time_point fpsSince_;
+    double fpsCpuSince_ = 0;
+    std::string fpsLines_[2];
 };
 
 // The dots per inch of the monitor under the window's centre: the RandR
@@ -101,8 +117,14 @@ private:
 // where neither tells.
 int X11WindowDpi(Display* display, Window window);
 
+// The signal (SIGTERM, SIGINT) that ended the last run, 0 when none did. The
+// program ends by it again once it has cleaned up, as the daemon expects.
+int StopSignal();
+
 // The folder the cell bitmaps are read from: beside the program when they
 // lie there (a build tree), else `installedFolder`.
 std::string CellBitmapFolder(const std::string& installedFolder);
+// The folder that holds the program file.
+std::string ProgramFileFolder();
 
 }  // namespace tovra
