@@ -112,50 +112,23 @@ TEST(BuiltInLibrary, EveryPatternShowsItsFact) {
     for (const char* kind : {"spaceship", "oscillator", "gun", "methuselah", "population"}) EXPECT_GE(kinds[kind], 3) << kind;
 }
 
-// RLE as the writer writes it and plain text of the same random patterns read as the same cells,
-// moved to the corner of their box; the name from #N or !Name:, else the file's.
-TEST(PatternText, RleAndPlainTextReadAlike) {
-    RuntimeRandom random(3);
-    for (int n = 0; n < 40; ++n) {
-        CellGrid g(n % 13 + 2, n * 7 % 11 + 1);  // a blank column each side and a blank row below
-        for (int y = 0; y < g.MaxRow(); ++y)
-            for (int x = 1; x < g.MaxCol(); ++x) g.SetLive(x, y, random.Rnd() < 0.4f || (x == 1 && y == 0));
-        std::ostringstream rle;
-        WriteRle(g, Edges::Island, rle);
-        const std::string name = n % 2 ? "soup " + std::to_string(n) : "p";
-        std::string plain = n % 2 ? "!Name: " + name + "\n" : "!a comment\n";
-        for (int y = 0; y <= g.MaxRow(); ++y) {
-            for (int x = 0; x <= g.MaxCol(); ++x) plain += g.IsLive(x, y) ? (n % 3 ? 'O' : '*') : '.';
-            plain += n % 4 ? "\n" : "\r\n";
-        }
-        PatternLibrary library;
-        const PatternFileReport a = library.AddText("p.rle", (n % 2 ? "#N " + name + "\n" : "") + rle.str()),
-                                b = library.AddText("p.CELLS", plain);
-        const Cells box = LiveCells(g, true);
-        const CellList cells = Listed(library, 0);
-        ASSERT_TRUE(a.problem.empty() && b.problem.empty() && library.Size() == 2) << a.problem << b.problem;
-        EXPECT_TRUE(cells == Listed(library, 1) && Cells(cells.begin(), cells.end()) == box) << n;
-        EXPECT_EQ(std::tie(a.name, a.width, a.height), std::tie(b.name, b.width, b.height));
-        EXPECT_EQ(std::tuple(a.name, a.width, a.height), std::tuple(name, box.rbegin()->first + 1,
-                  std::max_element(box.begin(), box.end(), [](auto p, auto q) { return p.second < q.second; })->second + 1));
-    }
-}
-
+// The box around the live cells and the name (#N or !Name:, else the file's); why a file is skipped.
 TEST(PatternText, TakesLifeInItsUsualSpellingsAndSaysWhyItSkipsTheRest) {
     std::vector<std::pair<std::string, std::string>> rows;  // text (".cells" after a '|'), what the report says
     for (const char* rule : {"B3/S23", "b3s23", "S23/B3", "s23b3", "23/3", "B3/S32", "Life", " b 3 / s 2 3 ", "B3/S23:T10,10", "B33/S223"})
-        rows.emplace_back(std::string("x = 3, y = 1, rule = ") + rule + "\n3o!", "3 x 1");
+        rows.emplace_back(std::string("x = 3, y = 1, rule = ") + rule + "\n3o!", "3 x 1 a");
     for (const char* rule : {"B36/S23", "B3/S2", "B3/S234", "23/36", "3/23", "S23", "B3", "B3/S23/S", "B/S23", "HighLife", "B3/S2x3", "b3b3"})
         rows.emplace_back(std::string("x = 3, y = 1, rule = ") + rule + "\n3o!",
                           "malformed RLE: line 1: unsupported rule '" + std::string(rule) + "': only B3/S23 is accepted");
     rows.insert(rows.end(), {{"x = 1001, y = 1\no!", "1001 x 1 is larger than 1000 x 1000"}, {"x = 3, y = 3\n!", "no live cells"},
         {"x = 3, y = 1\n3q!", "malformed RLE: line 2: unexpected character 'q'"}, {"|.O\nOx\n", "unexpected character 'x' on line 2"},
         {"|" + std::string(1000, '.') + "O", "more than 1000 cells wide"}, {"|" + std::string(1000, '\n') + "O", "more than 1000 cells high"},
-        {"|!Name: nothing\n\n...\n", "no live cells"}, {"|" + std::string(999, '.') + "O" + std::string(998, '\n') + "O", "1000 x 999"}});
+        {"|!Name: nothing\n\n...\n", "no live cells"}, {"|" + std::string(999, '.') + "O" + std::string(998, '\n') + "O", "1000 x 999 a"},
+        {"#C soup\n#N A  soup \nx = 9, y = 5\n2$3b2o$2bo!", "3 x 2 A  soup"}, {"|!Name: ring\r\n\r\n..OO.\r\n.O..O\r\n..**\r\n", "4 x 3 ring"}});
     for (const auto& [text, says] : rows) {
         PatternLibrary library;
         const PatternFileReport r = text[0] == '|' ? library.AddText("a.cells", text.substr(1)) : library.AddText("a.rle", text);
-        EXPECT_EQ(r.problem.empty() ? std::to_string(r.width) + " x " + std::to_string(r.height) : r.problem, says) << text.substr(0, 40);
+        EXPECT_EQ(r.problem.empty() ? std::to_string(r.width) + " x " + std::to_string(r.height) + " " + r.name : r.problem, says) << text.substr(0, 40);
         EXPECT_EQ(library.Size(), r.problem.empty() ? 1u : 0u);
     }
 }
@@ -173,13 +146,11 @@ struct TempFolder {
 // In name order, each file taken or skipped with its reason; at most 10,000 files and 64 MiB.
 TEST(PatternFolder, TakesItsPatternFilesInNameOrderWithinItsBounds) {
     TempFolder folder, many;
-    folder.Write("b.rle", "#N Glider\nx = 3, y = 3\nbo$2bo$3o!");
-    folder.Write("A.CELLS", ".O\n..O\nOOO\n");
-    folder.Write("c.rle", "x = 3, y = 1, rule = B36/S23\n3o!");
-    folder.Write("big.rle", std::string(kMaxPatternFileBytes - 10, '#') + "\nx=1,y=1\no!");  // one byte too many
-    folder.Write("edge.rle", std::string(kMaxPatternFileBytes - 11, '#') + "\nx=1,y=1\no!");
-    folder.Write("notes.txt", "x = 1, y = 1\no!");
-    folder.Write("empty.cells", "");
+    const std::pair<const char*, std::string> files[] = {{"b.rle", "#N Glider\nx = 3, y = 3\nbo$2bo$3o!"}, {"A.CELLS", ".O\n..O\nOOO\n"},
+        {"c.rle", "x = 3, y = 1, rule = B36/S23\n3o!"}, {"notes.txt", "x = 1, y = 1\no!"}, {"empty.cells", ""},
+        {"big.rle", std::string(kMaxPatternFileBytes - 10, '#') + "\nx=1,y=1\no!"},  // one byte too many
+        {"edge.rle", std::string(kMaxPatternFileBytes - 11, '#') + "\nx=1,y=1\no!"}};
+    for (const auto& [name, text] : files) folder.Write(name, text);
     fs::create_directory(folder.path / "dir.rle");
     for (std::size_t i = 0; i <= kMaxFolderPatternFiles; ++i) many.Write(std::to_string(100000 + i) + ".rle", "x=1,y=1\no!");
     PatternLibrary library;
