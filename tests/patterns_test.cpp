@@ -120,7 +120,7 @@ TEST(PatternText, TakesLifeInItsUsualSpellingsAndSaysWhyItSkipsTheRest) {
     for (const char* rule : {"B36/S23", "B3/S2", "B3/S234", "23/36", "3/23", "S23", "B3", "B3/S23/S", "B/S23", "HighLife", "B3/S2x3", "b3b3"})
         rows.emplace_back(std::string("x = 3, y = 1, rule = ") + rule + "\n3o!",
                           "malformed RLE: line 1: unsupported rule '" + std::string(rule) + "': only B3/S23 is accepted");
-    rows.insert(rows.end(), {{"x = 1001, y = 1\no!", "1001 x 1 is larger than 1000 x 1000"}, {"x = 3, y = 3\n!", "no live cells"},
+    rows.insert(rows.end(), {{"x = 1, y = 3\no$o$o!", "1 x 3 a"}, {"x = 1001, y = 1\no!", "1001 x 1 is larger than 1000 x 1000"}, {"x = 3, y = 3\n!", "no live cells"},
         {"x = 3, y = 1\n3q!", "malformed RLE: line 2: unexpected character 'q'"}, {"|.O\nOx\n", "unexpected character 'x' on line 2"},
         {"|" + std::string(1000, '.') + "O", "more than 1000 cells wide"}, {"|" + std::string(1000, '\n') + "O", "more than 1000 cells high"},
         {"|!Name: nothing\n\n...\n", "no live cells"}, {"|" + std::string(999, '.') + "O" + std::string(998, '\n') + "O", "1000 x 999 a"},
@@ -173,6 +173,11 @@ TEST(PatternFolder, TakesItsPatternFilesInNameOrderWithinItsBounds) {
     ASSERT_TRUE(library.AddFolder(large.path, &reports, problem) && reports.size() == 65);
     EXPECT_EQ(reports[63].problem.substr(0, 48), "malformed RLE: line 1: header line longer than 1");
     EXPECT_EQ(reports[64].problem, "the folder's pattern files pass 64 MiB in all");
+    PatternLibrary full;  // 8 million cells at most
+    std::string square = "x = 1000, y = 1000\n";
+    for (int y = 0; y < 1000; ++y) square += "1000o$";
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(full.AddText("square.rle", square + "!").problem, "");
+    EXPECT_EQ(full.AddText("square.rle", square + "!").problem, "the library holds 8000000 cells already");
 }
 
 // The eight orientations as matrices, in the order Orient numbers them.
