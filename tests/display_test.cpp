@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <random>
@@ -270,25 +268,6 @@ TEST(DisplayFormLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
         EXPECT_EQ(rig.CheckFrame(), colours);
         EXPECT_EQ(rig.platform.presents, (std::vector<std::vector<FrameRect>>{{{0, 0, 640, 480}}}));
     }
-}
-
-// The library is read once at load, with the folder's files, where a seeding uses it.
-TEST(DisplayFormLoad, APatternSeedingReadsTheLibraryWithTheFolder) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tovra-display-patterns";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "mine.rle") << "x = 2, y = 2\n2o$2o!";
-    for (int seeding : {0, 1, 2}) {
-        FormRig rig;
-        rig.store.Put(kApplicationTitle, kSettingsSection, "Seeding", std::to_string(seeding));
-        rig.store.Put(kApplicationTitle, kSettingsSection, "Patterns", folder.string());
-        rig.Load();
-        const PatternLibrary* library = rig.form.automaton().patterns;
-        EXPECT_EQ(static_cast<int>(rig.form.automaton().seeding), seeding);
-        EXPECT_EQ(library ? library->Size() : 0, seeding ? kBuiltInPatternCount + 1 : 0);
-        EXPECT_EQ(rig.form.automaton().LastPlacements().empty(), seeding == 0);
-        rig.CheckFrame();
-    }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(DisplayFormGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {

@@ -104,10 +104,9 @@ std::vector<Placement> PatternGarden::Plant(const PatternLibrary& library, CellG
             const int y = RandomInt(random, 0, edges == Edges::Torus ? rows - 1 : rows - height);
             const int m = kPatternMargin;
             if (!AreaClear(grid, edges, x - m, y - m, width + 2 * m, height + 2 * m)) continue;
-            const PatternCell* cells = library.Cells(pattern);
-            for (std::size_t c = 0; c < pattern.cellCount; ++c) {
+            for (const PatternCell& c : pattern.cells) {
                 int ox = 0, oy = 0;
-                Orient(orientation, cells[c].x, cells[c].y, pattern.width, pattern.height, ox, oy);
+                Orient(orientation, c.x, c.y, pattern.width, pattern.height, ox, oy);
                 const int gx = (x + ox) % cols, gy = (y + oy) % rows;
                 grid.SetLive(gx, gy, true);
                 if (newCell) newCell(gx, gy);

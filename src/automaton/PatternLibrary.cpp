@@ -135,13 +135,14 @@ PatternFileReport PatternLibrary::AddText(const std::string& file, std::string_v
     }
     report.width = maxX - minX + 1;
     report.height = maxY - minY + 1;
-    if (cells_.size() + read.cells.size() > kMaxLibraryCells) {
+    if (cellCount_ + read.cells.size() > kMaxLibraryCells) {
         report.problem = "the library holds " + std::to_string(kMaxLibraryCells) + " cells already";
         return report;
     }
-    LibraryPattern pattern{file, report.name, report.width, report.height, cells_.size(), read.cells.size()};
-    for (const PatternCell& c : read.cells)
-        cells_.push_back({static_cast<uint16_t>(c.x - minX), static_cast<uint16_t>(c.y - minY)});
+    LibraryPattern pattern{file, report.name, report.width, report.height, std::vector<PatternCell>(read.cells.size())};
+    for (std::size_t i = 0; i < read.cells.size(); ++i)
+        pattern.cells[i] = {static_cast<uint16_t>(read.cells[i].x - minX), static_cast<uint16_t>(read.cells[i].y - minY)};
+    cellCount_ += read.cells.size();
     patterns_.push_back(std::move(pattern));
     return report;
 }

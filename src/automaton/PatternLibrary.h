@@ -4,7 +4,7 @@
 // text, .cells). A folder is read once, when the library is made, with a
 // bound on every size: the bytes of a file and of all files, the pattern's
 // width and height, the number of files and the cells kept. Every pattern is
-// kept as the list of its live cells, in one block for the whole library.
+// kept as the list of its live cells, allocated at its exact size.
 
 #include <cstddef>
 #include <cstdint>
@@ -31,8 +31,7 @@ struct LibraryPattern {
     std::string name;  // its #N or !Name: line, else the file's name without extension
     int width = 0;     // the box around its live cells
     int height = 0;
-    std::size_t firstCell = 0;  // its cells in the library's block
-    std::size_t cellCount = 0;
+    std::vector<PatternCell> cells;  // its live cells, moved to the box's corner
 };
 
 // What became of one file: taken, or why it was skipped.
@@ -66,12 +65,12 @@ public:
 
     std::size_t Size() const { return patterns_.size(); }
     const LibraryPattern& operator[](std::size_t i) const { return patterns_[i]; }
-    const PatternCell* Cells(const LibraryPattern& pattern) const { return cells_.data() + pattern.firstCell; }
-    std::size_t CellCount() const { return cells_.size(); }
+    // The live cells of all patterns.
+    std::size_t CellCount() const { return cellCount_; }
 
 private:
     std::vector<LibraryPattern> patterns_;
-    std::vector<PatternCell> cells_;
+    std::size_t cellCount_ = 0;
 };
 
 }  // namespace tovra

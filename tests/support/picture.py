@@ -11,9 +11,13 @@
   picture.py holds BITMAPS SHOT PATTERN.rle
     The live cells of SHOT include PATTERN in one of its eight orientations,
     wrapping round the screen's edges as a torus does."""
+import os
 import re
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.dirname(__file__))
+import patterns  # noqa: E402
 
 COLOURS = {"red": "cell", "yellow": "cellyellow", "green": "cellgreen", "blue": "cellblue", "purple": "cellpurple"}
 
@@ -58,23 +62,10 @@ def cells(bitmaps, colour, shot):
 def holds(bitmaps, shot, rle):
     cols, rows, grid, _ = cells(bitmaps, "any", shot)
     live = {k for k, v in grid.items() if v == "live"}
-    body = "".join(l for l in open(rle).read().splitlines()[1:] if not l.startswith("#")).split("!")[0]
-    pattern, x, y = [], 0, 0
-    for count, tag in re.findall(r"(\d*)([bo$])", body):
-        n = int(count or 1)
-        if tag == "$":
-            x, y = 0, y + n
-            continue
-        pattern += [(x + i, y) for i in range(n)] if tag == "o" else []
-        x += n
-    for a, b, c, d in [(1, 0, 0, 1), (-1, 0, 0, 1), (1, 0, 0, -1), (-1, 0, 0, -1),
-                       (0, 1, 1, 0), (0, -1, 1, 0), (0, 1, -1, 0), (0, -1, -1, 0)]:
-        turned = sorted((a * px + b * py, c * px + d * py) for px, py in pattern)
-        for lx, ly in live:
-            if all(((lx + tx - turned[0][0]) % cols, (ly + ty - turned[0][1]) % rows) in live for tx, ty in turned):
-                print(f"{rle.split('/')[-1]} at cell {lx},{ly}")
-                return 0
-    print(f"{rle.split('/')[-1]} not on the screen ({len(live)} live cells)")
+    for shape in patterns.orientations(patterns.read(rle)):
+        if any(all(((lx + x - shape[0][0]) % cols, (ly + y - shape[0][1]) % rows) in live for x, y in shape) for lx, ly in live):
+            return 0
+    print(f"{rle} not on the screen ({len(live)} live cells)")
     return 1
 
 

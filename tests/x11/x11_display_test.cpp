@@ -490,17 +490,12 @@ TEST(SaverProgramTest, SeedsFromThePatternLibraryAndFolderTheOptionsName) {
         std::vector<uint32_t> shots[3];  // the program's, the settings', a random seeding's
         for (int run = 0; run < 3; ++run) {
             const Window w = NewWindow(420, 300);
-            if (run == 0) {
-                Parts parts;
-                EXPECT_EQ(RunSaverProgram({"-window-id", std::to_string(w), "-seeding", mode, "-patterns", folder}, parts.random), 0);
-            } else {
-                Saver saver(w, false, "0");
-                for (auto [key, text] : {std::pair{kSpeedKey, "300"}, {kDelayKey, "2000"}, {kSeedingKey, run == 1 ? number : "0"}})
-                    saver.store.Put(kApplicationTitle, kSettingsSection, key, text);
-                saver.store.Put(kApplicationTitle, kSettingsSection, kPatternsKey, folder);
-                saver.tickLimit = 1;
-                saver.Run();
-            }
+            Saver saver(w, false, "0");
+            const std::pair<const char*, std::string> settings[] = {
+                {kSpeedKey, "300"}, {kDelayKey, "2000"}, {kSeedingKey, run == 1 ? number : "0"}, {kPatternsKey, folder}};
+            for (const auto& [key, text] : settings) saver.store.Put(kApplicationTitle, kSettingsSection, key, text);
+            saver.tickLimit = 1;
+            EXPECT_EQ(run ? saver.Run() : RunSaverProgram({"-window-id", std::to_string(w), "-seeding", mode, "-patterns", folder}, saver.random), 0);
             shots[run] = Shot(w, 420, 300);
             XDestroyWindow(Server(), w);
         }
