@@ -91,14 +91,17 @@ keys Escape
 check "delay 40000, then Esc: the dialog closes, writing only the position" position_only "$values"
 
 # The seeding and the folder chosen in the dialog, the folder picker, then a run with them.
+# Mixed: its random cells keep changing, so the run does not reseed at every
+# generation as Patterns does on a grid of still lifes alone (until the grid
+# is full and random cells are sprinkled over the blocks).
 make_garden
-reg "[-$KEY]" "[$KEY\\Settings]" '"Seeding"="2"' '"Patterns"="C:\\nowhere"'
+reg "[-$KEY]" "[$KEY\\Settings]" '"Seeding"="1"' '"Patterns"="C:\\nowhere"'
 open_dialog
 probe controls "About Tovra" >"$work/before"
-check "the stored seeding shown: Mixed" shows 'ComboBox "Mixed" 2 enabled=1'
+check "the stored seeding shown: Patterns" shows 'ComboBox "Patterns" 1 enabled=1'
 check "the stored folder shown" shows 'Edit "C:\nowhere" 0 enabled=1'
 click_at 240 4545 1215 255  # the seeding's label: the keys go to the dialog
-keys alt+e Up
+keys alt+e Down
 keys alt+f
 xdotool type --delay 60 'C:\garden'
 click_at 4320 4830 1215 345  # Browse
@@ -107,9 +110,9 @@ keys Return
 check "the picker closes" eventually eval "! has_window 'Browse for Folder'"
 probe controls "About Tovra" >"$work/before"
 check "the picker's choice, the folder typed, in the box" shows 'Edit "C:\garden" 0 enabled=1'
-check "the seeding chosen: Patterns" shows 'ComboBox "Patterns" 1 enabled=1'
+check "the seeding chosen: Mixed" shows 'ComboBox "Mixed" 2 enabled=1'
 click_at 3000 3720 1260 345  # OK
-check "OK: Seeding and Patterns written" eval 'stored | grep -q "^Settings/Seeding=1\$" && stored | grep -qF "Settings/Patterns=C:\garden"'
+check "OK: Seeding and Patterns written" eval 'stored | grep -q "^Settings/Seeding=2\$" && stored | grep -qF "Settings/Patterns=C:\garden"'
 start run wine "$scr" /s
 check "/s with the dialog's settings: a block grid of the folder" eventually garden_shown dialog-garden
 stop_run "$run"
