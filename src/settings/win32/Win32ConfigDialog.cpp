@@ -61,9 +61,6 @@ constexpr int kControlPointSize = 8;
 constexpr int kTitlePointSize = 18;
 // The face the layout was made for, for the controls and the title alike.
 constexpr wchar_t kFontFace[] = L"MS Sans Serif";
-// Texts whose width sets the size of the faces on a scaled monitor.
-constexpr wchar_t kWidestLabel[] = L"Delay Between Random Seedings:";
-constexpr wchar_t kTitleText[] = L"Tovra";
 // Positions far beyond any screen are held here, where window coordinates
 // still work.
 constexpr double kMaxPixelCoordinate = 30000;
@@ -96,38 +93,6 @@ std::wstring Wide(const std::string& utf8) {
 
 // Where the system can tell (Windows 10 and later): the dots per inch of the
 // monitor the window is on, else 0.
-// The dialog's face at `points` for `dpi` dots per inch. A face scaled up
-// need not keep its proportions (a bitmap face is replaced by a wider one at
-// sizes it lacks), so the height is lowered until `sample` is no wider than
-// at 100% scaling, scaled: texts then fit the places they have at 100%.
-HFONT CreateScaledFont(int points, int dpi, const wchar_t* sample) {
-    const auto create = [](int height) {
-        return CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kFontFace);
-    };
-    HDC dc = GetDC(nullptr);
-    const int length = lstrlenW(sample);
-    const auto width = [&](HFONT font) {
-        SIZE size{};
-        HGDIOBJ old = SelectObject(dc, font);
-        GetTextExtentPoint32W(dc, sample, length, &size);
-        SelectObject(dc, old);
-        return static_cast<int>(size.cx);
-    };
-    HFONT base = create(MulDiv(points, kBaseDpi, 72));
-    const int limit = MulDiv(width(base), dpi, kBaseDpi);
-    DeleteObject(base);
-    const int full = MulDiv(points, dpi, 72);
-    HFONT font = create(full);
-    // At most a third smaller than the points ask for.
-    for (int height = full - 1; dc != nullptr && width(font) > limit && height >= full * 2 / 3; --height) {
-        DeleteObject(font);
-        font = create(height);
-    }
-    if (dc != nullptr) ReleaseDC(nullptr, dc);
-    return font;
-}
-
 int WindowDpi(HWND hwnd) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
@@ -316,9 +281,13 @@ void Win32ConfigDialog::LayOut(int dpi, const RECT* suggested) {
     layoutDpi_ = dpi > 0 ? dpi : kBaseDpi;  // the 100% scaling's
     layoutTwipsPerPixel_ = kTwipsPerInch / layoutDpi_;
     HFONT oldFont = font_, oldTitleFont = titleFont_;
-    // Points at the monitor's dots per inch, no wider than at 100%.
-    font_ = CreateScaledFont(kControlPointSize, layoutDpi_, kWidestLabel);
-    titleFont_ = CreateScaledFont(kTitlePointSize, layoutDpi_, kTitleText);
+    // Points at the monitor's dots per inch.
+    font_ = CreateFontW(-MulDiv(kControlPointSize, layoutDpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_SWISS, kFontFace);
+    titleFont_ = CreateFontW(-MulDiv(kTitlePointSize, layoutDpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_SWISS, kFontFace);
     for (const ConfigControlLayout& c : kConfigLayout) {
         HWND control = Control(c.id);
         const TwipsRect& r = c.place;
