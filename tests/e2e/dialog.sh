@@ -108,6 +108,9 @@ check "the picker's choice, the folder typed, in the box" shows 'Edit "C:\garden
 check "the seeding chosen: Patterns" shows 'ComboBox "Patterns" 1 enabled=1'
 click_at 3000 3720 1260 345  # OK
 check "OK: Seeding and Patterns written" eval 'stored | grep -q "^Settings/Seeding=1\$" && stored | grep -qF "Settings/Patterns=C:\garden"'
+# Two seconds a generation: the first seeding's block grids stay in view until the
+# screen is full of them and random cells take over.
+reg "[$KEY\\Settings]" '"Speed"="2000"'
 start run wine "$scr" /s
 check "/s with the dialog's settings: a block grid of the folder" eventually garden_shown dialog-garden
 stop_run "$run"
