@@ -79,6 +79,11 @@ for run in "island 120 70 4 0" "torus 150 100 9 [1-9]"; do
     grep -q " $5 wrapped: .*\(hook\|tie\)" "$T/found" && r=ok || r=bad
   check $r "garden $run: $(cat "$T/found")"
 done
+for mode in random mixed; do  # about a tenth of the cells, the patterns' margins aside
+  "$TOOL" --width 200 --height 100 --edges torus --generations 0 --seeding $mode --patterns "$G" --seed 5 > "$T/pop" &&
+    [ "$(cut -d' ' -f2 "$T/pop")" -gt 1700 ] && [ "$(cut -d' ' -f2 "$T/pop")" -lt 2300 ] && r=ok || r=bad
+  check $r "seeding $mode: $(cat "$T/pop")"
+done
 
 # bgolly takes the grid from the rule suffix the tool writes.
 command -v bgolly > /dev/null || { echo "FAIL: bgolly is not installed"; exit 1; }

@@ -113,6 +113,9 @@ check "the picker's choice, the folder typed, in the box" shows 'Edit "C:\garden
 check "the seeding chosen: Mixed" shows 'ComboBox "Mixed" 2 enabled=1'
 click_at 3000 3720 1260 345  # OK
 check "OK: Seeding and Patterns written" eval 'stored | grep -q "^Settings/Seeding=2\$" && stored | grep -qF "Settings/Patterns=C:\garden"'
+# Two seconds a generation: the first seeding's block grids stay in view
+# however loaded the machine is.
+reg "[$KEY\\Settings]" '"Speed"="2000"'
 start run wine "$scr" /s
 check "/s with the dialog's settings: a block grid of the folder" eventually garden_shown dialog-garden
 stop_run "$run"
