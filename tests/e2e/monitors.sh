@@ -25,6 +25,10 @@ finish() {
   DISPLAY=$shared_display wine_bounded cmd /c exit >/dev/null 2>&1
 }
 trap finish EXIT
+# The dialog's face as Wine draws it (its own fonts in the prefix, as for the
+# dialog's script); without them a wider face stands in at every scaling.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+for f in /usr/share/wine/fonts/*; do [ -e "$fonts/${f##*/}" ] || cp "$f" "$fonts/"; done
 
 # A run's picture on the pitch, changing.
 shows_pitch() { shot "cells-$1" && sleep 1 && shot "cells-$1-later" &&
