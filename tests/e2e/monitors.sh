@@ -17,14 +17,22 @@ shared_display=$DISPLAY
 # next program starts it afresh on the display and scaling it is given.
 restart_wine() { timeout 60 wineserver -k 2>/dev/null; timeout 60 wineserver -w 2>/dev/null || true; }
 finish() {
-  dpi 00000060
   if [ -n "$xvfb" ]; then restart_wine; kill "$xvfb" 2>/dev/null; fi
+  # Back on the shared display before any other Wine program: one started on
+  # the ended display would leave the prefix's server with a desktop there.
+  export DISPLAY=$shared_display
+  dpi 00000060
   cleanup
-  # The prefix's server and services back up on the shared display, so that
-  # the next script's first window does not wait for them.
-  DISPLAY=$shared_display wine_bounded cmd /c exit >/dev/null 2>&1
+  # The prefix's server and services afresh on the shared display at 100%, so
+  # that the next script's first window does not wait for them.
+  restart_wine
+  wine_bounded cmd /c exit >/dev/null 2>&1
 }
 trap finish EXIT
+# The dialog's face as Wine draws it (its own fonts in the prefix, as for the
+# dialog's script); without them a wider face stands in at every scaling.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+for f in /usr/share/wine/fonts/*; do [ -e "$fonts/${f##*/}" ] || cp "$f" "$fonts/"; done
 
 # A run's picture on the pitch, changing.
 shows_pitch() { shot "cells-$1" && sleep 1 && shot "cells-$1-later" &&
