@@ -6,8 +6,9 @@
     by the bitmaps in BITMAPS, each of their pixels enlarged to the squares
     of N/10 pixels under it (the pixel under each square pixel's centre);
     there are live cells; the strips past the whole cells are black.
-    With LATER: some cell changed, and each part of an 8x8 split shows cells in
-    one of the two; with "repainted", LATER keeps 9/10 of the dead cells instead.
+    With LATER: some cell changed, and each part of the screen (parts of at
+    least 16 x 10 cells, 8 x 8 parts at most) shows cells in one of the two;
+    with "repainted", LATER keeps 9/10 of the dead cells instead.
   picture.py holds BITMAPS SHOT PATTERN.rle
     The live cells of SHOT include PATTERN in one of its eight orientations,
     wrapping round the screen's edges as a torus does."""
@@ -88,10 +89,14 @@ def main(args):
             problems += [] if dead[1] >= dead[0] * 9 // 10 else [f"dead cells {dead[0]} before the repaint, {dead[1]} after"]
         else:
             problems += [] if first != second else ["no cell changed between the shots"]
-            empty = [(pc, pr) for pc in range(8) for pr in range(8)
-                     if all(first[c, r] == second[c, r] == "black" for c in range(pc * cols // 8, (pc + 1) * cols // 8)
-                            for r in range(pr * rows // 8, (pr + 1) * rows // 8))]
-            problems += [f"no cell in {len(empty)} of 64 parts, e.g. {empty[0]} (column, row)"] if empty else []
+            # Parts of at least 16 x 10 cells, so that a part left empty by
+            # chance is as unlikely on a large pitch as on the classic one.
+            across, down = max(1, min(8, cols // 16)), max(1, min(8, rows // 10))
+            empty = [(pc, pr) for pc in range(across) for pr in range(down)
+                     if all(first[c, r] == second[c, r] == "black"
+                            for c in range(pc * cols // across, (pc + 1) * cols // across)
+                            for r in range(pr * rows // down, (pr + 1) * rows // down))]
+            problems += [f"no cell in {len(empty)} of {across * down} parts, e.g. {empty[0]} (column, row)"] if empty else []
     print("; ".join(problems) or "all clean")
     return 1 if problems else 0
 
