@@ -9,7 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "automaton/Random.h"
-#include "display/DisplayForm.h"
+#include "display/SaverDisplay.h"
 #include "display/PixelFormat.h"
 #include "settings/SaverSettings.h"
 #include "settings/SettingsStore.h"
@@ -63,15 +63,15 @@ public:
     void StopTimer() override {}
     float SecondsSinceMidnight() override { return 3600.0f; }
     std::string ProgramFolder() override { return "C:\\Savers"; }
-    double ScaleWidth() override { return width_; }
-    double ScaleHeight() override { return height_; }
+    double ClientWidth() override { return width_; }
+    double ClientHeight() override { return height_; }
     std::vector<MonitorArea> Monitors() override { return {}; }
     bool OnBatteryPower() override { return false; }
     void SetScreenSaverRunning(bool) override {}
     void ShowCursor(bool) override {}
-    std::string GetRegValue(const std::string&, const std::string&) override { return "Not Found"; }
+    std::string ReadRegistryText(const std::string&, const std::string&) override { return "Not Found"; }
     bool VerifyScreenSavePwd() override { return true; }
-    void UnloadForm() override {}
+    void UnloadWindow() override {}
 
 private:
     int width_, height_;
@@ -94,12 +94,12 @@ void WholeTick(benchmark::State& state, int depth, bool shared) {
     store.Put(kApplicationTitle, kSettingsSection, kRainbowKey, rainbow ? "True" : "False");
     RuntimeRandom random(42);
     const bool preview = false;
-    DisplayForm form(platform, store, random, preview);
-    form.Form_Load();
-    form.Form_Resize();
-    for (int i = 0; i < 200; ++i) form.tmrTovra_Timer();
+    SaverDisplay form(platform, store, random, preview);
+    form.Load();
+    form.Resize();
+    for (int i = 0; i < 200; ++i) form.Tick();
     platform.calls = platform.pixels = 0;
-    for (auto _ : state) form.tmrTovra_Timer();
+    for (auto _ : state) form.Tick();
     state.counters["presents/tick"] =
         benchmark::Counter(static_cast<double>(platform.calls), benchmark::Counter::kAvgIterations);
     state.counters["pixels/tick"] =

@@ -103,16 +103,16 @@ void BM_PatternsSeeding(benchmark::State& state) {
     FramePainter painter;
     RuntimeRandom random(7);
     Automaton automaton(painter, random, painter);
-    automaton.blnTorus = true, automaton.intSeedDelay = 30000, automaton.blnRainbow = state.range(1) != 0;
-    automaton.RedimGrid(kCols - 1, kRows - 1);
-    for (int i = 0; i < 300 && state.range(0) == 1; ++i) automaton.tmrTovra_Timer();
-    const CellGrid start = automaton.blnGrid;
+    automaton.torus = true, automaton.seedDelay = 30000, automaton.rainbow = state.range(1) != 0;
+    automaton.ResizeGrid(kCols - 1, kRows - 1);
+    for (int i = 0; i < 300 && state.range(0) == 1; ++i) automaton.Tick();
+    const CellGrid start = automaton.grid;
     painter.draws = 0;
     automaton.seeding = SeedingMode::Patterns, automaton.patterns = &library;
     std::size_t placed = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        automaton.blnGrid = start;
+        automaton.grid = start;
         state.ResumeTiming();
         automaton.SeedGrid();
         placed += automaton.LastPlacements().size();

@@ -65,13 +65,13 @@ void BM_Tick(benchmark::State& state) {
     RuntimeRandom random(99);
     FixedClock clock;
     Automaton automaton(painter, random, clock);
-    automaton.blnTorus = true;
-    automaton.blnRainbow = state.range(2) != 0;
-    automaton.intSeedDelay = 2000;
-    automaton.RedimGrid(cols - 1, rows - 1);
-    for (int i = 0; i < 200; ++i) automaton.tmrTovra_Timer();
+    automaton.torus = true;
+    automaton.rainbow = state.range(2) != 0;
+    automaton.seedDelay = 2000;
+    automaton.ResizeGrid(cols - 1, rows - 1);
+    for (int i = 0; i < 200; ++i) automaton.Tick();
     painter.draws = painter.picks = 0;
-    for (auto _ : state) automaton.tmrTovra_Timer();
+    for (auto _ : state) automaton.Tick();
     const double ticks = static_cast<double>(state.iterations());
     state.counters["draws/tick"] = static_cast<double>(painter.draws) / ticks;
     state.counters["picks/tick"] = static_cast<double>(painter.picks) / ticks;
@@ -91,9 +91,9 @@ void BM_SeedGrid(benchmark::State& state) {
     RuntimeRandom random(99);
     FixedClock clock;
     Automaton automaton(painter, random, clock);
-    automaton.blnRainbow = state.range(0) != 0;
+    automaton.rainbow = state.range(0) != 0;
     for (auto _ : state) {
-        automaton.RedimGrid(cols - 1, rows - 1);
+        automaton.ResizeGrid(cols - 1, rows - 1);
         automaton.SeedGrid();
     }
 }

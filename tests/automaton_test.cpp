@@ -62,9 +62,9 @@ struct Rig : CellPainter, RandomStream, TimeOfDay {
     Automaton automaton{*this, *this, *this};
 
     Rig(int cols, int rows, const Cells& live = {}) {
-        automaton.RedimGrid(cols - 1, rows - 1);
-        automaton.intSeedDelay = 30000, automaton.blnTorus = true;
-        for (auto [x, y] : live) automaton.blnGrid.Set(x, y, CellGrid::kLive);
+        automaton.ResizeGrid(cols - 1, rows - 1);
+        automaton.seedDelay = 30000, automaton.torus = true;
+        for (auto [x, y] : live) automaton.grid.Set(x, y, CellGrid::kLive);
     }
     void DrawLiveCell(int x, int y) override { calls.push_back({'L', x, y}); }
     void DrawDeadCell(int x, int y) override { calls.push_back({'D', x, y}); }
@@ -114,18 +114,18 @@ TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
     };
     for (const auto& r : rows) {
         Rig rig(8, 8, r.live);
-        rig.automaton.blnPreview = r.preview, rig.automaton.intSeedDelay = r.delay, rig.fallback = r.fill;
+        rig.automaton.preview = r.preview, rig.automaton.seedDelay = r.delay, rig.fallback = r.fill;
         if (r.live.empty()) rig.automaton.computePass = AlternatingPass;
         std::vector<int> at;
         for (int tick = 1; tick <= r.ticks; ++tick) {
-            if (tick == r.resizeAfter + 1 && r.resizeAfter > 0) rig.automaton.RedimGrid(9, 8);
+            if (tick == r.resizeAfter + 1 && r.resizeAfter > 0) rig.automaton.ResizeGrid(9, 8);
             const std::size_t before = rig.seeds.size();
-            rig.automaton.tmrTovra_Timer();
+            rig.automaton.Tick();
             at.insert(at.end(), rig.seeds.size() - before, tick);
         }
         EXPECT_EQ(at, r.at) << r.what;
         EXPECT_EQ(rig.seeds, std::vector<float>(r.at.size(), 1000.0f)) << "seeded from the clock";
-        if (r.population >= 0) { EXPECT_EQ(rig.automaton.blnGrid.Population(), static_cast<std::size_t>(r.population)) << r.what; }
+        if (r.population >= 0) { EXPECT_EQ(rig.automaton.grid.Population(), static_cast<std::size_t>(r.population)) << r.what; }
     }
 }
 
@@ -140,16 +140,16 @@ TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
         // the stagnation seeding away.
         for (auto [cols, rows] : {std::pair{130, 6}, std::pair{1, 4}, std::pair{64, 3}, std::pair{768, 432}, std::pair{10, 6}}) {
             Rig rig(cols, rows);
-            rig.automaton.blnRainbow = rig.automaton.blnTorus = rainbow;  // both edge modes, once each
-            rig.automaton.tmrTovra_Timer();    // the first tick's seedings, on an empty grid
+            rig.automaton.rainbow = rig.automaton.torus = rainbow;  // both edge modes, once each
+            rig.automaton.Tick();    // the first tick's seedings, on an empty grid
             for (int y = 0; y < rows; ++y)
-                for (int x = 0; x < cols; ++x) rig.automaton.blnGrid.SetLive(x, y, cols != 10 && soup.Rnd() < 0.4f);
+                for (int x = 0; x < cols; ++x) rig.automaton.grid.SetLive(x, y, cols != 10 && soup.Rnd() < 0.4f);
             for (auto [x, y] : cols == 10 ? Cells{{1, 0}, {2, 0}, {1, 1}, {2, 1}, {6, 2}, {6, 3}, {6, 4}} : Cells{})
-                rig.automaton.blnGrid.Set(x, y, CellGrid::kLive);
+                rig.automaton.grid.Set(x, y, CellGrid::kLive);
             for (int tick = 1; tick <= (rows > 100 ? 2 : 4); ++tick) {
-                const CellGrid before = rig.automaton.blnGrid;
+                const CellGrid before = rig.automaton.grid;
                 rig.calls.clear();
-                rig.automaton.tmrTovra_Timer();
+                rig.automaton.Tick();
                 const CellGrid after = Step(before, rainbow ? Edges::Torus : Edges::Island, ComputeNextGenerationReference);
                 std::vector<PaintCall> expected;
                 int changes = 0;
@@ -161,7 +161,7 @@ TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
                         if (was != is || (is && rainbow)) expected.push_back({is ? 'L' : 'D', 10 * x, 10 * y});
                     }
                 ASSERT_EQ(rig.calls, expected) << cols << "x" << rows << " tick " << tick;
-                EXPECT_EQ(rig.automaton.blnGrid, after);
+                EXPECT_EQ(rig.automaton.grid, after);
                 EXPECT_EQ(rig.automaton.ChangeHistory()[9], changes);
             }
         }
@@ -177,7 +177,7 @@ TEST(Seeding, AddsAboutATenthNeverKillsAndDrawsEveryLiveCell) {
     EXPECT_EQ(rig.draws, 12);
     // In Rainbow mode each cell first picks its colour: 0.999 -> 4 (purple), 0 -> 0 (red).
     Rig rainbow(2, 1);
-    rainbow.automaton.blnRainbow = true, rainbow.script = {0.999f, 0.95f, 0.0f, 0.0f};
+    rainbow.automaton.rainbow = true, rainbow.script = {0.999f, 0.95f, 0.0f, 0.0f};
     rainbow.automaton.SeedGrid();
     EXPECT_EQ(rainbow.calls, (std::vector<PaintCall>{{'S', 4, 0}, {'L', 0, 0}, {'S', 0, 0}}));
     EXPECT_EQ(rainbow.draws, 4);
@@ -187,11 +187,11 @@ TEST(Seeding, TheRealStreamMakesAboutATenthAndDiffersAtTheSameClockReading) {
     Rig rig(200, 200);
     RuntimeRandom random;
     Automaton automaton(rig, random, rig);
-    automaton.RedimGrid(199, 199), automaton.SeedGrid();
-    const CellGrid first = automaton.blnGrid;
+    automaton.ResizeGrid(199, 199), automaton.SeedGrid();
+    const CellGrid first = automaton.grid;
     EXPECT_NEAR(static_cast<double>(first.Population()), 4000, 400);
-    automaton.RedimGrid(199, 199), automaton.SeedGrid();
-    EXPECT_FALSE(automaton.blnGrid == first);
+    automaton.ResizeGrid(199, 199), automaton.SeedGrid();
+    EXPECT_FALSE(automaton.grid == first);
     // Even two seedings with nothing drawn in between move the stream on.
     RuntimeRandom twice(9), never(9);
     twice.Randomize(1000.0f), twice.Randomize(1000.0f);

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "automaton/Random.h"
-#include "display/DisplayForm.h"
+#include "display/SaverDisplay.h"
 #include "display/PixelFormat.h"
 #include "settings/SaverSettings.h"
 
@@ -178,15 +178,15 @@ public:
         return clockReadings.erase(clockReadings.begin(), clockReadings.begin() + !clockReadings.empty()), t;
     }
     std::string ProgramFolder() override { return "C:\\Savers"; }
-    double ScaleWidth() override { return width; }
-    double ScaleHeight() override { return height; }
+    double ClientWidth() override { return width; }
+    double ClientHeight() override { return height; }
     std::vector<MonitorArea> Monitors() override { return monitors; }
     bool OnBatteryPower() override { return battery; }
     void SetScreenSaverRunning(bool running) override { Log(running ? "SaverRunning 1" : "SaverRunning 0"); }
     void ShowCursor(bool show) override { Log(show ? "ShowCursor" : "HideCursor"); }
-    std::string GetRegValue(const std::string& key, const std::string& name) override { return Log("GetRegValue " + key + " " + name), regValue; }
+    std::string ReadRegistryText(const std::string& key, const std::string& name) override { return Log("ReadRegistryText " + key + " " + name), regValue; }
     bool VerifyScreenSavePwd() override { return Log("VerifyScreenSavePwd"), duringVerify(), passwordAccepts; }
-    void UnloadForm() override { Log("Unload"), onUnload(); }
+    void UnloadWindow() override { Log("Unload"), onUnload(); }
 };
 
 using Strings = std::vector<std::string>;
@@ -197,16 +197,16 @@ struct FormRig {
     MemorySettingsStore store;
     RuntimeRandom random{5};
     bool preview = false, unloaded = false;
-    DisplayForm form{platform, store, random, preview};
+    SaverDisplay form{platform, store, random, preview};
     std::vector<std::vector<char>> seen;  // per world, cells live at some time since the last resize
 
     explicit FormRig(bool asPreview = false, const char* password = "0") {
         preview = asPreview;
         platform.regValue = password;
-        platform.onUnload = [this] { unloaded = true, form.Form_QueryUnload(), form.Form_Unload(); };
+        platform.onUnload = [this] { unloaded = true, form.BeforeUnload(), form.Unload(); };
     }
     // Loads at `time` seconds past midnight; the journal starts afresh after it.
-    void Load(float time = 100.0f) { platform.now = time, form.Form_Load(), platform.journal.clear(); }
+    void Load(float time = 100.0f) { platform.now = time, form.Load(), platform.journal.clear(); }
     // The frame against a plain reference: each cell of each world, corner to corner at its pitch, shows
     // the dead sprite where it was live before, black where it never was (either, unless `strict`: a cell
     // seeded and dead in the same tick was never seen live). Returns the colours of the live cells.
@@ -215,7 +215,7 @@ struct FormRig {
         int wrong = 0;
         seen.resize(form.WorldCount());
         for (std::size_t w = 0; w < form.WorldCount(); ++w) {
-            const CellGrid& grid = form.automaton(w).blnGrid;
+            const CellGrid& grid = form.automaton(w).grid;
             const WorldArea& a = form.WorldAreaOf(w);
             seen[w].resize(grid.CellCount());
             for (int y = 0; y <= grid.MaxRow() && a.y + a.pitch * y < form.frame().Height(); ++y)
@@ -226,14 +226,14 @@ struct FormRig {
                     wrong += pixel != form.frame().Pixel(right, bottom);
                     char& s = seen[w][static_cast<std::size_t>(y) * grid.Columns() + x];
                     if ((s |= grid.IsLive(x, y)) && grid.IsLive(x, y)) colours.insert(pixel);
-                    else wrong += pixel != (s ? FakeDisplayPlatform::SpriteColor(form.lngDeadCellDC()) : 0u) &&
-                                  (strict || pixel != 0u) && (strict || pixel != FakeDisplayPlatform::SpriteColor(form.lngDeadCellDC()));
+                    else wrong += pixel != (s ? FakeDisplayPlatform::SpriteColor(form.deadSprite()) : 0u) &&
+                                  (strict || pixel != 0u) && (strict || pixel != FakeDisplayPlatform::SpriteColor(form.deadSprite()));
                 }
         }
         EXPECT_EQ(wrong, 0);
         return colours;
     }
-    uint32_t Colour(int index) { return FakeDisplayPlatform::SpriteColor(form.lngColorDCs()[index]); }
+    uint32_t Colour(int index) { return FakeDisplayPlatform::SpriteColor(form.liveSprites()[index]); }
 };
 
 TEST(DisplayFormLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
@@ -250,18 +250,18 @@ TEST(DisplayFormLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
             {"Rainbow", r.rainbow}, {"Color", r.color}, {"Torus", r.torus}, {"Speed", r.speed}, {"Delay", r.delay}};
         for (auto [key, text] : stored)
             if (text) rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
-        rig.form.Form_Load();
-        Strings expected = {r.timer, "SaverRunning 1", "GetRegValue Control Panel\\Desktop ScreenSaveUsePassword", "HideCursor", r.timer};
+        rig.form.Load();
+        Strings expected = {r.timer, "SaverRunning 1", "ReadRegistryText Control Panel\\Desktop ScreenSaveUsePassword", "HideCursor", r.timer};
         for (const char* file : {"deadcell", "cellpurple", "cellblue", "cellgreen", "cellyellow", "cell"})
             expected.insert(expected.begin(), std::string("LoadBitmap C:\\Savers\\") + file + ".bmp");
         // A preview neither announces the run nor hides the cursor.
         if (r.preview) std::erase_if(expected, [](const std::string& e) { return e == "SaverRunning 1" || e == "HideCursor"; });
         EXPECT_EQ(rig.platform.journal, expected);
-        EXPECT_EQ(rig.form.automaton().blnPreview, r.preview);
-        EXPECT_TRUE(rig.form.automaton().blnTorus == r.torusOn && rig.form.automaton().intSeedDelay == r.delayOn);
+        EXPECT_EQ(rig.form.automaton().preview, r.preview);
+        EXPECT_TRUE(rig.form.automaton().torus == r.torusOn && rig.form.automaton().seedDelay == r.delayOn);
         // The 50 x 50 design grid, its first seeding in the frame of the 640 x
         // 480 client area, handed to the window whole.
-        EXPECT_EQ(std::pair(rig.form.intMaxCol(), rig.form.intMaxRow()), std::pair(49, 49));
+        EXPECT_EQ(std::pair(rig.form.maxCol(), rig.form.maxRow()), std::pair(49, 49));
         std::set<uint32_t> colours;
         for (int i = 0; i < 5; ++i)
             if (r.colour < 0 || r.colour == i) colours.insert(rig.Colour(i));
@@ -279,16 +279,16 @@ TEST(DisplayFormGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {
     for (const auto& c : cases) {
         FormRig rig;
         rig.Load();
-        rig.form.tmrTovra_Timer();
+        rig.form.Tick();
         rig.platform.width = c.w, rig.platform.height = c.h;
-        rig.form.Form_Resize();
-        EXPECT_EQ(std::pair(rig.form.intMaxCol(), rig.form.intMaxRow()), std::pair(c.maxCol, c.maxRow)) << c.w;
-        EXPECT_EQ(rig.form.automaton().blnGrid.Population(), 0u);
+        rig.form.Resize();
+        EXPECT_EQ(std::pair(rig.form.maxCol(), rig.form.maxRow()), std::pair(c.maxCol, c.maxRow)) << c.w;
+        EXPECT_EQ(rig.form.automaton().grid.Population(), 0u);
         const auto w = static_cast<int>(c.w), h = static_cast<int>(c.h);
         EXPECT_EQ(rig.platform.presents.back(), (std::vector<FrameRect>{{0, 0, w, h}}));
         const std::size_t presents = rig.platform.presents.size();
         rig.form.StartGenerations();
-        for (int tick = 0; tick < 3; ++tick, rig.form.tmrTovra_Timer()) EXPECT_LE(rig.CheckFrame().size(), 1u);
+        for (int tick = 0; tick < 3; ++tick, rig.form.Tick()) EXPECT_LE(rig.CheckFrame().size(), 1u);
         EXPECT_TRUE((c.maxCol >= 0 && c.maxRow >= 0) || rig.platform.presents.size() == presents) << c.w;
     }
     for (int pixel = -400; pixel <= 400; ++pixel)
@@ -313,26 +313,26 @@ TEST(DisplayFormWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
         if (r.cellSize != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "CellSize", r.cellSize);
         if (r.eachMonitor != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "EachMonitor", r.eachMonitor);
         rig.Load();
-        rig.form.Form_Resize();
+        rig.form.Resize();
         ASSERT_EQ(rig.form.WorldCount(), r.worlds.size());
         for (std::size_t w = 0; w < r.worlds.size(); ++w) EXPECT_EQ(rig.form.WorldAreaOf(w), r.worlds[w]) << w;
-        for (int tick = 0; tick < 40; ++tick, rig.form.tmrTovra_Timer()) rig.CheckFrame(false);
+        for (int tick = 0; tick < 40; ++tick, rig.form.Tick()) rig.CheckFrame(false);
         // Each world keeps its own history and settings.
         for (std::size_t w = 1; w < r.worlds.size(); ++w) {
             EXPECT_NE(rig.form.automaton(w).ChangeHistory(), rig.form.automaton(0).ChangeHistory());
-            EXPECT_TRUE(rig.form.automaton(w).intSeedDelay == 15 && rig.form.automaton(w).blnTorus);
+            EXPECT_TRUE(rig.form.automaton(w).seedDelay == 15 && rig.form.automaton(w).torus);
         }
         int gap = 0;  // no cell between the monitors, nor below the second
         for (int y = 0; y < 600; ++y) for (int x = 600; x < 1000; ++x) gap += (x < 620 || y >= 500) && rig.form.frame().Pixel(x, y) != 0;
         EXPECT_TRUE(r.worlds.size() == 1 || gap == 0) << gap;
         // One monitor left: one world; back to two: the new one is seeded at its first tick.
         rig.platform.monitors = {two[0]};
-        rig.form.Form_Resize();
+        rig.form.Resize();
         EXPECT_EQ(rig.form.WorldCount(), 1u);
         rig.platform.monitors = two;
-        rig.form.Form_Resize();
-        rig.form.tmrTovra_Timer();
-        EXPECT_TRUE(r.worlds.size() == 1 || rig.form.automaton(1).blnGrid.Population() > 0);
+        rig.form.Resize();
+        rig.form.Tick();
+        EXPECT_TRUE(r.worlds.size() == 1 || rig.form.automaton(1).grid.Population() > 0);
     }
 }
 
@@ -341,23 +341,23 @@ TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
     rig.platform.missingFiles = {"C:\\Savers\\cellgreen.bmp", "C:\\Savers\\deadcell.bmp"};
     rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "2");
     rig.Load();
-    EXPECT_EQ(rig.form.lngColorDCs()[2] + rig.form.lngDeadCellDC(), 0);
-    rig.form.Form_Resize();
-    for (int i = 0; i < 5; ++i) rig.form.tmrTovra_Timer();
+    EXPECT_EQ(rig.form.liveSprites()[2] + rig.form.deadSprite(), 0);
+    rig.form.Resize();
+    for (int i = 0; i < 5; ++i) rig.form.Tick();
     EXPECT_EQ(rig.platform.presents.size(), 2u);  // the load and the resize
-    EXPECT_GT(rig.form.automaton().blnGrid.Population(), 0u);  // the automaton runs on
+    EXPECT_GT(rig.form.automaton().grid.Population(), 0u);  // the automaton runs on
     // Four sprites, each a context and a bitmap (none left from the failed
     // loads), released context first; a missing sprite calls nothing.
-    rig.form.Form_QueryUnload();
+    rig.form.BeforeUnload();
     EXPECT_TRUE(rig.platform.live.empty());
     EXPECT_EQ(rig.platform.journal, (Strings{"DeleteDC 1", "DeleteObject 2", "DeleteDC 3", "DeleteObject 4", "DeleteDC 5",
                                              "DeleteObject 6", "DeleteDC 7", "DeleteObject 8"}));
 }
 
-using Input = void (DisplayForm::*)();
-constexpr Input Key = &DisplayForm::Form_KeyPress,
-                Close = &DisplayForm::Form_CloseRequest, Move = &DisplayForm::Form_MouseMove;
-void Send(DisplayForm& form, Input input, int times = 1) { while (times-- > 0) (form.*input)(); }
+using Input = void (SaverDisplay::*)();
+constexpr Input Key = &SaverDisplay::KeyPressed,
+                Close = &SaverDisplay::CloseRequested, Move = &SaverDisplay::MouseMoved;
+void Send(SaverDisplay& form, Input input, int times = 1) { while (times-- > 0) (form.*input)(); }
 
 // The calls after the load, without the sprites' release.
 Strings Calls(Strings j) { return std::erase_if(j, [](const std::string& e) { return e.starts_with("Delete"); }), j; }
@@ -404,8 +404,8 @@ TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
     rig.platform.now = 101.1f;
     // A close request while the dialog is open opens no second one.
     bool sent = false;
-    rig.platform.duringVerify = [&] { if (!std::exchange(sent, true)) rig.form.Form_CloseRequest(); };
-    rig.form.Form_MouseDown();
+    rig.platform.duringVerify = [&] { if (!std::exchange(sent, true)) rig.form.CloseRequested(); };
+    rig.form.MouseButtonPressed();
     EXPECT_FALSE(rig.unloaded);
     EXPECT_EQ(rig.platform.journal, (Strings{"ShowCursor", "VerifyScreenSavePwd", "HideCursor"}));
     // Quiet for half a second after the dialog, then the very next move asks again.
@@ -413,7 +413,7 @@ TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
     Send(rig.form, Move, 8);
     EXPECT_TRUE(rig.platform.journal.empty());
     rig.platform.now = 101.75f, rig.platform.passwordAccepts = true;
-    rig.form.Form_MouseMove();
+    rig.form.MouseMoved();
     EXPECT_TRUE(rig.unloaded);
     EXPECT_EQ(Calls(rig.platform.journal), (Strings{"ShowCursor", "VerifyScreenSavePwd", "Unload", "StopTimer", "ShowCursor",
                                             "SaverRunning 0", "HideCursor"}));
@@ -437,18 +437,18 @@ TEST(DisplayFormPower, NothingRunsWhileTheMonitorsAreOffAndOnBatteryTenGeneratio
         rig.platform.battery = r.battery;
         rig.store.Put(kApplicationTitle, kSettingsSection, "Speed", r.speed);
         if (r.saveBattery) rig.store.Put(kApplicationTitle, kSettingsSection, "SaveBattery", "True");
-        rig.form.Form_Load();
+        rig.form.Load();
         EXPECT_EQ(rig.platform.journal.back(), r.load) << r.what;
         rig.platform.journal.clear();
-        rig.form.Form_Resize();
+        rig.form.Resize();
         std::string ticks;
         for (const char e : std::string(r.events)) {
             const std::array<int32_t, kHistoryLength> history = rig.form.automaton().ChangeHistory();
             const std::size_t presents = rig.platform.presents.size();
-            if (e == '0' || e == '1') rig.form.Form_DisplayPower(e == '1');
-            if (e == 'b' || e == 'm') rig.form.Form_PowerSource(e == 'b');
-            if (e == 'u') rig.platform.UnloadForm();
-            if (e == 't') rig.form.tmrTovra_Timer(), ticks += rig.form.automaton().ChangeHistory() != history || rig.platform.presents.size() != presents ? '+' : '-';
+            if (e == '0' || e == '1') rig.form.DisplayPowerChanged(e == '1');
+            if (e == 'b' || e == 'm') rig.form.PowerSourceChanged(e == 'b');
+            if (e == 'u') rig.platform.UnloadWindow();
+            if (e == 't') rig.form.Tick(), ticks += rig.form.automaton().ChangeHistory() != history || rig.platform.presents.size() != presents ? '+' : '-';
         }
         EXPECT_EQ(Calls(rig.platform.journal), r.journal) << r.what;
         EXPECT_EQ(ticks, r.ticks) << r.what;

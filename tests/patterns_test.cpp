@@ -268,9 +268,9 @@ struct SeedRig : CellPainter, TimeOfDay {
     PatternLibrary library;
     SeedRig(int cols, int rows, SeedingMode mode, bool crowded = false) {
         library.AddBuiltIn();
-        automaton.RedimGrid(cols - 1, rows - 1), automaton.seeding = mode, automaton.patterns = &library;
+        automaton.ResizeGrid(cols - 1, rows - 1), automaton.seeding = mode, automaton.patterns = &library;
         for (int y = 0; y < rows && crowded; y += 4)  // a live cell every fourth cell both ways: no margin fits
-            for (int x = 0; x < cols; x += 4) automaton.blnGrid.SetLive(x, y, true);
+            for (int x = 0; x < cols; x += 4) automaton.grid.SetLive(x, y, true);
     }
     void DrawLiveCell(int x, int y) override { live.emplace_back(x / 10, y / 10); }
     void DrawDeadCell(int, int) override { ADD_FAILURE() << "a seeding draws no dead cell"; }
@@ -278,7 +278,7 @@ struct SeedRig : CellPainter, TimeOfDay {
     float SecondsSinceMidnight() override { return ++seedings, 1.0f; }
     bool DrewEveryLiveCellRowByRow() const {  // as a random seeding does
         CellList cells;
-        for (auto [x, y] : LiveCells(automaton.blnGrid)) cells.emplace_back(y, x);
+        for (auto [x, y] : LiveCells(automaton.grid)) cells.emplace_back(y, x);
         std::sort(cells.begin(), cells.end());
         for (auto& [a, b] : cells) std::swap(a, b);
         return live == cells && seedings == 1;
@@ -288,19 +288,19 @@ struct SeedRig : CellPainter, TimeOfDay {
 TEST(SeedingModes, PatternsDrawThePlacedCellsOrFallBackToRandomCells) {
     for (bool rainbow : {false, true}) {  // on an empty grid, only the placed cells, each after its pick
         SeedRig rig(200, 120, SeedingMode::Patterns);
-        rig.automaton.blnRainbow = rainbow;
+        rig.automaton.rainbow = rainbow;
         rig.automaton.SeedGrid();
         std::size_t cells = 0;
         for (const Placement& p : rig.automaton.LastPlacements()) cells += rig.library[p.pattern].cells.size();
-        EXPECT_TRUE(rig.automaton.LastPlacements().size() > 1 && rig.live.size() == cells && rig.automaton.blnGrid.Population() == cells);
+        EXPECT_TRUE(rig.automaton.LastPlacements().size() > 1 && rig.live.size() == cells && rig.automaton.grid.Population() == cells);
         EXPECT_EQ(std::pair(rig.picks, rig.seedings), std::pair(rainbow ? int(cells) : 0, 1));
     }
     for (auto [cols, rows] : {std::pair{200, 120}, {2, 2}}) {  // crowded or tiny: random cells instead
         SeedRig rig(cols, rows, SeedingMode::Patterns, true);
-        const std::size_t before = rig.automaton.blnGrid.Population();
+        const std::size_t before = rig.automaton.grid.Population();
         rig.automaton.SeedGrid();
         EXPECT_TRUE(rig.automaton.LastPlacements().empty() && rig.DrewEveryLiveCellRowByRow());
-        EXPECT_GT(rig.automaton.blnGrid.Population(), cols > 2 ? before + 2000 : before);
+        EXPECT_GT(rig.automaton.grid.Population(), cols > 2 ? before + 2000 : before);
     }
 }
 
@@ -317,7 +317,7 @@ TEST(SeedingModes, MixedKeepsTheRandomCellsOutOfThePatternsBoxesAndMargins) {
     std::size_t inside = 0, outside = 0;
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 300; ++x) {
-            const bool live = rig.automaton.blnGrid.IsLive(x, y);
+            const bool live = rig.automaton.grid.IsLive(x, y);
             (reserved.IsLive(x, y) ? inside : outside) += reserved.IsLive(x, y) ? live != patterns.IsLive(x, y) : live;
         }
     EXPECT_TRUE(rig.automaton.LastPlacements().size() > 5 && inside == 0) << "a random cell in a pattern's box or margin";

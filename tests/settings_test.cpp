@@ -95,8 +95,8 @@ TEST(ReadDisplaySettings, EachStoredValueOrItsDefault) {
 const std::string kApp = "SCRNSAVE:Tovra Screensaver";
 
 // The controls as plain values. Setting a property never raises an event,
-// as with the real window; unloading raises Form_QueryUnload.
-struct FakeConfigForm : ConfigFormRuntime {
+// as with the real window; unloading raises BeforeUnload.
+struct FakeConfigForm : ConfigDialogPlatform {
     int rainbow = 0, unloads = 0, selStart = -1, selLength = -1, speed = 0;
     int16_t colorIndex = 0, seeding = 0, cellSize = 1;
     int eachMonitor = 0, saveBattery = 0;
@@ -106,7 +106,7 @@ struct FakeConfigForm : ConfigFormRuntime {
     std::vector<std::string> pickedFrom;
     float top = 1935, left = 2340;
     std::vector<std::string> messages;  // "title: text"
-    ConfigForm* form = nullptr;
+    ConfigDialog* form = nullptr;
 
     int RainbowValue() override { return rainbow; }
     void SetRainbowValue(int value) override { rainbow = value; }
@@ -138,13 +138,13 @@ struct FakeConfigForm : ConfigFormRuntime {
     void SetLeft(float twips) override { left = twips; }
     void CentreIfOnNoMonitor() override {}
     void ShowStopMessage(const std::string& text, const std::string& title) override { messages.push_back(title + ": " + text); }
-    void UnloadForm() override { ++unloads, form->Form_QueryUnload(); }
+    void UnloadWindow() override { ++unloads, form->BeforeUnload(); }
 };
 
 struct Dialog {
     MemorySettingsStore store;
     FakeConfigForm controls;
-    ConfigForm form{controls, store};
+    ConfigDialog form{controls, store};
     Dialog() { controls.form = &form; }
 };
 
@@ -166,15 +166,15 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         Dialog d;
         d.store.Put(kApp, "Settings", "Speed", "3");
         d.store.Put(kApp, "Settings", "Torus", refused ? "False" : "True");  // the click selects the other mode
-        d.form.Form_Load();
-        d.controls.delay = refused ? "32767.5" : "32767", d.form.txtDelay_FocusLeaving();
+        d.form.Load();
+        d.controls.delay = refused ? "32767.5" : "32767", d.form.DelayFocusLeaving();
         // The click that was moving the focus has already changed its control.
         d.controls.rainbow = 1, d.controls.colorIndex = 3, d.controls.speed = 50, d.controls.seeding = 2;
         d.controls.cellSize = 5, d.controls.eachMonitor = 1, d.controls.saveBattery = 1;
-        d.form.chkRainbow_Click();
+        d.form.RainbowClicked();
         d.controls.SetModeValue(refused ? 0 : 1, true);
         bool cancel = false;
-        d.form.txtDelay_Validate(cancel);
+        d.form.ValidateDelay(cancel);
         EXPECT_EQ(cancel, refused);
         EXPECT_EQ(d.controls.messages, std::vector<std::string>(refused, "Error: Invalid delay time, can't be above 32,767."));
         EXPECT_EQ(std::pair(d.controls.selStart, d.controls.selLength), refused ? std::pair(0, 7) : std::pair(-1, -1));
@@ -204,7 +204,7 @@ TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
         Dialog d;
         for (std::size_t i = 0; i < r.stored.size(); ++i)
             if (r.stored[i] != nullptr) d.store.Put(kApp, keys[i].first, keys[i].second, r.stored[i]);
-        d.form.Form_Load();
+        d.form.Load();
         const FakeConfigForm& c = d.controls;
         const Shown& w = r.shown;
         EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed, c.delay, c.top, c.left),
@@ -226,12 +226,12 @@ TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
     };
     for (const auto& r : rows) {
         Dialog d;
-        d.form.Form_Load();
+        d.form.Load();
         FakeConfigForm& c = d.controls;
         if (r.changed) c.rainbow = 1, c.colorIndex = -1, c.speed = 99, c.delay = "abc40000", c.top = -1234.5f, c.left = 98765.25f;
         if (r.changed) c.seeding = 2, c.patterns = "D:\\Life", c.cellSize = 0, c.eachMonitor = 1, c.saveBattery = 1;
         if (r.changed) c.SetModeValue(1, true);
-        r.ok ? d.form.cmdOK_Click() : d.form.cmdCancel_Click();
+        r.ok ? d.form.OkClicked() : d.form.CancelClicked();
         std::vector<std::string> saves;  // "section/key=text", all under the saver's name
         for (const auto& c : d.store.Saves()) saves.push_back((c.application == kApp ? "" : "?") + c.section + "/" + c.key + "=" + c.text);
         EXPECT_EQ(saves, r.saves);
@@ -246,13 +246,13 @@ TEST(ConfigSeeding, TheStoredModeAndFolderOrTheDefaultAndThePickersChoice) {
     for (const auto& r : rows) {
         Dialog d;
         if (r.seeding) d.store.Put(kApp, "Settings", "Seeding", r.seeding), d.store.Put(kApp, "Settings", "Patterns", r.patterns);
-        d.form.Form_Load();
+        d.form.Load();
         const SaverSettings read = ReadDisplaySettings(d.store);
         const std::string folder = r.patterns ? r.patterns : "";
         EXPECT_EQ(std::tuple(d.controls.seeding, d.controls.patterns, static_cast<int16_t>(read.Seeding), read.Patterns),
                   std::tuple(r.mode, folder, r.mode, folder)) << (r.seeding ? r.seeding : "absent");
-        d.form.cmdBrowse_Click();  // cancelled: the box keeps its text
-        d.controls.picked = "E:\\Patterns", d.form.cmdBrowse_Click();
+        d.form.BrowseClicked();  // cancelled: the box keeps its text
+        d.controls.picked = "E:\\Patterns", d.form.BrowseClicked();
         EXPECT_TRUE(d.controls.pickedFrom == std::vector<std::string>(2, folder) && d.controls.patterns == "E:\\Patterns");
     }
 }
@@ -275,10 +275,10 @@ TEST(ConfigMonitorsAndPower, TheStoredValuesOrTheirDefaults) {
         const SaverSettings read = ReadDisplaySettings(d.store);
         EXPECT_EQ(std::tuple(read.CellSize, read.EachMonitor, read.SaveBattery), std::tuple(r.size, r.eachOn, r.batteryOn))
             << (r.cellSize ? r.cellSize : "absent");
-        d.form.Form_Load();
+        d.form.Load();
         EXPECT_EQ(CellSizeListItem(d.controls.cellSize), r.written) << (r.cellSize ? r.cellSize : "absent");
         EXPECT_EQ(std::pair(d.controls.eachMonitor, d.controls.saveBattery), std::pair(int(r.eachOn), int(r.batteryOn)));
-        d.form.cmdOK_Click();
+        d.form.OkClicked();
         EXPECT_EQ(d.store.GetSetting(kApp, "Settings", "CellSize", "?"), r.written);
     }
     // The list: Auto, then 10 to 40, each item's index found again; no selection writes the default.

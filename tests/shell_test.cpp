@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include "settings/SaverSettings.h"
-#include "shell/ModTovra.h"
-#include "shell/RegValue.h"
+#include "shell/Startup.h"
+#include "settings/RegistryValue.h"
 #include "shell/SaverOptions.h"
 
 namespace tovra {
@@ -27,15 +27,15 @@ TEST(CommandLine, TheSecondCharacterChoosesTheModeTheFinalDigitsTheWindow) {
         {"/p 12a", 0, HandleProblem::NoNumber}, {"/p 2147483648", 0, HandleProblem::TooLarge},
         {"/p 99999999999999999999", 0, HandleProblem::TooLarge}};
     for (const auto& r : windows)
-        EXPECT_TRUE(GetHwndFromCommand(r.line).handle == r.handle && GetHwndFromCommand(r.line).problem == r.problem) << r.line;
+        EXPECT_TRUE(HostWindowFromCommandLine(r.line).handle == r.handle && HostWindowFromCommandLine(r.line).problem == r.problem) << r.line;
 }
 
 // Records every platform and form call as one line of text.
-struct RecordingShell : ShellPlatform, DisplayFormRuntime {
+struct RecordingShell : ShellPlatform, DisplayWindow {
     std::vector<std::string> calls;
     WindowHandle runningSaver = 0;
     int monitors = 2;
-    const bool* blnPreview = nullptr;
+    const bool* preview = nullptr;
 
     void Log(const std::string& s) { calls.push_back(s); }
     static std::string N(int64_t n) { return " " + std::to_string(n); }
@@ -51,12 +51,12 @@ struct RecordingShell : ShellPlatform, DisplayFormRuntime {
         Log("SetWindowPos" + N(w) + N(after) + N(x) + N(y) + N(cx) + N(cy) + N(flags));
     }
     void PwdChangePassword(const std::string& provider, WindowHandle parent) override { Log("PwdChangePassword " + provider + N(parent)); }
-    DisplayFormRuntime& LoadDisplayForm() override { return Log("LoadDisplayForm preview" + N(*blnPreview)), *this; }
+    DisplayWindow& LoadDisplayWindow() override { return Log("LoadDisplayWindow preview" + N(*preview)), *this; }
     void ShowConfigDialog() override { Log("ShowConfigDialog"); }
     void ReportStartError(const std::string& message) override { Log("ReportStartError " + message); }
     void SetCaption(const std::string& caption) override { Log("Caption " + caption); }
     void Show() override { Log("Show"); }
-    WindowHandle hWnd() override { return 77; }
+    WindowHandle handle() override { return 77; }
     void SetWindowState(WindowState state) override { Log("WindowState" + N(static_cast<int>(state))); }
     void SetTop(float twips) override { Log("Top" + N(static_cast<int64_t>(twips))); }
     void SetLeft(float twips) override { Log("Left" + N(static_cast<int64_t>(twips))); }
@@ -67,10 +67,10 @@ struct RecordingShell : ShellPlatform, DisplayFormRuntime {
 TEST(Startup, EachModesSteps) {
     const std::string running = "Running Screen Saver";
     const struct { const char* line; WindowHandle runningSaver; int monitors; std::vector<std::string> calls; } rows[] = {
-        {" /s ", 0, 2, {"LoadDisplayForm preview 0", "Caption " + running, "Show", "WindowState 0", "Top -2400",
+        {" /s ", 0, 2, {"LoadDisplayWindow preview 0", "Caption " + running, "Show", "WindowState 0", "Top -2400",
                         "Left -19200", "Width 48000", "Height 15360", "SetWindowPos 77 -1 0 0 0 0 3"}},
-        {"/S", 0, 0, {"LoadDisplayForm preview 0", "Caption " + running, "Show", "SetWindowPos 77 -1 0 0 0 0 3"}},
-        {"/p:5678", 0, 2, {"GetClientRect 5678", "LoadDisplayForm preview 1", "Caption Preview Screen Saver",
+        {"/S", 0, 0, {"LoadDisplayWindow preview 0", "Caption " + running, "Show", "SetWindowPos 77 -1 0 0 0 0 3"}},
+        {"/p:5678", 0, 2, {"GetClientRect 5678", "LoadDisplayWindow preview 1", "Caption Preview Screen Saver",
                            "SetWindowLong 77 -16 1087307776", "SetParent 77 5678", "SetWindowLong 77 -8 5678",
                            "SetWindowPos 77 0 0 0 152 112 84"}},
         {"", 0, 2, {"ShowConfigDialog"}},
@@ -85,11 +85,11 @@ TEST(Startup, EachModesSteps) {
         {"/p 1234", 4242, 2, {}},
     };
     for (const auto& r : rows) {
-        ModTovra mod;
-        mod.blnPreview = std::string(r.line).find('p') == std::string::npos;  // each mode sets its own
+        Startup mod;
+        mod.preview = std::string(r.line).find('p') == std::string::npos;  // each mode sets its own
         RecordingShell shell;
-        shell.blnPreview = &mod.blnPreview, shell.runningSaver = r.runningSaver, shell.monitors = r.monitors;
-        mod.Main(shell, r.line);
+        shell.preview = &mod.preview, shell.runningSaver = r.runningSaver, shell.monitors = r.monitors;
+        mod.Run(shell, r.line);
         std::vector<std::string> expected = {"FindWindow " + running};
         expected.insert(expected.end(), r.calls.begin(), r.calls.end());
         EXPECT_EQ(shell.calls, expected) << '"' << r.line << '"';
@@ -98,7 +98,7 @@ TEST(Startup, EachModesSteps) {
 
 using Bytes = std::vector<unsigned char>;
 
-TEST(RegValue, EveryKindOfQueriedValueAndThePasswordSwitch) {
+TEST(RegistryValue, EveryKindOfQueriedValueAndThePasswordSwitch) {
     const uint32_t kSz = 1, kBinary = 3, kDword = 4;
     const struct { long status; uint32_t type; Bytes data; std::string text; bool usePassword; } rows[] = {
         {2, kSz, {'1', 0}, "Not Found", false}, {1, kSz, {'1', 0}, "Not Found", false}, {0, kDword, {0, 0, 0, 0}, "000", false},
@@ -109,9 +109,9 @@ TEST(RegValue, EveryKindOfQueriedValueAndThePasswordSwitch) {
         {0, kSz, Bytes(2048, '5'), std::string(2047, '5'), true}, {0, kSz, Bytes(2049, '5'), "Not Found", false},
     };
     for (const auto& r : rows) {
-        const std::string text = FormRegValue(r.status, r.type, r.data.data(), static_cast<uint32_t>(r.data.size()));
+        const std::string text = RegistryValueText(r.status, r.type, r.data.data(), static_cast<uint32_t>(r.data.size()));
         EXPECT_EQ(text, r.text) << "type " << r.type << ", " << r.data.size() << " bytes";
-        EXPECT_EQ(UsePasswordFromRegText(text), r.usePassword) << text;
+        EXPECT_EQ(UsePasswordFromRegistryText(text), r.usePassword) << text;
     }
 }
 
@@ -131,10 +131,10 @@ struct FakeRegistry : RegistryCalls {
     long CloseKey(Key key) override { return closed += std::to_string(key), 0; }
 };
 
-TEST(RegValue, QueriesIntoSpacesAndClosesWhatItOpened) {
+TEST(RegistryValue, QueriesIntoSpacesAndClosesWhatItOpened) {
     for (auto [exists, throws, text] : {std::tuple{true, false, "1"}, {false, false, "Not Found"}, {true, true, "Not Found"}}) {
         FakeRegistry registry(exists, throws);
-        EXPECT_EQ(GetRegValue(registry, 9, "Control Panel\\Desktop", "V"), text);
+        EXPECT_EQ(ReadRegistryText(registry, 9, "Control Panel\\Desktop", "V"), text);
         EXPECT_TRUE(registry.buffer == Bytes(2048, ' ') && registry.closed == (exists ? "77" : "")) << text;
     }
 }

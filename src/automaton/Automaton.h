@@ -1,7 +1,7 @@
 #pragma once
 // The automaton as the display form runs it: the current grid, the settings
 // that steer it, the state a tick keeps from one tick to the next, the tick
-// itself (tmrTovra_Timer), the seeding and the colour pick. It draws only
+// itself (Tick), the seeding and the colour pick. It draws only
 // through CellPainter and reads time and chance only through TimeOfDay and
 // RandomStream, so it runs the same in a window, in a test and in a tool.
 
@@ -45,26 +45,26 @@ public:
         : painter_(painter), random_(random), clock_(clock) {}
 
     // Settings and flags, set by the display form when it loads.
-    bool blnRainbow = false;
-    bool blnTorus = false;
-    bool blnPreview = false;
-    int intSeedDelay = 0;
+    bool rainbow = false;
+    bool torus = false;
+    bool preview = false;
+    int seedDelay = 0;
     // What a seeding adds, and the library it draws patterns from (none:
     // every seeding is a random one).
     SeedingMode seeding = SeedingMode::Random;
     const PatternLibrary* patterns = nullptr;
 
     // The current generation, the one the screen shows.
-    CellGrid blnGrid;
+    CellGrid grid;
 
     // Re-create the current grid with new bounds, every cell dead.
-    void RedimGrid(int maxCol, int maxRow) { blnGrid.Redim(maxCol, maxRow); }
+    void ResizeGrid(int maxCol, int maxRow) { grid.Resize(maxCol, maxRow); }
 
     // One tick: set-up, timed reseeding, compute, draw and commit, history,
     // stagnation reseeding. The draw visits only cells that changed and, in
     // Rainbow mode, cells that stay live: with a fixed colour a cell that
     // stays live already shows the right sprite, so it is not redrawn.
-    void tmrTovra_Timer();
+    void Tick();
     // One seeding, as the seeding mode says. Random: sprinkle live cells
     // (about one dead cell in ten) and draw every live cell. Patterns: place
     // library patterns and draw their cells, or, where none fits, seed as
@@ -81,7 +81,7 @@ public:
     const std::vector<Placement>& LastPlacements() const { return lastPlacements_; }
 
     // The changes of the last ten generations, oldest first.
-    const std::array<int32_t, kHistoryLength>& ChangeHistory() const { return intChangeHistory_; }
+    const std::array<int32_t, kHistoryLength>& ChangeHistory() const { return changeHistory_; }
 
 private:
     CellPainter& painter_;
@@ -94,16 +94,16 @@ private:
     // every live cell drawn.
     void SprinkleCells(const CellGrid* keepClear);
 
-    CellGrid blnNextGrid_;
+    CellGrid nextGrid_;
     ChangedRows changedRows_;
     PatternGarden garden_;
     std::vector<Placement> lastPlacements_;
     CellGrid reserved_;  // Mixed: the placed patterns' boxes and margins
-    bool blnGridReady_ = false;
-    int intTicksSinceSeed_ = 0;
+    bool nextGridReady_ = false;
+    int ticksSinceSeed_ = 0;
     // Cells changed per generation; index 9 newest. 32 bits wide so that grids
     // of more than 32,767 cells count right.
-    std::array<int32_t, kHistoryLength> intChangeHistory_{};
+    std::array<int32_t, kHistoryLength> changeHistory_{};
 };
 
 }  // namespace tovra

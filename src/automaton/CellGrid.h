@@ -21,10 +21,10 @@ public:
     static constexpr int kWordBits = 64;
 
     CellGrid() = default;
-    CellGrid(int maxCol, int maxRow) { Redim(maxCol, maxRow); }
+    CellGrid(int maxCol, int maxRow) { Resize(maxCol, maxRow); }
 
     // Re-dimension: every cell is dead afterwards, contents are never kept.
-    void Redim(int maxCol, int maxRow) {
+    void Resize(int maxCol, int maxRow) {
         maxCol_ = std::max(maxCol, -1);
         maxRow_ = std::max(maxRow, -1);
         wordsPerRow_ = (Columns() + kWordBits - 1) / kWordBits;

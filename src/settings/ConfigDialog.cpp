@@ -46,17 +46,17 @@ int16_t CellSizeListIndex(int cellSize) {
     return static_cast<int16_t>(cellSize == kAutoCellSize ? 0 : cellSize - kMinCellSize + 1);
 }
 
-ConfigForm::ConfigForm(ConfigFormRuntime& form, SettingsStore& store) : form_(form), store_(store) {}
+ConfigDialog::ConfigDialog(ConfigDialogPlatform& form, SettingsStore& store) : form_(form), store_(store) {}
 
-std::string ConfigForm::Read(const char* section, const char* key, const std::string& defaultText) {
+std::string ConfigDialog::Read(const char* section, const char* key, const std::string& defaultText) {
     return store_.GetSetting(kApplicationTitle, section, key, defaultText);
 }
 
-void ConfigForm::Save(const char* section, const char* key, const std::string& text) {
+void ConfigDialog::Save(const char* section, const char* key, const std::string& text) {
     store_.SaveSetting(kApplicationTitle, section, key, text);
 }
 
-void ConfigForm::Form_Load() {
+void ConfigDialog::Load() {
     // A stored value the dialog cannot show (no number, no boolean, out of
     // range) shows its default instead, so that a damaged store never keeps
     // the dialog from opening. Nothing is written back until OK.
@@ -66,7 +66,7 @@ void ConfigForm::Form_Load() {
     if (rainbow) {
         form_.SetRainbowValue(1);
         form_.SetColorEnabled(false);
-        chkRainbow_Click();
+        RainbowClicked();
     }
 
     const std::optional<int16_t> color = TextToInt16(Read(kSettingsSection, kColorKey, kColorDefaultText));
@@ -103,12 +103,12 @@ void ConfigForm::Form_Load() {
     form_.SetCopyrightCaption(kConfigCopyright);
 }
 
-void ConfigForm::chkRainbow_Click() {
+void ConfigDialog::RainbowClicked() {
     // The colour stays selected either way and is saved on OK.
     form_.SetColorEnabled(form_.RainbowValue() != 1);
 }
 
-void ConfigForm::cmdOK_Click() {
+void ConfigDialog::OkClicked() {
     Save(kSettingsSection, kRainbowKey, BooleanText(form_.RainbowValue() == 1));
     Save(kSettingsSection, kColorKey, IntegerText(form_.ColorListIndex()));
     Save(kSettingsSection, kTorusKey, BooleanText(form_.ModeValue(0)));
@@ -119,24 +119,24 @@ void ConfigForm::cmdOK_Click() {
     Save(kSettingsSection, kCellSizeKey, CellSizeListItem(form_.CellSizeListIndex()));
     Save(kSettingsSection, kEachMonitorKey, BooleanText(form_.EachMonitorValue() == 1));
     Save(kSettingsSection, kSaveBatteryKey, BooleanText(form_.SaveBatteryValue() == 1));
-    form_.UnloadForm();
+    form_.UnloadWindow();
 }
 
-void ConfigForm::cmdCancel_Click() {
-    form_.UnloadForm();
+void ConfigDialog::CancelClicked() {
+    form_.UnloadWindow();
 }
 
-void ConfigForm::cmdBrowse_Click() {
+void ConfigDialog::BrowseClicked() {
     if (const std::optional<std::string> folder = form_.PickFolder(form_.PatternsText())) form_.SetPatternsText(*folder);
 }
 
-void ConfigForm::txtDelay_FocusLeaving() {
+void ConfigDialog::DelayFocusLeaving() {
     beforeFocusMove_ = ControlValues{form_.RainbowValue(), form_.ColorListIndex(), form_.ModeValue(0),
                                      form_.ModeValue(1), form_.SpeedValue(), form_.SeedingListIndex(),
                                      form_.CellSizeListIndex(), form_.EachMonitorValue(), form_.SaveBatteryValue()};
 }
 
-void ConfigForm::txtDelay_Validate(bool& cancel) {
+void ConfigDialog::ValidateDelay(bool& cancel) {
     const std::optional<ControlValues> before = std::exchange(beforeFocusMove_, std::nullopt);
     const std::string text = form_.DelayText();
     if (DelayTextAccepted(text)) return;
@@ -147,7 +147,7 @@ void ConfigForm::txtDelay_Validate(bool& cancel) {
     // that has stepped, an option or a box that has been clicked, go back.
     if (before) {
         form_.SetRainbowValue(before->rainbow);
-        chkRainbow_Click();
+        RainbowClicked();
         form_.SetColorListIndex(before->color);
         form_.SetModeValue(0, before->torus);
         form_.SetModeValue(1, before->island);
@@ -159,7 +159,7 @@ void ConfigForm::txtDelay_Validate(bool& cancel) {
     }
 }
 
-void ConfigForm::Form_QueryUnload() {
+void ConfigDialog::BeforeUnload() {
     Save(kWindowSection, kTopKey, SingleText(form_.Top()));
     Save(kWindowSection, kLeftKey, SingleText(form_.Left()));
 }

@@ -1,7 +1,7 @@
 #pragma once
-// frmConfig: the configuration dialog, which is also the program's about box.
+// ConfigDialog: the configuration dialog, which is also the program's about box.
 // This is its behaviour; the Win32 layer builds the window with its controls,
-// turns window messages into these events and implements ConfigFormRuntime.
+// turns window messages into these events and implements ConfigDialogPlatform.
 //
 // Between load and unload the controls are the settings: the form keeps no
 // copy of them. The store is read at load, the "Settings" values are written
@@ -24,7 +24,7 @@ inline constexpr char kConfigTitle[] = "Tovra";
 inline constexpr char kConfigVersion[] = "Version 2.0";
 inline constexpr char kConfigDescription[] =
     "A screen saver modelled on Conway's Game of Life, the cellular automaton of births and deaths.";
-// Set by Form_Load, not part of the layout. UTF-8.
+// Set by Load, not part of the layout. UTF-8.
 inline constexpr char kConfigCopyright[] = "\xC2\xA9 2026 The Tovra developers";
 
 inline constexpr char kDelayTooLargeMessage[] = "Invalid delay time, can't be above 32,767.";
@@ -73,58 +73,58 @@ double SpeedForSliderPosition(int32_t position);
 // number is above 32767.
 bool DelayTextAccepted(std::string_view text);
 
-// The form runtime's side of frmConfig: the controls' properties, the form's
+// The form runtime's side of ConfigDialog: the controls' properties, the form's
 // position, the message box and unloading.
-class ConfigFormRuntime {
+class ConfigDialogPlatform {
 public:
-    virtual ~ConfigFormRuntime() = default;
+    virtual ~ConfigDialogPlatform() = default;
 
-    // chkRainbow.Value: 0 unticked, 1 ticked. Setting it does not raise
-    // chkRainbow_Click; the form does that itself.
+    // rainbowCheck.Value: 0 unticked, 1 ticked. Setting it does not raise
+    // RainbowClicked; the form does that itself.
     virtual int RainbowValue() = 0;
     virtual void SetRainbowValue(int value) = 0;
 
-    // cboColor: ListIndex (-1 for no selection) and Enabled.
+    // colorList: ListIndex (-1 for no selection) and Enabled.
     virtual int16_t ColorListIndex() = 0;
     virtual void SetColorListIndex(int16_t index) = 0;
     virtual void SetColorEnabled(bool enabled) = 0;
 
-    // optMode(index).Value, index 0 "Torus", 1 "Island". Selecting one
+    // modeOption(index).Value, index 0 "Torus", 1 "Island". Selecting one
     // deselects the other.
     virtual bool ModeValue(int index) = 0;
     virtual void SetModeValue(int index, bool value) = 0;
 
-    // sdrSpeed.Value.
+    // speedSlider.Value.
     virtual int32_t SpeedValue() = 0;
     virtual void SetSpeedValue(int32_t value) = 0;
 
-    // txtDelay: Text, and the selection (SelStart, SelLength in characters).
+    // delayEdit: Text, and the selection (SelStart, SelLength in characters).
     virtual std::string DelayText() = 0;
     virtual void SetDelayText(const std::string& text) = 0;
     virtual void SelectDelayText(int start, int length) = 0;
 
-    // cboSeeding.ListIndex: 0 Random, 1 Patterns, 2 Mixed.
+    // seedingList.ListIndex: 0 Random, 1 Patterns, 2 Mixed.
     virtual int16_t SeedingListIndex() = 0;
     virtual void SetSeedingListIndex(int16_t index) = 0;
 
-    // txtPatterns.Text: the folder of pattern files.
+    // patternsEdit.Text: the folder of pattern files.
     virtual std::string PatternsText() = 0;
     virtual void SetPatternsText(const std::string& text) = 0;
     // The system's folder picker, opened at `start`: the folder chosen, or
     // nothing when the user cancels it.
     virtual std::optional<std::string> PickFolder(const std::string& start) = 0;
 
-    // cboCellSize.ListIndex: 0 Auto, then 10 to 40 pixels.
+    // cellSizeList.ListIndex: 0 Auto, then 10 to 40 pixels.
     virtual int16_t CellSizeListIndex() = 0;
     virtual void SetCellSizeListIndex(int16_t index) = 0;
 
-    // chkEachMonitor.Value and chkSaveBattery.Value: 0 unticked, 1 ticked.
+    // eachMonitorCheck.Value and saveBatteryCheck.Value: 0 unticked, 1 ticked.
     virtual int EachMonitorValue() = 0;
     virtual void SetEachMonitorValue(int value) = 0;
     virtual int SaveBatteryValue() = 0;
     virtual void SetSaveBatteryValue(int value) = 0;
 
-    // lblCopyright.Caption, UTF-8.
+    // copyrightLabel.Caption, UTF-8.
     virtual void SetCopyrightCaption(const std::string& caption) = 0;
 
     // The form's outer top-left corner in twips from the screen's top-left.
@@ -140,29 +140,29 @@ public:
     // been closed.
     virtual void ShowStopMessage(const std::string& text, const std::string& title) = 0;
 
-    // Unload the form: the runtime raises Form_QueryUnload and destroys the
+    // Unload the form: the runtime raises BeforeUnload and destroys the
     // window before this returns.
-    virtual void UnloadForm() = 0;
+    virtual void UnloadWindow() = 0;
 };
 
-class ConfigForm {
+class ConfigDialog {
 public:
-    ConfigForm(ConfigFormRuntime& form, SettingsStore& store);
+    ConfigDialog(ConfigDialogPlatform& form, SettingsStore& store);
 
     // Events.
-    void Form_Load();
-    void chkRainbow_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void Load();
+    void RainbowClicked();
+    void OkClicked();
+    void CancelClicked();
     // Browse: the folder picker fills the folder box, unless cancelled.
-    void cmdBrowse_Click();
-    // The focus is about to leave txtDelay for another control of the form:
+    void BrowseClicked();
+    // The focus is about to leave delayEdit for another control of the form:
     // notes what the controls hold, for a refused check to put back.
-    void txtDelay_FocusLeaving();
-    // The focus is about to leave txtDelay; setting `cancel` keeps it there,
+    void DelayFocusLeaving();
+    // The focus is about to leave delayEdit; setting `cancel` keeps it there,
     // and the input that was moving it changes no control.
-    void txtDelay_Validate(bool& cancel);
-    void Form_QueryUnload();
+    void ValidateDelay(bool& cancel);
+    void BeforeUnload();
 
 private:
     struct ControlValues {
@@ -178,7 +178,7 @@ private:
     std::string Read(const char* section, const char* key, const std::string& defaultText);
     void Save(const char* section, const char* key, const std::string& text);
 
-    ConfigFormRuntime& form_;
+    ConfigDialogPlatform& form_;
     SettingsStore& store_;
     std::optional<ControlValues> beforeFocusMove_;
 };

@@ -25,7 +25,7 @@ RunMode ParseRunMode(std::string_view commandLine) {
     }
 }
 
-HandleResult GetHwndFromCommand(std::string_view commandLine) {
+HandleResult HostWindowFromCommandLine(std::string_view commandLine) {
     const std::string_view line = TrimSpaces(commandLine);
     std::size_t n = line.size();
     while (n >= 1 && line[n - 1] >= '0' && line[n - 1] <= '9') --n;

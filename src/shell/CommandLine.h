@@ -26,7 +26,7 @@ struct HandleResult {
 };
 
 // The number written by the digits at the end of the trimmed line.
-HandleResult GetHwndFromCommand(std::string_view commandLine);
+HandleResult HostWindowFromCommandLine(std::string_view commandLine);
 
 // What to tell the user when the handle cannot be read.
 std::string DescribeHandleProblem(HandleProblem problem, std::string_view commandLine);

@@ -4,20 +4,20 @@
 
 #include "automaton/Random.h"
 #include "settings/win32/RegistrySettingsStore.h"
-#include "shell/ModTovra.h"
-#include "shell/win32/Win32Runtime.h"
+#include "shell/Startup.h"
+#include "runtime/win32/Win32Runtime.h"
 #include "shell/win32/Win32ShellPlatform.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     tovra::RuntimeRandom random;
     tovra::RegistrySettingsStore store;
-    tovra::ModTovra modTovra;
-    tovra::Win32ShellPlatform platform(instance, store, random, modTovra.blnPreview);
+    tovra::Startup startup;
+    tovra::Win32ShellPlatform platform(instance, store, random, startup.preview);
 
-    modTovra.Main(platform, commandLine != nullptr ? commandLine : "");
+    startup.Run(platform, commandLine != nullptr ? commandLine : "");
 
     // The program lives as long as one of its forms is loaded.
-    if (tovra::LoadedFormCount() == 0) return 0;
+    if (tovra::OpenWindowCount() == 0) return 0;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

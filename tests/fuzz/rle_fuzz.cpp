@@ -19,7 +19,7 @@ static std::string Read(std::string_view text, std::size_t piece, RleHeader& hea
         return text.copy(buffer, n), text.remove_prefix(n), n;
     });
     RleError error;
-    if (reader.ReadHeader(header, error)) grid.Redim(std::min(header.width, 256) - 1, std::min(header.height, 256) - 1);
+    if (reader.ReadHeader(header, error)) grid.Resize(std::min(header.width, 256) - 1, std::min(header.height, 256) - 1);
     if (error.message.empty() && !reader.ReadCells(grid, error)) FUZZ_CHECK(!error.message.empty());
     return error.message;
 }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "settings/win32/RegistrySettingsStore.h"
-#include "shell/win32/Win32RegValue.h"
+#include "settings/win32/Win32RegistryValue.h"
 
 namespace tovra {
 namespace {
@@ -35,7 +35,7 @@ TEST(Registry, MissingKeysAndStoredTypesThroughBothReaders) {
     };
     RegistrySettingsStore store;
     EXPECT_EQ(store.GetSetting(kApp, "Window", "Top", "1935"), "1935");
-    EXPECT_EQ(GetRegValue(HKEY_CURRENT_USER, kWindow, "Top"), "Not Found");
+    EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kWindow, "Top"), "Not Found");
     HKEY key = nullptr;
     EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kKey.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS) << "not created";
     for (const auto& r : rows) {
@@ -44,10 +44,10 @@ TEST(Registry, MissingKeysAndStoredTypesThroughBothReaders) {
                                   static_cast<DWORD>(r.bytes.size())),
                   ERROR_SUCCESS);
         EXPECT_EQ(store.GetSetting(kApp, "WINDOW", "top", "default"), r.setting) << "names in any letter case";
-        EXPECT_EQ(GetRegValue(HKEY_CURRENT_USER, kWindow, "Top"), r.regValue);
+        EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kWindow, "Top"), r.regValue);
     }
     EXPECT_EQ(store.GetSetting(kApp, "Window", "Left", "2340"), "2340");
-    EXPECT_EQ(GetRegValue(HKEY_CURRENT_USER, kWindow, "Left"), "Not Found");
+    EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kWindow, "Left"), "Not Found");
     RegDeleteTreeA(HKEY_CURRENT_USER, kKey.c_str());
 }
 

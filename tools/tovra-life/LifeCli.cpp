@@ -253,18 +253,18 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
             NoPainter painter;
             RuntimeRandom random(o.seed ? *o.seed : seedFromClock());
             Automaton automaton(painter, random, painter);
-            automaton.RedimGrid(width - 1, height - 1);
-            automaton.blnTorus = edges == Edges::Torus;
+            automaton.ResizeGrid(width - 1, height - 1);
+            automaton.torus = edges == Edges::Torus;
             automaton.seeding = *o.seeding;
             automaton.patterns = &library;
             automaton.SeedGrid();
-            grid = std::move(automaton.blnGrid);
+            grid = std::move(automaton.grid);
         } else if (o.soup) {
             if (!o.width || !o.height || !o.edges) return bad("--soup needs --width, --height and --edges");
             width = *o.width;
             height = *o.height;
             edges = *o.edges;
-            grid.Redim(width - 1, height - 1);
+            grid.Resize(width - 1, height - 1);
             RuntimeRandom random(o.seed ? *o.seed : seedFromClock());
             const float chance = static_cast<float>(*o.soup) / 100.0f;
             for (int y = 0; y < height; ++y)
@@ -307,7 +307,7 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
                 return bad("pattern of " + std::to_string(header.width) + " x " + std::to_string(header.height) +
                            " does not fit the grid of " + std::to_string(width) + " x " + std::to_string(height));
             }
-            grid.Redim(width - 1, height - 1);
+            grid.Resize(width - 1, height - 1);
             if (!reader.ReadCells(grid, rleError)) return refuse();
         }
 

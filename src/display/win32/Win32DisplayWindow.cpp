@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "shell/win32/Win32Runtime.h"
-#include "shell/win32/Win32RegValue.h"
+#include "runtime/win32/Win32Runtime.h"
+#include "settings/win32/Win32RegistryValue.h"
 
 namespace tovra {
 
@@ -96,12 +96,12 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
 }  // namespace
 
 Win32DisplayWindow::Win32DisplayWindow(HINSTANCE instance, SettingsStore& store, RandomStream& random,
-                                       const bool& blnPreview, void (*onUnloaded)())
-    : instance_(instance), onUnloaded_(onUnloaded), form_(*this, store, random, blnPreview) {}
+                                       const bool& preview, void (*onUnloaded)())
+    : instance_(instance), onUnloaded_(onUnloaded), form_(*this, store, random, preview) {}
 
 Win32DisplayWindow::~Win32DisplayWindow() {
     if (hwnd_ != nullptr) {
-        UnloadForm();
+        UnloadWindow();
     }
     for (HGDIOBJ object : gdiObjects_) {
         if (object != nullptr) ::DeleteObject(object);
@@ -121,7 +121,7 @@ void Win32DisplayWindow::Load() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     waitForScreen_ = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
     loaded_ = true;
-    form_.Form_Load();
+    form_.Load();
     RegisterPowerNotifications();
 }
 
@@ -157,40 +157,40 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             return 0;
         case WM_TIMER:
             if (wParam == kGenerationTimer && loaded_ && !unloading_) {
-                form_.tmrTovra_Timer();
+                form_.Tick();
             } else if (wParam == kHostWatchTimer) {
                 // A preview lives as long as its host window. GetParent
                 // would not do here: the window keeps its pop-up style, and
                 // for a pop-up GetParent answers with the owner, not the host.
                 HWND parent = GetAncestor(hwnd, GA_PARENT);
-                if (parent == nullptr || parent == GetDesktopWindow() || !IsWindow(parent)) UnloadForm();
+                if (parent == nullptr || parent == GetDesktopWindow() || !IsWindow(parent)) UnloadWindow();
             }
             return 0;
         case WM_CHAR:
-            if (loaded_) form_.Form_KeyPress();
+            if (loaded_) form_.KeyPressed();
             return 0;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_XBUTTONDOWN:
-            if (loaded_) form_.Form_MouseDown();
+            if (loaded_) form_.MouseButtonPressed();
             return message == WM_XBUTTONDOWN ? TRUE : 0;
         case WM_MOUSEMOVE:
-            if (loaded_) form_.Form_MouseMove();
+            if (loaded_) form_.MouseMoved();
             return 0;
         case WM_SYSCOMMAND:
             // Alt+F4 and the system menu's Close.
             if ((wParam & 0xFFF0) == SC_CLOSE && loaded_ && !form_.CloseCommandAllowed()) return 0;
             // The monitors are switched off or on (how systems without the
             // display-state notification tell it); the system still does it.
-            if ((wParam & 0xFFF0) == SC_MONITORPOWER && loaded_) form_.Form_DisplayPower(lParam != kMonitorPowerOff);
+            if ((wParam & 0xFFF0) == SC_MONITORPOWER && loaded_) form_.DisplayPowerChanged(lParam != kMonitorPowerOff);
             break;
         case WM_POWERBROADCAST:
             if (!loaded_) break;
             if (wParam == PBT_POWERSETTINGCHANGE && lParam != 0)
                 PowerSettingChanged(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
             else if (wParam == PBT_APMPOWERSTATUSCHANGE)
-                form_.Form_PowerSource(OnBatteryPower());
+                form_.PowerSourceChanged(OnBatteryPower());
             return TRUE;
         case WM_DPICHANGED_:
         case WM_DPICHANGED_AFTERPARENT_:
@@ -201,12 +201,12 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             if (loaded_ && shownOnce_) RaiseResizeIfNeeded(true);
             return 0;
         case WM_CLOSE:
-            if (loaded_) form_.Form_CloseRequest();
-            else UnloadForm();
+            if (loaded_) form_.CloseRequested();
+            else UnloadWindow();
             return 0;
         case WM_ENDSESSION:
             // The session ends: so does the run, password or not.
-            if (wParam) UnloadForm();
+            if (wParam) UnloadWindow();
             return 0;
         case WM_DESTROY:
             UnregisterPowerNotifications();
@@ -214,8 +214,8 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
                 // Destroyed from outside (a preview whose host has gone): the
                 // form still unloads properly.
                 unloading_ = true;
-                form_.Form_QueryUnload();
-                form_.Form_Unload();
+                form_.BeforeUnload();
+                form_.Unload();
             }
             break;
         case WM_NCDESTROY: {
@@ -242,7 +242,7 @@ void Win32DisplayWindow::RaiseResizeIfNeeded(bool force) {
     if (!force && w == lastClientWidth_ && h == lastClientHeight_) return;
     lastClientWidth_ = w;
     lastClientHeight_ = h;
-    form_.Form_Resize();
+    form_.Resize();
 }
 
 // --- The form runtime's operations -------------------------------------------
@@ -255,7 +255,7 @@ void Win32DisplayWindow::Show() {
     if (hwnd_ != nullptr) ShowWindow(hwnd_, SW_SHOWMAXIMIZED);
 }
 
-WindowHandle Win32DisplayWindow::hWnd() {
+WindowHandle Win32DisplayWindow::handle() {
     return static_cast<WindowHandle>(reinterpret_cast<intptr_t>(hwnd_));
 }
 
@@ -485,13 +485,13 @@ std::filesystem::path Win32DisplayWindow::PathFromSettingText(const std::string&
     return wide;
 }
 
-double Win32DisplayWindow::ScaleWidth() {
+double Win32DisplayWindow::ClientWidth() {
     RECT r{};
     if (hwnd_ != nullptr) ::GetClientRect(hwnd_, &r);
     return r.right - r.left;
 }
 
-double Win32DisplayWindow::ScaleHeight() {
+double Win32DisplayWindow::ClientHeight() {
     RECT r{};
     if (hwnd_ != nullptr) ::GetClientRect(hwnd_, &r);
     return r.bottom - r.top;
@@ -540,9 +540,9 @@ void Win32DisplayWindow::PowerSettingChanged(const POWERBROADCAST_SETTING& setti
     // Displays: 0 off, 1 on, 2 dimmed (still showing). Power source: 0 the
     // mains, 1 the battery, 2 a short-term source such as a UPS.
     if (SameGuid(setting.PowerSetting, kConsoleDisplayState) || SameGuid(setting.PowerSetting, kMonitorPowerOn))
-        form_.Form_DisplayPower(value != 0);
+        form_.DisplayPowerChanged(value != 0);
     else if (SameGuid(setting.PowerSetting, kAcDcPowerSource))
-        form_.Form_PowerSource(value != 0);
+        form_.PowerSourceChanged(value != 0);
 }
 
 void Win32DisplayWindow::SetScreenSaverRunning(bool running) {
@@ -554,8 +554,8 @@ void Win32DisplayWindow::ShowCursor(bool show) {
     ::ShowCursor(show ? TRUE : FALSE);
 }
 
-std::string Win32DisplayWindow::GetRegValue(const std::string& subkey, const std::string& valueName) {
-    return ::tovra::GetRegValue(HKEY_CURRENT_USER, subkey, valueName);
+std::string Win32DisplayWindow::ReadRegistryText(const std::string& subkey, const std::string& valueName) {
+    return ::tovra::ReadRegistryText(HKEY_CURRENT_USER, subkey, valueName);
 }
 
 bool Win32DisplayWindow::VerifyScreenSavePwd() {
@@ -573,11 +573,11 @@ bool Win32DisplayWindow::VerifyScreenSavePwd() {
     return accepted;
 }
 
-void Win32DisplayWindow::UnloadForm() {
+void Win32DisplayWindow::UnloadWindow() {
     if (unloading_ || hwnd_ == nullptr) return;
     unloading_ = true;
-    form_.Form_QueryUnload();
-    form_.Form_Unload();
+    form_.BeforeUnload();
+    form_.Unload();
     KillTimer(hwnd_, kGenerationTimer);
     KillTimer(hwnd_, kHostWatchTimer);
     DestroyWindow(hwnd_);

@@ -1,5 +1,5 @@
 #pragma once
-// frmTovra on Win32: the window, its messages turned into the form's events,
+// SaverDisplay on Win32: the window, its messages turned into the form's events,
 // and the platform services the form uses (drawing, timer, cursor, clock,
 // registry, password dialog).
 
@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "display/DisplayForm.h"
-#include "shell/ModTovra.h"
+#include "display/SaverDisplay.h"
+#include "shell/Startup.h"
 
 namespace tovra {
 
-class Win32DisplayWindow final : public DisplayPlatform, public DisplayFormRuntime {
+class Win32DisplayWindow final : public DisplayPlatform, public DisplayWindow {
 public:
-    // Creates the hidden window and runs Form_Load. `onUnloaded` runs once,
+    // Creates the hidden window and runs Load. `onUnloaded` runs once,
     // after the form has been unloaded and its window destroyed.
-    Win32DisplayWindow(HINSTANCE instance, SettingsStore& store, RandomStream& random, const bool& blnPreview,
+    Win32DisplayWindow(HINSTANCE instance, SettingsStore& store, RandomStream& random, const bool& preview,
                        void (*onUnloaded)());
     ~Win32DisplayWindow() override;
     Win32DisplayWindow(const Win32DisplayWindow&) = delete;
@@ -26,12 +26,12 @@ public:
 
     void Load();
     bool Loaded() const { return hwnd_ != nullptr; }
-    DisplayForm& form() { return form_; }
+    SaverDisplay& form() { return form_; }
 
-    // DisplayFormRuntime
+    // DisplayWindow
     void SetCaption(const std::string& caption) override;
     void Show() override;
-    WindowHandle hWnd() override;
+    WindowHandle handle() override;
     void SetWindowState(WindowState state) override;
     void SetTop(float twips) override;
     void SetLeft(float twips) override;
@@ -53,15 +53,15 @@ public:
     float SecondsSinceMidnight() override;
     std::string ProgramFolder() override;
     std::filesystem::path PathFromSettingText(const std::string& text) override;
-    double ScaleWidth() override;
-    double ScaleHeight() override;
+    double ClientWidth() override;
+    double ClientHeight() override;
     std::vector<MonitorArea> Monitors() override;
     bool OnBatteryPower() override;
     void SetScreenSaverRunning(bool running) override;
     void ShowCursor(bool show) override;
-    std::string GetRegValue(const std::string& subkey, const std::string& valueName) override;
+    std::string ReadRegistryText(const std::string& subkey, const std::string& valueName) override;
     bool VerifyScreenSavePwd() override;
-    void UnloadForm() override;
+    void UnloadWindow() override;
 
     // In a preview: unload when the host window has gone.
     void WatchHost();
@@ -86,7 +86,7 @@ private:
 
     HINSTANCE instance_;
     void (*onUnloaded_)();
-    DisplayForm form_;
+    SaverDisplay form_;
     HWND hwnd_ = nullptr;
     HDC windowDc_ = nullptr;
     bool loaded_ = false;

@@ -102,10 +102,10 @@ X11DisplayWindow::X11DisplayWindow(Display* display, Window window, bool ownWind
       window_(window),
       ownWindow_(ownWindow),
       dataFolder_(std::move(dataFolder)),
-      form_(*this, store, random, blnPreview_) {}
+      form_(*this, store, random, preview_) {}
 
 X11DisplayWindow::~X11DisplayWindow() {
-    UnloadForm();
+    UnloadWindow();
     if (fpsFont_ != nullptr) XFreeFont(display_, fpsFont_);
     if (fpsGc_ != nullptr) XFreeGC(display_, fpsGc_);
 }
@@ -146,7 +146,7 @@ int X11DisplayWindow::Run() {
     // The form loads before the window shows anything (its frame is empty,
     // so its first seeding lands nowhere, as on every platform); the first
     // resize sizes the grid and the frame to the window.
-    form_.Form_Load();
+    form_.Load();
     if (bitmapsLoaded_ == 0 && !stopRequested)
         std::fprintf(stderr, "tovra: no cell bitmap can be used, so no cells are drawn; they are looked for %s\n",
                      (bitmapPlaces.empty() ? "in " + dataFolder_ : bitmapPlaces).c_str());
@@ -165,7 +165,7 @@ int X11DisplayWindow::Run() {
         if (!running()) break;
         const auto now = std::chrono::steady_clock::now();
         if (timerRunning_ && now >= nextTick_) {
-            form_.tmrTovra_Timer();
+            form_.Tick();
             ++fpsTicks_;
             if (tickLimit > 0 && ++ticks_ >= tickLimit) break;
             // A tick that took longer than the interval is followed by the
@@ -181,7 +181,7 @@ int X11DisplayWindow::Run() {
         poll(&p, 1, timeout);
         if (p.revents & (POLLHUP | POLLERR)) break;
     }
-    UnloadForm();
+    UnloadWindow();
     return 0;
 }
 
@@ -206,11 +206,11 @@ void X11DisplayWindow::HandleEvent(const XEvent& event) {
             KeySym key = NoSymbol;
             char text[8];
             XLookupString(const_cast<XKeyEvent*>(&event.xkey), text, sizeof text, &key, nullptr);
-            if (key == XK_q || key == XK_Q || key == XK_Escape) UnloadForm();
+            if (key == XK_q || key == XK_Q || key == XK_Escape) UnloadWindow();
             break;
         }
         case ClientMessage:
-            if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_ && deleteWindow_ != 0) UnloadForm();
+            if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_ && deleteWindow_ != 0) UnloadWindow();
             break;
         default:
             break;
@@ -220,7 +220,7 @@ void X11DisplayWindow::HandleEvent(const XEvent& event) {
 void X11DisplayWindow::ResizeTo(int width, int height) {
     width_ = width;
     height_ = height;
-    form_.Form_Resize();
+    form_.Resize();
 }
 
 std::vector<MonitorArea> X11DisplayWindow::Monitors() {
@@ -344,11 +344,11 @@ float X11DisplayWindow::SecondsSinceMidnight() {
     return static_cast<float>(local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_nsec / 1e9);
 }
 
-void X11DisplayWindow::UnloadForm() {
+void X11DisplayWindow::UnloadWindow() {
     if (unloaded_) return;
     unloaded_ = true;
-    form_.Form_QueryUnload();
-    form_.Form_Unload();
+    form_.BeforeUnload();
+    form_.Unload();
 }
 
 }  // namespace tovra

@@ -1,5 +1,5 @@
 #pragma once
-// frmTovra on X11: the display form running in an X window (one XScreenSaver
+// SaverDisplay on X11: the display form running in an X window (one XScreenSaver
 // hands over, the root window, or a window of its own), with the platform
 // services it uses. The daemon blanks, locks and ends the run, so there is
 // no exit on input and no password here; a window of its own ends when it is
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "display/DisplayForm.h"
+#include "display/SaverDisplay.h"
 #include "display/x11/BitmapCells.h"
 #include "display/x11/X11Presenter.h"
 
@@ -56,8 +56,8 @@ public:
     void StopTimer() override;
     float SecondsSinceMidnight() override;
     std::string ProgramFolder() override { return dataFolder_; }
-    double ScaleWidth() override { return width_; }
-    double ScaleHeight() override { return height_; }
+    double ClientWidth() override { return width_; }
+    double ClientHeight() override { return height_; }
     // One monitor, the window, at the dots per inch of the monitor it is on.
     std::vector<MonitorArea> Monitors() override;
     // The Linux program offers no battery pace.
@@ -66,9 +66,9 @@ public:
     void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
     void SetScreenSaverRunning(bool) override {}
     void ShowCursor(bool) override {}
-    std::string GetRegValue(const std::string&, const std::string&) override { return "Not Found"; }
+    std::string ReadRegistryText(const std::string&, const std::string&) override { return "Not Found"; }
     bool VerifyScreenSavePwd() override { return true; }
-    void UnloadForm() override;
+    void UnloadWindow() override;
 
 private:
     // Sprite contexts and bitmaps share one table of handles; a context
@@ -88,8 +88,8 @@ private:
     Window window_;
     bool ownWindow_;
     std::string dataFolder_;
-    const bool blnPreview_ = false;  // never a preview: the daemon previews in a window like any other
-    DisplayForm form_;
+    const bool preview_ = false;  // never a preview: the daemon previews in a window like any other
+    SaverDisplay form_;
     std::unique_ptr<X11Presenter> presenter_;
     Atom deleteWindow_ = 0;
 

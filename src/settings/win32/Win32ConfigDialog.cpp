@@ -9,46 +9,46 @@
 #include <memory>
 #include <vector>
 
-#include "shell/win32/Win32Runtime.h"
+#include "runtime/win32/Win32Runtime.h"
 
 namespace tovra {
 
 const ConfigControlLayout kConfigLayout[] = {
-    {kIdOK, "cmdOK", {3000, 3720, 1260, 345}},
-    {kIdIcon, "picIcon", {240, 240, 540, 540}},
-    {kIdDescription, "lblDescription", {1050, 1125, 3885, 450}},
+    {kIdOK, "okButton", {3000, 3720, 1260, 345}},
+    {kIdIcon, "iconPicture", {240, 240, 540, 540}},
+    {kIdDescription, "descriptionLabel", {1050, 1125, 3885, 450}},
     {kIdSettingsFrame, "Frame2", {120, 1560, 5535, 1815}},
-    {kIdRainbow, "chkRainbow", {240, 1920, 1215, 255}},
+    {kIdRainbow, "rainbowCheck", {240, 1920, 1215, 255}},
     {kIdModeFrame, "Frame1", {240, 2280, 1335, 975}},
     // In Frame1, which starts at (240, 2280).
-    {kIdTorus, "optMode(0)", {240 + 120, 2280 + 240, 975, 255}},
-    {kIdIsland, "optMode(1)", {240 + 120, 2280 + 600, 855, 255}},
+    {kIdTorus, "modeOption(0)", {240 + 120, 2280 + 240, 975, 255}},
+    {kIdIsland, "modeOption(1)", {240 + 120, 2280 + 600, 855, 255}},
     // In Frame2, which starts at (120, 1560).
     {kIdSpeedLabel, "Label1", {120 + 1560, 1560 + 840, 615, 255}},
-    {kIdSpeed, "sdrSpeed", {2400, 2280, 3015, 510}},
-    {kIdCopyright, "lblCopyright", {255, 3705, 2670, 345}},
-    {kIdTitle, "lblTitle", {1050, 240, 3885, 480}},
-    {kIdVersion, "lblVersion", {1050, 780, 3885, 225}},
+    {kIdSpeed, "speedSlider", {2400, 2280, 3015, 510}},
+    {kIdCopyright, "copyrightLabel", {255, 3705, 2670, 345}},
+    {kIdTitle, "titleLabel", {1050, 240, 3885, 480}},
+    {kIdVersion, "versionLabel", {1050, 780, 3885, 225}},
     {kIdColorLabel, "Label2", {120 + 1560, 1560 + 360, 615, 255}},
-    {kIdColor, "cboColor", {2520, 1800, 1215, 315}},
-    {kIdCancel, "cmdCancel", {4440, 3720, 1260, 345}},
+    {kIdColor, "colorList", {2520, 1800, 1215, 315}},
+    {kIdCancel, "cancelButton", {4440, 3720, 1260, 345}},
     {kIdDelayLabel, "Label3", {120 + 1560, 1560 + 1320, 2535, 255}},
-    {kIdDelay, "txtDelay", {120 + 4200, 1560 + 1320, 1095, 285}},
+    {kIdDelay, "delayEdit", {120 + 4200, 1560 + 1320, 1095, 285}},
     // Below the buttons, in a frame of their own: what a seeding adds, and
     // the user's pattern folder.
     {kIdPatternsFrame, "Frame3", {120, 4185, 5535, 1095}},
-    {kIdSeedingLabel, "lblSeeding", {240, 4545, 1215, 255}},
-    {kIdSeeding, "cboSeeding", {1560, 4485, 1575, 315}},
-    {kIdPatternsLabel, "lblPatterns", {240, 4905, 1215, 255}},
-    {kIdPatterns, "txtPatterns", {1560, 4860, 2640, 285}},
-    {kIdBrowse, "cmdBrowse", {4320, 4830, 1215, 345}},
+    {kIdSeedingLabel, "seedingLabel", {240, 4545, 1215, 255}},
+    {kIdSeeding, "seedingList", {1560, 4485, 1575, 315}},
+    {kIdPatternsLabel, "patternsLabel", {240, 4905, 1215, 255}},
+    {kIdPatterns, "patternsEdit", {1560, 4860, 2640, 285}},
+    {kIdBrowse, "browseButton", {4320, 4830, 1215, 345}},
     // Below that frame, in one of their own: the cell size, the worlds on
     // the monitors, and the pace on battery.
     {kIdMonitorsFrame, "Frame4", {120, 5385, 5535, 1095}},
-    {kIdCellSizeLabel, "lblCellSize", {240, 5745, 1215, 255}},
-    {kIdCellSize, "cboCellSize", {1560, 5685, 1575, 315}},
-    {kIdEachMonitor, "chkEachMonitor", {240, 6105, 2655, 255}},
-    {kIdSaveBattery, "chkSaveBattery", {3000, 6105, 2535, 255}},
+    {kIdCellSizeLabel, "cellSizeLabel", {240, 5745, 1215, 255}},
+    {kIdCellSize, "cellSizeList", {1560, 5685, 1575, 315}},
+    {kIdEachMonitor, "eachMonitorCheck", {240, 6105, 2655, 255}},
+    {kIdSaveBattery, "saveBatteryCheck", {3000, 6105, 2535, 255}},
 };
 const int kConfigLayoutCount = static_cast<int>(std::size(kConfigLayout));
 
@@ -149,7 +149,7 @@ Win32ConfigDialog::Win32ConfigDialog(HINSTANCE instance, SettingsStore& store, v
     : instance_(instance), onUnloaded_(onUnloaded), messageBox_(std::move(messageBox)), form_(*this, store) {}
 
 Win32ConfigDialog::~Win32ConfigDialog() {
-    if (hwnd_ != nullptr) UnloadForm();
+    if (hwnd_ != nullptr) UnloadWindow();
     if (owner_ != nullptr) DestroyWindow(owner_);
     if (font_ != nullptr) DeleteObject(font_);
     if (titleFont_ != nullptr) DeleteObject(titleFont_);
@@ -183,7 +183,7 @@ bool Win32ConfigDialog::Load() {
 
     activeDialog = this;
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, &Win32ConfigDialog::KeyboardHook, nullptr, GetCurrentThreadId());
-    form_.Form_Load();
+    form_.Load();
     // Placed on a monitor of other scaling than the system's: laid out for it.
     const int dpi = WindowDpi(hwnd_);
     if (dpi > 0 && dpi != layoutDpi_) LayOut(dpi, nullptr);
@@ -345,12 +345,12 @@ INT_PTR Win32ConfigDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
             return TRUE;
         case WM_CLOSE:
             // The close box: unload without the delay check.
-            UnloadForm();
+            UnloadWindow();
             return TRUE;
         case WM_ENDSESSION:
             // A logoff or shut-down with the dialog open: it unloads as at
             // any close, and so writes its position.
-            if (wParam) UnloadForm();
+            if (wParam) UnloadWindow();
             return TRUE;
         case WM_PAINT:
             Paint();
@@ -382,23 +382,23 @@ void Win32ConfigDialog::OnCommand(int id, int code) {
             // check runs first.
             if (!RunPendingValidation()) return;
             if (GetFocus() == Control(kIdDelay) && !ValidateDelay()) return;
-            form_.cmdOK_Click();
+            form_.OkClicked();
             break;
         case kIdCancel:
             if (code != BN_CLICKED) return;
             if (!RunPendingValidation()) return;
-            form_.cmdCancel_Click();
+            form_.CancelClicked();
             break;
         case kIdBrowse:
             if (code != BN_CLICKED) return;
             if (!RunPendingValidation()) return;
-            form_.cmdBrowse_Click();
+            form_.BrowseClicked();
             break;
         case kIdRainbow:
             if (code != BN_CLICKED) return;
             // A refused check has put the box back as it was.
             if (!RunPendingValidation()) return;
-            form_.chkRainbow_Click();
+            form_.RainbowClicked();
             break;
         default:
             break;
@@ -416,7 +416,7 @@ LRESULT CALLBACK Win32ConfigDialog::DelaySubclassProc(HWND hwnd, UINT message, W
             // The check shows a message box: it runs once the focus change
             // is complete, before the input that follows it. What the
             // controls hold now is what a refusal puts back.
-            self->form_.txtDelay_FocusLeaving();
+            self->form_.DelayFocusLeaving();
             self->validationPending_ = true;
             PostMessageW(self->hwnd_, kValidateDelayMessage, 0, 0);
         }
@@ -435,7 +435,7 @@ bool Win32ConfigDialog::RunPendingValidation() {
 
 bool Win32ConfigDialog::ValidateDelay() {
     bool cancel = false;
-    form_.txtDelay_Validate(cancel);
+    form_.ValidateDelay(cancel);
     if (!cancel || hwnd_ == nullptr) return true;
     // The focus stays in the box, with its text selected.
     HWND delay = Control(kIdDelay);
@@ -688,10 +688,10 @@ void Win32ConfigDialog::ShowStopMessage(const std::string& text, const std::stri
     }
 }
 
-void Win32ConfigDialog::UnloadForm() {
+void Win32ConfigDialog::UnloadWindow() {
     if (unloading_ || hwnd_ == nullptr) return;
     unloading_ = true;
-    form_.Form_QueryUnload();
+    form_.BeforeUnload();
     DestroyWindow(hwnd_);
     if (owner_ != nullptr) DestroyWindow(owner_);
     owner_ = nullptr;
@@ -701,7 +701,7 @@ void Win32ConfigDialog::Destroyed() {
     if (!unloading_) {
         // Destroyed from outside: the position is still saved.
         unloading_ = true;
-        form_.Form_QueryUnload();
+        form_.BeforeUnload();
     }
     if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
@@ -715,12 +715,12 @@ void Win32ConfigDialog::Destroyed() {
 void ShowWin32ConfigDialog(HINSTANCE instance, SettingsStore& store) {
     static std::unique_ptr<Win32ConfigDialog> dialog;
     if (dialog != nullptr && dialog->Loaded()) {
-        SetForegroundWindow(dialog->hWnd());
+        SetForegroundWindow(dialog->handle());
         return;
     }
-    dialog = std::make_unique<Win32ConfigDialog>(instance, store, &FormUnloaded);
+    dialog = std::make_unique<Win32ConfigDialog>(instance, store, &WindowClosed);
     if (!dialog->Load()) return;
-    FormLoaded();
+    WindowOpened();
     dialog->Show();
 }
 

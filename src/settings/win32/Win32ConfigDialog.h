@@ -1,5 +1,5 @@
 #pragma once
-// frmConfig on Win32: the dialog window with its controls, its messages
+// ConfigDialog on Win32: the dialog window with its controls, its messages
 // turned into the form's events, and the form runtime's operations on it.
 //
 // The window is a modeless dialog owned by a hidden application window, so
@@ -18,7 +18,7 @@ namespace tovra {
 
 class SettingsStore;
 
-// Control identifiers; cmdOK and cmdCancel are IDOK and IDCANCEL.
+// Control identifiers; okButton and cancelButton are IDOK and IDCANCEL.
 enum ConfigControlId : int {
     kIdOK = IDOK,
     kIdCancel = IDCANCEL,
@@ -60,7 +60,7 @@ struct TwipsRect {
 // frame have their frame's offset added).
 struct ConfigControlLayout {
     int id;
-    const char* name;  // the form's name for it, e.g. "cmdOK"
+    const char* name;  // the form's name for it, e.g. "okButton"
     TwipsRect place;
 };
 extern const ConfigControlLayout kConfigLayout[];
@@ -74,7 +74,7 @@ inline constexpr int kConfigClientHeight = 6600;
 inline constexpr int kConfigDesignLeft = 2340;
 inline constexpr int kConfigDesignTop = 1935;
 
-class Win32ConfigDialog final : public ConfigFormRuntime {
+class Win32ConfigDialog final : public ConfigDialogPlatform {
 public:
     // Shows a stop message box; tests replace it to answer without a user.
     using MessageBoxFn = std::function<void(HWND owner, const std::string& text, const std::string& title)>;
@@ -87,17 +87,17 @@ public:
     Win32ConfigDialog(const Win32ConfigDialog&) = delete;
     Win32ConfigDialog& operator=(const Win32ConfigDialog&) = delete;
 
-    // Creates the hidden window with its controls and runs Form_Load.
+    // Creates the hidden window with its controls and runs Load.
     // False when the window could not be created.
     bool Load();
     // Shows the loaded form, modeless, with the focus on OK.
     void Show();
     bool Loaded() const { return hwnd_ != nullptr; }
-    HWND hWnd() const { return hwnd_; }
+    HWND handle() const { return hwnd_; }
     HWND Control(int id) const { return hwnd_ != nullptr ? GetDlgItem(hwnd_, id) : nullptr; }
-    ConfigForm& form() { return form_; }
+    ConfigDialog& form() { return form_; }
 
-    // ConfigFormRuntime
+    // ConfigDialogPlatform
     int RainbowValue() override;
     void SetRainbowValue(int value) override;
     int16_t ColorListIndex() override;
@@ -128,7 +128,7 @@ public:
     void SetLeft(float twips) override;
     void CentreIfOnNoMonitor() override;
     void ShowStopMessage(const std::string& text, const std::string& title) override;
-    void UnloadForm() override;
+    void UnloadWindow() override;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -155,7 +155,7 @@ private:
     HINSTANCE instance_;
     void (*onUnloaded_)();
     MessageBoxFn messageBox_;
-    ConfigForm form_;
+    ConfigDialog form_;
     HWND owner_ = nullptr;
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
@@ -172,7 +172,7 @@ private:
     bool validationPending_ = false;
 };
 
-// Main's Configure mode: loads the dialog and shows it; the program lives
+// Run's Configure mode: loads the dialog and shows it; the program lives
 // until it is unloaded. Each call loads it afresh from the store, unless it
 // is still open, in which case it comes to the front.
 void ShowWin32ConfigDialog(HINSTANCE instance, SettingsStore& store);

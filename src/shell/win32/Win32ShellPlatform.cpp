@@ -2,7 +2,7 @@
 
 #include "display/win32/Win32DisplayWindow.h"
 #include "settings/win32/Win32ConfigDialog.h"
-#include "shell/win32/Win32Runtime.h"
+#include "runtime/win32/Win32Runtime.h"
 
 namespace tovra {
 
@@ -15,8 +15,8 @@ HWND ToHwnd(WindowHandle handle) {
 }  // namespace
 
 Win32ShellPlatform::Win32ShellPlatform(HINSTANCE instance, SettingsStore& store, RandomStream& random,
-                                       const bool& blnPreview)
-    : instance_(instance), store_(store), random_(random), blnPreview_(blnPreview) {}
+                                       const bool& preview)
+    : instance_(instance), store_(store), random_(random), preview_(preview) {}
 
 Win32ShellPlatform::~Win32ShellPlatform() = default;
 
@@ -55,7 +55,7 @@ void Win32ShellPlatform::SetWindowLongValue(WindowHandle window, int index, int6
 
 void Win32ShellPlatform::SetParent(WindowHandle window, WindowHandle parent) {
     ::SetParent(ToHwnd(window), ToHwnd(parent));
-    if (display_ != nullptr && ToHwnd(window) == ToHwnd(display_->hWnd())) display_->WatchHost();
+    if (display_ != nullptr && ToHwnd(window) == ToHwnd(display_->handle())) display_->WatchHost();
 }
 
 void Win32ShellPlatform::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
@@ -73,11 +73,11 @@ void Win32ShellPlatform::PwdChangePassword(const std::string& provider, WindowHa
     FreeLibrary(mpr);
 }
 
-DisplayFormRuntime& Win32ShellPlatform::LoadDisplayForm() {
+DisplayWindow& Win32ShellPlatform::LoadDisplayWindow() {
     if (display_ == nullptr) {
-        display_ = std::make_unique<Win32DisplayWindow>(instance_, store_, random_, blnPreview_, &FormUnloaded);
+        display_ = std::make_unique<Win32DisplayWindow>(instance_, store_, random_, preview_, &WindowClosed);
         display_->Load();
-        if (display_->Loaded()) FormLoaded();
+        if (display_->Loaded()) WindowOpened();
     }
     return *display_;
 }

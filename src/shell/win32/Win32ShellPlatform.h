@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "shell/ModTovra.h"
+#include "shell/Startup.h"
 
 namespace tovra {
 
@@ -15,7 +15,7 @@ class Win32DisplayWindow;
 
 class Win32ShellPlatform final : public ShellPlatform {
 public:
-    Win32ShellPlatform(HINSTANCE instance, SettingsStore& store, RandomStream& random, const bool& blnPreview);
+    Win32ShellPlatform(HINSTANCE instance, SettingsStore& store, RandomStream& random, const bool& preview);
     ~Win32ShellPlatform() override;
 
     WindowHandle FindWindowByTitle(const std::string& title) override;
@@ -29,7 +29,7 @@ public:
     void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                       unsigned flags) override;
     void PwdChangePassword(const std::string& provider, WindowHandle parent) override;
-    DisplayFormRuntime& LoadDisplayForm() override;
+    DisplayWindow& LoadDisplayWindow() override;
     void ShowConfigDialog() override;
     void ReportStartError(const std::string& message) override;
 
@@ -37,7 +37,7 @@ private:
     HINSTANCE instance_;
     SettingsStore& store_;
     RandomStream& random_;
-    const bool& blnPreview_;
+    const bool& preview_;
     std::unique_ptr<Win32DisplayWindow> display_;
 };
 

@@ -1,4 +1,4 @@
-#include "shell/RegValue.h"
+#include "settings/RegistryValue.h"
 
 #include <algorithm>
 #include <vector>
@@ -9,7 +9,7 @@ namespace tovra {
 
 RegistryCalls::~RegistryCalls() = default;
 
-std::string FormRegValue(long queryStatus, uint32_t type, const unsigned char* data, uint32_t byteCount,
+std::string RegistryValueText(long queryStatus, uint32_t type, const unsigned char* data, uint32_t byteCount,
                          std::size_t bufferSize) {
     if (queryStatus != 0 || byteCount == 0 || byteCount > bufferSize || data == nullptr) return kNotFound;
     if (type == kRegDwordType) {
@@ -23,17 +23,17 @@ std::string FormRegValue(long queryStatus, uint32_t type, const unsigned char* d
     return std::string(reinterpret_cast<const char*>(data), byteCount - 1);
 }
 
-std::string GetRegValue(RegistryCalls& registry, RegistryCalls::Key root, const std::string& subkey,
+std::string ReadRegistryText(RegistryCalls& registry, RegistryCalls::Key root, const std::string& subkey,
                         const std::string& valueName) {
     RegistryCalls::Key key = 0;
     std::string result;
     try {
         registry.OpenKey(root, subkey, key);
-        std::vector<unsigned char> buffer(kRegValueBufferSize, ' ');
-        uint32_t byteCount = kRegValueBufferSize;
+        std::vector<unsigned char> buffer(kRegistryBufferSize, ' ');
+        uint32_t byteCount = kRegistryBufferSize;
         uint32_t type = 0;
         const long status = registry.QueryValue(key, valueName, type, buffer.data(), byteCount);
-        result = FormRegValue(status, type, buffer.data(), byteCount, buffer.size());
+        result = RegistryValueText(status, type, buffer.data(), byteCount, buffer.size());
     } catch (...) {
         // Whatever went wrong, the read is abandoned: the switch reads as off.
         result = kNotFound;
@@ -47,6 +47,6 @@ std::string GetRegValue(RegistryCalls& registry, RegistryCalls::Key root, const 
     return result;
 }
 
-bool UsePasswordFromRegText(std::string_view text) { return LeadingNumber(text) != 0.0; }
+bool UsePasswordFromRegistryText(std::string_view text) { return LeadingNumber(text) != 0.0; }
 
 }  // namespace tovra

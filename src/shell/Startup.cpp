@@ -1,8 +1,8 @@
-#include "shell/ModTovra.h"
+#include "shell/Startup.h"
 
 namespace tovra {
 
-void ModTovra::Main(ShellPlatform& platform, std::string_view commandLine) {
+void Startup::Run(ShellPlatform& platform, std::string_view commandLine) {
     // Nothing starts while a full-screen run is on the screen.
     if (platform.FindWindowByTitle(kRunningCaption) != 0) return;
 
@@ -18,7 +18,7 @@ void ModTovra::Main(ShellPlatform& platform, std::string_view commandLine) {
         case RunMode::ChangePassword: {
             // Both need the host window from the end of the line; without a
             // usable number nothing starts.
-            const HandleResult host = GetHwndFromCommand(commandLine);
+            const HandleResult host = HostWindowFromCommandLine(commandLine);
             if (host.problem != HandleProblem::None) {
                 platform.ReportStartError(DescribeHandleProblem(host.problem, commandLine));
                 return;
@@ -32,9 +32,9 @@ void ModTovra::Main(ShellPlatform& platform, std::string_view commandLine) {
     }
 }
 
-void ModTovra::RunSaver(ShellPlatform& platform) {
-    blnPreview = false;
-    DisplayFormRuntime& form = platform.LoadDisplayForm();
+void Startup::RunSaver(ShellPlatform& platform) {
+    preview = false;
+    DisplayWindow& form = platform.LoadDisplayWindow();
     form.SetCaption(kRunningCaption);
     form.Show();
     if (platform.GetSystemMetrics(SM_CMONITORS_) != 0) {
@@ -48,20 +48,20 @@ void ModTovra::RunSaver(ShellPlatform& platform) {
         form.SetWidth(static_cast<float>(platform.GetSystemMetrics(SM_CXVIRTUALSCREEN_) * tx));
         form.SetHeight(static_cast<float>(platform.GetSystemMetrics(SM_CYVIRTUALSCREEN_) * ty));
     }
-    platform.SetWindowPos(form.hWnd(), HWND_TOPMOST_, 0, 0, 0, 0, SWP_NOSIZE_NOMOVE);
+    platform.SetWindowPos(form.handle(), HWND_TOPMOST_, 0, 0, 0, 0, SWP_NOSIZE_NOMOVE);
 }
 
-void ModTovra::RunPreview(ShellPlatform& platform, WindowHandle host) {
-    blnPreview = true;
+void Startup::RunPreview(ShellPlatform& platform, WindowHandle host) {
+    preview = true;
     HostRect rect;
     platform.GetClientRect(host, rect);
-    DisplayFormRuntime& form = platform.LoadDisplayForm();
+    DisplayWindow& form = platform.LoadDisplayWindow();
     form.SetCaption(kPreviewCaption);
-    const int32_t style = platform.GetWindowLongValue(form.hWnd(), GWL_STYLE_);
-    platform.SetWindowLongValue(form.hWnd(), GWL_STYLE_, static_cast<int64_t>(style | WS_CHILD_));
-    platform.SetParent(form.hWnd(), host);
-    platform.SetWindowLongValue(form.hWnd(), GWL_HWNDPARENT_, host);
-    platform.SetWindowPos(form.hWnd(), HWND_TOP_, 0, 0, rect.right, rect.bottom, SWP_NOZORDER_NOACTIVATE_SHOWWINDOW);
+    const int32_t style = platform.GetWindowLongValue(form.handle(), GWL_STYLE_);
+    platform.SetWindowLongValue(form.handle(), GWL_STYLE_, static_cast<int64_t>(style | WS_CHILD_));
+    platform.SetParent(form.handle(), host);
+    platform.SetWindowLongValue(form.handle(), GWL_HWNDPARENT_, host);
+    platform.SetWindowPos(form.handle(), HWND_TOP_, 0, 0, rect.right, rect.bottom, SWP_NOZORDER_NOACTIVATE_SHOWWINDOW);
 }
 
 }  // namespace tovra

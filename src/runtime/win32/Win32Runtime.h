@@ -26,8 +26,8 @@ std::string Win32ProgramFolder();
 HMODULE LoadSystemLibrary(const char* name);
 
 // The program ends when its last form has been unloaded.
-void FormLoaded();
-void FormUnloaded();
-int LoadedFormCount();
+void WindowOpened();
+void WindowClosed();
+int OpenWindowCount();
 
 }  // namespace tovra

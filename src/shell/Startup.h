@@ -1,7 +1,7 @@
 #pragma once
 // Start-up: the single-instance check, the choice of the start mode and its
 // steps. The platform calls go through ShellPlatform, the display form's
-// runtime operations through DisplayFormRuntime.
+// runtime operations through DisplayWindow.
 
 #include <cstdint>
 #include <string>
@@ -39,12 +39,12 @@ struct HostRect {
 enum class WindowState { Normal, Minimized, Maximized };
 
 // The display form as the start-up sees it: the form runtime's operations.
-class DisplayFormRuntime {
+class DisplayWindow {
 public:
-    virtual ~DisplayFormRuntime() = default;
+    virtual ~DisplayWindow() = default;
     virtual void SetCaption(const std::string& caption) = 0;
     virtual void Show() = 0;  // modeless, no owner
-    virtual WindowHandle hWnd() = 0;
+    virtual WindowHandle handle() = 0;
     virtual void SetWindowState(WindowState state) = 0;
     // Position and size in twips.
     virtual void SetTop(float twips) = 0;
@@ -68,20 +68,20 @@ public:
     virtual void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                               unsigned flags) = 0;
     virtual void PwdChangePassword(const std::string& provider, WindowHandle parent) = 0;
-    // Load frmTovra without showing it: its Form_Load has run on return.
-    virtual DisplayFormRuntime& LoadDisplayForm() = 0;
-    // Show frmConfig modeless and without an owner.
+    // Load SaverDisplay without showing it: its Load has run on return.
+    virtual DisplayWindow& LoadDisplayWindow() = 0;
+    // Show ConfigDialog modeless and without an owner.
     virtual void ShowConfigDialog() = 0;
     // Tell the user the command line cannot be used, and wait for the answer.
     virtual void ReportStartError(const std::string& message) = 0;
 };
 
-class ModTovra {
+class Startup {
 public:
     // True while the display form runs as a preview inside a host window.
-    bool blnPreview = false;
+    bool preview = false;
 
-    void Main(ShellPlatform& platform, std::string_view commandLine);
+    void Run(ShellPlatform& platform, std::string_view commandLine);
 
 private:
     void RunSaver(ShellPlatform& platform);

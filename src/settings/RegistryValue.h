@@ -19,7 +19,7 @@ inline constexpr char kPasswordSubkey[] = "Control Panel\\Desktop";
 inline constexpr char kPasswordValueName[] = "ScreenSaveUsePassword";
 
 // The read buffer; longer values are not read.
-inline constexpr uint32_t kRegValueBufferSize = 2048;
+inline constexpr uint32_t kRegistryBufferSize = 2048;
 // Registry value type of a 32-bit number stored low byte first.
 inline constexpr uint32_t kRegDwordType = 4;
 
@@ -43,19 +43,19 @@ public:
 // number (type 4) is written in decimal with at least three digits ("000",
 // "001", "1234"); any other type gives its first byteCount - 1 bytes as
 // characters (a string without its terminating zero byte).
-std::string FormRegValue(long queryStatus, uint32_t type, const unsigned char* data, uint32_t byteCount,
-                         std::size_t bufferSize = kRegValueBufferSize);
+std::string RegistryValueText(long queryStatus, uint32_t type, const unsigned char* data, uint32_t byteCount,
+                         std::size_t bufferSize = kRegistryBufferSize);
 
 // Reads `valueName` under root\subkey as text, or "Not Found": opens the key
 // (a failure leaves the handle 0 and the query then fails), queries the value
 // into a buffer of 2048 bytes filled with spaces, forms the result and closes
 // the key it opened. Never writes.
-std::string GetRegValue(RegistryCalls& registry, RegistryCalls::Key root, const std::string& subkey,
+std::string ReadRegistryText(RegistryCalls& registry, RegistryCalls::Key root, const std::string& subkey,
                         const std::string& valueName);
 
-// The password switch from the text GetRegValue returned: on exactly when the
+// The password switch from the text ReadRegistryText returned: on exactly when the
 // number at the start of the text is not 0 ("001", "1" on; "000", "0", empty
 // text and "Not Found" off).
-bool UsePasswordFromRegText(std::string_view text);
+bool UsePasswordFromRegistryText(std::string_view text);
 
 }  // namespace tovra

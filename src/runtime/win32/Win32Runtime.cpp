@@ -1,4 +1,4 @@
-#include "shell/win32/Win32Runtime.h"
+#include "runtime/win32/Win32Runtime.h"
 
 #include <cmath>
 
@@ -47,12 +47,12 @@ HMODULE LoadSystemLibrary(const char* name) {
     return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-void FormLoaded() { ++loadedForms; }
+void WindowOpened() { ++loadedForms; }
 
-void FormUnloaded() {
+void WindowClosed() {
     if (loadedForms > 0 && --loadedForms == 0) PostQuitMessage(0);
 }
 
-int LoadedFormCount() { return loadedForms; }
+int OpenWindowCount() { return loadedForms; }
 
 }  // namespace tovra

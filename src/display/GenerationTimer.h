@@ -14,10 +14,10 @@ public:
     virtual void StopTimer() = 0;
 };
 
-class FormTimer {
+class GenerationTimer {
 public:
     // Design values: 100 milliseconds, enabled.
-    explicit FormTimer(TimerDriver& driver) : driver_(driver) {}
+    explicit GenerationTimer(TimerDriver& driver) : driver_(driver) {}
 
     void SetInterval(int32_t milliseconds);
     void SetEnabled(bool enabled);

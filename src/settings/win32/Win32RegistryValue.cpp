@@ -1,4 +1,4 @@
-#include "shell/win32/Win32RegValue.h"
+#include "settings/win32/Win32RegistryValue.h"
 
 namespace tovra {
 
@@ -27,13 +27,13 @@ long Win32RegistryCalls::QueryValue(Key key, const std::string& valueName, uint3
 
 long Win32RegistryCalls::CloseKey(Key key) { return RegCloseKey(ToHkey(key)); }
 
-std::string GetRegValue(HKEY root, const std::string& subkey, const std::string& valueName) {
+std::string ReadRegistryText(HKEY root, const std::string& subkey, const std::string& valueName) {
     Win32RegistryCalls registry;
-    return GetRegValue(registry, reinterpret_cast<RegistryCalls::Key>(root), subkey, valueName);
+    return ReadRegistryText(registry, reinterpret_cast<RegistryCalls::Key>(root), subkey, valueName);
 }
 
 bool ReadUsePassword() {
-    return UsePasswordFromRegText(GetRegValue(HKEY_CURRENT_USER, kPasswordSubkey, kPasswordValueName));
+    return UsePasswordFromRegistryText(ReadRegistryText(HKEY_CURRENT_USER, kPasswordSubkey, kPasswordValueName));
 }
 
 }  // namespace tovra

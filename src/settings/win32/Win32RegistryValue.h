@@ -1,12 +1,12 @@
 #pragma once
-// GetRegValue on the real registry, through RegOpenKeyA, RegQueryValueExA
+// ReadRegistryText on the real registry, through RegOpenKeyA, RegQueryValueExA
 // and RegCloseKey. It only reads.
 
 #include <windows.h>
 
 #include <string>
 
-#include "shell/RegValue.h"
+#include "settings/RegistryValue.h"
 
 namespace tovra {
 
@@ -18,8 +18,8 @@ public:
     long CloseKey(Key key) override;
 };
 
-// The value's text, or "Not Found" (see the platform-free GetRegValue).
-std::string GetRegValue(HKEY root, const std::string& subkey, const std::string& valueName);
+// The value's text, or "Not Found" (see the platform-free ReadRegistryText).
+std::string ReadRegistryText(HKEY root, const std::string& subkey, const std::string& valueName);
 
 // The current user's screen-saver password switch.
 bool ReadUsePassword();

@@ -1,5 +1,5 @@
 #pragma once
-// frmTovra: the window the automaton runs in, full-screen or as a preview
+// SaverDisplay: the window the automaton runs in, full-screen or as a preview
 // inside a host window. This is its behaviour; the Win32 layer turns window
 // messages into these events and implements DisplayPlatform.
 
@@ -13,7 +13,7 @@
 
 #include "automaton/Automaton.h"
 #include "display/CellFrame.h"
-#include "display/FormTimer.h"
+#include "display/GenerationTimer.h"
 #include "display/MonitorLayout.h"
 #include "display/Sprites.h"
 
@@ -29,8 +29,8 @@ public:
     // A folder named by a stored setting's text.
     virtual std::filesystem::path PathFromSettingText(const std::string& text) { return text; }
     // Client area in pixels.
-    virtual double ScaleWidth() = 0;
-    virtual double ScaleHeight() = 0;
+    virtual double ClientWidth() = 0;
+    virtual double ClientHeight() = 0;
     // The monitors, their rectangles relative to the client area's top-left
     // corner, with their dots per inch; none where the platform cannot tell.
     virtual std::vector<MonitorArea> Monitors() = 0;
@@ -48,19 +48,19 @@ public:
     // ShowCursor(TRUE / FALSE): one step of the cursor's display count.
     virtual void ShowCursor(bool show) = 0;
     // A value under HKEY_CURRENT_USER as text, "Not Found" when unreadable.
-    virtual std::string GetRegValue(const std::string& subkey, const std::string& valueName) = 0;
+    virtual std::string ReadRegistryText(const std::string& subkey, const std::string& valueName) = 0;
     // The platform's screen-saver password dialog; true when it accepts.
     virtual bool VerifyScreenSavePwd() = 0;
-    // Unload the form: the runtime raises Form_QueryUnload and Form_Unload
+    // Unload the form: the runtime raises BeforeUnload and Unload
     // and destroys the window before this returns.
-    virtual void UnloadForm() = 0;
+    virtual void UnloadWindow() = 0;
 };
 
 inline constexpr int kDesignGridMax = 49;  // 50 x 50 cells until the first resize
 // The shortest time between generations while saving the battery.
 inline constexpr int32_t kBatteryInterval = 100;
 
-class DisplayForm;
+class SaverDisplay;
 
 // The sprites drawn at one pitch.
 struct PitchPictures {
@@ -73,7 +73,7 @@ struct PitchPictures {
 // and reseeding.
 class DisplayWorld : private CellPainter {
 public:
-    DisplayWorld(DisplayForm& form, std::size_t index, RandomStream& random, TimeOfDay& clock);
+    DisplayWorld(SaverDisplay& form, std::size_t index, RandomStream& random, TimeOfDay& clock);
 
     Automaton automaton;
     const WorldArea& area() const { return area_; }
@@ -86,39 +86,39 @@ public:
     void UseLiveSprite(int colorIndex) override { live_ = static_cast<std::size_t>(colorIndex); }
 
 private:
-    friend class DisplayForm;
-    DisplayForm& form_;
+    friend class SaverDisplay;
+    SaverDisplay& form_;
     std::size_t index_;
     WorldArea area_;
     const PitchPictures* pictures_ = nullptr;  // at the area's pitch
     std::size_t live_ = 0;
 };
 
-class DisplayForm {
+class SaverDisplay {
 public:
-    DisplayForm(DisplayPlatform& platform, SettingsStore& store, RandomStream& random, const bool& blnPreview);
+    SaverDisplay(DisplayPlatform& platform, SettingsStore& store, RandomStream& random, const bool& preview);
 
     // Events.
-    void Form_Load();
-    void Form_Resize();
-    void tmrTovra_Timer();
-    void Form_KeyPress();
-    void Form_MouseDown();
-    void Form_MouseMove();
+    void Load();
+    void Resize();
+    void Tick();
+    void KeyPressed();
+    void MouseButtonPressed();
+    void MouseMoved();
     // A request from outside to close the window (WM_CLOSE): a preview
     // unloads; a full-screen run takes it as an exit request, so that the
     // half second and the password dialog still apply.
-    void Form_CloseRequest();
+    void CloseRequested();
     // Whether the window's own close command (Alt+F4, the system menu) goes
     // ahead. In a full-screen run it is a function key and never ends it.
-    bool CloseCommandAllowed() const { return blnPreview_; }
-    void Form_QueryUnload();
-    void Form_Unload();
+    bool CloseCommandAllowed() const { return preview_; }
+    void BeforeUnload();
+    void Unload();
     // The system's display state: false while every monitor is off. No
     // generation is computed or drawn then, and the tick count stands still.
-    void Form_DisplayPower(bool anyMonitorOn);
+    void DisplayPowerChanged(bool anyMonitorOn);
     // The power source changed: on battery or not.
-    void Form_PowerSource(bool onBattery);
+    void PowerSourceChanged(bool onBattery);
 
     void StartGenerations();
 
@@ -128,10 +128,10 @@ public:
     std::size_t WorldCount() const { return worlds_.size(); }
     const WorldArea& WorldAreaOf(std::size_t world) const { return worlds_[world]->area(); }
     const CellFrame& frame() const { return frame_; }
-    const std::array<SpriteHandle, kLiveSpriteCount>& lngColorDCs() const { return lngColorDCs_; }
-    SpriteHandle lngDeadCellDC() const { return lngDeadCellDC_; }
-    int intMaxCol() const { return worlds_[0]->automaton.blnGrid.MaxCol(); }
-    int intMaxRow() const { return worlds_[0]->automaton.blnGrid.MaxRow(); }
+    const std::array<SpriteHandle, kLiveSpriteCount>& liveSprites() const { return liveSprites_; }
+    SpriteHandle deadSprite() const { return deadSprite_; }
+    int maxCol() const { return worlds_[0]->automaton.grid.MaxCol(); }
+    int maxRow() const { return worlds_[0]->automaton.grid.MaxRow(); }
 
 private:
     friend class DisplayWorld;
@@ -149,7 +149,7 @@ private:
     DisplayPlatform& platform_;
     SettingsStore& store_;
     RandomStream& random_;
-    const bool& blnPreview_;
+    const bool& preview_;
     // How the worlds are laid out and paced: the settings read at load.
     int cellSize_ = kDefaultCellSize;  // pixels, or kAutoCellSize
     bool eachMonitor_ = false;         // one world per monitor (not in a preview)
@@ -157,19 +157,19 @@ private:
     // Read once at load; every world's automaton draws from it.
     PatternLibrary patternLibrary_;
     std::vector<std::unique_ptr<DisplayWorld>> worlds_;
-    FormTimer timer_;
+    GenerationTimer timer_;
 
-    std::array<SpriteHandle, kLiveSpriteCount> lngColorDCs_{};
-    SpriteHandle lngDeadCellDC_ = 0;
+    std::array<SpriteHandle, kLiveSpriteCount> liveSprites_{};
+    SpriteHandle deadSprite_ = 0;
     // The sprites' pixels, read once at load, and scaled to each pitch in use.
     std::array<SpritePixels, kLiveSpriteCount> colorPixels_{};
     SpritePixels deadPixels_;
     std::map<int, PitchPictures> pictures_;
     int colorIndex_ = 0;  // the Color setting
     CellFrame frame_;
-    bool blnUsePassword_ = false;
-    float sngLastExitRequest_ = 0.0f;
-    int intMouseMoves_ = 0;
+    bool usePassword_ = false;
+    float lastExitRequest_ = 0.0f;
+    int mouseMoves_ = 0;
     bool verifying_ = false;  // the password dialog is open
     // Pace and power.
     int32_t speedInterval_ = 0;  // the Speed setting's interval
