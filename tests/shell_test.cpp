@@ -40,16 +40,13 @@ struct RecordingShell : ShellPlatform, DisplayWindow {
     void Log(const std::string& s) { calls.push_back(s); }
     static std::string N(int64_t n) { return " " + std::to_string(n); }
     WindowHandle FindWindowByTitle(const std::string& title) override { return Log("FindWindow " + title), runningSaver; }
-    int GetSystemMetrics(int i) override { return i == 76 ? -1280 : i == 77 ? -200 : i == 78 ? 3200 : i == 79 ? 1280 : i == 80 ? monitors : 0; }
-    double TwipsPerPixelX() override { return 15; }
-    double TwipsPerPixelY() override { return 12; }
-    void GetClientRect(WindowHandle window, HostRect& r) override { Log("GetClientRect" + N(window)), r = {0, 0, 152, 112}; }
-    int32_t GetWindowLongValue(WindowHandle, int) override { return 0x00CF0000; }
-    void SetWindowLongValue(WindowHandle w, int index, int64_t value) override { Log("SetWindowLong" + N(w) + N(index) + N(value)); }
-    void SetParent(WindowHandle window, WindowHandle parent) override { Log("SetParent" + N(window) + N(parent)); }
-    void SetWindowPos(WindowHandle w, WindowHandle after, int x, int y, int cx, int cy, unsigned flags) override {
-        Log("SetWindowPos" + N(w) + N(after) + N(x) + N(y) + N(cx) + N(cy) + N(flags));
+    std::optional<PixelRect> VirtualScreen() override {
+        return monitors == 0 ? std::nullopt : std::optional<PixelRect>({-1280, -200, 3200, 1280});
     }
+    void GetClientRect(WindowHandle window, HostRect& r) override { Log("GetClientRect" + N(window)), r = {0, 0, 152, 112}; }
+    void MakeTopmost(WindowHandle w) override { Log("MakeTopmost" + N(w)); }
+    void EmbedInHost(WindowHandle w, WindowHandle host) override { Log("EmbedInHost" + N(w) + N(host)); }
+    void ShowInHost(WindowHandle w, int width, int height) override { Log("ShowInHost" + N(w) + N(width) + N(height)); }
     void PwdChangePassword(const std::string& provider, WindowHandle parent) override { Log("PwdChangePassword " + provider + N(parent)); }
     DisplayWindow& LoadDisplayWindow() override { return Log("LoadDisplayWindow preview" + N(*preview)), *this; }
     void ShowConfigDialog() override { Log("ShowConfigDialog"); }
@@ -57,22 +54,17 @@ struct RecordingShell : ShellPlatform, DisplayWindow {
     void SetCaption(const std::string& caption) override { Log("Caption " + caption); }
     void Show() override { Log("Show"); }
     WindowHandle handle() override { return 77; }
-    void SetWindowState(WindowState state) override { Log("WindowState" + N(static_cast<int>(state))); }
-    void SetTop(float twips) override { Log("Top" + N(static_cast<int64_t>(twips))); }
-    void SetLeft(float twips) override { Log("Left" + N(static_cast<int64_t>(twips))); }
-    void SetWidth(float twips) override { Log("Width" + N(static_cast<int64_t>(twips))); }
-    void SetHeight(float twips) override { Log("Height" + N(static_cast<int64_t>(twips))); }
+    void PlaceOnScreen(const PixelRect& r) override { Log("PlaceOnScreen" + N(r.left) + N(r.top) + N(r.width) + N(r.height)); }
 };
 
 TEST(Startup, EachModesSteps) {
     const std::string running = "Running Screen Saver";
     const struct { const char* line; WindowHandle runningSaver; int monitors; std::vector<std::string> calls; } rows[] = {
-        {" /s ", 0, 2, {"LoadDisplayWindow preview 0", "Caption " + running, "Show", "WindowState 0", "Top -2400",
-                        "Left -19200", "Width 48000", "Height 15360", "SetWindowPos 77 -1 0 0 0 0 3"}},
-        {"/S", 0, 0, {"LoadDisplayWindow preview 0", "Caption " + running, "Show", "SetWindowPos 77 -1 0 0 0 0 3"}},
+        {" /s ", 0, 2, {"LoadDisplayWindow preview 0", "Caption " + running, "Show", "PlaceOnScreen -1280 -200 3200 1280",
+                        "MakeTopmost 77"}},
+        {"/S", 0, 0, {"LoadDisplayWindow preview 0", "Caption " + running, "Show", "MakeTopmost 77"}},
         {"/p:5678", 0, 2, {"GetClientRect 5678", "LoadDisplayWindow preview 1", "Caption Preview Screen Saver",
-                           "SetWindowLong 77 -16 1087307776", "SetParent 77 5678", "SetWindowLong 77 -8 5678",
-                           "SetWindowPos 77 0 0 0 152 112 84"}},
+                           "EmbedInHost 77 5678", "ShowInHost 77 152 112"}},
         {"", 0, 2, {"ShowConfigDialog"}},
         {"/a 1234", 0, 2, {"PwdChangePassword SCRSAVE 1234"}},
         {"/x", 0, 2, {}},

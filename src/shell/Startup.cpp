@@ -34,34 +34,21 @@ void Startup::Run(ShellPlatform& platform, std::string_view commandLine) {
 
 void Startup::RunSaver(ShellPlatform& platform) {
     preview = false;
-    DisplayWindow& form = platform.LoadDisplayWindow();
-    form.SetCaption(kRunningCaption);
-    form.Show();
-    if (platform.GetSystemMetrics(SM_CMONITORS_) != 0) {
-        // Over the whole virtual screen, which may begin left of or above the
-        // primary monitor.
-        form.SetWindowState(WindowState::Normal);
-        const double tx = platform.TwipsPerPixelX();
-        const double ty = platform.TwipsPerPixelY();
-        form.SetTop(static_cast<float>(platform.GetSystemMetrics(SM_YVIRTUALSCREEN_) * ty));
-        form.SetLeft(static_cast<float>(platform.GetSystemMetrics(SM_XVIRTUALSCREEN_) * tx));
-        form.SetWidth(static_cast<float>(platform.GetSystemMetrics(SM_CXVIRTUALSCREEN_) * tx));
-        form.SetHeight(static_cast<float>(platform.GetSystemMetrics(SM_CYVIRTUALSCREEN_) * ty));
-    }
-    platform.SetWindowPos(form.handle(), HWND_TOPMOST_, 0, 0, 0, 0, SWP_NOSIZE_NOMOVE);
+    DisplayWindow& window = platform.LoadDisplayWindow();
+    window.SetCaption(kRunningCaption);
+    window.Show();
+    if (const std::optional<PixelRect> screen = platform.VirtualScreen()) window.PlaceOnScreen(*screen);
+    platform.MakeTopmost(window.handle());
 }
 
 void Startup::RunPreview(ShellPlatform& platform, WindowHandle host) {
     preview = true;
     HostRect rect;
     platform.GetClientRect(host, rect);
-    DisplayWindow& form = platform.LoadDisplayWindow();
-    form.SetCaption(kPreviewCaption);
-    const int32_t style = platform.GetWindowLongValue(form.handle(), GWL_STYLE_);
-    platform.SetWindowLongValue(form.handle(), GWL_STYLE_, static_cast<int64_t>(style | WS_CHILD_));
-    platform.SetParent(form.handle(), host);
-    platform.SetWindowLongValue(form.handle(), GWL_HWNDPARENT_, host);
-    platform.SetWindowPos(form.handle(), HWND_TOP_, 0, 0, rect.right, rect.bottom, SWP_NOZORDER_NOACTIVATE_SHOWWINDOW);
+    DisplayWindow& window = platform.LoadDisplayWindow();
+    window.SetCaption(kPreviewCaption);
+    platform.EmbedInHost(window.handle(), host);
+    platform.ShowInHost(window.handle(), rect.right, rect.bottom);
 }
 
 }  // namespace tovra

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <shellscalingapi.h>
+
 #include "runtime/win32/Win32Runtime.h"
 #include "settings/win32/Win32RegistryValue.h"
 
@@ -15,7 +17,6 @@ constexpr char kWindowClass[] = "TovraDisplayWindow";
 constexpr UINT_PTR kGenerationTimer = 1;
 constexpr UINT_PTR kHostWatchTimer = 2;
 constexpr UINT kHostWatchMilliseconds = 250;
-constexpr UINT SPI_SETSCREENSAVERRUNNING_ = 97;
 // Power settings whose changes the window is told of (winnt.h's GUIDs,
 // without the library that defines them): the displays' state (Windows 8 and
 // later, then the monitors' power of Vista and 7) and the power source.
@@ -24,8 +25,6 @@ constexpr GUID kMonitorPowerOn = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5,
 constexpr GUID kAcDcPowerSource = {0x5d3e9a59, 0xe9d5, 0x4b00, {0xa6, 0xbd, 0xff, 0x34, 0xff, 0x51, 0x65, 0x48}};
 // SC_MONITORPOWER's argument that switches the monitors off.
 constexpr LPARAM kMonitorPowerOff = 2;
-constexpr UINT WM_DPICHANGED_ = 0x02E0;
-constexpr UINT WM_DPICHANGED_AFTERPARENT_ = 0x02E3;
 
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -40,16 +39,16 @@ int SystemDpi() {
 // A monitor's own dots per inch (Windows 8.1 and later), 0 where the system
 // cannot tell.
 int MonitorDpi(HMONITOR monitor) {
-    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
     static const GetDpiForMonitorFn getDpi = [] {
         HMODULE shcore = LoadSystemLibrary("shcore.dll");
         return shcore != nullptr ? reinterpret_cast<GetDpiForMonitorFn>(
                                        reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
                                  : nullptr;
     }();
-    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the user's scaling
     UINT x = 0, y = 0;
-    if (getDpi == nullptr || getDpi(monitor, kEffectiveDpi, &x, &y) != S_OK) return 0;
+    // The effective dots per inch: the user's scaling.
+    if (getDpi == nullptr || getDpi(monitor, MDT_EFFECTIVE_DPI, &x, &y) != S_OK) return 0;
     return static_cast<int>(x);
 }
 
@@ -192,8 +191,8 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             else if (wParam == PBT_APMPOWERSTATUSCHANGE)
                 form_.PowerSourceChanged(OnBatteryPower());
             return TRUE;
-        case WM_DPICHANGED_:
-        case WM_DPICHANGED_AFTERPARENT_:
+        case WM_DPICHANGED:
+        case WM_DPICHANGED_AFTERPARENT:
         case WM_DISPLAYCHANGE:
             // A monitor's scaling or the monitors themselves changed: the
             // worlds are laid out afresh. The window keeps its place (it does
@@ -259,49 +258,11 @@ WindowHandle Win32DisplayWindow::handle() {
     return static_cast<WindowHandle>(reinterpret_cast<intptr_t>(hwnd_));
 }
 
-void Win32DisplayWindow::SetWindowState(WindowState state) {
+void Win32DisplayWindow::PlaceOnScreen(const PixelRect& bounds) {
     if (hwnd_ == nullptr) return;
-    const bool visible = IsWindowVisible(hwnd_) != 0;
-    switch (state) {
-        case WindowState::Normal: ShowWindow(hwnd_, visible ? SW_RESTORE : SW_HIDE); break;
-        case WindowState::Minimized: ShowWindow(hwnd_, visible ? SW_MINIMIZE : SW_HIDE); break;
-        case WindowState::Maximized: ShowWindow(hwnd_, visible ? SW_MAXIMIZE : SW_HIDE); break;
-    }
-}
-
-RECT Win32DisplayWindow::WindowRect() const {
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    // A child window's position is relative to its parent's client area.
-    if (HWND parent = GetAncestor(hwnd_, GA_PARENT);
-        parent != nullptr && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD)) {
-        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-    }
-    return r;
-}
-
-void Win32DisplayWindow::MoveTo(int x, int y, int cx, int cy, UINT flags) {
-    if (hwnd_ != nullptr) ::SetWindowPos(hwnd_, nullptr, x, y, cx, cy, flags | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Win32DisplayWindow::SetTop(float twips) {
-    const RECT r = WindowRect();
-    MoveTo(r.left, TwipsToPixels(twips, Win32TwipsPerPixelY()), 0, 0, SWP_NOSIZE);
-}
-
-void Win32DisplayWindow::SetLeft(float twips) {
-    const RECT r = WindowRect();
-    MoveTo(TwipsToPixels(twips, Win32TwipsPerPixelX()), r.top, 0, 0, SWP_NOSIZE);
-}
-
-void Win32DisplayWindow::SetWidth(float twips) {
-    const RECT r = WindowRect();
-    MoveTo(0, 0, TwipsToPixels(twips, Win32TwipsPerPixelX()), r.bottom - r.top, SWP_NOMOVE);
-}
-
-void Win32DisplayWindow::SetHeight(float twips) {
-    const RECT r = WindowRect();
-    MoveTo(0, 0, r.right - r.left, TwipsToPixels(twips, Win32TwipsPerPixelY()), SWP_NOMOVE);
+    // Out of the maximized state it was shown in; still hidden, it stays hidden.
+    ShowWindow(hwnd_, IsWindowVisible(hwnd_) ? SW_RESTORE : SW_HIDE);
+    ::SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.width, bounds.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // --- Drawing -------------------------------------------------------------------
@@ -547,7 +508,7 @@ void Win32DisplayWindow::PowerSettingChanged(const POWERBROADCAST_SETTING& setti
 
 void Win32DisplayWindow::SetScreenSaverRunning(bool running) {
     UINT previous = 0;
-    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING_, running ? 1 : 0, &previous, 0);
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? 1 : 0, &previous, 0);
 }
 
 void Win32DisplayWindow::ShowCursor(bool show) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "display/SaverDisplay.h"
-#include "shell/Startup.h"
+#include "display/DisplayWindow.h"
 
 namespace tovra {
 
@@ -32,11 +32,7 @@ public:
     void SetCaption(const std::string& caption) override;
     void Show() override;
     WindowHandle handle() override;
-    void SetWindowState(WindowState state) override;
-    void SetTop(float twips) override;
-    void SetLeft(float twips) override;
-    void SetWidth(float twips) override;
-    void SetHeight(float twips) override;
+    void PlaceOnScreen(const PixelRect& bounds) override;
 
     // DisplayPlatform
     GdiHandle CreateCompatibleDC() override;
@@ -78,8 +74,6 @@ private:
     void ReleaseFrame();
     // Copies a part of the frame to the window's device context `dc`.
     void ShowPart(HDC dc, const CellFrame& frame, int x, int y, int width, int height);
-    void MoveTo(int x, int y, int cx, int cy, UINT flags);
-    RECT WindowRect() const;
     // GDI objects are handed to the form as small positive numbers.
     GdiHandle Register(HGDIOBJ object);
     HGDIOBJ Lookup(GdiHandle handle) const;

@@ -114,11 +114,10 @@ void AdjustForDpi(RECT& rect, HWND hwnd, int dpi) {
 // The dialog scales itself when it moves to a monitor of other scaling; the
 // system's own dialog scaling would scale it twice.
 void KeepSystemFromScaling(HWND hwnd) {
-    using BehaviorFn = BOOL(WINAPI*)(HWND, int, int);
-    constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+    using BehaviorFn = BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
     static const auto set = reinterpret_cast<BehaviorFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
-    if (set != nullptr) set(hwnd, kDisableAll, kDisableAll);
+    if (set != nullptr) set(hwnd, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
 }
 
 int ListItems(int id) {

@@ -24,12 +24,11 @@ WindowHandle Win32ShellPlatform::FindWindowByTitle(const std::string& title) {
     return static_cast<WindowHandle>(reinterpret_cast<intptr_t>(FindWindowA(nullptr, title.c_str())));
 }
 
-int Win32ShellPlatform::GetSystemMetrics(int index) {
-    return ::GetSystemMetrics(index);
+std::optional<PixelRect> Win32ShellPlatform::VirtualScreen() {
+    if (::GetSystemMetrics(SM_CMONITORS) == 0) return std::nullopt;
+    return PixelRect{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                     ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
-
-double Win32ShellPlatform::TwipsPerPixelX() { return Win32TwipsPerPixelX(); }
-double Win32ShellPlatform::TwipsPerPixelY() { return Win32TwipsPerPixelY(); }
 
 void Win32ShellPlatform::GetClientRect(WindowHandle window, HostRect& rect) {
     RECT r{};
@@ -41,26 +40,20 @@ void Win32ShellPlatform::GetClientRect(WindowHandle window, HostRect& rect) {
     }
 }
 
-int32_t Win32ShellPlatform::GetWindowLongValue(WindowHandle window, int index) {
-    return GetWindowLongA(ToHwnd(window), index);
+void Win32ShellPlatform::MakeTopmost(WindowHandle window) {
+    ::SetWindowPos(ToHwnd(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 
-void Win32ShellPlatform::SetWindowLongValue(WindowHandle window, int index, int64_t value) {
-    if (index == GWLP_HWNDPARENT) {
-        SetWindowLongPtrA(ToHwnd(window), GWLP_HWNDPARENT, static_cast<LONG_PTR>(value));
-    } else {
-        SetWindowLongA(ToHwnd(window), index, static_cast<LONG>(value));
-    }
+void Win32ShellPlatform::EmbedInHost(WindowHandle window, WindowHandle host) {
+    const HWND hwnd = ToHwnd(window);
+    SetWindowLongA(hwnd, GWL_STYLE, GetWindowLongA(hwnd, GWL_STYLE) | WS_CHILD);
+    ::SetParent(hwnd, ToHwnd(host));
+    if (display_ != nullptr && hwnd == ToHwnd(display_->handle())) display_->WatchHost();
+    SetWindowLongPtrA(hwnd, GWLP_HWNDPARENT, static_cast<LONG_PTR>(host));
 }
 
-void Win32ShellPlatform::SetParent(WindowHandle window, WindowHandle parent) {
-    ::SetParent(ToHwnd(window), ToHwnd(parent));
-    if (display_ != nullptr && ToHwnd(window) == ToHwnd(display_->handle())) display_->WatchHost();
-}
-
-void Win32ShellPlatform::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
-                                      unsigned flags) {
-    ::SetWindowPos(ToHwnd(window), ToHwnd(insertAfter), x, y, cx, cy, flags);
+void Win32ShellPlatform::ShowInHost(WindowHandle window, int width, int height) {
+    ::SetWindowPos(ToHwnd(window), HWND_TOP, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void Win32ShellPlatform::PwdChangePassword(const std::string& provider, WindowHandle parent) {

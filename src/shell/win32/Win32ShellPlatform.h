@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "shell/Startup.h"
 
@@ -19,15 +20,11 @@ public:
     ~Win32ShellPlatform() override;
 
     WindowHandle FindWindowByTitle(const std::string& title) override;
-    int GetSystemMetrics(int index) override;
-    double TwipsPerPixelX() override;
-    double TwipsPerPixelY() override;
+    std::optional<PixelRect> VirtualScreen() override;
     void GetClientRect(WindowHandle window, HostRect& rect) override;
-    int32_t GetWindowLongValue(WindowHandle window, int index) override;
-    void SetWindowLongValue(WindowHandle window, int index, int64_t value) override;
-    void SetParent(WindowHandle window, WindowHandle parent) override;
-    void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
-                      unsigned flags) override;
+    void MakeTopmost(WindowHandle window) override;
+    void EmbedInHost(WindowHandle window, WindowHandle host) override;
+    void ShowInHost(WindowHandle window, int width, int height) override;
     void PwdChangePassword(const std::string& provider, WindowHandle parent) override;
     DisplayWindow& LoadDisplayWindow() override;
     void ShowConfigDialog() override;
