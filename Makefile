@@ -58,6 +58,7 @@ test: all asan dist deb
 # Each test program gets at most CTEST_SECONDS: a hang fails, it does not wait.
 CTEST_SECONDS ?= 1200
 test-native:
+	sh tools/check-layers.sh
 	cd $(NATIVE) && ctest --output-on-failure --timeout $(CTEST_SECONDS)
 
 # The Linux program's package: lintian finds nothing that is not overridden,

@@ -13,6 +13,7 @@
 #include "automaton/PatternGarden.h"
 #include "automaton/PatternLibrary.h"
 #include "automaton/Random.h"
+#include "runtime/TimeOfDay.h"
 
 namespace tovra {
 
@@ -30,13 +31,6 @@ public:
     virtual void DrawDeadCell(int x, int y) = 0;
     // Make live-cell sprite `colorIndex` (0..4) the one DrawLiveCell uses.
     virtual void UseLiveSprite(int colorIndex) = 0;
-};
-
-// The runtime's clock: seconds since midnight as a 32-bit float.
-class TimeOfDay {
-public:
-    virtual ~TimeOfDay() = default;
-    virtual float SecondsSinceMidnight() = 0;
 };
 
 class Automaton {

@@ -1,7 +1,6 @@
 #include "display/MonitorLayout.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 
 namespace tovra {
@@ -24,23 +23,6 @@ WorldArea World(const PixelRect& part, const PixelRect& client, int pitch) {
 }
 
 }  // namespace
-
-std::optional<int> ParseCellSize(std::string_view text) {
-    constexpr std::string_view kAuto = "auto";
-    if (text.size() == kAuto.size() &&
-        std::equal(text.begin(), text.end(), kAuto.begin(), [](char a, char b) { return (a | 0x20) == b; }))
-        return kAutoCellSize;
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || text[0] == '-' || ec != std::errc() || end != text.data() + text.size() ||
-        value < kMinCellSize || value > kMaxCellSize)
-        return std::nullopt;
-    return value;
-}
-
-std::string CellSizeText(int cellSize) {
-    return cellSize == kAutoCellSize ? "Auto" : std::to_string(cellSize);
-}
 
 int CellPitchFor(int cellSize, int dpi) {
     if (cellSize != kAutoCellSize) return std::clamp(cellSize, kMinCellSize, kMaxCellSize);

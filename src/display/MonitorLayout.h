@@ -4,25 +4,11 @@
 // from the platform with their rectangles on the screen and their dots per
 // inch; the worlds are given in the window's client coordinates.
 
-#include <optional>
-#include <string>
-#include <string_view>
 #include <vector>
 
+#include "settings/CellSize.h"
+
 namespace tovra {
-
-inline constexpr int kBaseDpi = 96;  // 100% scaling
-inline constexpr int kDefaultCellSize = 10;
-inline constexpr int kMinCellSize = 10;
-inline constexpr int kMaxCellSize = 40;
-// The cell size that follows each monitor's scaling.
-inline constexpr int kAutoCellSize = 0;
-
-// The cell size a text names: "Auto" (any letter case) or a whole number of
-// pixels from 10 to 40 in decimal digits; nothing for any other text.
-std::optional<int> ParseCellSize(std::string_view text);
-// The text of a cell size: "Auto" or the number.
-std::string CellSizeText(int cellSize);
 
 // A rectangle in pixels.
 struct PixelRect {

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "automaton/Automaton.h"  // kColorCount
-#include "display/MonitorLayout.h"  // the cell sizes
+#include "settings/CellSize.h"
 
 namespace tovra {
 

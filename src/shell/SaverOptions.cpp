@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "display/MonitorLayout.h"
+#include "settings/CellSize.h"
 #include "settings/SaverSettings.h"
 
 namespace tovra {
