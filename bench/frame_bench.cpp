@@ -94,12 +94,12 @@ void WholeTick(benchmark::State& state, int depth, bool shared) {
     store.Put(kApplicationTitle, kSettingsSection, kRainbowKey, rainbow ? "True" : "False");
     RuntimeRandom random(42);
     const bool preview = false;
-    SaverDisplay form(platform, store, random, preview);
-    form.Load();
-    form.Resize();
-    for (int i = 0; i < 200; ++i) form.Tick();
+    SaverDisplay display(platform, store, random, preview);
+    display.Load();
+    display.Resize();
+    for (int i = 0; i < 200; ++i) display.Tick();
     platform.calls = platform.pixels = 0;
-    for (auto _ : state) form.Tick();
+    for (auto _ : state) display.Tick();
     state.counters["presents/tick"] =
         benchmark::Counter(static_cast<double>(platform.calls), benchmark::Counter::kAvgIterations);
     state.counters["pixels/tick"] =

@@ -1,4 +1,4 @@
-// The display: the off-screen frame against a plain reference, and the display form (start-up,
+// The display: the off-screen frame against a plain reference, and the display (start-up,
 // geometry, sprites and drawing, how a run ends, what unloading releases) on a recording platform.
 #include <gtest/gtest.h>
 
@@ -141,7 +141,7 @@ TEST(MonitorLayout, WorldsGridsAndPitches) {
 }
 
 // A display platform that records its calls in one journal, so tests can
-// check both what the display form did and in which order.
+// check both what the display did and in which order.
 class FakeDisplayPlatform : public DisplayPlatform {
 public:
     std::vector<std::string> journal;
@@ -191,52 +191,52 @@ public:
 
 using Strings = std::vector<std::string>;
 
-// A form whose unload the runtime carries out as a window would.
-struct FormRig {
+// A display whose unload the runtime carries out as a window would.
+struct DisplayRig {
     FakeDisplayPlatform platform;
     MemorySettingsStore store;
     RuntimeRandom random{5};
     bool preview = false, unloaded = false;
-    SaverDisplay form{platform, store, random, preview};
+    SaverDisplay display{platform, store, random, preview};
     std::vector<std::vector<char>> seen;  // per world, cells live at some time since the last resize
 
-    explicit FormRig(bool asPreview = false, const char* password = "0") {
+    explicit DisplayRig(bool asPreview = false, const char* password = "0") {
         preview = asPreview;
         platform.regValue = password;
-        platform.onUnload = [this] { unloaded = true, form.BeforeUnload(), form.Unload(); };
+        platform.onUnload = [this] { unloaded = true, display.BeforeUnload(), display.Unload(); };
     }
     // Loads at `time` seconds past midnight; the journal starts afresh after it.
-    void Load(float time = 100.0f) { platform.now = time, form.Load(), platform.journal.clear(); }
+    void Load(float time = 100.0f) { platform.now = time, display.Load(), platform.journal.clear(); }
     // The frame against a plain reference: each cell of each world, corner to corner at its pitch, shows
     // the dead sprite where it was live before, black where it never was (either, unless `strict`: a cell
     // seeded and dead in the same tick was never seen live). Returns the colours of the live cells.
     std::set<uint32_t> CheckFrame(bool strict = true) {
         std::set<uint32_t> colours;
         int wrong = 0;
-        seen.resize(form.WorldCount());
-        for (std::size_t w = 0; w < form.WorldCount(); ++w) {
-            const CellGrid& grid = form.automaton(w).grid;
-            const WorldArea& a = form.WorldAreaOf(w);
+        seen.resize(display.WorldCount());
+        for (std::size_t w = 0; w < display.WorldCount(); ++w) {
+            const CellGrid& grid = display.automaton(w).grid;
+            const WorldArea& a = display.WorldAreaOf(w);
             seen[w].resize(grid.CellCount());
-            for (int y = 0; y <= grid.MaxRow() && a.y + a.pitch * y < form.frame().Height(); ++y)
-                for (int x = 0; x <= grid.MaxCol() && a.x + a.pitch * x < form.frame().Width(); ++x) {
-                    const int right = std::min(a.x + a.pitch * (x + 1), form.frame().Width()) - 1;
-                    const int bottom = std::min(a.y + a.pitch * (y + 1), form.frame().Height()) - 1;
-                    const uint32_t pixel = form.frame().Pixel(a.x + a.pitch * x, a.y + a.pitch * y);
-                    wrong += pixel != form.frame().Pixel(right, bottom);
+            for (int y = 0; y <= grid.MaxRow() && a.y + a.pitch * y < display.frame().Height(); ++y)
+                for (int x = 0; x <= grid.MaxCol() && a.x + a.pitch * x < display.frame().Width(); ++x) {
+                    const int right = std::min(a.x + a.pitch * (x + 1), display.frame().Width()) - 1;
+                    const int bottom = std::min(a.y + a.pitch * (y + 1), display.frame().Height()) - 1;
+                    const uint32_t pixel = display.frame().Pixel(a.x + a.pitch * x, a.y + a.pitch * y);
+                    wrong += pixel != display.frame().Pixel(right, bottom);
                     char& s = seen[w][static_cast<std::size_t>(y) * grid.Columns() + x];
                     if ((s |= grid.IsLive(x, y)) && grid.IsLive(x, y)) colours.insert(pixel);
-                    else wrong += pixel != (s ? FakeDisplayPlatform::SpriteColor(form.deadSprite()) : 0u) &&
-                                  (strict || pixel != 0u) && (strict || pixel != FakeDisplayPlatform::SpriteColor(form.deadSprite()));
+                    else wrong += pixel != (s ? FakeDisplayPlatform::SpriteColor(display.deadSprite()) : 0u) &&
+                                  (strict || pixel != 0u) && (strict || pixel != FakeDisplayPlatform::SpriteColor(display.deadSprite()));
                 }
         }
         EXPECT_EQ(wrong, 0);
         return colours;
     }
-    uint32_t Colour(int index) { return FakeDisplayPlatform::SpriteColor(form.liveSprites()[index]); }
+    uint32_t Colour(int index) { return FakeDisplayPlatform::SpriteColor(display.liveSprites()[index]); }
 };
 
-TEST(DisplayFormLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
+TEST(SaverDisplayLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
     // `colour`: the sprite the first seeding draws live cells with; -1: all five (Rainbow).
     const struct { bool preview; const char *rainbow, *color, *torus, *speed, *delay; int colour; bool torusOn; int16_t delayOn; const char* timer; } rows[] = {
         {false, nullptr, nullptr, nullptr, nullptr, nullptr, 0, true, 2000, "StartTimer 300"},
@@ -245,23 +245,23 @@ TEST(DisplayFormLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
         {true, "True", "2", "1", "150", "3", -1, true, 3, "StartTimer 150"},
     };
     for (const auto& r : rows) {
-        FormRig rig(r.preview);
+        DisplayRig rig(r.preview);
         const std::pair<const char*, const char*> stored[] = {
             {"Rainbow", r.rainbow}, {"Color", r.color}, {"Torus", r.torus}, {"Speed", r.speed}, {"Delay", r.delay}};
         for (auto [key, text] : stored)
             if (text) rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
-        rig.form.Load();
+        rig.display.Load();
         Strings expected = {r.timer, "SaverRunning 1", "ReadRegistryText Control Panel\\Desktop ScreenSaveUsePassword", "HideCursor", r.timer};
         for (const char* file : {"deadcell", "cellpurple", "cellblue", "cellgreen", "cellyellow", "cell"})
             expected.insert(expected.begin(), std::string("LoadBitmap C:\\Savers\\") + file + ".bmp");
         // A preview neither announces the run nor hides the cursor.
         if (r.preview) std::erase_if(expected, [](const std::string& e) { return e == "SaverRunning 1" || e == "HideCursor"; });
         EXPECT_EQ(rig.platform.journal, expected);
-        EXPECT_EQ(rig.form.automaton().preview, r.preview);
-        EXPECT_TRUE(rig.form.automaton().torus == r.torusOn && rig.form.automaton().seedDelay == r.delayOn);
+        EXPECT_EQ(rig.display.automaton().preview, r.preview);
+        EXPECT_TRUE(rig.display.automaton().torus == r.torusOn && rig.display.automaton().seedDelay == r.delayOn);
         // The 50 x 50 design grid, its first seeding in the frame of the 640 x
         // 480 client area, handed to the window whole.
-        EXPECT_EQ(std::pair(rig.form.maxCol(), rig.form.maxRow()), std::pair(49, 49));
+        EXPECT_EQ(std::pair(rig.display.maxCol(), rig.display.maxRow()), std::pair(49, 49));
         std::set<uint32_t> colours;
         for (int i = 0; i < 5; ++i)
             if (r.colour < 0 || r.colour == i) colours.insert(rig.Colour(i));
@@ -270,25 +270,25 @@ TEST(DisplayFormLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
     }
 }
 
-TEST(DisplayFormGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {
+TEST(SaverDisplayGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {
     const struct { double w, h; int maxCol, maxRow; } cases[] = {
         {640, 480, 63, 47}, {1024, 768, 101, 75}, {19, 29, 0, 1},
         {9, 300, -1, 29},  // narrower than a cell: no columns at all, nothing drawn after the resize
         {7680, 1, 767, -1},  // one pixel high: no rows, yet a frame shown whole
     };
     for (const auto& c : cases) {
-        FormRig rig;
+        DisplayRig rig;
         rig.Load();
-        rig.form.Tick();
+        rig.display.Tick();
         rig.platform.width = c.w, rig.platform.height = c.h;
-        rig.form.Resize();
-        EXPECT_EQ(std::pair(rig.form.maxCol(), rig.form.maxRow()), std::pair(c.maxCol, c.maxRow)) << c.w;
-        EXPECT_EQ(rig.form.automaton().grid.Population(), 0u);
+        rig.display.Resize();
+        EXPECT_EQ(std::pair(rig.display.maxCol(), rig.display.maxRow()), std::pair(c.maxCol, c.maxRow)) << c.w;
+        EXPECT_EQ(rig.display.automaton().grid.Population(), 0u);
         const auto w = static_cast<int>(c.w), h = static_cast<int>(c.h);
         EXPECT_EQ(rig.platform.presents.back(), (std::vector<FrameRect>{{0, 0, w, h}}));
         const std::size_t presents = rig.platform.presents.size();
-        rig.form.StartGenerations();
-        for (int tick = 0; tick < 3; ++tick, rig.form.Tick()) EXPECT_LE(rig.CheckFrame().size(), 1u);
+        rig.display.StartGenerations();
+        for (int tick = 0; tick < 3; ++tick, rig.display.Tick()) EXPECT_LE(rig.CheckFrame().size(), 1u);
         EXPECT_TRUE((c.maxCol >= 0 && c.maxRow >= 0) || rig.platform.presents.size() == presents) << c.w;
     }
     for (int pixel = -400; pixel <= 400; ++pixel)
@@ -296,7 +296,7 @@ TEST(DisplayFormGeometry, GridFollowsTheClientAreaAndTheFrameTheGrid) {
 }
 
 // A window over two monitors (150% and 100%) with a gap between them, then over one.
-TEST(DisplayFormWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
+TEST(SaverDisplayWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
     const std::vector<MonitorArea> two = {{{0, 0, 600, 600}, 144}, {{620, 100, 380, 400}, 96}};
     // The stored "CellSize" and "EachMonitor" (nullptr: none stored).
     const struct { bool preview; const char *cellSize, *eachMonitor; std::vector<WorldArea> worlds; } rows[] = {
@@ -307,48 +307,48 @@ TEST(DisplayFormWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
         {true, "auto", "True", {{0, 0, 15, 66, 40}}},       // a preview shows one world
     };
     for (const auto& r : rows) {
-        FormRig rig(r.preview);
+        DisplayRig rig(r.preview);
         rig.platform.width = 1000, rig.platform.height = 600, rig.platform.monitors = two;
         rig.store.Put(kApplicationTitle, kSettingsSection, "Delay", "15");
         if (r.cellSize != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "CellSize", r.cellSize);
         if (r.eachMonitor != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "EachMonitor", r.eachMonitor);
         rig.Load();
-        rig.form.Resize();
-        ASSERT_EQ(rig.form.WorldCount(), r.worlds.size());
-        for (std::size_t w = 0; w < r.worlds.size(); ++w) EXPECT_EQ(rig.form.WorldAreaOf(w), r.worlds[w]) << w;
-        for (int tick = 0; tick < 40; ++tick, rig.form.Tick()) rig.CheckFrame(false);
+        rig.display.Resize();
+        ASSERT_EQ(rig.display.WorldCount(), r.worlds.size());
+        for (std::size_t w = 0; w < r.worlds.size(); ++w) EXPECT_EQ(rig.display.WorldAreaOf(w), r.worlds[w]) << w;
+        for (int tick = 0; tick < 40; ++tick, rig.display.Tick()) rig.CheckFrame(false);
         // Each world keeps its own history and settings.
         for (std::size_t w = 1; w < r.worlds.size(); ++w) {
-            EXPECT_NE(rig.form.automaton(w).ChangeHistory(), rig.form.automaton(0).ChangeHistory());
-            EXPECT_TRUE(rig.form.automaton(w).seedDelay == 15 && rig.form.automaton(w).torus);
+            EXPECT_NE(rig.display.automaton(w).ChangeHistory(), rig.display.automaton(0).ChangeHistory());
+            EXPECT_TRUE(rig.display.automaton(w).seedDelay == 15 && rig.display.automaton(w).torus);
         }
         int gap = 0;  // no cell between the monitors, nor below the second
-        for (int y = 0; y < 600; ++y) for (int x = 600; x < 1000; ++x) gap += (x < 620 || y >= 500) && rig.form.frame().Pixel(x, y) != 0;
+        for (int y = 0; y < 600; ++y) for (int x = 600; x < 1000; ++x) gap += (x < 620 || y >= 500) && rig.display.frame().Pixel(x, y) != 0;
         EXPECT_TRUE(r.worlds.size() == 1 || gap == 0) << gap;
         // One monitor left: one world; back to two: the new one is seeded at its first tick.
         rig.platform.monitors = {two[0]};
-        rig.form.Resize();
-        EXPECT_EQ(rig.form.WorldCount(), 1u);
+        rig.display.Resize();
+        EXPECT_EQ(rig.display.WorldCount(), 1u);
         rig.platform.monitors = two;
-        rig.form.Resize();
-        rig.form.Tick();
-        EXPECT_TRUE(r.worlds.size() == 1 || rig.form.automaton(1).grid.Population() > 0);
+        rig.display.Resize();
+        rig.display.Tick();
+        EXPECT_TRUE(r.worlds.size() == 1 || rig.display.automaton(1).grid.Population() > 0);
     }
 }
 
 TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
-    FormRig rig;
+    DisplayRig rig;
     rig.platform.missingFiles = {"C:\\Savers\\cellgreen.bmp", "C:\\Savers\\deadcell.bmp"};
     rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "2");
     rig.Load();
-    EXPECT_EQ(rig.form.liveSprites()[2] + rig.form.deadSprite(), 0);
-    rig.form.Resize();
-    for (int i = 0; i < 5; ++i) rig.form.Tick();
+    EXPECT_EQ(rig.display.liveSprites()[2] + rig.display.deadSprite(), 0);
+    rig.display.Resize();
+    for (int i = 0; i < 5; ++i) rig.display.Tick();
     EXPECT_EQ(rig.platform.presents.size(), 2u);  // the load and the resize
-    EXPECT_GT(rig.form.automaton().grid.Population(), 0u);  // the automaton runs on
+    EXPECT_GT(rig.display.automaton().grid.Population(), 0u);  // the automaton runs on
     // Four sprites, each a context and a bitmap (none left from the failed
     // loads), released context first; a missing sprite calls nothing.
-    rig.form.BeforeUnload();
+    rig.display.BeforeUnload();
     EXPECT_TRUE(rig.platform.live.empty());
     EXPECT_EQ(rig.platform.journal, (Strings{"DeleteDC 1", "DeleteObject 2", "DeleteDC 3", "DeleteObject 4", "DeleteDC 5",
                                              "DeleteObject 6", "DeleteDC 7", "DeleteObject 8"}));
@@ -357,7 +357,7 @@ TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
 using Input = void (SaverDisplay::*)();
 constexpr Input Key = &SaverDisplay::KeyPressed,
                 Close = &SaverDisplay::CloseRequested, Move = &SaverDisplay::MouseMoved;
-void Send(SaverDisplay& form, Input input, int times = 1) { while (times-- > 0) (form.*input)(); }
+void Send(SaverDisplay& display, Input input, int times = 1) { while (times-- > 0) (display.*input)(); }
 
 // The calls after the load, without the sprites' release.
 Strings Calls(Strings j) { return std::erase_if(j, [](const std::string& e) { return e.starts_with("Delete"); }), j; }
@@ -382,46 +382,46 @@ TEST(ExitInput, WhatEndsTheRun) {
         {"preview: closed, unloads as a run does", true, Close, 1, 100, 200, 200, true},
     };
     for (const auto& r : rows) {
-        FormRig rig(r.preview);
+        DisplayRig rig(r.preview);
         rig.Load(r.load);
         rig.platform.clockReadings = {r.first, r.second};
         rig.platform.now = r.second;
-        Send(rig.form, r.input, r.times);
+        Send(rig.display, r.input, r.times);
         EXPECT_EQ(rig.unloaded, r.ends) << r.what;
-        EXPECT_EQ(rig.form.CloseCommandAllowed(), r.preview) << r.what << ": Alt+F4 ends only a preview";
+        EXPECT_EQ(rig.display.CloseCommandAllowed(), r.preview) << r.what << ": Alt+F4 ends only a preview";
         if (r.preview && !r.ends) continue;
         rig.platform.now = r.load + 0.5f;  // the next request after the quiet half second ends the run
-        if (!r.ends) Send(rig.form, r.input);
+        if (!r.ends) Send(rig.display, r.input);
         EXPECT_EQ(Calls(rig.platform.journal), (Strings{"Unload", "StopTimer", "ShowCursor", "SaverRunning 0"})) << r.what;
         EXPECT_TRUE(rig.platform.live.empty()) << r.what;
     }
 }
 
 TEST(ExitPassword, ARefusalKeepsTheRunAndRestartsTheQuietTime) {
-    FormRig rig(false, "1");
+    DisplayRig rig(false, "1");
     rig.Load();
     rig.platform.clockReadings = {101.0f, 101.0f, 101.25f};  // two for the debounce, one after the dialog
     rig.platform.now = 101.1f;
     // A close request while the dialog is open opens no second one.
     bool sent = false;
-    rig.platform.duringVerify = [&] { if (!std::exchange(sent, true)) rig.form.CloseRequested(); };
-    rig.form.MouseButtonPressed();
+    rig.platform.duringVerify = [&] { if (!std::exchange(sent, true)) rig.display.CloseRequested(); };
+    rig.display.MouseButtonPressed();
     EXPECT_FALSE(rig.unloaded);
     EXPECT_EQ(rig.platform.journal, (Strings{"ShowCursor", "VerifyScreenSavePwd", "HideCursor"}));
     // Quiet for half a second after the dialog, then the very next move asks again.
     rig.platform.journal.clear(), rig.platform.now = 101.74f;
-    Send(rig.form, Move, 8);
+    Send(rig.display, Move, 8);
     EXPECT_TRUE(rig.platform.journal.empty());
     rig.platform.now = 101.75f, rig.platform.passwordAccepts = true;
-    rig.form.MouseMoved();
+    rig.display.MouseMoved();
     EXPECT_TRUE(rig.unloaded);
     EXPECT_EQ(Calls(rig.platform.journal), (Strings{"ShowCursor", "VerifyScreenSavePwd", "Unload", "StopTimer", "ShowCursor",
                                             "SaverRunning 0", "HideCursor"}));
 }
 
 // Timer calls and ticks as the monitors go off (0) and on (1), the power source changes to the
-// battery (b) or the mains (m), the form unloads (u) and ticks come (t: + computed a generation, - not).
-TEST(DisplayFormPower, NothingRunsWhileTheMonitorsAreOffAndOnBatteryTenGenerationsASecondAtMost) {
+// battery (b) or the mains (m), the display unloads (u) and ticks come (t: + computed a generation, - not).
+TEST(SaverDisplayPower, NothingRunsWhileTheMonitorsAreOffAndOnBatteryTenGenerationsASecondAtMost) {
     const struct { const char* what; bool saveBattery, battery; const char *speed, *events, *load; Strings journal; const char* ticks; } rows[] = {
         {"off, a tick, on", false, false, "300", "0t1t", "StartTimer 300", {"StopTimer", "StartTimer 300"}, "-+"},
         {"off twice, on twice", false, false, "300", "001t1", "StartTimer 300", {"StopTimer", "StartTimer 300"}, "+"},
@@ -433,22 +433,22 @@ TEST(DisplayFormPower, NothingRunsWhileTheMonitorsAreOffAndOnBatteryTenGeneratio
         {"on after the unload", false, false, "300", "0u1", "StartTimer 300", {"StopTimer", "Unload", "StopTimer", "ShowCursor", "SaverRunning 0"}, ""},
     };
     for (const auto& r : rows) {
-        FormRig rig;
+        DisplayRig rig;
         rig.platform.battery = r.battery;
         rig.store.Put(kApplicationTitle, kSettingsSection, "Speed", r.speed);
         if (r.saveBattery) rig.store.Put(kApplicationTitle, kSettingsSection, "SaveBattery", "True");
-        rig.form.Load();
+        rig.display.Load();
         EXPECT_EQ(rig.platform.journal.back(), r.load) << r.what;
         rig.platform.journal.clear();
-        rig.form.Resize();
+        rig.display.Resize();
         std::string ticks;
         for (const char e : std::string(r.events)) {
-            const std::array<int32_t, kHistoryLength> history = rig.form.automaton().ChangeHistory();
+            const std::array<int32_t, kHistoryLength> history = rig.display.automaton().ChangeHistory();
             const std::size_t presents = rig.platform.presents.size();
-            if (e == '0' || e == '1') rig.form.DisplayPowerChanged(e == '1');
-            if (e == 'b' || e == 'm') rig.form.PowerSourceChanged(e == 'b');
+            if (e == '0' || e == '1') rig.display.DisplayPowerChanged(e == '1');
+            if (e == 'b' || e == 'm') rig.display.PowerSourceChanged(e == 'b');
             if (e == 'u') rig.platform.UnloadWindow();
-            if (e == 't') rig.form.Tick(), ticks += rig.form.automaton().ChangeHistory() != history || rig.platform.presents.size() != presents ? '+' : '-';
+            if (e == 't') rig.display.Tick(), ticks += rig.display.automaton().ChangeHistory() != history || rig.platform.presents.size() != presents ? '+' : '-';
         }
         EXPECT_EQ(Calls(rig.platform.journal), r.journal) << r.what;
         EXPECT_EQ(ticks, r.ticks) << r.what;

@@ -1,5 +1,5 @@
 // The stored settings: the text conversions, the display window's reader, and the configuration
-// dialog on a fake form (what it shows at load, writes on closing, the speed mapping, the delay check).
+// dialog on a fake dialog (what it shows at load, writes on closing, the speed mapping, the delay check).
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -96,7 +96,7 @@ const std::string kApp = "SCRNSAVE:Tovra Screensaver";
 
 // The controls as plain values. Setting a property never raises an event,
 // as with the real window; unloading raises BeforeUnload.
-struct FakeConfigForm : ConfigDialogPlatform {
+struct FakeConfigDialog : ConfigDialogPlatform {
     int rainbow = 0, unloads = 0, selStart = -1, selLength = -1, speed = 0;
     int16_t colorIndex = 0, seeding = 0, cellSize = 1;
     int eachMonitor = 0, saveBattery = 0;
@@ -106,7 +106,7 @@ struct FakeConfigForm : ConfigDialogPlatform {
     std::vector<std::string> pickedFrom;
     float top = 1935, left = 2340;
     std::vector<std::string> messages;  // "title: text"
-    ConfigDialog* form = nullptr;
+    ConfigDialog* dialog = nullptr;
 
     int RainbowValue() override { return rainbow; }
     void SetRainbowValue(int value) override { rainbow = value; }
@@ -138,14 +138,14 @@ struct FakeConfigForm : ConfigDialogPlatform {
     void SetLeft(float twips) override { left = twips; }
     void CentreIfOnNoMonitor() override {}
     void ShowStopMessage(const std::string& text, const std::string& title) override { messages.push_back(title + ": " + text); }
-    void UnloadWindow() override { ++unloads, form->BeforeUnload(); }
+    void UnloadWindow() override { ++unloads, dialog->BeforeUnload(); }
 };
 
 struct Dialog {
     MemorySettingsStore store;
-    FakeConfigForm controls;
-    ConfigDialog form{controls, store};
-    Dialog() { controls.form = &form; }
+    FakeConfigDialog controls;
+    ConfigDialog dialog{controls, store};
+    Dialog() { controls.dialog = &dialog; }
 };
 
 TEST(ConfigSpeedMapping, TheSliderShowsTheSpeedTheDisplayRunsAt) {
@@ -166,19 +166,19 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         Dialog d;
         d.store.Put(kApp, "Settings", "Speed", "3");
         d.store.Put(kApp, "Settings", "Torus", refused ? "False" : "True");  // the click selects the other mode
-        d.form.Load();
-        d.controls.delay = refused ? "32767.5" : "32767", d.form.DelayFocusLeaving();
+        d.dialog.Load();
+        d.controls.delay = refused ? "32767.5" : "32767", d.dialog.DelayFocusLeaving();
         // The click that was moving the focus has already changed its control.
         d.controls.rainbow = 1, d.controls.colorIndex = 3, d.controls.speed = 50, d.controls.seeding = 2;
         d.controls.cellSize = 5, d.controls.eachMonitor = 1, d.controls.saveBattery = 1;
-        d.form.RainbowClicked();
+        d.dialog.RainbowClicked();
         d.controls.SetModeValue(refused ? 0 : 1, true);
         bool cancel = false;
-        d.form.ValidateDelay(cancel);
+        d.dialog.ValidateDelay(cancel);
         EXPECT_EQ(cancel, refused);
         EXPECT_EQ(d.controls.messages, std::vector<std::string>(refused, "Error: Invalid delay time, can't be above 32,767."));
         EXPECT_EQ(std::pair(d.controls.selStart, d.controls.selLength), refused ? std::pair(0, 7) : std::pair(-1, -1));
-        const FakeConfigForm& c = d.controls;
+        const FakeConfigDialog& c = d.controls;
         EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed, c.seeding, c.cellSize, c.eachMonitor, c.saveBattery),
                   refused ? std::tuple(0, true, int16_t{0}, false, true, 99, int16_t{0}, int16_t{1}, 0, 0)
                           : std::tuple(1, false, int16_t{3}, false, true, 50, int16_t{2}, int16_t{5}, 1, 1));
@@ -186,7 +186,7 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
     }
 }
 
-TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
+TEST(ConfigDialogLoad, StoredValuesOrTheirDefaultsFillTheControls) {
     struct Shown { int rainbow; int16_t color; bool torus; int32_t speed; std::string delay; float top, left; };
     const Shown defaults{0, 0, true, 0, "2000", 1935, 2340};
     // Stored: Rainbow, Color, Torus, Speed, Delay, Top, Left; nullptr: absent.
@@ -204,8 +204,8 @@ TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
         Dialog d;
         for (std::size_t i = 0; i < r.stored.size(); ++i)
             if (r.stored[i] != nullptr) d.store.Put(kApp, keys[i].first, keys[i].second, r.stored[i]);
-        d.form.Load();
-        const FakeConfigForm& c = d.controls;
+        d.dialog.Load();
+        const FakeConfigDialog& c = d.controls;
         const Shown& w = r.shown;
         EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed, c.delay, c.top, c.left),
                   std::tuple(w.rainbow, w.rainbow == 0, w.color, w.torus, !w.torus, w.speed, w.delay, w.top, w.left));
@@ -213,7 +213,7 @@ TEST(ConfigFormLoad, StoredValuesOrTheirDefaultsFillTheControls) {
     }
 }
 
-TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
+TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
     const struct { bool ok, changed; std::vector<std::string> saves; } rows[] = {
         {true, false, {"Settings/Rainbow=False", "Settings/Color=0", "Settings/Torus=True", "Settings/Speed=300",
                        "Settings/Delay=2000", "Settings/Seeding=0", "Settings/Patterns=", "Settings/CellSize=10",
@@ -226,12 +226,12 @@ TEST(ConfigFormClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition) {
     };
     for (const auto& r : rows) {
         Dialog d;
-        d.form.Load();
-        FakeConfigForm& c = d.controls;
+        d.dialog.Load();
+        FakeConfigDialog& c = d.controls;
         if (r.changed) c.rainbow = 1, c.colorIndex = -1, c.speed = 99, c.delay = "abc40000", c.top = -1234.5f, c.left = 98765.25f;
         if (r.changed) c.seeding = 2, c.patterns = "D:\\Life", c.cellSize = 0, c.eachMonitor = 1, c.saveBattery = 1;
         if (r.changed) c.SetModeValue(1, true);
-        r.ok ? d.form.OkClicked() : d.form.CancelClicked();
+        r.ok ? d.dialog.OkClicked() : d.dialog.CancelClicked();
         std::vector<std::string> saves;  // "section/key=text", all under the saver's name
         for (const auto& c : d.store.Saves()) saves.push_back((c.application == kApp ? "" : "?") + c.section + "/" + c.key + "=" + c.text);
         EXPECT_EQ(saves, r.saves);
@@ -246,13 +246,13 @@ TEST(ConfigSeeding, TheStoredModeAndFolderOrTheDefaultAndThePickersChoice) {
     for (const auto& r : rows) {
         Dialog d;
         if (r.seeding) d.store.Put(kApp, "Settings", "Seeding", r.seeding), d.store.Put(kApp, "Settings", "Patterns", r.patterns);
-        d.form.Load();
+        d.dialog.Load();
         const SaverSettings read = ReadDisplaySettings(d.store);
         const std::string folder = r.patterns ? r.patterns : "";
         EXPECT_EQ(std::tuple(d.controls.seeding, d.controls.patterns, static_cast<int16_t>(read.Seeding), read.Patterns),
                   std::tuple(r.mode, folder, r.mode, folder)) << (r.seeding ? r.seeding : "absent");
-        d.form.BrowseClicked();  // cancelled: the box keeps its text
-        d.controls.picked = "E:\\Patterns", d.form.BrowseClicked();
+        d.dialog.BrowseClicked();  // cancelled: the box keeps its text
+        d.controls.picked = "E:\\Patterns", d.dialog.BrowseClicked();
         EXPECT_TRUE(d.controls.pickedFrom == std::vector<std::string>(2, folder) && d.controls.patterns == "E:\\Patterns");
     }
 }
@@ -275,10 +275,10 @@ TEST(ConfigMonitorsAndPower, TheStoredValuesOrTheirDefaults) {
         const SaverSettings read = ReadDisplaySettings(d.store);
         EXPECT_EQ(std::tuple(read.CellSize, read.EachMonitor, read.SaveBattery), std::tuple(r.size, r.eachOn, r.batteryOn))
             << (r.cellSize ? r.cellSize : "absent");
-        d.form.Load();
+        d.dialog.Load();
         EXPECT_EQ(CellSizeListItem(d.controls.cellSize), r.written) << (r.cellSize ? r.cellSize : "absent");
         EXPECT_EQ(std::pair(d.controls.eachMonitor, d.controls.saveBattery), std::pair(int(r.eachOn), int(r.batteryOn)));
-        d.form.OkClicked();
+        d.dialog.OkClicked();
         EXPECT_EQ(d.store.GetSetting(kApp, "Settings", "CellSize", "?"), r.written);
     }
     // The list: Auto, then 10 to 40, each item's index found again; no selection writes the default.

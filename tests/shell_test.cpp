@@ -30,7 +30,7 @@ TEST(CommandLine, TheSecondCharacterChoosesTheModeTheFinalDigitsTheWindow) {
         EXPECT_TRUE(HostWindowFromCommandLine(r.line).handle == r.handle && HostWindowFromCommandLine(r.line).problem == r.problem) << r.line;
 }
 
-// Records every platform and form call as one line of text.
+// Records every platform and window call as one line of text.
 struct RecordingShell : ShellPlatform, DisplayWindow {
     std::vector<std::string> calls;
     WindowHandle runningSaver = 0;

@@ -16,16 +16,16 @@ constexpr int kMouseMovesBeforeExit = 8;
 
 }  // namespace
 
-DisplayWorld::DisplayWorld(SaverDisplay& form, std::size_t index, RandomStream& random, TimeOfDay& clock)
-    : automaton(*this, random, clock), form_(form), index_(index) {}
+DisplayWorld::DisplayWorld(SaverDisplay& display, std::size_t index, RandomStream& random, TimeOfDay& clock)
+    : automaton(*this, random, clock), display_(display), index_(index) {}
 
 // A sprite that failed to load is not `loaded` and draws nothing.
 void DisplayWorld::DrawLiveCell(int x, int y) {
-    form_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->live[live_]);
+    display_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->live[live_]);
 }
 
 void DisplayWorld::DrawDeadCell(int x, int y) {
-    form_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->dead);
+    display_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->dead);
 }
 
 SaverDisplay::SaverDisplay(DisplayPlatform& platform, SettingsStore& store, RandomStream& random,

@@ -21,7 +21,7 @@ namespace tovra {
 
 class SettingsStore;
 
-// Everything the display form asks of the platform.
+// Everything the display asks of the platform.
 class DisplayPlatform : public GdiCalls, public TimerDriver, public TimeOfDay {
 public:
     // Folder that holds the program file, without a trailing separator.
@@ -51,7 +51,7 @@ public:
     virtual std::string ReadRegistryText(const std::string& subkey, const std::string& valueName) = 0;
     // The platform's screen-saver password dialog; true when it accepts.
     virtual bool VerifyScreenSavePwd() = 0;
-    // Unload the form: the runtime raises BeforeUnload and Unload
+    // Unload the display: the runtime raises BeforeUnload and Unload
     // and destroys the window before this returns.
     virtual void UnloadWindow() = 0;
 };
@@ -68,26 +68,26 @@ struct PitchPictures {
     CellPicture dead;
 };
 
-// One world: its automaton and where it draws. All worlds of a form tick
+// One world: its automaton and where it draws. All worlds of a display tick
 // together with the same settings; each keeps its own grid, change history
 // and reseeding.
 class DisplayWorld : private CellPainter {
 public:
-    DisplayWorld(SaverDisplay& form, std::size_t index, RandomStream& random, TimeOfDay& clock);
+    DisplayWorld(SaverDisplay& display, std::size_t index, RandomStream& random, TimeOfDay& clock);
 
     Automaton automaton;
     const WorldArea& area() const { return area_; }
 
     // The drawing procedures (pixel positions of the automaton's 10-pixel
     // grid, snapped to it): they draw the world's cell, at its pitch, into
-    // the form's frame, which reaches the window after the event.
+    // the display's frame, which reaches the window after the event.
     void DrawLiveCell(int x, int y) override;
     void DrawDeadCell(int x, int y) override;
     void UseLiveSprite(int colorIndex) override { live_ = static_cast<std::size_t>(colorIndex); }
 
 private:
     friend class SaverDisplay;
-    SaverDisplay& form_;
+    SaverDisplay& display_;
     std::size_t index_;
     WorldArea area_;
     const PitchPictures* pictures_ = nullptr;  // at the area's pitch

@@ -46,7 +46,7 @@ int16_t CellSizeListIndex(int cellSize) {
     return static_cast<int16_t>(cellSize == kAutoCellSize ? 0 : cellSize - kMinCellSize + 1);
 }
 
-ConfigDialog::ConfigDialog(ConfigDialogPlatform& form, SettingsStore& store) : form_(form), store_(store) {}
+ConfigDialog::ConfigDialog(ConfigDialogPlatform& platform, SettingsStore& store) : platform_(platform), store_(store) {}
 
 std::string ConfigDialog::Read(const char* section, const char* key, const std::string& defaultText) {
     return store_.GetSetting(kApplicationTitle, section, key, defaultText);
@@ -64,104 +64,104 @@ void ConfigDialog::Load() {
 
     const bool rainbow = TextToBoolean(Read(kSettingsSection, kRainbowKey, kRainbowDefaultText)).value_or(defaults.Rainbow);
     if (rainbow) {
-        form_.SetRainbowValue(1);
-        form_.SetColorEnabled(false);
+        platform_.SetRainbowValue(1);
+        platform_.SetColorEnabled(false);
         RainbowClicked();
     }
 
     const std::optional<int16_t> color = TextToInt16(Read(kSettingsSection, kColorKey, kColorDefaultText));
     const bool colorUsable = color && *color >= kNoColor && *color < kColorCount;
-    form_.SetColorListIndex(colorUsable ? *color : static_cast<int16_t>(defaults.Color));
+    platform_.SetColorListIndex(colorUsable ? *color : static_cast<int16_t>(defaults.Color));
 
     const bool torus = TextToBoolean(Read(kSettingsSection, kTorusKey, kTorusDefaultText)).value_or(defaults.Torus);
-    if (!torus) form_.SetModeValue(1, true);  // which deselects Torus
+    if (!torus) platform_.SetModeValue(1, true);  // which deselects Torus
 
-    form_.SetSpeedValue(SliderPositionForSpeedText(Read(kSettingsSection, kSpeedKey, kSpeedDefaultText)));
+    platform_.SetSpeedValue(SliderPositionForSpeedText(Read(kSettingsSection, kSpeedKey, kSpeedDefaultText)));
 
-    form_.SetDelayText(Read(kSettingsSection, kDelayKey, kDelayDefaultText));
+    platform_.SetDelayText(Read(kSettingsSection, kDelayKey, kDelayDefaultText));
 
     const SeedingMode seeding = UsableSeeding(Read(kSettingsSection, kSeedingKey, kSeedingDefaultText)).value_or(defaults.Seeding);
-    form_.SetSeedingListIndex(static_cast<int16_t>(seeding));
+    platform_.SetSeedingListIndex(static_cast<int16_t>(seeding));
 
-    form_.SetPatternsText(Read(kSettingsSection, kPatternsKey, kPatternsDefaultText));
+    platform_.SetPatternsText(Read(kSettingsSection, kPatternsKey, kPatternsDefaultText));
 
     const int cellSize = ParseCellSize(Read(kSettingsSection, kCellSizeKey, kCellSizeDefaultText)).value_or(defaults.CellSize);
-    form_.SetCellSizeListIndex(CellSizeListIndex(cellSize));
+    platform_.SetCellSizeListIndex(CellSizeListIndex(cellSize));
     const bool eachMonitor =
         TextToBoolean(Read(kSettingsSection, kEachMonitorKey, kEachMonitorDefaultText)).value_or(defaults.EachMonitor);
-    form_.SetEachMonitorValue(eachMonitor ? 1 : 0);
+    platform_.SetEachMonitorValue(eachMonitor ? 1 : 0);
     const bool saveBattery =
         TextToBoolean(Read(kSettingsSection, kSaveBatteryKey, kSaveBatteryDefaultText)).value_or(defaults.SaveBattery);
-    form_.SetSaveBatteryValue(saveBattery ? 1 : 0);
+    platform_.SetSaveBatteryValue(saveBattery ? 1 : 0);
 
-    if (const auto top = TextToSingle(Read(kWindowSection, kTopKey, SingleText(form_.Top())))) form_.SetTop(*top);
-    if (const auto left = TextToSingle(Read(kWindowSection, kLeftKey, SingleText(form_.Left())))) form_.SetLeft(*left);
+    if (const auto top = TextToSingle(Read(kWindowSection, kTopKey, SingleText(platform_.Top())))) platform_.SetTop(*top);
+    if (const auto left = TextToSingle(Read(kWindowSection, kLeftKey, SingleText(platform_.Left())))) platform_.SetLeft(*left);
     // A stored position on no monitor (one since removed, a damaged value)
     // would open the dialog where nobody sees it.
-    form_.CentreIfOnNoMonitor();
+    platform_.CentreIfOnNoMonitor();
 
-    form_.SetCopyrightCaption(kConfigCopyright);
+    platform_.SetCopyrightCaption(kConfigCopyright);
 }
 
 void ConfigDialog::RainbowClicked() {
     // The colour stays selected either way and is saved on OK.
-    form_.SetColorEnabled(form_.RainbowValue() != 1);
+    platform_.SetColorEnabled(platform_.RainbowValue() != 1);
 }
 
 void ConfigDialog::OkClicked() {
-    Save(kSettingsSection, kRainbowKey, BooleanText(form_.RainbowValue() == 1));
-    Save(kSettingsSection, kColorKey, IntegerText(form_.ColorListIndex()));
-    Save(kSettingsSection, kTorusKey, BooleanText(form_.ModeValue(0)));
-    Save(kSettingsSection, kSpeedKey, DoubleText(SpeedForSliderPosition(form_.SpeedValue())));
-    Save(kSettingsSection, kDelayKey, form_.DelayText());
-    Save(kSettingsSection, kSeedingKey, IntegerText(form_.SeedingListIndex()));
-    Save(kSettingsSection, kPatternsKey, form_.PatternsText());
-    Save(kSettingsSection, kCellSizeKey, CellSizeListItem(form_.CellSizeListIndex()));
-    Save(kSettingsSection, kEachMonitorKey, BooleanText(form_.EachMonitorValue() == 1));
-    Save(kSettingsSection, kSaveBatteryKey, BooleanText(form_.SaveBatteryValue() == 1));
-    form_.UnloadWindow();
+    Save(kSettingsSection, kRainbowKey, BooleanText(platform_.RainbowValue() == 1));
+    Save(kSettingsSection, kColorKey, IntegerText(platform_.ColorListIndex()));
+    Save(kSettingsSection, kTorusKey, BooleanText(platform_.ModeValue(0)));
+    Save(kSettingsSection, kSpeedKey, DoubleText(SpeedForSliderPosition(platform_.SpeedValue())));
+    Save(kSettingsSection, kDelayKey, platform_.DelayText());
+    Save(kSettingsSection, kSeedingKey, IntegerText(platform_.SeedingListIndex()));
+    Save(kSettingsSection, kPatternsKey, platform_.PatternsText());
+    Save(kSettingsSection, kCellSizeKey, CellSizeListItem(platform_.CellSizeListIndex()));
+    Save(kSettingsSection, kEachMonitorKey, BooleanText(platform_.EachMonitorValue() == 1));
+    Save(kSettingsSection, kSaveBatteryKey, BooleanText(platform_.SaveBatteryValue() == 1));
+    platform_.UnloadWindow();
 }
 
 void ConfigDialog::CancelClicked() {
-    form_.UnloadWindow();
+    platform_.UnloadWindow();
 }
 
 void ConfigDialog::BrowseClicked() {
-    if (const std::optional<std::string> folder = form_.PickFolder(form_.PatternsText())) form_.SetPatternsText(*folder);
+    if (const std::optional<std::string> folder = platform_.PickFolder(platform_.PatternsText())) platform_.SetPatternsText(*folder);
 }
 
 void ConfigDialog::DelayFocusLeaving() {
-    beforeFocusMove_ = ControlValues{form_.RainbowValue(), form_.ColorListIndex(), form_.ModeValue(0),
-                                     form_.ModeValue(1), form_.SpeedValue(), form_.SeedingListIndex(),
-                                     form_.CellSizeListIndex(), form_.EachMonitorValue(), form_.SaveBatteryValue()};
+    beforeFocusMove_ = ControlValues{platform_.RainbowValue(), platform_.ColorListIndex(), platform_.ModeValue(0),
+                                     platform_.ModeValue(1), platform_.SpeedValue(), platform_.SeedingListIndex(),
+                                     platform_.CellSizeListIndex(), platform_.EachMonitorValue(), platform_.SaveBatteryValue()};
 }
 
 void ConfigDialog::ValidateDelay(bool& cancel) {
     const std::optional<ControlValues> before = std::exchange(beforeFocusMove_, std::nullopt);
-    const std::string text = form_.DelayText();
+    const std::string text = platform_.DelayText();
     if (DelayTextAccepted(text)) return;
-    form_.ShowStopMessage(kDelayTooLargeMessage, kDelayErrorTitle);
-    form_.SelectDelayText(0, static_cast<int>(text.size()));
+    platform_.ShowStopMessage(kDelayTooLargeMessage, kDelayErrorTitle);
+    platform_.SelectDelayText(0, static_cast<int>(text.size()));
     cancel = true;
     // The click or key that was moving the focus changes nothing: a slider
     // that has stepped, an option or a box that has been clicked, go back.
     if (before) {
-        form_.SetRainbowValue(before->rainbow);
+        platform_.SetRainbowValue(before->rainbow);
         RainbowClicked();
-        form_.SetColorListIndex(before->color);
-        form_.SetModeValue(0, before->torus);
-        form_.SetModeValue(1, before->island);
-        form_.SetSpeedValue(before->speed);
-        form_.SetSeedingListIndex(before->seeding);
-        form_.SetCellSizeListIndex(before->cellSize);
-        form_.SetEachMonitorValue(before->eachMonitor);
-        form_.SetSaveBatteryValue(before->saveBattery);
+        platform_.SetColorListIndex(before->color);
+        platform_.SetModeValue(0, before->torus);
+        platform_.SetModeValue(1, before->island);
+        platform_.SetSpeedValue(before->speed);
+        platform_.SetSeedingListIndex(before->seeding);
+        platform_.SetCellSizeListIndex(before->cellSize);
+        platform_.SetEachMonitorValue(before->eachMonitor);
+        platform_.SetSaveBatteryValue(before->saveBattery);
     }
 }
 
 void ConfigDialog::BeforeUnload() {
-    Save(kWindowSection, kTopKey, SingleText(form_.Top()));
-    Save(kWindowSection, kLeftKey, SingleText(form_.Left()));
+    Save(kWindowSection, kTopKey, SingleText(platform_.Top()));
+    Save(kWindowSection, kLeftKey, SingleText(platform_.Left()));
 }
 
 }  // namespace tovra

@@ -147,7 +147,7 @@ public:
 
 class ConfigDialog {
 public:
-    ConfigDialog(ConfigDialogPlatform& form, SettingsStore& store);
+    ConfigDialog(ConfigDialogPlatform& platform, SettingsStore& store);
 
     // Events.
     void Load();
@@ -178,7 +178,7 @@ private:
     std::string Read(const char* section, const char* key, const std::string& defaultText);
     void Save(const char* section, const char* key, const std::string& text);
 
-    ConfigDialogPlatform& form_;
+    ConfigDialogPlatform& platform_;
     SettingsStore& store_;
     std::optional<ControlValues> beforeFocusMove_;
 };

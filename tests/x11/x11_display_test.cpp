@@ -1,5 +1,5 @@
 // The X11 layer on a private Xvfb: the display window's picture against its
-// form's frame, through shared memory and without, resizes, repaints, closing
+// display's frame, through shared memory and without, resizes, repaints, closing
 // and vanished windows, every TrueColor visual; the presenter; the cell
 // bitmaps; the program's run; tovra-enable's edit of the programs list.
 #include <gtest/gtest.h>

@@ -96,7 +96,7 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
 
 Win32DisplayWindow::Win32DisplayWindow(HINSTANCE instance, SettingsStore& store, RandomStream& random,
                                        const bool& preview, void (*onUnloaded)())
-    : instance_(instance), onUnloaded_(onUnloaded), form_(*this, store, random, preview) {}
+    : instance_(instance), onUnloaded_(onUnloaded), saver_(*this, store, random, preview) {}
 
 Win32DisplayWindow::~Win32DisplayWindow() {
     if (hwnd_ != nullptr) {
@@ -120,7 +120,7 @@ void Win32DisplayWindow::Load() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     waitForScreen_ = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
     loaded_ = true;
-    form_.Load();
+    saver_.Load();
     RegisterPowerNotifications();
 }
 
@@ -156,7 +156,7 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             return 0;
         case WM_TIMER:
             if (wParam == kGenerationTimer && loaded_ && !unloading_) {
-                form_.Tick();
+                saver_.Tick();
             } else if (wParam == kHostWatchTimer) {
                 // A preview lives as long as its host window. GetParent
                 // would not do here: the window keeps its pop-up style, and
@@ -166,30 +166,30 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             }
             return 0;
         case WM_CHAR:
-            if (loaded_) form_.KeyPressed();
+            if (loaded_) saver_.KeyPressed();
             return 0;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_XBUTTONDOWN:
-            if (loaded_) form_.MouseButtonPressed();
+            if (loaded_) saver_.MouseButtonPressed();
             return message == WM_XBUTTONDOWN ? TRUE : 0;
         case WM_MOUSEMOVE:
-            if (loaded_) form_.MouseMoved();
+            if (loaded_) saver_.MouseMoved();
             return 0;
         case WM_SYSCOMMAND:
             // Alt+F4 and the system menu's Close.
-            if ((wParam & 0xFFF0) == SC_CLOSE && loaded_ && !form_.CloseCommandAllowed()) return 0;
+            if ((wParam & 0xFFF0) == SC_CLOSE && loaded_ && !saver_.CloseCommandAllowed()) return 0;
             // The monitors are switched off or on (how systems without the
             // display-state notification tell it); the system still does it.
-            if ((wParam & 0xFFF0) == SC_MONITORPOWER && loaded_) form_.DisplayPowerChanged(lParam != kMonitorPowerOff);
+            if ((wParam & 0xFFF0) == SC_MONITORPOWER && loaded_) saver_.DisplayPowerChanged(lParam != kMonitorPowerOff);
             break;
         case WM_POWERBROADCAST:
             if (!loaded_) break;
             if (wParam == PBT_POWERSETTINGCHANGE && lParam != 0)
                 PowerSettingChanged(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
             else if (wParam == PBT_APMPOWERSTATUSCHANGE)
-                form_.PowerSourceChanged(OnBatteryPower());
+                saver_.PowerSourceChanged(OnBatteryPower());
             return TRUE;
         case WM_DPICHANGED:
         case WM_DPICHANGED_AFTERPARENT:
@@ -200,7 +200,7 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             if (loaded_ && shownOnce_) RaiseResizeIfNeeded(true);
             return 0;
         case WM_CLOSE:
-            if (loaded_) form_.CloseRequested();
+            if (loaded_) saver_.CloseRequested();
             else UnloadWindow();
             return 0;
         case WM_ENDSESSION:
@@ -213,8 +213,8 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
                 // Destroyed from outside (a preview whose host has gone): the
                 // form still unloads properly.
                 unloading_ = true;
-                form_.BeforeUnload();
-                form_.Unload();
+                saver_.BeforeUnload();
+                saver_.Unload();
             }
             break;
         case WM_NCDESTROY: {
@@ -241,7 +241,7 @@ void Win32DisplayWindow::RaiseResizeIfNeeded(bool force) {
     if (!force && w == lastClientWidth_ && h == lastClientHeight_) return;
     lastClientWidth_ = w;
     lastClientHeight_ = h;
-    form_.Resize();
+    saver_.Resize();
 }
 
 // --- The form runtime's operations -------------------------------------------
@@ -412,7 +412,7 @@ void Win32DisplayWindow::Paint() {
     // (black) stays.
     PAINTSTRUCT ps{};
     HDC dc = BeginPaint(hwnd_, &ps);
-    const CellFrame& frame = form_.frame();
+    const CellFrame& frame = saver_.frame();
     const int right = std::min<int>(ps.rcPaint.right, frame.Width());
     const int bottom = std::min<int>(ps.rcPaint.bottom, frame.Height());
     if (dc != nullptr && loaded_ && right > ps.rcPaint.left && bottom > ps.rcPaint.top)
@@ -501,9 +501,9 @@ void Win32DisplayWindow::PowerSettingChanged(const POWERBROADCAST_SETTING& setti
     // Displays: 0 off, 1 on, 2 dimmed (still showing). Power source: 0 the
     // mains, 1 the battery, 2 a short-term source such as a UPS.
     if (SameGuid(setting.PowerSetting, kConsoleDisplayState) || SameGuid(setting.PowerSetting, kMonitorPowerOn))
-        form_.DisplayPowerChanged(value != 0);
+        saver_.DisplayPowerChanged(value != 0);
     else if (SameGuid(setting.PowerSetting, kAcDcPowerSource))
-        form_.PowerSourceChanged(value != 0);
+        saver_.PowerSourceChanged(value != 0);
 }
 
 void Win32DisplayWindow::SetScreenSaverRunning(bool running) {
@@ -537,8 +537,8 @@ bool Win32DisplayWindow::VerifyScreenSavePwd() {
 void Win32DisplayWindow::UnloadWindow() {
     if (unloading_ || hwnd_ == nullptr) return;
     unloading_ = true;
-    form_.BeforeUnload();
-    form_.Unload();
+    saver_.BeforeUnload();
+    saver_.Unload();
     KillTimer(hwnd_, kGenerationTimer);
     KillTimer(hwnd_, kHostWatchTimer);
     DestroyWindow(hwnd_);

@@ -1,6 +1,6 @@
 #pragma once
-// SaverDisplay on Win32: the window, its messages turned into the form's events,
-// and the platform services the form uses (drawing, timer, cursor, clock,
+// SaverDisplay on Win32: the window, its messages turned into the saver's events,
+// and the platform services the saver uses (drawing, timer, cursor, clock,
 // registry, password dialog).
 
 #include <windows.h>
@@ -17,7 +17,7 @@ namespace tovra {
 class Win32DisplayWindow final : public DisplayPlatform, public DisplayWindow {
 public:
     // Creates the hidden window and runs Load. `onUnloaded` runs once,
-    // after the form has been unloaded and its window destroyed.
+    // after the saver has been unloaded and its window destroyed.
     Win32DisplayWindow(HINSTANCE instance, SettingsStore& store, RandomStream& random, const bool& preview,
                        void (*onUnloaded)());
     ~Win32DisplayWindow() override;
@@ -26,7 +26,7 @@ public:
 
     void Load();
     bool Loaded() const { return hwnd_ != nullptr; }
-    SaverDisplay& form() { return form_; }
+    SaverDisplay& saver() { return saver_; }
 
     // DisplayWindow
     void SetCaption(const std::string& caption) override;
@@ -74,13 +74,13 @@ private:
     void ReleaseFrame();
     // Copies a part of the frame to the window's device context `dc`.
     void ShowPart(HDC dc, const CellFrame& frame, int x, int y, int width, int height);
-    // GDI objects are handed to the form as small positive numbers.
+    // GDI objects are handed to the saver as small positive numbers.
     GdiHandle Register(HGDIOBJ object);
     HGDIOBJ Lookup(GdiHandle handle) const;
 
     HINSTANCE instance_;
     void (*onUnloaded_)();
-    SaverDisplay form_;
+    SaverDisplay saver_;
     HWND hwnd_ = nullptr;
     HDC windowDc_ = nullptr;
     bool loaded_ = false;

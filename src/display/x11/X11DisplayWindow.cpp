@@ -102,7 +102,7 @@ X11DisplayWindow::X11DisplayWindow(Display* display, Window window, bool ownWind
       window_(window),
       ownWindow_(ownWindow),
       dataFolder_(std::move(dataFolder)),
-      form_(*this, store, random, preview_) {}
+      saver_(*this, store, random, preview_) {}
 
 X11DisplayWindow::~X11DisplayWindow() {
     UnloadWindow();
@@ -146,7 +146,7 @@ int X11DisplayWindow::Run() {
     // The form loads before the window shows anything (its frame is empty,
     // so its first seeding lands nowhere, as on every platform); the first
     // resize sizes the grid and the frame to the window.
-    form_.Load();
+    saver_.Load();
     if (bitmapsLoaded_ == 0 && !stopRequested)
         std::fprintf(stderr, "tovra: no cell bitmap can be used, so no cells are drawn; they are looked for %s\n",
                      (bitmapPlaces.empty() ? "in " + dataFolder_ : bitmapPlaces).c_str());
@@ -165,7 +165,7 @@ int X11DisplayWindow::Run() {
         if (!running()) break;
         const auto now = std::chrono::steady_clock::now();
         if (timerRunning_ && now >= nextTick_) {
-            form_.Tick();
+            saver_.Tick();
             ++fpsTicks_;
             if (tickLimit > 0 && ++ticks_ >= tickLimit) break;
             // A tick that took longer than the interval is followed by the
@@ -195,7 +195,7 @@ void X11DisplayWindow::HandleEvent(const XEvent& event) {
         case Expose:
             // The frame holds the whole picture: show it again.
             if (event.xexpose.count == 0) {
-                const CellFrame& frame = form_.frame();
+                const CellFrame& frame = saver_.frame();
                 PresentFrame(frame, {FrameRect{0, 0, frame.Width(), frame.Height()}});
             }
             break;
@@ -220,7 +220,7 @@ void X11DisplayWindow::HandleEvent(const XEvent& event) {
 void X11DisplayWindow::ResizeTo(int width, int height) {
     width_ = width;
     height_ = height;
-    form_.Resize();
+    saver_.Resize();
 }
 
 std::vector<MonitorArea> X11DisplayWindow::Monitors() {
@@ -347,8 +347,8 @@ float X11DisplayWindow::SecondsSinceMidnight() {
 void X11DisplayWindow::UnloadWindow() {
     if (unloaded_) return;
     unloaded_ = true;
-    form_.BeforeUnload();
-    form_.Unload();
+    saver_.BeforeUnload();
+    saver_.Unload();
 }
 
 }  // namespace tovra

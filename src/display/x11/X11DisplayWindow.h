@@ -89,7 +89,7 @@ private:
     bool ownWindow_;
     std::string dataFolder_;
     const bool preview_ = false;  // never a preview: the daemon previews in a window like any other
-    SaverDisplay form_;
+    SaverDisplay saver_;
     std::unique_ptr<X11Presenter> presenter_;
     Atom deleteWindow_ = 0;
 

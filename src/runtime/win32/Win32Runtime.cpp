@@ -6,7 +6,7 @@ namespace tovra {
 
 namespace {
 
-int loadedForms = 0;
+int openWindows = 0;
 
 double TwipsPerPixel(int capability) {
     HDC screen = GetDC(nullptr);
@@ -47,12 +47,12 @@ HMODULE LoadSystemLibrary(const char* name) {
     return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-void WindowOpened() { ++loadedForms; }
+void WindowOpened() { ++openWindows; }
 
 void WindowClosed() {
-    if (loadedForms > 0 && --loadedForms == 0) PostQuitMessage(0);
+    if (openWindows > 0 && --openWindows == 0) PostQuitMessage(0);
 }
 
-int OpenWindowCount() { return loadedForms; }
+int OpenWindowCount() { return openWindows; }
 
 }  // namespace tovra

@@ -145,7 +145,7 @@ std::vector<WORD> DialogTemplate(const wchar_t* caption) {
 
 Win32ConfigDialog::Win32ConfigDialog(HINSTANCE instance, SettingsStore& store, void (*onUnloaded)(),
                                      MessageBoxFn messageBox)
-    : instance_(instance), onUnloaded_(onUnloaded), messageBox_(std::move(messageBox)), form_(*this, store) {}
+    : instance_(instance), onUnloaded_(onUnloaded), messageBox_(std::move(messageBox)), dialog_(*this, store) {}
 
 Win32ConfigDialog::~Win32ConfigDialog() {
     if (hwnd_ != nullptr) UnloadWindow();
@@ -182,7 +182,7 @@ bool Win32ConfigDialog::Load() {
 
     activeDialog = this;
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, &Win32ConfigDialog::KeyboardHook, nullptr, GetCurrentThreadId());
-    form_.Load();
+    dialog_.Load();
     // Placed on a monitor of other scaling than the system's: laid out for it.
     const int dpi = WindowDpi(hwnd_);
     if (dpi > 0 && dpi != layoutDpi_) LayOut(dpi, nullptr);
@@ -381,23 +381,23 @@ void Win32ConfigDialog::OnCommand(int id, int code) {
             // check runs first.
             if (!RunPendingValidation()) return;
             if (GetFocus() == Control(kIdDelay) && !ValidateDelay()) return;
-            form_.OkClicked();
+            dialog_.OkClicked();
             break;
         case kIdCancel:
             if (code != BN_CLICKED) return;
             if (!RunPendingValidation()) return;
-            form_.CancelClicked();
+            dialog_.CancelClicked();
             break;
         case kIdBrowse:
             if (code != BN_CLICKED) return;
             if (!RunPendingValidation()) return;
-            form_.BrowseClicked();
+            dialog_.BrowseClicked();
             break;
         case kIdRainbow:
             if (code != BN_CLICKED) return;
             // A refused check has put the box back as it was.
             if (!RunPendingValidation()) return;
-            form_.RainbowClicked();
+            dialog_.RainbowClicked();
             break;
         default:
             break;
@@ -415,7 +415,7 @@ LRESULT CALLBACK Win32ConfigDialog::DelaySubclassProc(HWND hwnd, UINT message, W
             // The check shows a message box: it runs once the focus change
             // is complete, before the input that follows it. What the
             // controls hold now is what a refusal puts back.
-            self->form_.DelayFocusLeaving();
+            self->dialog_.DelayFocusLeaving();
             self->validationPending_ = true;
             PostMessageW(self->hwnd_, kValidateDelayMessage, 0, 0);
         }
@@ -434,7 +434,7 @@ bool Win32ConfigDialog::RunPendingValidation() {
 
 bool Win32ConfigDialog::ValidateDelay() {
     bool cancel = false;
-    form_.ValidateDelay(cancel);
+    dialog_.ValidateDelay(cancel);
     if (!cancel || hwnd_ == nullptr) return true;
     // The focus stays in the box, with its text selected.
     HWND delay = Control(kIdDelay);
@@ -690,7 +690,7 @@ void Win32ConfigDialog::ShowStopMessage(const std::string& text, const std::stri
 void Win32ConfigDialog::UnloadWindow() {
     if (unloading_ || hwnd_ == nullptr) return;
     unloading_ = true;
-    form_.BeforeUnload();
+    dialog_.BeforeUnload();
     DestroyWindow(hwnd_);
     if (owner_ != nullptr) DestroyWindow(owner_);
     owner_ = nullptr;
@@ -700,7 +700,7 @@ void Win32ConfigDialog::Destroyed() {
     if (!unloading_) {
         // Destroyed from outside: the position is still saved.
         unloading_ = true;
-        form_.BeforeUnload();
+        dialog_.BeforeUnload();
     }
     if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
     hook_ = nullptr;

@@ -1,9 +1,9 @@
 #pragma once
 // ConfigDialog on Win32: the dialog window with its controls, its messages
-// turned into the form's events, and the form runtime's operations on it.
+// turned into the dialog's events, and the dialog runtime's operations on it.
 //
 // The window is a modeless dialog owned by a hidden application window, so
-// it gets no taskbar button and no other form owns it. Keyboard navigation
+// it gets no taskbar button and no other dialog owns it. Keyboard navigation
 // (Tab, access keys, Enter, Esc) works through a message hook on the thread,
 // whatever message loop the program runs.
 
@@ -51,16 +51,16 @@ enum ConfigControlId : int {
     kIdSaveBattery,
 };
 
-// A control's place in twips, relative to the form's client area.
+// A control's place in twips, relative to the dialog's client area.
 struct TwipsRect {
     int left, top, width, height;
 };
 
-// The controls in tab order, with their place on the form (controls in a
+// The controls in tab order, with their place on the dialog (controls in a
 // frame have their frame's offset added).
 struct ConfigControlLayout {
     int id;
-    const char* name;  // the form's name for it, e.g. "okButton"
+    const char* name;  // the dialog's name for it, e.g. "okButton"
     TwipsRect place;
 };
 extern const ConfigControlLayout kConfigLayout[];
@@ -79,7 +79,7 @@ public:
     // Shows a stop message box; tests replace it to answer without a user.
     using MessageBoxFn = std::function<void(HWND owner, const std::string& text, const std::string& title)>;
 
-    // `onUnloaded` runs once, after the form has been unloaded and its window
+    // `onUnloaded` runs once, after the dialog has been unloaded and its window
     // destroyed.
     Win32ConfigDialog(HINSTANCE instance, SettingsStore& store, void (*onUnloaded)(),
                       MessageBoxFn messageBox = nullptr);
@@ -90,12 +90,12 @@ public:
     // Creates the hidden window with its controls and runs Load.
     // False when the window could not be created.
     bool Load();
-    // Shows the loaded form, modeless, with the focus on OK.
+    // Shows the loaded dialog, modeless, with the focus on OK.
     void Show();
     bool Loaded() const { return hwnd_ != nullptr; }
     HWND handle() const { return hwnd_; }
     HWND Control(int id) const { return hwnd_ != nullptr ? GetDlgItem(hwnd_, id) : nullptr; }
-    ConfigDialog& form() { return form_; }
+    ConfigDialog& dialog() { return dialog_; }
 
     // ConfigDialogPlatform
     int RainbowValue() override;
@@ -155,7 +155,7 @@ private:
     HINSTANCE instance_;
     void (*onUnloaded_)();
     MessageBoxFn messageBox_;
-    ConfigDialog form_;
+    ConfigDialog dialog_;
     HWND owner_ = nullptr;
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
