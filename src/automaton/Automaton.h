@@ -1,5 +1,5 @@
 #pragma once
-// The automaton as the display form runs it: the current grid, the settings
+// The automaton as the display runs it: the current grid, the settings
 // that steer it, the state a tick keeps from one tick to the next, the tick
 // itself (Tick), the seeding and the colour pick. It draws only
 // through CellPainter and reads time and chance only through TimeOfDay and
@@ -38,7 +38,7 @@ public:
     Automaton(CellPainter& painter, RandomStream& random, TimeOfDay& clock)
         : painter_(painter), random_(random), clock_(clock) {}
 
-    // Settings and flags, set by the display form when it loads.
+    // Settings and flags, set by the display when it loads.
     bool rainbow = false;
     bool torus = false;
     bool preview = false;

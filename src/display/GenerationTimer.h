@@ -1,6 +1,6 @@
 #pragma once
-// The form runtime's timer control: while Enabled and with an Interval above
-// 0 it ticks about every Interval milliseconds; with an Interval of 0 it
+// The timer that paces the generations: while enabled and with an interval
+// above 0 it ticks about every interval milliseconds; with an interval of 0 it
 // raises nothing (the platform's own timer would tick at its fastest rate).
 
 #include <cstdint>

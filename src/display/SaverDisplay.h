@@ -51,8 +51,8 @@ public:
     virtual std::string ReadRegistryText(const std::string& subkey, const std::string& valueName) = 0;
     // The platform's screen-saver password dialog; true when it accepts.
     virtual bool VerifyScreenSavePwd() = 0;
-    // Unload the display: the runtime raises BeforeUnload and Unload
-    // and destroys the window before this returns.
+    // Closes the window: the platform calls BeforeUnload and Unload and
+    // destroys the window before this returns.
     virtual void UnloadWindow() = 0;
 };
 

@@ -3,7 +3,7 @@
 // This is its behaviour; the Win32 layer builds the window with its controls,
 // turns window messages into these events and implements ConfigDialogPlatform.
 //
-// Between load and unload the controls are the settings: the form keeps no
+// Between load and unload the controls are the settings: the dialog keeps no
 // copy of them. The store is read at load, the "Settings" values are written
 // on OK, and the dialog's position at every close.
 
@@ -73,66 +73,67 @@ double SpeedForSliderPosition(int32_t position);
 // number is above 32767.
 bool DelayTextAccepted(std::string_view text);
 
-// The form runtime's side of ConfigDialog: the controls' properties, the form's
-// position, the message box and unloading.
+// The platform's side of the dialog: its controls' values, its position, the
+// message box and closing.
 class ConfigDialogPlatform {
 public:
     virtual ~ConfigDialogPlatform() = default;
 
-    // rainbowCheck.Value: 0 unticked, 1 ticked. Setting it does not raise
-    // RainbowClicked; the form does that itself.
+    // The Rainbow box: 0 unticked, 1 ticked. Setting it does not call
+    // RainbowClicked; the dialog does that itself.
     virtual int RainbowValue() = 0;
     virtual void SetRainbowValue(int value) = 0;
 
-    // colorList: ListIndex (-1 for no selection) and Enabled.
+    // The colour list: the selected item (-1 for none), and whether it is enabled.
     virtual int16_t ColorListIndex() = 0;
     virtual void SetColorListIndex(int16_t index) = 0;
     virtual void SetColorEnabled(bool enabled) = 0;
 
-    // modeOption(index).Value, index 0 "Torus", 1 "Island". Selecting one
+    // The mode options, index 0 "Torus", 1 "Island". Selecting one
     // deselects the other.
     virtual bool ModeValue(int index) = 0;
     virtual void SetModeValue(int index, bool value) = 0;
 
-    // speedSlider.Value.
+    // The speed slider's position.
     virtual int32_t SpeedValue() = 0;
     virtual void SetSpeedValue(int32_t value) = 0;
 
-    // delayEdit: Text, and the selection (SelStart, SelLength in characters).
+    // The delay box's text, and its selection (start and length in characters).
     virtual std::string DelayText() = 0;
     virtual void SetDelayText(const std::string& text) = 0;
     virtual void SelectDelayText(int start, int length) = 0;
 
-    // seedingList.ListIndex: 0 Random, 1 Patterns, 2 Mixed.
+    // The seeding list: 0 Random, 1 Patterns, 2 Mixed.
     virtual int16_t SeedingListIndex() = 0;
     virtual void SetSeedingListIndex(int16_t index) = 0;
 
-    // patternsEdit.Text: the folder of pattern files.
+    // The pattern folder box's text.
     virtual std::string PatternsText() = 0;
     virtual void SetPatternsText(const std::string& text) = 0;
     // The system's folder picker, opened at `start`: the folder chosen, or
     // nothing when the user cancels it.
     virtual std::optional<std::string> PickFolder(const std::string& start) = 0;
 
-    // cellSizeList.ListIndex: 0 Auto, then 10 to 40 pixels.
+    // The cell size list: 0 Auto, then 10 to 40 pixels.
     virtual int16_t CellSizeListIndex() = 0;
     virtual void SetCellSizeListIndex(int16_t index) = 0;
 
-    // eachMonitorCheck.Value and saveBatteryCheck.Value: 0 unticked, 1 ticked.
+    // The "One world per monitor" and "Save battery" boxes: 0 unticked, 1 ticked.
     virtual int EachMonitorValue() = 0;
     virtual void SetEachMonitorValue(int value) = 0;
     virtual int SaveBatteryValue() = 0;
     virtual void SetSaveBatteryValue(int value) = 0;
 
-    // copyrightLabel.Caption, UTF-8.
+    // The copyright line's text, UTF-8.
     virtual void SetCopyrightCaption(const std::string& caption) = 0;
 
-    // The form's outer top-left corner in twips from the screen's top-left.
+    // The dialog's outer top-left corner from the screen's top-left, in twips:
+    // the unit its stored position is kept in.
     virtual float Top() = 0;
     virtual void SetTop(float twips) = 0;
     virtual float Left() = 0;
     virtual void SetLeft(float twips) = 0;
-    // Where the form overlaps no monitor, centre it on the primary monitor's
+    // Where the dialog overlaps no monitor, centre it on the primary monitor's
     // work area; elsewhere leave it as it is.
     virtual void CentreIfOnNoMonitor() = 0;
 
@@ -140,7 +141,7 @@ public:
     // been closed.
     virtual void ShowStopMessage(const std::string& text, const std::string& title) = 0;
 
-    // Unload the form: the runtime raises BeforeUnload and destroys the
+    // Closes the dialog: the platform calls BeforeUnload and destroys the
     // window before this returns.
     virtual void UnloadWindow() = 0;
 };
@@ -156,7 +157,7 @@ public:
     void CancelClicked();
     // Browse: the folder picker fills the folder box, unless cancelled.
     void BrowseClicked();
-    // The focus is about to leave delayEdit for another control of the form:
+    // The focus is about to leave delayEdit for another control of the dialog:
     // notes what the controls hold, for a refused check to put back.
     void DelayFocusLeaving();
     // The focus is about to leave delayEdit; setting `cancel` keeps it there,

@@ -47,7 +47,7 @@ Scanned ScanRadix(std::string_view s) {
 // the double range (rather than below it): its first significant digit
 // stands at a positive power of ten. (A zero is never out of range: the
 // mantissa has a digit other than 0.)
-bool AboveRange(std::string_view intDigits, std::string_view fracDigits, std::string_view exponent) {
+bool AboveRange(std::string_view wholeDigits, std::string_view fractionDigits, std::string_view exponent) {
     // An exponent beyond the length of any text in memory decides alone;
     // reading stops there so that it cannot overflow.
     constexpr long long kDecidingExponent = 1000000000000000;
@@ -59,9 +59,9 @@ bool AboveRange(std::string_view intDigits, std::string_view fracDigits, std::st
         if (e < kDecidingExponent) e = e * 10 + (exponent[k] - '0');
     }
     if (negative) e = -e;
-    const std::size_t firstInt = intDigits.find_first_not_of('0');
-    if (firstInt != std::string_view::npos) return e + static_cast<long long>(intDigits.size() - firstInt) > 0;
-    return e - static_cast<long long>(fracDigits.find_first_not_of('0')) > 0;
+    const std::size_t firstInt = wholeDigits.find_first_not_of('0');
+    if (firstInt != std::string_view::npos) return e + static_cast<long long>(wholeDigits.size() - firstInt) > 0;
+    return e - static_cast<long long>(fractionDigits.find_first_not_of('0')) > 0;
 }
 
 // Optional sign, digits with at most one ".", optional exponent.
@@ -71,15 +71,15 @@ Scanned ScanDecimal(std::string_view s) {
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     const std::size_t mantissa = i;
     while (i < s.size() && IsDigit(s[i])) ++i;
-    const std::string_view intDigits = s.substr(mantissa, i - mantissa);
-    std::string_view fracDigits;
+    const std::string_view wholeDigits = s.substr(mantissa, i - mantissa);
+    std::string_view fractionDigits;
     if (i < s.size() && s[i] == '.') {
         std::size_t j = i + 1;
         while (j < s.size() && IsDigit(s[j])) ++j;
-        fracDigits = s.substr(i + 1, j - i - 1);
-        if (!intDigits.empty() || !fracDigits.empty()) i = j;
+        fractionDigits = s.substr(i + 1, j - i - 1);
+        if (!wholeDigits.empty() || !fractionDigits.empty()) i = j;
     }
-    if (intDigits.empty() && fracDigits.empty()) return {};
+    if (wholeDigits.empty() && fractionDigits.empty()) return {};
     std::string_view exponent;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
         std::size_t j = i + 1;
@@ -97,7 +97,7 @@ Scanned ScanDecimal(std::string_view s) {
                                            std::chars_format::general);
     Scanned result{i, value, false};
     if (ec == std::errc::result_out_of_range) {
-        result.overflow = AboveRange(intDigits, fracDigits, exponent);
+        result.overflow = AboveRange(wholeDigits, fractionDigits, exponent);
         result.value = result.overflow ? std::numeric_limits<double>::infinity() : 0.0;
     } else if (ec != std::errc() || end != body.data() + body.size()) {
         return {};  // cannot happen for the characters accepted above

@@ -2,7 +2,7 @@
 // The Linux program's command line and X resources, read the way XScreenSaver
 // display modules read theirs. Where the picture goes (-root, -window,
 // -window-id, $XSCREENSAVER_WINDOW) and the saver settings, which land in
-// a settings store as the texts the display form reads, so that the same
+// a settings store as the texts the display reads, so that the same
 // reader applies the same defaults on every platform.
 
 #include <functional>
@@ -50,7 +50,7 @@ extern const char kWindowIdAllowed[];
 std::optional<std::string> SettingStoreText(std::string_view resource, std::string_view value);
 
 // Puts the settings into `store` under the application and section the
-// display form reads: the command line's values first, then for each setting
+// display reads: the command line's values first, then for each setting
 // not given there the X resource that `resource` finds ("rainbow", ...). A
 // resource value that cannot be used gives a warning (returned, one per
 // line) and leaves the setting at its default.

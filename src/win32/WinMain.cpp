@@ -16,7 +16,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
     startup.Run(platform, commandLine != nullptr ? commandLine : "");
 
-    // The program lives as long as one of its forms is loaded.
+    // The program lives as long as one of its windows is open.
     if (tovra::OpenWindowCount() == 0) return 0;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -211,7 +211,7 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             UnregisterPowerNotifications();
             if (!unloading_ && loaded_) {
                 // Destroyed from outside (a preview whose host has gone): the
-                // form still unloads properly.
+                // display still unloads properly.
                 unloading_ = true;
                 saver_.BeforeUnload();
                 saver_.Unload();
@@ -244,7 +244,7 @@ void Win32DisplayWindow::RaiseResizeIfNeeded(bool force) {
     saver_.Resize();
 }
 
-// --- The form runtime's operations -------------------------------------------
+// --- Placing the window ------------------------------------------------------
 
 void Win32DisplayWindow::SetCaption(const std::string& caption) {
     if (hwnd_ != nullptr) SetWindowTextA(hwnd_, caption.c_str());

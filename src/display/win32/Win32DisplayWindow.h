@@ -1,6 +1,6 @@
 #pragma once
-// SaverDisplay on Win32: the window, its messages turned into the saver's events,
-// and the platform services the saver uses (drawing, timer, cursor, clock,
+// The saver display on Win32: the window, its messages turned into the
+// display's events, and the platform services the display uses (drawing, timer, cursor, clock,
 // registry, password dialog).
 
 #include <windows.h>

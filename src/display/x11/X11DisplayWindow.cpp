@@ -20,7 +20,7 @@ namespace {
 // errors that follow end the run quietly instead of the program.
 Window watchedWindow = 0;
 bool windowGone = false;
-// The daemon ends a module with SIGTERM; the form still unloads. The signal's number.
+// The daemon ends a module with SIGTERM; the display still unloads. The signal's number.
 volatile std::sig_atomic_t stopRequested = 0;
 
 void RequestStop(int signal) { stopRequested = signal; }
@@ -143,7 +143,7 @@ int X11DisplayWindow::Run() {
         fpsCpuSince_ = CpuSeconds();
     }
 
-    // The form loads before the window shows anything (its frame is empty,
+    // The display loads before the window shows anything (its frame is empty,
     // so its first seeding lands nowhere, as on every platform); the first
     // resize sizes the grid and the frame to the window.
     saver_.Load();

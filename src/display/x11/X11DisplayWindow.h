@@ -1,5 +1,5 @@
 #pragma once
-// SaverDisplay on X11: the display form running in an X window (one XScreenSaver
+// The saver display on X11: running in an X window (one XScreenSaver
 // hands over, the root window, or a window of its own), with the platform
 // services it uses. The daemon blanks, locks and ends the run, so there is
 // no exit on input and no password here; a window of its own ends when it is
@@ -26,7 +26,7 @@ public:
                      RandomStream& random);
     ~X11DisplayWindow() override;
 
-    // Loads the form and runs until the window is closed or destroyed.
+    // Loads the display and runs until the window is closed or destroyed.
     // Returns the exit status: 0, or 1 when the window cannot be drawn on.
     int Run();
 

@@ -7,18 +7,22 @@ namespace tovra {
 namespace {
 
 int openWindows = 0;
+constexpr int kTwipsPerInch = 1440;
+constexpr int kDefaultDpi = 96;  // where the screen cannot tell
 
-double TwipsPerPixel(int capability) {
+int ScreenDpi(int capability) {
     HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, capability) : 96;
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, capability) : 0;
     if (screen != nullptr) ReleaseDC(nullptr, screen);
-    return 1440.0 / (dpi > 0 ? dpi : 96);
+    return dpi > 0 ? dpi : kDefaultDpi;
 }
 
 }  // namespace
 
-double Win32TwipsPerPixelX() { return TwipsPerPixel(LOGPIXELSX); }
-double Win32TwipsPerPixelY() { return TwipsPerPixel(LOGPIXELSY); }
+int Win32ScreenDpiX() { return ScreenDpi(LOGPIXELSX); }
+int Win32ScreenDpiY() { return ScreenDpi(LOGPIXELSY); }
+double Win32TwipsPerPixelX() { return static_cast<double>(kTwipsPerInch) / Win32ScreenDpiX(); }
+double Win32TwipsPerPixelY() { return static_cast<double>(kTwipsPerInch) / Win32ScreenDpiY(); }
 
 int TwipsToPixels(double twips, double twipsPerPixel) {
     return static_cast<int>(std::lround(twips / twipsPerPixel));

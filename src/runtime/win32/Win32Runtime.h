@@ -1,7 +1,7 @@
 #pragma once
-// The small part of the form runtime that Win32 lacks: twips, the clock as
-// seconds since midnight, the program's folder, and the count of loaded forms
-// that keeps the program alive.
+// The few services Win32 lacks: twips (the unit of the dialog's stored
+// position), the clock as seconds since midnight, the program's folder, and
+// the count of open windows that keeps the program alive.
 
 #include <windows.h>
 
@@ -9,6 +9,9 @@
 
 namespace tovra {
 
+// The screen's dots per inch, across and down (the system's scaling).
+int Win32ScreenDpiX();
+int Win32ScreenDpiY();
 // 1440 twips to the inch, at the screen's own dots per inch.
 double Win32TwipsPerPixelX();
 double Win32TwipsPerPixelY();
@@ -25,7 +28,7 @@ std::string Win32ProgramFolder();
 // Null when it is missing.
 HMODULE LoadSystemLibrary(const char* name);
 
-// The program ends when its last form has been unloaded.
+// The program ends when its last window has closed.
 void WindowOpened();
 void WindowClosed();
 int OpenWindowCount();

@@ -14,41 +14,41 @@
 namespace tovra {
 
 const ConfigControlLayout kConfigLayout[] = {
-    {kIdOK, "okButton", {3000, 3720, 1260, 345}},
-    {kIdIcon, "iconPicture", {240, 240, 540, 540}},
-    {kIdDescription, "descriptionLabel", {1050, 1125, 3885, 450}},
-    {kIdSettingsFrame, "Frame2", {120, 1560, 5535, 1815}},
-    {kIdRainbow, "rainbowCheck", {240, 1920, 1215, 255}},
-    {kIdModeFrame, "Frame1", {240, 2280, 1335, 975}},
-    // In Frame1, which starts at (240, 2280).
-    {kIdTorus, "modeOption(0)", {240 + 120, 2280 + 240, 975, 255}},
-    {kIdIsland, "modeOption(1)", {240 + 120, 2280 + 600, 855, 255}},
-    // In Frame2, which starts at (120, 1560).
-    {kIdSpeedLabel, "Label1", {120 + 1560, 1560 + 840, 615, 255}},
-    {kIdSpeed, "speedSlider", {2400, 2280, 3015, 510}},
-    {kIdCopyright, "copyrightLabel", {255, 3705, 2670, 345}},
-    {kIdTitle, "titleLabel", {1050, 240, 3885, 480}},
-    {kIdVersion, "versionLabel", {1050, 780, 3885, 225}},
-    {kIdColorLabel, "Label2", {120 + 1560, 1560 + 360, 615, 255}},
-    {kIdColor, "colorList", {2520, 1800, 1215, 315}},
-    {kIdCancel, "cancelButton", {4440, 3720, 1260, 345}},
-    {kIdDelayLabel, "Label3", {120 + 1560, 1560 + 1320, 2535, 255}},
-    {kIdDelay, "delayEdit", {120 + 4200, 1560 + 1320, 1095, 285}},
+    {kIdOK, {200, 248, 84, 23}},
+    {kIdIcon, {16, 16, 36, 36}},
+    {kIdDescription, {70, 75, 259, 30}},
+    {kIdSettingsFrame, {8, 104, 369, 121}},
+    {kIdRainbow, {16, 128, 81, 17}},
+    {kIdModeFrame, {16, 152, 89, 65}},
+    // In the Mode frame, which starts at (16, 152).
+    {kIdTorus, {16 + 8, 152 + 16, 65, 17}},
+    {kIdIsland, {16 + 8, 152 + 40, 57, 17}},
+    // In the Settings frame, which starts at (8, 104).
+    {kIdSpeedLabel, {8 + 104, 104 + 56, 41, 17}},
+    {kIdSpeed, {160, 152, 201, 34}},
+    {kIdCopyright, {17, 247, 178, 23}},
+    {kIdTitle, {70, 16, 259, 32}},
+    {kIdVersion, {70, 52, 259, 15}},
+    {kIdColorLabel, {8 + 104, 104 + 24, 41, 17}},
+    {kIdColor, {168, 120, 81, 21}},
+    {kIdCancel, {296, 248, 84, 23}},
+    {kIdDelayLabel, {8 + 104, 104 + 88, 169, 17}},
+    {kIdDelay, {8 + 280, 104 + 88, 73, 19}},
     // Below the buttons, in a frame of their own: what a seeding adds, and
     // the user's pattern folder.
-    {kIdPatternsFrame, "Frame3", {120, 4185, 5535, 1095}},
-    {kIdSeedingLabel, "seedingLabel", {240, 4545, 1215, 255}},
-    {kIdSeeding, "seedingList", {1560, 4485, 1575, 315}},
-    {kIdPatternsLabel, "patternsLabel", {240, 4905, 1215, 255}},
-    {kIdPatterns, "patternsEdit", {1560, 4860, 2640, 285}},
-    {kIdBrowse, "browseButton", {4320, 4830, 1215, 345}},
+    {kIdPatternsFrame, {8, 279, 369, 73}},
+    {kIdSeedingLabel, {16, 303, 81, 17}},
+    {kIdSeeding, {104, 299, 105, 21}},
+    {kIdPatternsLabel, {16, 327, 81, 17}},
+    {kIdPatterns, {104, 324, 176, 19}},
+    {kIdBrowse, {288, 322, 81, 23}},
     // Below that frame, in one of their own: the cell size, the worlds on
     // the monitors, and the pace on battery.
-    {kIdMonitorsFrame, "Frame4", {120, 5385, 5535, 1095}},
-    {kIdCellSizeLabel, "cellSizeLabel", {240, 5745, 1215, 255}},
-    {kIdCellSize, "cellSizeList", {1560, 5685, 1575, 315}},
-    {kIdEachMonitor, "eachMonitorCheck", {240, 6105, 2655, 255}},
-    {kIdSaveBattery, "saveBatteryCheck", {3000, 6105, 2535, 255}},
+    {kIdMonitorsFrame, {8, 359, 369, 73}},
+    {kIdCellSizeLabel, {16, 383, 81, 17}},
+    {kIdCellSize, {104, 379, 105, 21}},
+    {kIdEachMonitor, {16, 407, 177, 17}},
+    {kIdSaveBattery, {200, 407, 169, 17}},
 };
 const int kConfigLayoutCount = static_cast<int>(std::size(kConfigLayout));
 
@@ -64,20 +64,19 @@ constexpr wchar_t kFontFace[] = L"MS Sans Serif";
 // Positions far beyond any screen are held here, where window coordinates
 // still work.
 constexpr double kMaxPixelCoordinate = 30000;
-// Etched separator: the grey line's row and the white line's row and width,
-// in twips.
-constexpr int kSeparatorGreyLeft = 90;
-constexpr int kSeparatorGreyTop = 3525;
-constexpr int kSeparatorWhiteLeft = 105;
-constexpr int kSeparatorWhiteTop = 3540;
-constexpr int kSeparatorRight = 5654;
-constexpr int kSeparatorWhiteWidth = 2;  // pixels
+// Etched separator: the grey line's row and the white line's row, in layout
+// pixels; it ends just inside the frames' right edge.
+constexpr int kSeparatorGreyLeft = 6;
+constexpr int kSeparatorGreyTop = 235;
+constexpr int kSeparatorWhiteLeft = 7;
+constexpr int kSeparatorWhiteTop = 236;
+constexpr double kSeparatorRight = 376.93;
+constexpr int kSeparatorWhiteWidth = 2;  // screen pixels at every scale
 constexpr int kIconSize = 32;
 // The drop-down lists open below their boxes for all their items.
 constexpr int kColorListItems = 5;
 constexpr int kSeedingListItems = 3;
 constexpr int kCellSizeListItems = 8;  // and a scroll bar for the rest
-constexpr double kTwipsPerInch = 1440;
 constexpr char kPatternFolderPrompt[] = "Choose a folder of pattern files (.rle, .cells):";
 
 // The one dialog the keyboard hook serves.
@@ -155,12 +154,8 @@ Win32ConfigDialog::~Win32ConfigDialog() {
     if (icon_ != nullptr) DestroyIcon(icon_);
 }
 
-int Win32ConfigDialog::PixelsX(double twips) const {
-    return TwipsToPixels(twips, layoutTwipsPerPixel_);
-}
-
-int Win32ConfigDialog::PixelsY(double twips) const {
-    return TwipsToPixels(twips, layoutTwipsPerPixel_);
+int Win32ConfigDialog::Pixels(double layoutPixels) const {
+    return static_cast<int>(std::lround(layoutPixels * layoutDpi_ / kBaseDpi));
 }
 
 bool Win32ConfigDialog::Load() {
@@ -269,16 +264,17 @@ void Win32ConfigDialog::CreateControls() {
 
     // The client area at its design place (in the system's pixels, as the
     // stored position), laid out at the system's dots per inch.
-    RECT rect{TwipsToPixels(kConfigDesignLeft, twipsPerPixelX_), TwipsToPixels(kConfigDesignTop, twipsPerPixelY_), 0, 0};
+    const int systemDpi = Win32ScreenDpiY();
+    RECT rect{static_cast<int>(std::lround(static_cast<double>(kConfigDesignLeft) * Win32ScreenDpiX() / kBaseDpi)),
+              static_cast<int>(std::lround(static_cast<double>(kConfigDesignTop) * systemDpi / kBaseDpi)), 0, 0};
     AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
     SetWindowPos(hwnd_, nullptr, rect.left, rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    LayOut(static_cast<int>(std::lround(kTwipsPerInch / twipsPerPixelY_)), nullptr);
+    LayOut(systemDpi, nullptr);
 }
 
 void Win32ConfigDialog::LayOut(int dpi, const RECT* suggested) {
     layoutDpi_ = dpi > 0 ? dpi : kBaseDpi;  // the 100% scaling's
-    layoutTwipsPerPixel_ = kTwipsPerInch / layoutDpi_;
     HFONT oldFont = font_, oldTitleFont = titleFont_;
     // Points at the monitor's dots per inch.
     font_ = CreateFontW(-MulDiv(kControlPointSize, layoutDpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
@@ -289,17 +285,17 @@ void Win32ConfigDialog::LayOut(int dpi, const RECT* suggested) {
                              DEFAULT_PITCH | FF_SWISS, kFontFace);
     for (const ConfigControlLayout& c : kConfigLayout) {
         HWND control = Control(c.id);
-        const TwipsRect& r = c.place;
-        int height = PixelsY(r.height);
+        const LayoutRect& r = c.place;
+        int height = Pixels(r.height);
         // A drop-down list's height includes its open list; closed, it is as
         // high as its place.
         if (const int items = ListItems(c.id); items > 0) {
-            height += items * (PixelsY(r.height) - 4) + 4;
+            height += items * (Pixels(r.height) - 4) + 4;
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-            const int selectionHeight = PixelsY(r.height) - 6;
+            const int selectionHeight = Pixels(r.height) - 6;
             if (selectionHeight > 0) SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), selectionHeight);
         }
-        SetWindowPos(control, nullptr, PixelsX(r.left), PixelsY(r.top), PixelsX(r.width), height,
+        SetWindowPos(control, nullptr, Pixels(r.left), Pixels(r.top), Pixels(r.width), height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(c.id == kIdTitle ? titleFont_ : font_), TRUE);
     }
@@ -308,7 +304,7 @@ void Win32ConfigDialog::LayOut(int dpi, const RECT* suggested) {
         rect = *suggested;
     } else {
         // The top-left corner stays; the size follows the client area.
-        RECT window{}, outer{0, 0, PixelsX(kConfigClientWidth), PixelsY(kConfigClientHeight)};
+        RECT window{}, outer{0, 0, Pixels(kConfigClientWidth), Pixels(kConfigClientHeight)};
         GetWindowRect(hwnd_, &window);
         AdjustForDpi(outer, hwnd_, layoutDpi_);
         rect = {window.left, window.top, window.left + outer.right - outer.left, window.top + outer.bottom - outer.top};
@@ -327,7 +323,7 @@ INT_PTR CALLBACK Win32ConfigDialog::DialogProc(HWND hwnd, UINT message, WPARAM w
         self->hwnd_ = hwnd;
         KeepSystemFromScaling(hwnd);
         self->CreateControls();
-        return FALSE;  // the focus is set when the form is shown
+        return FALSE;  // the focus is set when the dialog is shown
     }
     auto* self = reinterpret_cast<Win32ConfigDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     if (self == nullptr || self->hwnd_ != hwnd) return FALSE;
@@ -408,7 +404,7 @@ LRESULT CALLBACK Win32ConfigDialog::DelaySubclassProc(HWND hwnd, UINT message, W
                                                       UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<Win32ConfigDialog*>(data);
     if (message == WM_KILLFOCUS && self != nullptr && !self->unloading_ && self->hwnd_ != nullptr) {
-        // Only a move of the focus to another control of the form asks for
+        // Only a move of the focus to another control of the dialog asks for
         // the check; switching to another window does not.
         HWND next = reinterpret_cast<HWND>(wParam);
         if (next != nullptr && (next == self->hwnd_ || IsChild(self->hwnd_, next))) {
@@ -464,16 +460,16 @@ LRESULT CALLBACK Win32ConfigDialog::KeyboardHook(int code, WPARAM wParam, LPARAM
 void Win32ConfigDialog::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_, &ps);
-    const int right = PixelsX(kSeparatorRight);
+    const int right = Pixels(kSeparatorRight);
     // The etched separator above the buttons: a grey line with a white one
     // below it.
-    RECT grey{PixelsX(kSeparatorGreyLeft), PixelsY(kSeparatorGreyTop), right, PixelsY(kSeparatorGreyTop) + 1};
+    RECT grey{Pixels(kSeparatorGreyLeft), Pixels(kSeparatorGreyTop), right, Pixels(kSeparatorGreyTop) + 1};
     HBRUSH greyBrush = CreateSolidBrush(RGB(128, 128, 128));
     FillRect(dc, &grey, greyBrush);
     DeleteObject(greyBrush);
-    int whiteTop = PixelsY(kSeparatorWhiteTop);
+    int whiteTop = Pixels(kSeparatorWhiteTop);
     if (whiteTop <= grey.top) whiteTop = grey.top + 1;
-    RECT white{PixelsX(kSeparatorWhiteLeft), whiteTop, right, whiteTop + kSeparatorWhiteWidth};
+    RECT white{Pixels(kSeparatorWhiteLeft), whiteTop, right, whiteTop + kSeparatorWhiteWidth};
     FillRect(dc, &white, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     EndPaint(hwnd_, &ps);
 }
@@ -486,7 +482,7 @@ void Win32ConfigDialog::DrawIcon(const DRAWITEMSTRUCT& item) {
     DrawIconEx(item.hDC, x, y, icon_, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
 }
 
-// --- The form runtime's operations -------------------------------------------
+// --- The platform's side of the dialog ---------------------------------------
 
 int Win32ConfigDialog::RainbowValue() {
     return SendMessageW(Control(kIdRainbow), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;

@@ -1,6 +1,6 @@
 #pragma once
-// ConfigDialog on Win32: the dialog window with its controls, its messages
-// turned into the dialog's events, and the dialog runtime's operations on it.
+// The configuration dialog on Win32: the dialog window with its controls, its
+// messages turned into the dialog's events, and the platform's side of it.
 //
 // The window is a modeless dialog owned by a hidden application window, so
 // it gets no taskbar button and no other dialog owns it. Keyboard navigation
@@ -51,8 +51,10 @@ enum ConfigControlId : int {
     kIdSaveBattery,
 };
 
-// A control's place in twips, relative to the dialog's client area.
-struct TwipsRect {
+// A control's place relative to the dialog's client area, in layout pixels:
+// pixels at 100% scaling, scaled to the dots per inch of the monitor the
+// dialog is on.
+struct LayoutRect {
     int left, top, width, height;
 };
 
@@ -60,19 +62,19 @@ struct TwipsRect {
 // frame have their frame's offset added).
 struct ConfigControlLayout {
     int id;
-    const char* name;  // the dialog's name for it, e.g. "okButton"
-    TwipsRect place;
+    LayoutRect place;
 };
 extern const ConfigControlLayout kConfigLayout[];
 extern const int kConfigLayoutCount;
 // The client area: the about box with its settings, below it the row of the
 // seeding and the pattern folder, and below that the cell size, the monitors
 // and the battery.
-inline constexpr int kConfigClientWidth = 5805;
-inline constexpr int kConfigClientHeight = 6600;
-// Where the client area opens when no position is stored.
-inline constexpr int kConfigDesignLeft = 2340;
-inline constexpr int kConfigDesignTop = 1935;
+inline constexpr int kConfigClientWidth = 387;
+inline constexpr int kConfigClientHeight = 440;
+// Where the client area opens when no position is stored, at the system's
+// scaling.
+inline constexpr int kConfigDesignLeft = 156;
+inline constexpr int kConfigDesignTop = 129;
 
 class Win32ConfigDialog final : public ConfigDialogPlatform {
 public:
@@ -148,9 +150,8 @@ private:
     void Paint();
     void DrawIcon(const DRAWITEMSTRUCT& item);
     void Destroyed();
-    // Layout twips to pixels at the monitor's dots per inch.
-    int PixelsX(double twips) const;
-    int PixelsY(double twips) const;
+    // Layout pixels to pixels at the monitor's dots per inch.
+    int Pixels(double layoutPixels) const;
 
     HINSTANCE instance_;
     void (*onUnloaded_)();
@@ -166,7 +167,6 @@ private:
     double twipsPerPixelX_ = 15;
     double twipsPerPixelY_ = 15;
     // The monitor's the dialog is on: the layout's scale.
-    double layoutTwipsPerPixel_ = 15;
     int layoutDpi_ = 96;
     bool unloading_ = false;
     bool validationPending_ = false;
