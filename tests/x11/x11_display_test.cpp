@@ -426,6 +426,7 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         {{"-xrm", "tovra.cellSize: 30"}, "W", 0, "", warning, 'W', "4", 30},
         {{"-cell-size", "AUTO", "-xrm", "Xft.dpi: 192.0"}, "W", 0, "", warning, 'W', "4", 20},
         {{"-cell-size", "auto"}, "W", 0, "", warning, 'W', "4", 10},  // the server's 100 dots per inch
+        {{"-cell-size", "9"}, nullptr, 2, "", "tovra: -cell-size: \"9\" is not allowed; use a whole number of pixels from 10 to 40, or auto\n" + SaverUsage(), '-', ""},
         {{"-speed", "301"}, nullptr, 2, "", speed + SaverUsage(), '-', ""},
         {{"-help"}, "junk", 0, SaverUsage(), "", '-', ""},
         {{"-root"}, "junk", 2, "", "tovra: XSCREENSAVER_WINDOW: \"junk\"" + id, '-', ""},
