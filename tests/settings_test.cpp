@@ -1,5 +1,5 @@
 // The stored settings: the text conversions, the display window's reader, and the configuration
-// dialog on a fake dialog (what it shows at load, writes on closing, the speed mapping, the delay check).
+// dialog on a fake platform (what it shows at load, writes on closing, the speed mapping, the delay check).
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -239,47 +239,41 @@ TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition)
     }
 }
 
-// "Seeding" and "Patterns": what the display window runs and the dialog shows, and the picker's folder.
-TEST(ConfigSeeding, TheStoredModeAndFolderOrTheDefaultAndThePickersChoice) {
-    const struct { const char *seeding, *patterns; int16_t mode; } rows[] = {
-        {nullptr, nullptr, 0}, {"2", "C:\\Life", 2}, {"1.5", "", 2}, {"1", " x ", 1}, {"3", "", 0}, {"-1", "", 0}, {"Mixed", "", 0}};
-    for (const auto& r : rows) {
-        Dialog d;
-        if (r.seeding) d.store.Put(kApp, "Settings", "Seeding", r.seeding), d.store.Put(kApp, "Settings", "Patterns", r.patterns);
-        d.dialog.Load();
-        const SaverSettings read = ReadDisplaySettings(d.store);
-        const std::string folder = r.patterns ? r.patterns : "";
-        EXPECT_EQ(std::tuple(d.controls.seeding, d.controls.patterns, static_cast<int16_t>(read.Seeding), read.Patterns),
-                  std::tuple(r.mode, folder, r.mode, folder)) << (r.seeding ? r.seeding : "absent");
-        d.dialog.BrowseClicked();  // cancelled: the box keeps its text
-        d.controls.picked = "E:\\Patterns", d.dialog.BrowseClicked();
-        EXPECT_TRUE(d.controls.pickedFrom == std::vector<std::string>(2, folder) && d.controls.patterns == "E:\\Patterns");
-    }
-}
-
-// "CellSize", "EachMonitor" and "SaveBattery": what the display window runs, what the dialog shows, and
-// what OK writes back from the list item shown; unusable values are the defaults (10, False, False).
-TEST(ConfigMonitorsAndPower, TheStoredValuesOrTheirDefaults) {
-    const struct { const char *cellSize, *each, *battery; int size; bool eachOn, batteryOn; const char* written; } rows[] = {
-        {nullptr, nullptr, nullptr, 10, false, false, "10"}, {"Auto", "True", "True", kAutoCellSize, true, true, "Auto"},
-        {"aUTO", "true", "-1", kAutoCellSize, true, true, "Auto"}, {"40", "False", "0", 40, false, false, "40"},
-        {"10", "1", "False", 10, true, false, "10"}, {"23", "", "yes", 23, false, false, "23"},
-        {"9", "maybe", "", 10, false, false, "10"}, {"41", "2", "True", 10, true, true, "10"},
-        {"15.0", "0", "False", 10, false, false, "10"}, {" 15", "False", "False", 10, false, false, "10"},
+// "Seeding", "Patterns", "CellSize", "EachMonitor" and "SaveBattery": what the display window runs, what
+// the dialog shows, the picker's folder, and what OK writes back from the list item shown; unusable values
+// are the defaults (Random, 10, False, False). nullptr: not stored.
+TEST(ConfigNewerSettings, TheStoredValuesOrTheirDefaults) {
+    const struct { const char *seeding, *patterns, *cellSize, *each, *battery; int16_t mode; int size; bool eachOn, batteryOn; const char* written; } rows[] = {
+        {nullptr, nullptr, nullptr, nullptr, nullptr, 0, 10, false, false, "10"},
+        {"2", "C:\\Life", "Auto", "True", "True", 2, kAutoCellSize, true, true, "Auto"},
+        {"1.5", "", "aUTO", "true", "-1", 2, kAutoCellSize, true, true, "Auto"},
+        {"1", " x ", "40", "False", "0", 1, 40, false, false, "40"},
+        {"3", "", "10", "1", "False", 0, 10, true, false, "10"},
+        {"-1", "", "23", "", "yes", 0, 23, false, false, "23"},
+        {"Mixed", "", "9", "maybe", "", 0, 10, false, false, "10"},
+        {nullptr, nullptr, "41", "2", "True", 0, 10, true, true, "10"},
+        {nullptr, nullptr, "15.0", "0", "False", 0, 10, false, false, "10"},
+        {nullptr, nullptr, " 15", "False", "False", 0, 10, false, false, "10"},
     };
     for (const auto& r : rows) {
         Dialog d;
-        const std::pair<const char*, const char*> stored[] = {{"CellSize", r.cellSize}, {"EachMonitor", r.each}, {"SaveBattery", r.battery}};
+        const std::pair<const char*, const char*> stored[] = {
+            {"Seeding", r.seeding}, {"Patterns", r.patterns}, {"CellSize", r.cellSize}, {"EachMonitor", r.each}, {"SaveBattery", r.battery}};
         for (auto [key, text] : stored)
             if (text) d.store.Put(kApp, "Settings", key, text);
         const SaverSettings read = ReadDisplaySettings(d.store);
-        EXPECT_EQ(std::tuple(read.CellSize, read.EachMonitor, read.SaveBattery), std::tuple(r.size, r.eachOn, r.batteryOn))
-            << (r.cellSize ? r.cellSize : "absent");
+        const std::string folder = r.patterns ? r.patterns : "", what = std::string(r.seeding ? r.seeding : "-") + " " + (r.cellSize ? r.cellSize : "-");
+        EXPECT_EQ(std::tuple(static_cast<int16_t>(read.Seeding), read.Patterns, read.CellSize, read.EachMonitor, read.SaveBattery),
+                  std::tuple(r.mode, folder, r.size, r.eachOn, r.batteryOn)) << what;
         d.dialog.Load();
-        EXPECT_EQ(CellSizeListItem(d.controls.cellSize), r.written) << (r.cellSize ? r.cellSize : "absent");
-        EXPECT_EQ(std::pair(d.controls.eachMonitor, d.controls.saveBattery), std::pair(int(r.eachOn), int(r.batteryOn)));
+        const FakeConfigDialog& c = d.controls;
+        EXPECT_EQ(std::tuple(c.seeding, c.patterns, CellSizeListItem(c.cellSize), c.eachMonitor, c.saveBattery),
+                  std::tuple(r.mode, folder, std::string(r.written), int(r.eachOn), int(r.batteryOn))) << what;
+        d.dialog.BrowseClicked();  // cancelled: the box keeps its text
+        d.controls.picked = "E:\\Patterns", d.dialog.BrowseClicked();
+        EXPECT_TRUE(c.pickedFrom == std::vector<std::string>(2, folder) && c.patterns == "E:\\Patterns") << what;
         d.dialog.OkClicked();
-        EXPECT_EQ(d.store.GetSetting(kApp, "Settings", "CellSize", "?"), r.written);
+        EXPECT_EQ(d.store.GetSetting(kApp, "Settings", "CellSize", "?"), r.written) << what;
     }
     // The list: Auto, then 10 to 40, each item's index found again; no selection writes the default.
     for (int16_t i = 0; i < kCellSizeListCount; ++i)

@@ -132,6 +132,7 @@ TEST(RegistryValue, QueriesIntoSpacesAndClosesWhatItOpened) {
 }
 
 TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
+    const std::string missing = std::filesystem::temp_directory_path().string() + "/tovra-no-such-folder";
     const struct {
         std::vector<std::string> args;
         std::map<std::string, std::string> resources;
@@ -156,6 +157,8 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
         {{"-window-id", "0x"}, {}, {}, "decimal or 0x hexadecimal"},
         {{"-fast"}, {}, {}, "unknown option \"-fast\""},
         {{"-root", "stray"}, {}, {}, "unknown argument \"stray\""},
+        {{"-seeding", "mixed", "--patterns", missing}, {}, {},
+         "tovra: --patterns: \"" + missing + "\" is not allowed; use a folder of .rle and .cells pattern files"},
     };
     for (const auto& c : cases) {
         SaverOptions options;
@@ -176,15 +179,18 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
 }
 
 TEST(SaverOptions, ValuesEachSettingTakesAndWindowTargets) {
-    const std::tuple<const char*, const char*, std::optional<std::string>> values[] = {
+    const std::string dir = std::filesystem::temp_directory_path().string();
+    const std::tuple<const char*, std::string, std::optional<std::string>> values[] = {
         {"rainbow", "true", "True"}, {"rainbow", "On", "True"}, {"rainbow", "YES", "True"}, {"rainbow", "1", "True"},
         {"rainbow", "false", "False"}, {"rainbow", "off", "False"}, {"rainbow", "No", "False"}, {"rainbow", "0", "False"},
         {"rainbow", "2", {}}, {"color", "RED", "0"}, {"color", "PURPLE", "4"}, {"color", "4", {}}, {"mode", "TORUS", "True"},
         {"mode", "ISLAND", "False"}, {"speed", "300", "300"}, {"speed", "-1", {}}, {"speed", "1.5", {}}, {"speed", "", {}},
         {"reseed", "1", "1"}, {"reseed", "32768", {}}, {"reseed", "9x", {}}, {"delay", "5", {}},
         {"cellSize", "10", "10"}, {"cellSize", "40", "40"}, {"cellSize", "AUTO", "Auto"}, {"cellSize", "9", {}},
-        {"cellSize", "41", {}}, {"cellSize", "+20", {}}, {"cellSize", "20.0", {}}, {"cellSize", "autos", {}}};
-    for (auto [resource, value, text] : values) EXPECT_EQ(SettingStoreText(resource, value), text) << resource << " " << value;
+        {"cellSize", "41", {}}, {"cellSize", "+20", {}}, {"cellSize", "20.0", {}}, {"cellSize", "autos", {}},
+        {"seeding", "random", "0"}, {"seeding", "PATTERNS", "1"}, {"seeding", "Mixed", "2"}, {"seeding", "2", {}},
+        {"patterns", dir, dir}, {"patterns", "", ""}, {"patterns", dir + "/tovra-no-such-folder", {}}};
+    for (const auto& [resource, value, text] : values) EXPECT_EQ(SettingStoreText(resource, value), text) << resource << " " << value;
     const std::pair<const char*, unsigned long> ids[] = {{"4194311", 4194311}, {"0x400007", 0x400007}, {"0X2A", 42},
         {"0x7", 7}, {"0", 0}, {"0x0", 0}, {"12z", 0}, {"-5", 0}, {"x12", 0}, {"", 0}, {"0x", 0}, {"00x5", 0},
         {" 0xffffffff ", 0xffffffff}, {"4294967296", 0}, {"0x10000050d", 0}, {"0xffffffffffffffff", 0}, {"0x1 2", 0}};
@@ -192,17 +198,6 @@ TEST(SaverOptions, ValuesEachSettingTakesAndWindowTargets) {
     SaverOptions options;
     EXPECT_EQ(ParseSaverOptions({"-root", "--window-id", "0x2a", "-display", ":3"}, options), "");
     EXPECT_TRUE(options.target == SaverTarget::WindowId && options.windowId == 42ul && options.display == ":3");
-}
-
-TEST(SaverOptions, SeedingAndAPatternFolderThatExists) {
-    const std::string dir = std::filesystem::temp_directory_path().string(), missing = dir + "/tovra-no-such-folder";
-    const std::tuple<const char*, std::string, std::optional<std::string>> values[] = {{"seeding", "random", "0"},
-        {"seeding", "PATTERNS", "1"}, {"seeding", "Mixed", "2"}, {"seeding", "2", {}}, {"patterns", dir, dir}, {"patterns", "", ""},
-        {"patterns", missing, {}}};
-    for (const auto& [resource, value, text] : values) EXPECT_EQ(SettingStoreText(resource, value), text) << resource << " " << value;
-    SaverOptions options;
-    EXPECT_EQ(ParseSaverOptions({"-seeding", "mixed", "--patterns", missing}, options),
-              "tovra: --patterns: \"" + missing + "\" is not allowed; use a folder of .rle and .cells pattern files");
 }
 
 }  // namespace
