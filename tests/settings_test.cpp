@@ -2,6 +2,7 @@
 // dialog on a fake platform (what it shows at load, writes on closing, the speed mapping, the delay check).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cfloat>
 #include <cmath>
 
@@ -100,7 +101,8 @@ struct FakeConfigDialog : ConfigDialogPlatform {
     int rainbow = 0, unloads = 0, selStart = -1, selLength = -1, speed = 0;
     int16_t colorIndex = 0, seeding = 0, cellSize = 1;
     int eachMonitor = 0, saveBattery = 0;
-    bool colorEnabled = true, mode[2] = {true, false};
+    bool colorEnabled = true;
+    std::array<bool, 2> mode = {true, false};  // .at(): a wrong index fails the test, never reads past
     std::string delay, copyright, patterns;
     std::optional<std::string> picked;  // what the folder picker answers
     std::vector<std::string> pickedFrom;
@@ -113,8 +115,8 @@ struct FakeConfigDialog : ConfigDialogPlatform {
     int16_t ColorListIndex() override { return colorIndex; }
     void SetColorListIndex(int16_t index) override { colorIndex = index; }
     void SetColorEnabled(bool enabled) override { colorEnabled = enabled; }
-    bool ModeValue(int index) override { return mode[index]; }
-    void SetModeValue(int index, bool value) override { mode[index] = value, mode[1 - index] &= !value; }
+    bool ModeValue(int index) override { return mode.at(index); }
+    void SetModeValue(int index, bool value) override { mode.at(index) = value, mode.at(1 - index) &= !value; }
     int32_t SpeedValue() override { return speed; }
     void SetSpeedValue(int32_t value) override { speed = value; }
     std::string DelayText() override { return delay; }
