@@ -310,13 +310,16 @@ TEST(SaverDisplayWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
         DisplayRig rig(r.preview);
         rig.platform.width = 1000, rig.platform.height = 600, rig.platform.monitors = two;
         rig.store.Put(kApplicationTitle, kSettingsSection, "Delay", "15");
+        rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "3");  // every world draws in blue
         if (r.cellSize != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "CellSize", r.cellSize);
         if (r.eachMonitor != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "EachMonitor", r.eachMonitor);
         rig.Load();
         rig.display.Resize();
         ASSERT_EQ(rig.display.WorldCount(), r.worlds.size());
         for (std::size_t w = 0; w < r.worlds.size(); ++w) EXPECT_EQ(rig.display.WorldAreaOf(w), r.worlds[w]) << w;
-        for (int tick = 0; tick < 40; ++tick, rig.display.Tick()) rig.CheckFrame(false);
+        std::set<uint32_t> colours;
+        for (int tick = 0; tick < 40; ++tick, rig.display.Tick()) colours.merge(rig.CheckFrame(false));
+        EXPECT_EQ(colours, std::set<uint32_t>{rig.Colour(3)});
         // Each world keeps its own history and settings.
         for (std::size_t w = 1; w < r.worlds.size(); ++w) {
             EXPECT_NE(rig.display.automaton(w).ChangeHistory(), rig.display.automaton(0).ChangeHistory());
