@@ -28,14 +28,6 @@ constexpr LPARAM kMonitorPowerOff = 2;
 
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// The system's dots per inch: every monitor's where the system knows no other.
-int SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : kBaseDpi;
-}
-
 // A monitor's own dots per inch (Windows 8.1 and later), 0 where the system
 // cannot tell.
 int MonitorDpi(HMONITOR monitor) {
@@ -459,7 +451,7 @@ double Win32DisplayWindow::ClientHeight() {
 }
 
 std::vector<MonitorArea> Win32DisplayWindow::Monitors() {
-    MonitorList list{{}, {0, 0}, SystemDpi()};
+    MonitorList list{{}, {0, 0}, Win32ScreenDpiX()};  // every monitor's where the system knows no other
     if (hwnd_ == nullptr) return {};
     ClientToScreen(hwnd_, &list.origin);
     EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
