@@ -68,7 +68,7 @@ TEST(RleRead, ErrorsNameTheProblemAndTheLine) {
         {"x = 3, y = 1\n3o", 2, "not ended by '!'"},
         {"x = 3, y = 1\n0o!", 2, "run count of 0"},
         {"x = 3, y = 1\n3000000000o!", 2, "run count too large"},
-        {"x = 3, y = 1\n3 o!", 2, "must be followed"},
+        {"x = 3, y = 1\n0 o!", 2, "must be followed"},
     };
     for (const auto& c : cases) {
         RleError error;

@@ -206,7 +206,7 @@ TEST(PatternGarden, PlacesWhereTheBoxAndMarginAreClearAsAPlainReplayShows) {
         library.AddText("p.rle", std::string("x = 30, y = 30\n") + rle);
     RuntimeRandom soup(9);
     std::set<int> orientations;
-    for (auto [cols, rows] : {std::pair{60, 40}, {20, 15}, {9, 5}, {3, 3}, {2, 7}, {128, 80}, {33, 200}, {400, 250}}) {
+    for (auto [cols, rows] : {std::pair{60, 40}, {20, 15}, {9, 5}, {5, 1}, {3, 3}, {2, 7}, {128, 80}, {33, 200}, {400, 250}}) {
         for (Edges edges : {Edges::Island, Edges::Torus}) {
             for (float debris : {0.0f, 0.01f, 0.05f}) {
                 CellGrid grid(cols - 1, rows - 1), reserve(cols - 1, rows - 1), marks = reserve;

@@ -30,7 +30,7 @@
 namespace tovra {
 namespace {
 
-// An Xvfb for the test program on a display number it picks, ended by its pid
+// An Xvfb at 144 dots per inch for the test program on a display number it picks, ended by its pid
 // at exit or with this process: the one in $DISPLAY, with screens 1 to 3 of
 // depth 16, 30 and 15 beside the 24-bit one, or (`apart`) one reached over
 // TCP, which refuses the program's shared memory as a server on another
@@ -44,10 +44,10 @@ Display* Server(bool apart = false) {
     if (pipe(fds) == 0 && (pids[apart] = fork()) == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         const std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-br",
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-br", "-dpi", "144",
                               apart ? "-listen" : "-nolisten", "tcp", "-screen", "1", apart ? "200x150x8" : "200x150x16",
                               "-screen", "2", "200x150x30", "-screen", "3", "200x150x15", nullptr};
-        if (apart) argv[12] = nullptr;
+        if (apart) argv[14] = nullptr;
         execvp(argv[0], const_cast<char**>(argv));
         _exit(127);
     }
@@ -425,7 +425,7 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         {{"-cell-size", "20", "-window-id", "W"}, nullptr, 0, "", warning, 'W', "4", 20},
         {{"-xrm", "tovra.cellSize: 30"}, "W", 0, "", warning, 'W', "4", 30},
         {{"-cell-size", "AUTO", "-xrm", "Xft.dpi: 192.0"}, "W", 0, "", warning, 'W', "4", 20},
-        {{"-cell-size", "auto"}, "W", 0, "", warning, 'W', "4", 10},  // the server's 100 dots per inch
+        {{"-cell-size", "auto"}, "W", 0, "", warning, 'W', "4", 15},  // the server's 144 dots per inch
         {{"-cell-size", "9"}, nullptr, 2, "", "tovra: -cell-size: \"9\" is not allowed; use a whole number of pixels from 10 to 40, or auto\n" + SaverUsage(), '-', ""},
         {{"-speed", "301"}, nullptr, 2, "", speed + SaverUsage(), '-', ""},
         {{"-help"}, "junk", 0, SaverUsage(), "", '-', ""},
