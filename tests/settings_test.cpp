@@ -164,17 +164,18 @@ TEST(ConfigSpeedMapping, TheSliderShowsTheSpeedTheDisplayRunsAt) {
 
 // A leading number above 32767 is refused (the number as LeadingNumber reads it).
 TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
-    for (bool refused : {true, false}) {
+    // Refused with Island stored, refused with Torus stored, accepted; the click selects the other mode.
+    for (auto [refused, torus] : {std::pair{true, false}, {true, true}, {false, true}}) {
         Dialog d;
         d.store.Put(kApp, "Settings", "Speed", "3");
-        d.store.Put(kApp, "Settings", "Torus", refused ? "False" : "True");  // the click selects the other mode
+        d.store.Put(kApp, "Settings", "Torus", torus ? "True" : "False");
         d.dialog.Load();
         d.controls.delay = refused ? "32767.5" : "32767", d.dialog.DelayFocusLeaving();
         // The click that was moving the focus has already changed its control.
         d.controls.rainbow = 1, d.controls.colorIndex = 3, d.controls.speed = 50, d.controls.seeding = 2;
         d.controls.cellSize = 5, d.controls.eachMonitor = 1, d.controls.saveBattery = 1;
         d.dialog.RainbowClicked();
-        d.controls.SetModeValue(refused ? 0 : 1, true);
+        d.controls.SetModeValue(torus ? 1 : 0, true);
         bool cancel = false;
         d.dialog.ValidateDelay(cancel);
         EXPECT_EQ(cancel, refused);
@@ -182,8 +183,8 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         EXPECT_EQ(std::pair(d.controls.selStart, d.controls.selLength), refused ? std::pair(0, 7) : std::pair(-1, -1));
         const FakeConfigDialog& c = d.controls;
         EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed, c.seeding, c.cellSize, c.eachMonitor, c.saveBattery),
-                  refused ? std::tuple(0, true, int16_t{0}, false, true, 99, int16_t{0}, int16_t{1}, 0, 0)
-                          : std::tuple(1, false, int16_t{3}, false, true, 50, int16_t{2}, int16_t{5}, 1, 1));
+                  refused ? std::tuple(0, true, int16_t{0}, torus, !torus, 99, int16_t{0}, int16_t{1}, 0, 0)
+                          : std::tuple(1, false, int16_t{3}, !torus, torus, 50, int16_t{2}, int16_t{5}, 1, 1));
         EXPECT_TRUE(d.store.Saves().empty() && c.unloads == 0);
     }
 }
