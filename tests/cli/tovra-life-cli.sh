@@ -25,9 +25,9 @@ bad 1 "cannot read pattern file '$T/missing.rle': No such file or directory" --g
 bad 1 "it is a directory" --generations 3 "$T"
 mkdir "$T/dir"; bad 1 "cannot write output file '$T/dir': it is a directory" --generations 3 --out "$T/dir" "$T/blinker.rle"
 [ -d "$T/dir" ] && r=ok || r=bad; check $r "--out removed a directory"
-truncate -s 65M "$T/big.rle"; bad 2 "larger than 64 MiB" --generations 3 "$T/big.rle"
+truncate -s 67108865 "$T/big.rle"; bad 2 "larger than 64 MiB" --generations 3 "$T/big.rle"
 truncate -s 64M "$T/64.rle"; bad 2 "64.rle:1: malformed RLE: header line longer than 1000 characters: '\\x00\\x00" --generations 1 "$T/64.rle"
-mkfifo "$T/fifo"; (exec timeout 60 sh -c 'head -c 70000000 /dev/zero | tr "\0" "\n" > "$0"' "$T/fifo") &
+mkfifo "$T/fifo"; (exec timeout 60 sh -c 'head -c 67108865 /dev/zero | tr "\0" "\n" > "$0"' "$T/fifo") &
 bad 2 "larger than 64 MiB" --generations 3 "$T/fifo"
 printf 'x = 268435456, y = 1\n268435456o!\n' > "$T/long.rle"
 bad 2 "does not fit" --width 5 --height 5 --edges torus --generations 3 "$T/long.rle"
