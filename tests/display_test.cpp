@@ -112,6 +112,8 @@ TEST(CellFrame, MatchesAPlainReference) {
             ASSERT_EQ(wrong, 0) << "gap " << gap << ", round " << round;
         }
     }
+    frame.Resize(kWidth, 0, {});
+    EXPECT_TRUE(frame.TakeChanges().empty()) << "a frame without pixels has nothing to show";
 }
 
 // Monitors (rectangles on the screen, dots per inch) to worlds in the client area of a window at `client`.

@@ -157,6 +157,7 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
         {{"-window-id", "0x"}, {}, {}, "decimal or 0x hexadecimal"},
         {{"-fast"}, {}, {}, "unknown option \"-fast\""},
         {{"-root", "stray"}, {}, {}, "unknown argument \"stray\""},
+        {{"-"}, {}, {}, "unknown argument \"-\""},
         {{"-seeding", "mixed", "--patterns", missing}, {}, {},
          "tovra: --patterns: \"" + missing + "\" is not allowed; use a folder of .rle and .cells pattern files"},
     };

@@ -612,5 +612,36 @@ TEST(ProgramsList, TovraJoinsTheListOnceAndNothingElseChanges) {
     }
 }
 
+// tovra-enable itself, in a home of its own whose settings file is a link: the file behind the link gets
+// Tovra, keeping its permissions; a second run finds Tovra on; a folder in the file's place is reported
+// and no temporary file is left.
+TEST(ProgramsList, TovraEnableEditsTheFileBehindTheLink) {
+    namespace fs = std::filesystem;
+    const std::string home = testing::TempDir() + "tovra-home", file = home + "/settings";
+    fs::remove_all(home);
+    fs::create_directories(home);
+    std::ofstream(file) << "lock: True\n";
+    fs::permissions(file, fs::perms(0604));
+    fs::create_symlink(file, home + "/.xscreensaver");
+    const auto run = [&] {
+        std::string said;
+        FILE* p = popen(("HOME=" + home + " " + ProgramFileFolder() + "/tovra-enable 2>&1").c_str(), "r");
+        for (int c; p != nullptr && (c = std::fgetc(p)) != EOF;) said += static_cast<char>(c);
+        return said + "status " + std::to_string(p != nullptr ? WEXITSTATUS(pclose(p)) : -1);
+    };
+    const std::string where = " your display modes in " + file;
+    EXPECT_EQ(run(), "tovra-enable: Tovra is now on" + where + "; choose it in xscreensaver-settings\nstatus 0");
+    EXPECT_EQ(run(), "tovra-enable: Tovra is already on" + where + "\nstatus 0");
+    std::ifstream in(file);
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    EXPECT_TRUE(text.starts_with("lock: True\n") && std::ranges::count(ListOf(text), std::string(kTovraEntry)) == 1) << text;
+    EXPECT_TRUE(fs::is_symlink(home + "/.xscreensaver") && fs::status(file).permissions() == fs::perms(0604));
+    fs::remove(home + "/.xscreensaver");
+    fs::create_directory(home + "/.xscreensaver");
+    EXPECT_EQ(run(), "tovra-enable: cannot write " + home + "/.xscreensaver: Is a directory\nstatus 1");
+    EXPECT_EQ(std::distance(fs::directory_iterator(home), {}), 2);
+    fs::remove_all(home);
+}
+
 }  // namespace
 }  // namespace tovra
