@@ -249,12 +249,12 @@ TEST(PatternGarden, NeverOneOfTheLastEightPlacedWhereMoreAreLeft) {
         RuntimeRandom random(static_cast<uint64_t>(kinds));
         std::vector<std::size_t> order;
         for (int seeding = 0; seeding < 60; ++seeding) {
-            CellGrid grid(69, 69);  // 4,900 cells: one pattern a seeding
+            CellGrid grid(99, 74);  // 7,500 cells: two patterns a seeding (one and a half, rounded up)
             for (const Placement& p : garden.Plant(library, grid, Edges::Island, random, nullptr)) order.push_back(p.pattern);
         }
         int repeats = 0;  // within eight of the last placing
         for (std::size_t i = 1; i < order.size(); ++i) repeats += std::count(order.begin() + (i < 8 ? 0 : i - 8), order.begin() + i, order[i]) > 0;
-        EXPECT_TRUE(order.size() == 60 && (repeats > 0) == (kinds <= 8)) << kinds;
+        EXPECT_TRUE(order.size() == 120 && (repeats > 0) == (kinds <= 8)) << kinds;
         // Nine to choose from: after the first nine, the one not among the last eight.
         for (std::size_t i = 9; kinds == 9 && i < order.size(); ++i) EXPECT_EQ(order[i], order[i - 9]);
     }
