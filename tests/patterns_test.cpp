@@ -260,6 +260,22 @@ TEST(PatternGarden, NeverOneOfTheLastEightPlacedWhereMoreAreLeft) {
     }
 }
 
+// Live cells at columns 64 and 65, the first of each row's second word: a dot's box and margin may
+// end at column 63 and no further, also where they end one cell into that word.
+TEST(PatternGarden, NoMarginReachesALiveCellJustInsideTheNextWord) {
+    PatternLibrary library;
+    library.AddText("dot.rle", "x = 1, y = 1\no!");
+    PatternGarden garden;
+    RuntimeRandom random(3);
+    int rightmost = 0;
+    for (int seeding = 0; seeding < 60; ++seeding) {
+        CellGrid grid(65, 199);
+        for (int y = 0; y < 200; ++y) grid.SetLive(64, y, true), grid.SetLive(65, y, true);
+        for (const Placement& p : garden.Plant(library, grid, Edges::Island, random, nullptr)) rightmost = std::max(rightmost, p.x);
+    }
+    EXPECT_EQ(rightmost, 63 - kPatternMargin);
+}
+
 struct SeedRig : CellPainter, TimeOfDay {
     CellList live;  // drawn, in cells
     int picks = 0, seedings = 0;

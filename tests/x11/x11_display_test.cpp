@@ -378,6 +378,7 @@ TEST(X11BitmapTest, FilesThatCannotBeUsedAreReportedWithWhatIsWrong) {
         {BmpFile(12, 11, 24, 422, 0, true), ""},
         {BmpFile(4096, 4096, 1, 374), "the file ends after 374 of the 2097206 bytes its header promises"},
         {BmpFile(12, 11, 8, 1200, 1), "the picture cannot be decoded (BMP RLE)"},
+        {BmpFile(12, 11, 24, 449, 1 << 24), "the picture cannot be decoded (BMP JPEG/PNG)"},  // no size check for it
         {BmpFile(4096, 2, 24, 54 + 4096 * 6), ""},
         {BmpFile(12, -11, 32, 54 + 12 * 11 * 4, 0), ""},
     };
