@@ -124,7 +124,7 @@ TEST(PatternText, TakesLifeInItsUsualSpellingsAndSaysWhyItSkipsTheRest) {
         {"x = 3, y = 1\n3q!", "malformed RLE: line 2: unexpected character 'q'"}, {"|.O\nOx\n", "unexpected character 'x' on line 2"},
         {"|" + std::string(1000, '.') + "O", "more than 1000 cells wide"}, {"|" + std::string(1000, '\n') + "O", "more than 1000 cells high"},
         {"|!Name: nothing\n\n...\n", "no live cells"}, {"|" + std::string(999, '.') + "O" + std::string(998, '\n') + "O", "1000 x 999 a"},
-        {"#C soup\n#N A  soup \nx = 9, y = 5\n2$3b2o$2bo!", "3 x 2 A  soup"}, {"|!Name: ring\r\n\r\n..OO.\r\n.O..O\r\n..**\r\n", "4 x 3 ring"}});
+        {"#C soup\n#N A  soup \n#O Someone\nx = 9, y = 5\n2$3b2o$2bo!", "3 x 2 A  soup"}, {"|!Name: ring\r\n\r\n..OO.\r\n.O..O\r\n..**\r\n", "4 x 3 ring"}});
     for (const auto& [text, says] : rows) {
         PatternLibrary library;
         const PatternFileReport r = text[0] == '|' ? library.AddText("a.cells", text.substr(1)) : library.AddText("a.rle", text);

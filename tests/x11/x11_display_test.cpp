@@ -593,6 +593,7 @@ TEST(ProgramsList, TovraJoinsTheListOnceAndNothingElseChanges) {
         {"programs: tovrax -root \\n\\\n\tmaze -root -\\n", "", ListChange::Added, {"tovrax -root", "maze -root -", tovra}},
         {"programs: \\\n-\t\ttovra -root -rainbow\t\\n\\\n- GL: \"T\" tovra\t\\n\n", "", ListChange::SwitchedOn,
          {"tovra -root -rainbow", "- GL: \"T\" tovra"}},
+        {"programs: GL: \"\" tovra -root\n", "", ListChange::AlreadyOn, {"GL: \"\" tovra -root"}},
         {"programs: - tovra -root \\n\\\n GL: \"Tovra\" /usr/libexec/xscreensaver/tovra\t\\n\n", "", ListChange::AlreadyOn,
          {"- tovra -root", "GL: \"Tovra\" /usr/libexec/xscreensaver/tovra"}},
     };
