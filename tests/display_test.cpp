@@ -7,6 +7,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "automaton/Random.h"
@@ -142,6 +143,13 @@ TEST(MonitorLayout, WorldsGridsAndPitches) {
     for (const auto& r : rows) EXPECT_EQ(LayoutWorlds(r.client, r.monitors, r.cellSize, r.each), r.worlds) << r.what;
     const std::pair<int, int> autoPitches[] = {{96, 10}, {120, 13}, {143, 15}, {168, 18}, {192, 20}, {0, 10}, {-5, 10}, {385, 40}};
     for (auto [dpi, pitch] : autoPitches) EXPECT_EQ(CellPitchFor(kAutoCellSize, dpi), pitch) << dpi;
+    // The first output under a point that knows its panel: a 4K panel of 677 mm, a smaller mirror of it, a
+    // turned 1080p panel of 508 mm beside them, and an output of unknown size first.
+    const std::vector<ScreenOutput> outputs = {
+        {{0, 0, 5000, 5000}, 0}, {{0, 0, 3840, 2160}, 677}, {{0, 0, 1920, 1080}, 508}, {{3840, 0, 1080, 1920}, 508, true}};
+    const std::tuple<int, int, long> dpis[] = {{0, 0, 144}, {3839, 2159, 144}, {3840, 0, 96}, {4919, 1919, 96},
+                                               {4920, 0, 0}, {3840, 1920, 0}, {-1, 0, 0}, {0, -1, 0}};
+    for (auto [x, y, dpi] : dpis) EXPECT_EQ(std::lround(OutputDpiAt(outputs, x, y)), dpi) << x << "," << y;
 }
 
 // A display platform that records its calls in one journal, so tests can

@@ -24,6 +24,15 @@ WorldArea World(const PixelRect& part, const PixelRect& client, int pitch) {
 
 }  // namespace
 
+double OutputDpiAt(const std::vector<ScreenOutput>& outputs, int x, int y) {
+    for (const ScreenOutput& o : outputs) {
+        const PixelRect& r = o.rect;
+        if (o.widthMm > 0 && x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height)
+            return (o.turned ? r.height : r.width) * 25.4 / o.widthMm;
+    }
+    return 0;
+}
+
 int CellPitchFor(int cellSize, int dpi) {
     if (cellSize != kAutoCellSize) return std::clamp(cellSize, kMinCellSize, kMaxCellSize);
     if (dpi <= 0) dpi = kBaseDpi;

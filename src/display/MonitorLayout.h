@@ -29,6 +29,19 @@ struct WorldArea {
     bool operator==(const WorldArea&) const = default;
 };
 
+// A screen output as the platform reports it: the part of the screen it shows
+// and the width of its panel in millimetres (0 where unknown); a turned
+// output's panel runs along the output's height.
+struct ScreenOutput {
+    PixelRect rect;
+    int widthMm = 0;
+    bool turned = false;
+};
+
+// The dots per inch of the first output that shows the pixel (x, y) and knows
+// its panel's width; 0 where none does.
+double OutputDpiAt(const std::vector<ScreenOutput>& outputs, int x, int y);
+
 // The cell pitch on a monitor of `dpi` dots per inch: `cellSize` pixels, or
 // under kAutoCellSize 10 pixels at 100% scaled with the monitor's scaling,
 // rounded to the nearest pixel and kept within 10 to 40. A dpi of 0 or below

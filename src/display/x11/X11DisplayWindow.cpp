@@ -7,10 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+
+#include "display/MonitorLayout.h"
 
 namespace tovra {
 
@@ -67,29 +70,29 @@ int X11WindowDpi(Display* display, Window window) {
     int x = 0, y = 0;
     Window child = 0;
     XTranslateCoordinates(display, window, a.root, a.width / 2, a.height / 2, &x, &y, &child);
-    double dpi = 0;
+    // The connected outputs with the panels' own millimetres.
+    std::vector<ScreenOutput> outputs;
     int event = 0, error = 0;
     if (XRRQueryExtension(display, &event, &error)) {
         if (XRRScreenResources* screen = XRRGetScreenResourcesCurrent(display, a.root)) {
-            for (int i = 0; i < screen->noutput && dpi == 0; ++i) {
+            for (int i = 0; i < screen->noutput; ++i) {
                 XRROutputInfo* output = XRRGetOutputInfo(display, screen, screen->outputs[i]);
                 if (output == nullptr) continue;
-                XRRCrtcInfo* crtc = output->connection == RR_Connected && output->crtc != 0 && output->mm_width > 0
+                XRRCrtcInfo* crtc = output->connection == RR_Connected && output->crtc != 0
                                         ? XRRGetCrtcInfo(display, screen, output->crtc)
                                         : nullptr;
-                if (crtc != nullptr && x >= crtc->x && x < crtc->x + static_cast<int>(crtc->width) && y >= crtc->y &&
-                    y < crtc->y + static_cast<int>(crtc->height)) {
-                    // The millimetres are the panel's own; a turned output's
-                    // width in pixels is its height.
-                    const bool turned = (crtc->rotation & (RR_Rotate_90 | RR_Rotate_270)) != 0;
-                    dpi = (turned ? crtc->height : crtc->width) * 25.4 / static_cast<double>(output->mm_width);
+                if (crtc != nullptr) {
+                    outputs.push_back({{crtc->x, crtc->y, static_cast<int>(crtc->width), static_cast<int>(crtc->height)},
+                                       static_cast<int>(std::min<unsigned long>(output->mm_width, INT_MAX)),
+                                       (crtc->rotation & (RR_Rotate_90 | RR_Rotate_270)) != 0});
+                    XRRFreeCrtcInfo(crtc);
                 }
-                if (crtc != nullptr) XRRFreeCrtcInfo(crtc);
                 XRRFreeOutputInfo(output);
             }
             XRRFreeScreenResources(screen);
         }
     }
+    double dpi = OutputDpiAt(outputs, x, y);
     const int screen = XScreenNumberOfScreen(a.screen);
     if (dpi == 0 && DisplayWidthMM(display, screen) > 0)
         dpi = DisplayWidth(display, screen) * 25.4 / DisplayWidthMM(display, screen);
