@@ -314,6 +314,33 @@ TEST(X11DisplayWindowTest, DrawsTheFrameInTheNearestColoursOfEveryTrueColorVisua
               "the window's visual is not TrueColor of depth 15, 16, 24, 30 or 32 (depth 8)");
 }
 
+// With -fps the upper line, generations a second, is written anew after a second: the rows of the upper
+// text line differ between the first present and one 1.2 s on.
+TEST(X11DisplayWindowTest, TheFpsLineIsWrittenAnewAfterASecond) {
+    const Window w = NewWindow(173, 127);
+    Saver saver(w);
+    saver.showFps = true;
+    std::vector<uint32_t> first, later;
+    const auto start = std::chrono::steady_clock::now();
+    saver.afterPresent = [&](int n) {
+        if (n == 1) first = Shot(w, 173, 127);
+        if (later.empty() && std::chrono::steady_clock::now() - start > std::chrono::milliseconds(1200))
+            later = Shot(w, 173, 127), std::raise(SIGTERM);
+    };
+    EXPECT_EQ(saver.Run(), 0);
+    ASSERT_TRUE(first.size() == 173u * 127 && later.size() == first.size());
+    // The white text's rows; the upper half of them is the upper line, whose columns are those of its white.
+    int top = 127, bottom = -1, left = 173, right = -1, changed = 0;
+    for (int i = 0; i < 173 * 127; ++i)
+        if (i % 173 < 120 && first[i] == 0xFFFFFF) top = std::min(top, i / 173), bottom = std::max(bottom, i / 173);
+    for (int i = top * 173; i <= (top + bottom) / 2 * 173 + 172; ++i)
+        if (i % 173 < 120 && first[i] == 0xFFFFFF) left = std::min(left, i % 173), right = std::max(right, i % 173);
+    for (int y = top; y <= (top + bottom) / 2; ++y)
+        for (int x = left; x <= right; ++x) changed += first[y * 173 + x] != later[y * 173 + x];
+    EXPECT_TRUE(bottom - top > 10 && changed > 0) << top << " " << bottom << " " << left << " " << right;
+    XDestroyWindow(Server(), w);
+}
+
 // Pictures larger and smaller than a cell, named with the folder and either
 // separator; a sprite's bitmap selected, deleted, and its context deleted.
 TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
