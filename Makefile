@@ -57,7 +57,7 @@ test: all asan dist deb
 
 # Each test program gets at most CTEST_SECONDS: a hang fails, it does not wait.
 CTEST_SECONDS ?= 1200
-test-native:
+test-native: native
 	sh tools/check-layers.sh
 	cd $(NATIVE) && ctest --output-on-failure --timeout $(CTEST_SECONDS)
 
@@ -71,7 +71,7 @@ test-linux: deb
 # UndefinedBehaviorSanitizer. Every report also goes to a file, so that one
 # from a program whose exit a test script does not look at still fails the run.
 SANITIZER_LOG = $(abspath $(ASAN))/reports/report
-test-asan:
+test-asan: asan
 	rm -rf $(ASAN)/reports && mkdir -p $(ASAN)/reports
 	cd $(ASAN) && \
 	  ASAN_OPTIONS=log_path=$(SANITIZER_LOG):detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
@@ -94,7 +94,7 @@ fuzz: setup $(FUZZ)/CMakeCache.txt
 	    $(FUZZ)/corpus/$$f tests/fuzz/$$f || exit 1; \
 	done
 
-test-windows:
+test-windows: dist
 	sh tools/wine-tests.sh --dist dist $(WIN32) $(WIN64)
 
 bench: native
