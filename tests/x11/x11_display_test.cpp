@@ -143,6 +143,8 @@ TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSh
             blues += shot[i] == blue, deads += shot[i] == dead;
         }
         EXPECT_EQ(sizes, " 403x305 612x305 612x467");
+        const std::vector<MonitorArea> monitors = saver.Monitors();  // the window's own pixels, to the last column
+        EXPECT_TRUE(monitors.size() == 1 && (monitors[0].rect == PixelRect{0, 0, 612, 467}) && monitors[0].dpi == 144);
         EXPECT_TRUE(wrong == 0 && added > 0 && deads > 0 && blues > 0) << shm << " " << wrong;
         XDestroyWindow(Server(), w);
     }
@@ -179,6 +181,7 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
              Atom* listed = nullptr;
              int n = 0;
              XGetWMProtocols(d, w, &listed, &n);
+             EXPECT_TRUE(n == 1 && listed[0] == close) << n << " protocols: only WM_DELETE_WINDOW is taken part in";
              message(std::vector<Atom>(listed, listed + n))(w), XFree(listed);
          }},
         {"another protocol", true, false, message({protocols})},
