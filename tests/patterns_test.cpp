@@ -258,6 +258,18 @@ TEST(PatternGarden, NeverOneOfTheLastEightPlacedWhereMoreAreLeft) {
         // Nine to choose from: after the first nine, the one not among the last eight.
         for (std::size_t i = 9; kinds == 9 && i < order.size(); ++i) EXPECT_EQ(order[i], order[i - 9]);
     }
+    // Eight seedings of a small grid that only a dot fits, then a large one: its pick is any of the eight lines.
+    PatternLibrary library;
+    for (int n : {1, 20, 21, 22, 23, 24, 25, 26, 27}) library.AddText("line.rle", "x = " + std::to_string(n) + ", y = 1\n" + std::to_string(n) + "o!");
+    std::set<std::size_t> picks;
+    for (uint64_t seed = 1; seed <= 100; ++seed) {
+        PatternGarden garden;
+        RuntimeRandom random(seed);
+        for (int i = 0; i < 8; ++i) { CellGrid small(9, 9); garden.Plant(library, small, Edges::Island, random, nullptr); }
+        CellGrid large(99, 49);
+        for (const Placement& p : garden.Plant(library, large, Edges::Island, random, nullptr)) picks.insert(p.pattern);
+    }
+    EXPECT_EQ(picks, (std::set<std::size_t>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 // Live cells at columns 64 and 65, the first of each row's second word: a dot's box and margin may
