@@ -58,13 +58,13 @@ printf '#N Hook\nx = 3, y = 3, rule = 23/3\n3o$o$bo!\n' > "$G/hook.rle"
 printf '!Name: Boat tie\n.O\nO.O\n.OO\n...OO\n...O.O\n....O\n' > "$G/tie.cells"
 printf 'x = 3, y = 1, rule = B36/S23\n3o!\n' > "$G/highlife.rle"; printf 'x = 1001, y = 1\n1001o!\n' > "$G/wide.rle"
 head -c 1048577 /dev/zero > "$G/large.rle"; printf 'no pattern' > "$G/notes.txt"
-long=$(printf 'z%.0s' $(seq 210)); cp "$G/hook.rle" "$G/$long.rle"  # listed by the first 200 characters of its name
+long=$(printf 'z%.0s' $(seq 210)); sed "s/^#N .*/#N $long/" "$G/hook.rle" > "$G/$long.rle"  # file and name: 200 characters
 timeout 60 "$TOOL" --list-patterns "$G" > "$T/list" 2> "$T/err"; rc=$?
 printf '%s\t-\t-\tskipped: %s\n' dir.rle 'not a regular file' highlife.rle "malformed RLE: line 1: unsupported rule 'B36/S23': \
 only B3/S23 is accepted" > "$T/want"; printf 'hook.rle\tHook\t3 x 3\tok\n' >> "$T/want"
 printf '%s\t-\t-\tskipped: %s\n' large.rle 'larger than 1 MiB' pipe.rle 'not a regular file' >> "$T/want"
 printf 'tie.cells\tBoat tie\t6 x 6\tok\nwide.rle\t-\t-\tskipped: 1001 x 1 is larger than 1000 x 1000\n' >> "$T/want"
-printf '%s...\tHook\t3 x 3\tok\n' "$(echo "$long" | cut -c1-200)" >> "$T/want"
+printf '%s...\t%s\t3 x 3\tok\n' "$(echo "$long" | cut -c1-200)" "$(echo "$long" | cut -c1-200)" >> "$T/want"
 [ $rc -eq 0 ] && cmp -s "$T/list" "$T/want" && [ ! -s "$T/err" ] && r=ok || r=bad
 check $r "folder listing (exit $rc): $(diff "$T/want" "$T/list" | tr '\n' '|')"
 "$TOOL" --list-patterns "$T/none" > /dev/null 2> "$T/err"; rc=$?
