@@ -8,6 +8,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <stb/stb_image_write.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 
@@ -262,6 +263,28 @@ TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
             EXPECT_NE(maker, getpid()) << path;
         XDestroyWindow(d, w);
     }
+}
+
+// A shared image made, then a larger one the system refuses after a resize (a segment limit of 1 KiB
+// in an IPC namespace of a child's own): no pixels to draw into, plain requests from then on, and the
+// presenter ends cleanly, with nothing of the first image left to release twice.
+TEST(X11PresenterTest, ASharedImageThatCannotBeMadeAgainEndsInPlainRequests) {
+    const pid_t child = fork();
+    if (child == 0) {  // on a connection of its own; _exit, so that the server the parent started stays
+        Display* d = XOpenDisplay(nullptr);
+        if (d == nullptr) _exit(2);
+        auto presenter = std::make_unique<X11Presenter>(d, NewWindow(37, 23, 0, 0, d));
+        const bool made = presenter->Allocate(37, 23).pixels != nullptr;
+        std::ofstream limit;
+        if (unshare(CLONE_NEWIPC) == 0 || unshare(CLONE_NEWUSER | CLONE_NEWIPC) == 0) limit.open("/proc/sys/kernel/shmmax");
+        const bool limited = (limit << 1024 << std::flush).good();
+        const bool refused = presenter->Allocate(40, 30).pixels == nullptr && !presenter->UsesShm();
+        presenter.reset();
+        _exit(made && limited && refused ? 0 : 3 + made + 2 * limited);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 // A display window on the screens of depth 16, 30 and 15 and in a window of
