@@ -43,7 +43,9 @@ struct RecordingShell : ShellPlatform, DisplayWindow {
     std::optional<PixelRect> VirtualScreen() override {
         return monitors == 0 ? std::nullopt : std::optional<PixelRect>({-1280, -200, 3200, 1280});
     }
-    void GetClientRect(WindowHandle window, HostRect& r) override { Log("GetClientRect" + N(window)), r = {0, 0, 152, 112}; }
+    void GetClientRect(WindowHandle window, HostRect& r) override {  // host 404 has gone: the rectangle stays as it was
+        Log("GetClientRect" + N(window)), r = window == 404 ? r : HostRect{0, 0, 152, 112};
+    }
     void MakeTopmost(WindowHandle w) override { Log("MakeTopmost" + N(w)); }
     void EmbedInHost(WindowHandle w, WindowHandle host) override { Log("EmbedInHost" + N(w) + N(host)); }
     void ShowInHost(WindowHandle w, int width, int height) override { Log("ShowInHost" + N(w) + N(width) + N(height)); }
@@ -65,6 +67,8 @@ TEST(Startup, EachModesSteps) {
         {"/S", 0, 0, {"LoadDisplayWindow preview 0", "Caption " + running, "Show", "MakeTopmost 77"}},
         {"/p:5678", 0, 2, {"GetClientRect 5678", "LoadDisplayWindow preview 1", "Caption Preview Screen Saver",
                            "EmbedInHost 77 5678", "ShowInHost 77 152 112"}},
+        {"/p 404", 0, 2, {"GetClientRect 404", "LoadDisplayWindow preview 1", "Caption Preview Screen Saver", "EmbedInHost 77 404",
+                          "ShowInHost 77 0 0"}},
         {"", 0, 2, {"ShowConfigDialog"}},
         {"/a 1234", 0, 2, {"PwdChangePassword SCRSAVE 1234"}},
         {"/x", 0, 2, {}},
