@@ -678,9 +678,9 @@ TEST(ProgramsList, TovraEnableEditsTheFileBehindTheLink) {
     std::ofstream(file) << "lock: True\n";
     fs::permissions(file, fs::perms(0604));
     fs::create_symlink(file, home + "/.xscreensaver");
-    const auto run = [&] {
+    const auto run = [&](const std::string& how = "") {  // `how`: instead of this home
         std::string said;
-        FILE* p = popen(("HOME=" + home + " " + ProgramFileFolder() + "/tovra-enable 2>&1").c_str(), "r");
+        FILE* p = popen(((how.empty() ? "HOME=" + home : how) + " " + ProgramFileFolder() + "/tovra-enable 2>&1").c_str(), "r");
         for (int c; p != nullptr && (c = std::fgetc(p)) != EOF;) said += static_cast<char>(c);
         return said + "status " + std::to_string(p != nullptr ? WEXITSTATUS(pclose(p)) : -1);
     };
@@ -695,6 +695,9 @@ TEST(ProgramsList, TovraEnableEditsTheFileBehindTheLink) {
     fs::create_directory(home + "/.xscreensaver");
     EXPECT_EQ(run(), "tovra-enable: cannot write " + home + "/.xscreensaver: Is a directory\nstatus 1");
     EXPECT_EQ(std::distance(fs::directory_iterator(home), {}), 2);
+    // No HOME, and a user id the system does not know: no home folder to edit.
+    EXPECT_EQ(run("unshare --user --map-user=4242424 env -u HOME"),
+              "tovra-enable: cannot tell your home folder: HOME is not set\nstatus 1");
     fs::remove_all(home);
 }
 
