@@ -13,7 +13,6 @@ namespace tovra::life {
 namespace {
 
 using namespace std::string_view_literals;
-using Cells = std::vector<std::pair<int, int>>;
 
 // Reads `text`, three bytes at a time, into a grid of the header's size (or nothing, with `error` set).
 std::optional<CellGrid> Read(std::string_view text, RleError& error, RleHeader& h) {
@@ -24,29 +23,6 @@ std::optional<CellGrid> Read(std::string_view text, RleError& error, RleHeader& 
     if (!reader.ReadHeader(h, error)) return std::nullopt;
     CellGrid grid(h.width - 1, h.height - 1);
     return reader.ReadCells(grid, error) ? std::optional(grid) : std::nullopt;
-}
-
-TEST(RleRead, AcceptsTheUsualForms) {
-    const Cells glider = {{1, 0}, {2, 1}, {0, 2}, {1, 2}, {2, 2}};
-    const struct { const char* text; Cells cells; const char* bounds; } cases[] = {  // bounds: edges and size
-        {"x = 3, y = 1, rule = B3/S23\n3o!", {{0, 0}, {1, 0}, {2, 0}}, ""},
-        {"#N glider\n#C a comment\nx = 3, y = 3, rule = b3/s23:t80,60\nbo$2bo$3o!", glider, "T80,60"},
-        {"x=3,y=3, rule = B3/S23:P7,9\r\nb o $ 2b\r\no$\n3o\n!", glider, "P7,9"},
-        {"x = 1, y = 4, rule = B3/S23:p1,4\no3$o!", {{0, 0}, {0, 3}}, "P1,4"},
-        {"x = 0, y = 0\n!", {}, ""},
-        {"x = 5, y = 1\n #C note\n2b2o!  trailing text is ignored", {{2, 0}, {3, 0}}, ""},
-    };
-    for (const auto& c : cases) {
-        RleError error;
-        RleHeader h;
-        const auto grid = Read(c.text, error, h);
-        ASSERT_TRUE(grid) << c.text << ": " << error.message;
-        CellGrid want(h.width - 1, h.height - 1);
-        for (auto [x, y] : c.cells) want.Set(x, y, CellGrid::kLive);
-        EXPECT_EQ(*grid, want) << c.text;
-        EXPECT_EQ(!h.bounds ? "" : (h.bounds->edges == Edges::Torus ? "T" : "P") + std::to_string(h.bounds->width) + "," +
-                                       std::to_string(h.bounds->height), c.bounds) << c.text;
-    }
 }
 
 TEST(RleRead, ErrorsNameTheProblemAndTheLine) {
@@ -77,27 +53,6 @@ TEST(RleRead, ErrorsNameTheProblemAndTheLine) {
         EXPECT_TRUE(error.line == c.line && error.message.size() < 120 && error.message.find(c.words) != std::string::npos)
             << c.text << " -> " << error.line << ": " << error.message;
     }
-}
-
-TEST(RleWrite, RoundTripsAndKeepsLinesShort) {
-    RuntimeRandom random(11);
-    for (Edges edges : {Edges::Torus, Edges::Island}) {
-        CellGrid grid(149, 39);
-        for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < 150; ++x)
-                grid.SetLive(x, y, y % 7 != 3 && (y == 5 ? x == 0 : random.Rnd() < 0.3f));
-        std::ostringstream written;
-        WriteRle(grid, edges, written);
-        const std::string text = written.str();
-        for (std::size_t start = text.find('\n') + 1, end; start < text.size(); start = end + 1)
-            EXPECT_LE((end = text.find('\n', start)) - start, 70u);
-        RleError error;
-        RleHeader h;
-        EXPECT_EQ(Read(text, error, h), grid) << error.message;
-        EXPECT_TRUE(h.bounds && h.bounds->edges == edges && h.bounds->width == 150 && h.bounds->height == 40);
-    }
-    EXPECT_EQ(Quote("a\x1f \x7f~\xff"), "a\\x1f \\x7f~\\xff");
-    EXPECT_EQ(Quote(std::string(70, 'a')), std::string(60, 'a') + "...");
 }
 
 TEST(LifeCli, RunsOrSaysWhyItCannot) {

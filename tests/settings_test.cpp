@@ -58,41 +58,6 @@ TEST(LeadingNumber, TheNumberAtTheStartOfTheText) {
     for (auto [text, expected] : rows) EXPECT_EQ(LeadingNumber(text), expected) << '"' << text << '"';
 }
 
-TEST(TextForms, AtMostFifteenOrSevenSignificantDigits) {  // three-digit numbers: with the registry's DWORDs
-    const std::pair<double, const char*> doubles[] = {
-        {300, "300"}, {-0.0, "0"}, {-2.5, "-2.5"}, {1.0 / 3, "0.333333333333333"}, {0.1 + 0.2, "0.3"},
-        {1e15, "1E+15"}, {1234567890123456.0, "1.23456789012346E+15"}, {1e-5, "1E-05"},
-        {-DBL_MAX, "-1.79769313486231E+308"},  // not rounded up beyond the double range
-    };
-    for (auto [value, text] : doubles) EXPECT_EQ(DoubleText(value), text);
-    const std::pair<float, const char*> floats[] = {
-        {1935.5f, "1935.5"}, {-0.0f, "0"}, {0.1f, "0.1"}, {1234567.0f, "1234567"}, {12345678.0f, "1.234568E+07"}};
-    for (auto [value, text] : floats) EXPECT_EQ(SingleText(value), text);
-}
-
-// One text over a set of usable values: an unusable one gives its setting the default, the others stay.
-TEST(ReadDisplaySettings, EachStoredValueOrItsDefault) {
-    const SaverSettings stored{true, 3, false, 150, 500};
-    const struct { const char* key; const char* text; SaverSettings expected; } rows[] = {  // key nullptr: an empty store
-        {nullptr, "", {false, 0, true, 300, 2000}}, {"Rainbow", "-1", stored}, {"Rainbow", "maybe", {false, 3, false, 150, 500}},
-        {"Color", "0", {true, 0, false, 150, 500}}, {"Color", "4.5", {true, 4, false, 150, 500}},
-        {"Color", "5", {true, 0, false, 150, 500}}, {"Color", "-1", {true, 0, false, 150, 500}},
-        {"Torus", "", {true, 3, true, 150, 500}}, {"Torus", "1", {true, 3, true, 150, 500}},
-        {"Speed", "0", {true, 3, false, 0, 500}}, {"Speed", "65535", {true, 3, false, 65535, 500}},
-        {"Speed", "-1", {true, 3, false, 300, 500}}, {"Speed", "65536", {true, 3, false, 300, 500}},
-        {"Delay", "-32768", {true, 3, false, 150, -32768}}, {"Delay", "32767.5", {true, 3, false, 150, 2000}}};
-    const char* keys[] = {"Rainbow", "Color", "Torus", "Speed", "Delay"};
-    const char* texts[] = {"True", "3", "False", "150", "500"};
-    for (const auto& r : rows) {
-        MemorySettingsStore store;
-        for (int i = 0; i < 5 && r.key; ++i) store.Put(kApplicationTitle, kSettingsSection, keys[i], texts[i]);
-        if (r.key) store.Put(kApplicationTitle, kSettingsSection, r.key, r.text);
-        EXPECT_TRUE(ReadDisplaySettings(store) == r.expected) << (r.key ? r.key : "empty") << " = \"" << r.text << '"';
-        EXPECT_TRUE(store.Saves().empty()) << "nothing is written back";
-    }
-}
-
-
 const std::string kApp = "SCRNSAVE:Tovra Screensaver";
 
 // The controls as plain values. Setting a property never raises an event,

@@ -96,7 +96,7 @@ for run in "torus 2" "island 3"; do
   rm -f "$T/golly.rle"; (cd "$T" && bgolly -a QuickLife -m $n -o golly.rle soup.rle > /dev/null 2>&1)
   python3 "$CELLS" "$T/golly.rle" > "$T/golly.cells" && python3 "$CELLS" "$T/ours.rle" > "$T/ours.cells"
   echo "bgolly: $edges seed $seed, $(wc -l < "$T/ours.cells") live cells after $n generations"
-  [ -s "$T/ours.cells" ] && cmp -s "$T/golly.cells" "$T/ours.cells" && r=ok || r=bad
-  check $r "differs from bgolly: $edges seed $seed ($w x $h, $n generations)"
+  [ -s "$T/ours.cells" ] && cmp -s "$T/golly.cells" "$T/ours.cells" && [ -z "$(tail -n +2 "$T/ours.rle" | awk 'length > 70')" ] && r=ok || r=bad
+  check $r "differs from bgolly, or has a line of over 70 characters: $edges seed $seed ($w x $h, $n generations)"
 done
 exit $fail
