@@ -285,22 +285,6 @@ TEST(SaverDisplayLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
     }
 }
 
-// A window narrower than a cell, and one a pixel high: no cells, the frame shown whole, and the run goes on.
-TEST(SaverDisplayGeometry, AWindowWithoutWholeCellsDrawsNothingAndRunsOn) {
-    for (auto [w, h] : {std::pair{9, 300}, {7680, 1}}) {
-        DisplayRig rig;
-        rig.Load();
-        rig.display.Tick();
-        rig.platform.width = w, rig.platform.height = h;
-        rig.display.Resize();
-        EXPECT_EQ(rig.platform.presents.back(), (std::vector<FrameRect>{{0, 0, w, h}}));
-        const std::size_t presents = rig.platform.presents.size();
-        rig.display.StartGenerations();
-        for (int tick = 0; tick < 3; ++tick) rig.display.Tick();
-        EXPECT_TRUE(rig.platform.presents.size() == presents && rig.display.automaton().grid.Population() == 0) << w;
-    }
-}
-
 // A window over two monitors (150% and 100%) with a gap between them, then over one.
 TEST(SaverDisplayWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
     const std::vector<MonitorArea> two = {{{0, 0, 600, 600}, 144}, {{620, 100, 380, 400}, 96}};
@@ -343,24 +327,6 @@ TEST(SaverDisplayWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
         rig.display.Tick();
         EXPECT_TRUE(r.worlds.size() == 1 || rig.display.automaton(1).grid.Population() > 0);
     }
-}
-
-TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
-    DisplayRig rig;
-    rig.platform.missingFiles = {"C:\\Savers\\cellgreen.bmp", "C:\\Savers\\deadcell.bmp"};
-    rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "2");
-    rig.Load();
-    EXPECT_EQ(rig.display.liveSprites()[2] + rig.display.deadSprite(), 0);
-    rig.display.Resize();
-    for (int i = 0; i < 5; ++i) rig.display.Tick();
-    EXPECT_EQ(rig.platform.presents.size(), 2u);  // the load and the resize
-    EXPECT_GT(rig.display.automaton().grid.Population(), 0u);  // the automaton runs on
-    // Four sprites, each a context and a bitmap (none left from the failed
-    // loads), released context first; a missing sprite calls nothing.
-    rig.display.BeforeUnload();
-    EXPECT_TRUE(rig.platform.live.empty());
-    EXPECT_EQ(rig.platform.journal, (Strings{"DeleteDC 1", "DeleteObject 2", "DeleteDC 3", "DeleteObject 4", "DeleteDC 5",
-                                             "DeleteObject 6", "DeleteDC 7", "DeleteObject 8"}));
 }
 
 using Input = void (SaverDisplay::*)();

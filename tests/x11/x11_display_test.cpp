@@ -1,18 +1,15 @@
-// The X11 layer on a private Xvfb: the display window's picture against its
-// display's frame, through shared memory and without, resizes, repaints, closing
-// and vanished windows, every TrueColor visual; the presenter; the cell
-// bitmaps; the program's run; tovra-enable's edit of the programs list.
+// The X11 layer on a private Xvfb: the display window's picture against its display's frame, through shared memory
+// and without, resizes, repaints, closing and vanished windows; the cell bitmaps; the program's run; tovra-enable's
+// edit of the programs list.
 #include <gtest/gtest.h>
 // After GoogleTest, which has names that Xlib defines as macros.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <stb/stb_image_write.h>
-#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 
-#include <bit>
 #include <algorithm>
 #include <csignal>
 #include <ctime>
@@ -20,7 +17,6 @@
 #include <fstream>
 #include <functional>
 #include <regex>
-#include <span>
 
 #include "display/x11/X11DisplayWindow.h"
 #include "settings/SaverSettings.h"
@@ -31,54 +27,42 @@
 namespace tovra {
 namespace {
 
-// An Xvfb at 144 dots per inch for the test program on a display number it picks, ended by its pid
-// at exit or with this process: the one in $DISPLAY, with screens 1 to 3 of
-// depth 16, 30 and 15 beside the 24-bit one, or (`apart`) one reached over
-// TCP, which refuses the program's shared memory as a server on another
-// machine would, with a screen 1 of depth 8 (PseudoColor). Without them every
-// test fails.
-Display* Server(bool apart = false) {
-    static pid_t pids[2] = {};
-    static Display* displays[2] = {};
-    if (displays[apart] != nullptr) return displays[apart];
+// An Xvfb at 144 dots per inch on a display number it picks, put in $DISPLAY, ended by its pid at exit or with
+// this process. Without it every test fails.
+Display* Server() {
+    static pid_t pid = 0;
+    static Display* display = nullptr;
+    if (display != nullptr) return display;
     int fds[2] = {-1, -1};
-    if (pipe(fds) == 0 && (pids[apart] = fork()) == 0) {
+    if (pipe(fds) == 0 && (pid = fork()) == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         const std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-br", "-dpi", "144",
-                              apart ? "-listen" : "-nolisten", "tcp", "-screen", "1", apart ? "200x150x8" : "200x150x16",
-                              "-screen", "2", "200x150x30", "-screen", "3", "200x150x15", nullptr};
-        if (apart) argv[14] = nullptr;
-        execvp(argv[0], const_cast<char**>(argv));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-br", "-dpi", "144", "-nolisten", "tcp", nullptr);
         _exit(127);
     }
-    [[maybe_unused]] static const int stop = std::atexit([] {
-        for (pid_t pid : pids) pid > 0 && kill(pid, SIGTERM) == 0 && waitpid(pid, nullptr, 0);
-    });
+    [[maybe_unused]] static const int stop = std::atexit([] { pid > 0 && kill(pid, SIGTERM) == 0 && waitpid(pid, nullptr, 0); });
     close(fds[1]);
     std::string number;
-    for (char c; pids[apart] > 0 && read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
+    for (char c; pid > 0 && read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    displays[apart] = number.empty() ? nullptr : XOpenDisplay(((apart ? "localhost:" : ":") + number).c_str());
-    if (displays[apart] == nullptr) std::fputs("Xvfb does not start\n", stderr), std::exit(1);
-    if (!apart) setenv("DISPLAY", (":" + number).c_str(), 1);
-    return displays[apart];
+    display = number.empty() ? nullptr : XOpenDisplay((":" + number).c_str());
+    if (display == nullptr) std::fputs("Xvfb does not start\n", stderr), std::exit(1);
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    return display;
 }
 
-Window NewWindow(int width, int height, int x = 0, int y = 0, Display* d = Server(), int screen = 0) {
-    const Window w = XCreateSimpleWindow(d, RootWindow(d, screen), x, y, width, height, 0, 0, 0);
-    XMapWindow(d, w);
-    XSync(d, False);
+Window NewWindow(int width, int height, int x = 0, int y = 0) {
+    const Window w = XCreateSimpleWindow(Server(), DefaultRootWindow(Server()), x, y, width, height, 0, 0, 0);
+    XMapWindow(Server(), w);
+    XSync(Server(), False);
     return w;
 }
 
-// The window's pixels as 0x00RRGGBB (or as they are), row by row; none when
-// it cannot be read.
-std::vector<uint32_t> Shot(Window w, int width, int height, Display* d = Server(), uint32_t mask = 0xFFFFFF) {
-    XImage* image = XGetImage(d, w, 0, 0, width, height, AllPlanes, ZPixmap);
+// The window's pixels as 0x00RRGGBB, row by row; none when it cannot be read.
+std::vector<uint32_t> Shot(Window w, int width, int height) {
+    XImage* image = XGetImage(Server(), w, 0, 0, width, height, AllPlanes, ZPixmap);
     std::vector<uint32_t> pixels;
-    for (int i = 0; image != nullptr && i < width * height; ++i)
-        pixels.push_back(XGetPixel(image, i % width, i / width) & mask);
+    for (int i = 0; image != nullptr && i < width * height; ++i) pixels.push_back(XGetPixel(image, i % width, i / width) & 0xFFFFFF);
     if (image != nullptr) XDestroyImage(image);
     return pixels;
 }
@@ -149,6 +133,8 @@ TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSh
         EXPECT_TRUE(wrong == 0 && added > 0 && deads > 0 && blues > 0) << shm << " " << wrong;
         XDestroyWindow(Server(), w);
     }
+    std::ifstream segments("/proc/sysvipc/shm");  // and no shared memory is left behind: none made by this process
+    for (long key, id, mode, size, maker; segments.ignore(1 << 12, '\n') >> key >> id >> mode >> size >> maker;) EXPECT_NE(maker, getpid());
 }
 
 TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOtherwise) {
@@ -214,79 +200,6 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
         EXPECT_FALSE(saver.SpritePixelsOf(1).loaded) << c.what << ": the sprites stay";
         XDestroyWindow(d, w);
     }
-}
-
-// The rectangles given (not the last here), clipped to the picture: drawn in
-// the shared image, copied into it, put without it, and put without it by a
-// server that refuses the segment: no X error then, and later frames cost only
-// plain requests.
-TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
-    const FrameRect rects[] = {{-5, -4, 9, 8}, {30, 18, 20, 20}, {12, 6, 5, 3}, {20, 2, 0, 9},
-                               {33, 2, 1, 5},  {2, 22, 6, 1},    {14, 14, 3, 3}};
-    const std::span<const FrameRect> given(rects, std::size(rects) - 1);
-    static int errors = 0;
-    XSetErrorHandler([](Display*, XErrorEvent*) { return ++errors; });
-    for (int path : {3, 0, 1, 2}) {  // a refusal first: it is one server's, not the program's
-        Display* d = Server(path == 3);
-        const Window w = NewWindow(37, 23, 0, 0, d);
-        auto presenter = path % 3 == 0 ? std::make_unique<X11Presenter>(d, w)
-                                       : std::make_unique<X11Presenter>(d, w, path == 1);
-        EXPECT_TRUE(!presenter->Allocate(0, 23).pixels && !presenter->Allocate(37, 0).pixels);
-        EXPECT_EQ(presenter->Allocate(1, 1).pixels != nullptr, path < 2);
-        const FrameMemory image = presenter->Allocate(37, 23);
-        ASSERT_EQ(image.pixels && image.stride >= 37 && image.bytesPerPixel == 4 && presenter->UsesShm(), path < 2);
-        std::vector<uint32_t> own(40 * 23);
-        uint32_t* pixels = path == 0 ? static_cast<uint32_t*>(image.pixels) : own.data();
-        const int pitch = path == 0 ? image.stride : 40;
-        for (int i = 0; i < 37 * 23; ++i) pixels[i / 37 * pitch + i % 37] = 0x10305u * (i + 1);
-        const auto requests = [&](X11Presenter& p) {
-            const unsigned long first = XNextRequest(d);
-            p.Present(pixels, 37, 23, pitch, 4, given.data(), given.size());
-            return XNextRequest(d) - first;
-        };
-        requests(*presenter);
-        if (path == 3) {  // no second try at the segment: a frame costs what a plain one costs
-            X11Presenter plain(d, w, false);
-            EXPECT_EQ(requests(*presenter), requests(plain));
-        }
-        const std::vector<uint32_t> shot = Shot(w, 37, 23, d);
-        EXPECT_TRUE(shot.size() == 37u * 23 && errors == 0) << path;
-        for (int i = 0; i < int(shot.size()); ++i) {
-            bool inside = false;
-            for (const FrameRect& r : given)
-                inside |= i % 37 >= r.x && i % 37 < r.x + r.width && i / 37 >= r.y && i / 37 < r.y + r.height;
-            EXPECT_EQ(shot[i], inside ? 0x10305u * (i + 1) & 0xFFFFFF : 0) << path << " at " << i;
-        }
-        presenter.reset();  // and no shared memory is left behind: none made by this process
-        std::ifstream segments("/proc/sysvipc/shm");
-        for (long key, id, mode, size, maker; segments.ignore(1 << 12, '\n') >> key >> id >> mode >> size >> maker;)
-            EXPECT_NE(maker, getpid()) << path;
-        XDestroyWindow(d, w);
-    }
-    EXPECT_EQ(X11Presenter(Server(true), NewWindow(9, 9, 0, 0, Server(true), 1)).Problem(),
-              "the window's visual is not TrueColor of depth 15, 16, 24, 30 or 32 (depth 8)");
-}
-
-// A shared image made, then a larger one the system refuses after a resize (a segment limit of 1 KiB
-// in an IPC namespace of a child's own): no pixels to draw into, plain requests from then on, and the
-// presenter ends cleanly, with nothing of the first image left to release twice.
-TEST(X11PresenterTest, ASharedImageThatCannotBeMadeAgainEndsInPlainRequests) {
-    const pid_t child = fork();
-    if (child == 0) {  // on a connection of its own; _exit, so that the server the parent started stays
-        Display* d = XOpenDisplay(nullptr);
-        if (d == nullptr) _exit(2);
-        auto presenter = std::make_unique<X11Presenter>(d, NewWindow(37, 23, 0, 0, d));
-        const bool made = presenter->Allocate(37, 23).pixels != nullptr;
-        std::ofstream limit;
-        if (unshare(CLONE_NEWIPC) == 0 || unshare(CLONE_NEWUSER | CLONE_NEWIPC) == 0) limit.open("/proc/sys/kernel/shmmax");
-        const bool limited = (limit << 1024 << std::flush).good();
-        const bool refused = presenter->Allocate(40, 30).pixels == nullptr && !presenter->UsesShm();
-        presenter.reset();
-        _exit(made && limited && refused ? 0 : 3 + made + 2 * limited);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 // Pictures larger and smaller than a cell, named with the folder and either
