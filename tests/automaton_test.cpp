@@ -78,8 +78,7 @@ struct Rig : CellPainter, RandomStream, TimeOfDay {
     float SecondsSinceMidnight() override { return 1000.0f; }
 };
 
-// A compute pass whose change count alternates between 1 and 2, so that the
-// stagnation rule never fires.
+// A compute pass whose change count alternates between 1 and 2, so that the stagnation rule never fires.
 int alternatingCalls = 0;
 void AlternatingPass(const CellGrid& current, Edges, CellGrid& next, ChangedRows*) {
     next = current;
@@ -88,15 +87,13 @@ void AlternatingPass(const CellGrid& current, Edges, CellGrid& next, ChangedRows
 }
 
 TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
-    // at: the ticks that seed. fill: the stream's value (0.95: a seeding makes
-    // every cell live); population: live cells after the last tick, -1 not
-    // looked at; resizeAfter: the tick after which the grid is re-created at
-    // other bounds, all dead, as a resize does.
+    // at: the ticks that seed. fill: the stream's value (0.95: a seeding makes every cell live); population: live cells
+    // after the last tick, -1 not looked at; resizeAfter: the tick after which the grid is re-created at other bounds,
+    // all dead, as a resize does.
     const struct { const char* what; Cells live; bool preview; int delay, ticks; std::vector<int> at;
                    float fill = 0.0f; int population = -1, resizeAfter = 0; } rows[] = {
         {"delay 7", {}, false, 7, 30, {1, 7, 14, 21, 28}},
         {"preview: 10 whatever the delay", {}, true, 7, 30, {1, 10, 20, 30}},
-        {"preview with a long delay", {}, true, 30000, 21, {1, 10, 20}},
         {"delay 1", {}, false, 1, 4, {1, 1, 2, 3, 4}},
         {"delay -32768", {}, false, -32768, 3, {1, 1, 2, 3}},
         // The history starts as ten zeros, which a still first generation
@@ -104,9 +101,8 @@ TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
         {"block", {{1, 1}, {2, 1}, {1, 2}, {2, 2}}, false, 2, 3, {1, 1, 2, 3}},
         // Ten fours in a row, then again at once: the history is not cleared.
         {"blinker", {{1, 2}, {2, 2}, {3, 2}}, false, 30000, 11, {1, 10, 11}},
-        // The timed seeding comes before the tick's generation, which grows
-        // from it: the full grid of tick 5 dies within the same tick. (One
-        // live cell, so that the real step runs.)
+        // The timed seeding comes before the tick's generation, which grows from it: the full grid of tick 5 dies
+        // within the same tick. (One live cell, so that the real step runs.)
         {"delay 5, seedings fill the grid", {{1, 1}}, false, 5, 5, {1, 5}, 0.95f, 0},
         // A resize empties the grid but keeps the tick count (seeding at 7)
         // and the history (the blinker's fours leave it only at tick 14).
@@ -130,14 +126,12 @@ TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
 }
 
 TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
-    // Against a plain pass over every cell: a changed cell is drawn in its
-    // new state, a cell live in both generations only in Rainbow mode, and
-    // every live draw there follows a colour pick of its own.
+    // Against a plain pass over every cell: a changed cell is drawn in its new state, a cell live in both generations
+    // only in Rainbow mode, and every live draw there follows a colour pick of its own.
     RuntimeRandom soup(5);
     for (bool rainbow : {false, true}) {
-        // The largest: an 8K screen, with more changes than 16 bits can count;
-        // 10 x 6: a block in rows of their own beside a blinker, which keeps
-        // the stagnation seeding away.
+        // The largest: an 8K screen, with more changes than 16 bits can count; 10 x 6: a block in rows of their own
+        // beside a blinker, which keeps the stagnation seeding away.
         for (auto [cols, rows] : {std::pair{130, 6}, std::pair{1, 4}, std::pair{64, 3}, std::pair{768, 432}, std::pair{10, 6}}) {
             Rig rig(cols, rows);
             rig.automaton.rainbow = rig.automaton.torus = rainbow;  // both edge modes, once each

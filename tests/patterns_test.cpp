@@ -334,26 +334,5 @@ TEST(SeedingModes, PatternsDrawThePlacedCellsOrFallBackToRandomCells) {
     }
 }
 
-TEST(SeedingModes, MixedKeepsTheRandomCellsOutOfThePatternsBoxesAndMargins) {
-    SeedRig rig(300, 200, SeedingMode::Mixed);
-    rig.automaton.SeedGrid();
-    CellGrid patterns(299, 199), reserved(299, 199);
-    for (const Placement& p : rig.automaton.LastPlacements()) {
-        int w = 0, h = 0;
-        for (auto [x, y] : Oriented(rig.library, p.pattern, p.orientation, w, h)) patterns.SetLive((p.x + x) % 300, (p.y + y) % 200, true);
-        for (int y = p.y - 3; y < p.y + h + 3; ++y)
-            for (int x = p.x - 3; x < p.x + w + 3; ++x) reserved.SetLive((x + 300) % 300, (y + 200) % 200, true);
-    }
-    std::size_t inside = 0, outside = 0;
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 300; ++x) {
-            const bool live = rig.automaton.grid.IsLive(x, y);
-            (reserved.IsLive(x, y) ? inside : outside) += reserved.IsLive(x, y) ? live != patterns.IsLive(x, y) : live;
-        }
-    EXPECT_TRUE(rig.automaton.LastPlacements().size() > 5 && inside == 0) << "a random cell in a pattern's box or margin";
-    EXPECT_NEAR(double(outside) / double(60000 - reserved.Population()), 0.1, 0.01);
-    EXPECT_TRUE(rig.DrewEveryLiveCellRowByRow());
-}
-
 }  // namespace
 }  // namespace tovra
