@@ -83,7 +83,7 @@ test-asan: asan
 # Each fuzz target for FUZZ_SECONDS on the seed corpus in tests/fuzz/<name>/
 # (read only) and on what it found before in $(FUZZ)/corpus/<name>/; an input
 # that fails is kept in $(FUZZ)/crashes/.
-FUZZERS := rle
+FUZZERS := rle conversions
 fuzz: setup $(FUZZ)/CMakeCache.txt
 	cmake --build $(FUZZ) -j $(JOBS) --target $(FUZZERS:%=tovra_fuzz_%)
 	mkdir -p $(FUZZ)/crashes

@@ -94,6 +94,7 @@ TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
                    float fill = 0.0f; int population = -1, resizeAfter = 0; } rows[] = {
         {"delay 7", {}, false, 7, 30, {1, 7, 14, 21, 28}},
         {"preview: 10 whatever the delay", {}, true, 7, 30, {1, 10, 20, 30}},
+        {"preview with a long delay", {}, true, 30000, 21, {1, 10, 20}},
         {"delay 1", {}, false, 1, 4, {1, 1, 2, 3, 4}},
         {"delay -32768", {}, false, -32768, 3, {1, 1, 2, 3}},
         // The history starts as ten zeros, which a still first generation
@@ -162,18 +163,38 @@ TEST(Tick, DrawsWhatChangedAndInRainbowModeWhatLives) {
     }
 }
 
-TEST(Seeding, TheRealStreamDiffersAtTheSameClockReading) {
+TEST(Seeding, AddsAboutATenthNeverKillsAndDrawsEveryLiveCell) {
+    // RandomInt(1, 100) > 90 means r >= 0.9; one number per cell.
+    Rig rig(4, 3, {{3, 2}});
+    rig.script = {0.95f, 0.895f, 0.5f, 0.0f, 0.0f, 0.90000004f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    rig.automaton.SeedGrid();
+    EXPECT_EQ(rig.calls, (std::vector<PaintCall>{{'L', 0, 0}, {'L', 10, 10}, {'L', 30, 20}}));
+    EXPECT_EQ(rig.draws, 12);
+    // In Rainbow mode each cell first picks its colour: 0.999 -> 4 (purple), 0 -> 0 (red).
+    Rig rainbow(2, 1);
+    rainbow.automaton.rainbow = true, rainbow.script = {0.999f, 0.95f, 0.0f, 0.0f};
+    rainbow.automaton.SeedGrid();
+    EXPECT_EQ(rainbow.calls, (std::vector<PaintCall>{{'S', 4, 0}, {'L', 0, 0}, {'S', 0, 0}}));
+    EXPECT_EQ(rainbow.draws, 4);
+}
+
+TEST(Seeding, TheRealStreamMakesAboutATenthAndDiffersAtTheSameClockReading) {
     Rig rig(200, 200);
     RuntimeRandom random;
     Automaton automaton(rig, random, rig);
     automaton.ResizeGrid(199, 199), automaton.SeedGrid();
     const CellGrid first = automaton.grid;
+    EXPECT_NEAR(static_cast<double>(first.Population()), 4000, 400);
     automaton.ResizeGrid(199, 199), automaton.SeedGrid();
     EXPECT_FALSE(automaton.grid == first);
     // Even two seedings with nothing drawn in between move the stream on.
     RuntimeRandom twice(9), never(9);
     twice.Randomize(1000.0f), twice.Randomize(1000.0f);
     EXPECT_NE(twice.Rnd(), never.Rnd());
+    // SplitMix64 from state 1234567 begins 599ED017FB08FC85, 2C73F08458540FA5,
+    // 883EBCE5A3F27C77 (its published sequence); Rnd takes the top 24 bits.
+    RuntimeRandom known(1234567);
+    for (uint32_t top : {0x599ED0u, 0x2C73F0u, 0x883EBCu}) EXPECT_EQ(known.Rnd(), static_cast<float>(top) / 16777216.0f);
 }
 
 }  // namespace

@@ -255,6 +255,7 @@ TEST(SaverDisplayLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
         // Each setting at the end of its range, or just past it: the default.
         {false, "0", "-1", "", "65535", "-32768", 0, true, -32768, "StartTimer 65535"},
         {false, "maybe", "5", "yes", "65536", "32767.5", 0, true, 2000, "StartTimer 300"},
+        {false, nullptr, nullptr, nullptr, "-1", nullptr, 0, true, 2000, "StartTimer 300"},
     };
     for (const auto& r : rows) {
         DisplayRig rig(r.preview);
@@ -324,6 +325,24 @@ TEST(SaverDisplayWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
         rig.display.Tick();
         EXPECT_TRUE(r.worlds.size() == 1 || rig.display.automaton(1).grid.Population() > 0);
     }
+}
+
+TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
+    DisplayRig rig;
+    rig.platform.missingFiles = {"C:\\Savers\\cellgreen.bmp", "C:\\Savers\\deadcell.bmp"};
+    rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "2");
+    rig.Load();
+    EXPECT_EQ(rig.display.liveSprites()[2] + rig.display.deadSprite(), 0);
+    rig.display.Resize();
+    for (int i = 0; i < 5; ++i) rig.display.Tick();
+    EXPECT_EQ(rig.platform.presents.size(), 2u);  // the load and the resize
+    EXPECT_GT(rig.display.automaton().grid.Population(), 0u);  // the automaton runs on
+    // Four sprites, each a context and a bitmap (none left from the failed
+    // loads), released context first; a missing sprite calls nothing.
+    rig.display.BeforeUnload();
+    EXPECT_TRUE(rig.platform.live.empty());
+    EXPECT_EQ(rig.platform.journal, (Strings{"DeleteDC 1", "DeleteObject 2", "DeleteDC 3", "DeleteObject 4", "DeleteDC 5",
+                                             "DeleteObject 6", "DeleteDC 7", "DeleteObject 8"}));
 }
 
 using Input = void (SaverDisplay::*)();

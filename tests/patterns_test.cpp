@@ -329,8 +329,6 @@ TEST(SeedingModes, PatternsDrawThePlacedCellsOrFallBackToRandomCells) {
         rig.automaton.SeedGrid();
         EXPECT_TRUE(rig.automaton.LastPlacements().empty() && rig.DrewEveryLiveCellRowByRow());
         EXPECT_GT(rig.automaton.grid.Population(), cols > 2 ? before + 2000 : before);
-        for (int y = 0; y < rows; y += 4)
-            for (int x = 0; x < cols; x += 4) EXPECT_TRUE(rig.automaton.grid.IsLive(x, y)) << "a seeding never kills";
     }
 }
 

@@ -58,6 +58,18 @@ TEST(LeadingNumber, TheNumberAtTheStartOfTheText) {
     for (auto [text, expected] : rows) EXPECT_EQ(LeadingNumber(text), expected) << '"' << text << '"';
 }
 
+TEST(TextForms, AtMostFifteenOrSevenSignificantDigits) {  // three-digit numbers: with the registry's DWORDs
+    const std::pair<double, const char*> doubles[] = {
+        {300, "300"}, {-0.0, "0"}, {-2.5, "-2.5"}, {1.0 / 3, "0.333333333333333"}, {0.1 + 0.2, "0.3"},
+        {1e15, "1E+15"}, {1234567890123456.0, "1.23456789012346E+15"}, {1e-5, "1E-05"},
+        {-DBL_MAX, "-1.79769313486231E+308"},  // not rounded up beyond the double range
+    };
+    for (auto [value, text] : doubles) EXPECT_EQ(DoubleText(value), text);
+    const std::pair<float, const char*> floats[] = {
+        {1935.5f, "1935.5"}, {-0.0f, "0"}, {0.1f, "0.1"}, {1234567.0f, "1234567"}, {12345678.0f, "1.234568E+07"}};
+    for (auto [value, text] : floats) EXPECT_EQ(SingleText(value), text);
+}
+
 const std::string kApp = "SCRNSAVE:Tovra Screensaver";
 
 // The controls as plain values. Setting a property never raises an event,

@@ -37,6 +37,15 @@ bad 2 "too large" --width 5 --height 5 --edges torus --generations 3 "$T/huge.rl
 [ -n "${TOVRA_SANITIZED-}" ] || (ulimit -v 30000; bad 1 "not enough memory for a grid of 16384 x 16384" --width 16384 \
   --height 16384 --edges torus --generations 1 --soup 1; exit $fail) || fail=1
 
+# A full 2048 x 2048 grid behind 8 MiB of comments costs no more memory than an empty grid.
+printf 'x = 1, y = 1, rule = B3/S23:T2048,2048\n!\n' > "$T/empty.rle"
+{ printf '#'; head -c 8388608 /dev/zero | tr '\0' 'C'; printf '\nx = 2048, y = 2048, rule = B3/S23:T2048,2048\n'
+  awk 'BEGIN { for (i = 0; i < 2048; i++) printf "2048o$"; print "!" }'; } > "$T/full.rle"
+peak --generations 1 "$T/empty.rle" > /dev/null; empty=$mem
+peak --generations 1 "$T/full.rle" > "$T/pop"
+[ "$(cat "$T/pop")" = "$(printf '0: 4194304\n1: 0')" ] && [ "$mem" -lt $((empty + 4096)) ] && r=ok || r=bad
+check $r "full grid: $(head -1 "$T/pop"), $mem KiB against $empty KiB empty"
+
 # Gardens: the listings, bad files skipped with their reason (nothing blocks on a pipe); seedings that
 # hold library and folder patterns in their orientations with the margins kept, also round a torus,
 # the same for the same seed.

@@ -1,6 +1,6 @@
 #!/bin/sh
-# The configuration dialog under Wine, driven with real clicks and keys, and
-# the settings it reads from and writes to the registry.
+# The configuration dialog under Wine, driven with real clicks and keys, the
+# settings read from the registry, and a run with the seeding it wrote.
 #   tests/e2e/dialog.sh BUILD_DIR (artifacts/dialog.png)
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
@@ -90,8 +90,11 @@ check "delay 40000, OK: nothing is written" test "$(stored)" = "$values"
 keys Escape
 check "delay 40000, then Esc: the dialog closes, writing only the position" position_only "$values"
 
-# The seeding and the folder chosen in the dialog, and the folder picker.
-mkdir -p "$WINEPREFIX/drive_c/garden"
+# The seeding and the folder chosen in the dialog, the folder picker, then a run with them.
+# Mixed: its random cells keep changing, so the run does not reseed at every
+# generation as Patterns does on a grid of still lifes alone (until the grid
+# is full and random cells are sprinkled over the blocks).
+make_garden
 reg "[-$KEY]" "[$KEY\\Settings]" '"Seeding"="1"' '"Patterns"="C:\\nowhere"'
 open_dialog
 probe controls "About Tovra" >"$work/before"
@@ -110,6 +113,12 @@ check "the picker's choice, the folder typed, in the box" shows 'Edit "C:\garden
 check "the seeding chosen: Mixed" shows 'ComboBox "Mixed" 2 enabled=1'
 click_at 3000 3720 1260 345  # OK
 check "OK: Seeding and Patterns written" eval 'stored | grep -q "^Settings/Seeding=2\$" && stored | grep -qF "Settings/Patterns=C:\garden"'
+# Two seconds a generation: the first seeding's block grids stay in view
+# however loaded the machine is.
+reg "[$KEY\\Settings]" '"Speed"="2000"'
+start run wine "$scr" /s
+check "/s with the dialog's settings: a block grid of the folder" eventually garden_shown dialog-garden
+stop_run "$run"
 
 # The cell size, the worlds on the monitors and the battery: shown as stored
 # (an unusable size as 10), chosen with the keyboard, written on OK.

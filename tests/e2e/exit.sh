@@ -41,6 +41,21 @@ run_saver
 xdotool click 1
 check "a click ends the run" finished
 
+run_saver
+n=$(grep -c '^move$' "$log")
+check "fewer than seven mouse moves before the test's own ($n)" test "$n" -lt 7
+step=3
+while [ "$n" -lt 7 ] && alive "$run"; do
+  step=$((-step))
+  xdotool mousemove_relative -- $step $step
+  eventually taken move $((n + 1)) || break
+  n=$(grep -c '^move$' "$log")
+  [ "$n" -ge 8 ] || goes_on || break
+done
+seven() { [ "$n" -eq 7 ] && ! gone; }
+check "mouse moves 1 to 7 leave the run going (the window took $n)" seven
+xdotool mousemove_relative -- 3 3
+check "the eighth mouse move ends the run" finished
 stop_run "$run"
 
 # Password protection on.

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Tovra.scr under Wine: the full-screen run (its window, cells all over the
-# screen, a repaint, the monitors off and on), the preview in a host window,
-# a garden from the registry's settings.
+# screen, a repaint), a second start and /c while it runs, the preview in a
+# host window, bad /p lines, a garden from the registry's settings.
 #   tests/e2e/saver.sh BUILD_DIR (artifacts/saver.png, garden.png)
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
@@ -23,6 +23,11 @@ monitors() { probe post "$title" 274 61808 "$1"; sleep 1; }  # WM_SYSCOMMAND, SC
 still() { monitors 2 && shot off-1 && sleep 1 && shot off-2 && [ "$(compare -metric AE "$art/off-1.png" "$art/off-2.png" null: 2>&1)" = 0 ]; }
 check "/s: the monitors off, the picture stands still" still
 check "/s: the monitors on, the cells change again" eval 'monitors -1 && eventually frames'
+hwnd=$(probe win "$title" | cut -d' ' -f1)
+for switch in /s /c; do
+  check "$switch while running: ends at once, starting nothing" timeout 60 wine "$scr" $switch
+done
+check "the first run goes on alone" test "$(probe win "$title" | cut -d' ' -f1)" = "$hwnd"
 stop_run "$run"
 
 # Mixed seeding and a folder from the registry: the first seeding, on the empty
@@ -46,4 +51,13 @@ check "/p: still running two seconds on" alive "$preview"
 close "Tovra probe host"
 check "/p: ends when its host goes" ended "$preview"
 
+# Lines naming no usable window: a message box, no display window.
+for line in "/p" "/p 2147483648"; do
+  start bad wine "$scr" $line
+  box() { probe win Tovra | grep -q "class=#32770 visible=1"; }
+  check "$line: a message box" eventually box
+  check "$line: no display window" test -z "$(probe win "$title"; probe win "Preview Screen Saver")"
+  close Tovra
+  check "$line: ends when the box is closed" ended "$bad"
+done
 exit $failed

@@ -1,6 +1,6 @@
 // The X11 layer on a private Xvfb: the display window's picture against its display's frame, through shared memory
-// and without, resizes, repaints, closing and vanished windows; the cell bitmaps; the program's run; tovra-enable's
-// edit of the programs list.
+// and without, resizes, repaints, closing and vanished windows, every TrueColor visual; the cell bitmaps; the
+// program's run; tovra-enable's edit of the programs list.
 #include <gtest/gtest.h>
 // After GoogleTest, which has names that Xlib defines as macros.
 #include <X11/Xatom.h>
@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <bit>
 #include <csignal>
 #include <ctime>
 #include <filesystem>
@@ -27,42 +28,54 @@
 namespace tovra {
 namespace {
 
-// An Xvfb at 144 dots per inch on a display number it picks, put in $DISPLAY, ended by its pid at exit or with
-// this process. Without it every test fails.
-Display* Server() {
-    static pid_t pid = 0;
-    static Display* display = nullptr;
-    if (display != nullptr) return display;
+// An Xvfb at 144 dots per inch for the test program on a display number it picks, ended by its pid
+// at exit or with this process: the one in $DISPLAY, with screens 1 to 3 of
+// depth 16, 30 and 15 beside the 24-bit one, or (`apart`) one reached over
+// TCP, which refuses the program's shared memory as a server on another
+// machine would, with a screen 1 of depth 8 (PseudoColor). Without them every
+// test fails.
+Display* Server(bool apart = false) {
+    static pid_t pids[2] = {};
+    static Display* displays[2] = {};
+    if (displays[apart] != nullptr) return displays[apart];
     int fds[2] = {-1, -1};
-    if (pipe(fds) == 0 && (pid = fork()) == 0) {
+    if (pipe(fds) == 0 && (pids[apart] = fork()) == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-br", "-dpi", "144", "-nolisten", "tcp", nullptr);
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-br", "-dpi", "144",
+                              apart ? "-listen" : "-nolisten", "tcp", "-screen", "1", apart ? "200x150x8" : "200x150x16",
+                              "-screen", "2", "200x150x30", "-screen", "3", "200x150x15", nullptr};
+        if (apart) argv[14] = nullptr;
+        execvp(argv[0], const_cast<char**>(argv));
         _exit(127);
     }
-    [[maybe_unused]] static const int stop = std::atexit([] { pid > 0 && kill(pid, SIGTERM) == 0 && waitpid(pid, nullptr, 0); });
+    [[maybe_unused]] static const int stop = std::atexit([] {
+        for (pid_t pid : pids) pid > 0 && kill(pid, SIGTERM) == 0 && waitpid(pid, nullptr, 0);
+    });
     close(fds[1]);
     std::string number;
-    for (char c; pid > 0 && read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
+    for (char c; pids[apart] > 0 && read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    display = number.empty() ? nullptr : XOpenDisplay((":" + number).c_str());
-    if (display == nullptr) std::fputs("Xvfb does not start\n", stderr), std::exit(1);
-    setenv("DISPLAY", (":" + number).c_str(), 1);
-    return display;
+    displays[apart] = number.empty() ? nullptr : XOpenDisplay(((apart ? "localhost:" : ":") + number).c_str());
+    if (displays[apart] == nullptr) std::fputs("Xvfb does not start\n", stderr), std::exit(1);
+    if (!apart) setenv("DISPLAY", (":" + number).c_str(), 1);
+    return displays[apart];
 }
 
-Window NewWindow(int width, int height, int x = 0, int y = 0) {
-    const Window w = XCreateSimpleWindow(Server(), DefaultRootWindow(Server()), x, y, width, height, 0, 0, 0);
-    XMapWindow(Server(), w);
-    XSync(Server(), False);
+Window NewWindow(int width, int height, int x = 0, int y = 0, Display* d = Server(), int screen = 0) {
+    const Window w = XCreateSimpleWindow(d, RootWindow(d, screen), x, y, width, height, 0, 0, 0);
+    XMapWindow(d, w);
+    XSync(d, False);
     return w;
 }
 
-// The window's pixels as 0x00RRGGBB, row by row; none when it cannot be read.
-std::vector<uint32_t> Shot(Window w, int width, int height) {
-    XImage* image = XGetImage(Server(), w, 0, 0, width, height, AllPlanes, ZPixmap);
+// The window's pixels as 0x00RRGGBB (or as they are), row by row; none when
+// it cannot be read.
+std::vector<uint32_t> Shot(Window w, int width, int height, Display* d = Server(), uint32_t mask = 0xFFFFFF) {
+    XImage* image = XGetImage(d, w, 0, 0, width, height, AllPlanes, ZPixmap);
     std::vector<uint32_t> pixels;
-    for (int i = 0; image != nullptr && i < width * height; ++i) pixels.push_back(XGetPixel(image, i % width, i / width) & 0xFFFFFF);
+    for (int i = 0; image != nullptr && i < width * height; ++i)
+        pixels.push_back(XGetPixel(image, i % width, i / width) & mask);
     if (image != nullptr) XDestroyImage(image);
     return pixels;
 }
@@ -200,6 +213,59 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
     }
 }
 
+// A display window on the screens of depth 16, 30 and 15 and in a window of
+// the 32-bit visual, with shared memory and without, against one in a 24-bit
+// window: every pixel has, in each channel, the level nearest to the 24-bit
+// one and all bits outside the channels set; with -fps, but for white text in
+// the bottom-left corner. A PseudoColor window is refused.
+TEST(X11DisplayWindowTest, DrawsTheFrameInTheNearestColoursOfEveryTrueColorVisual) {
+    Display* d = Server();
+    XVisualInfo argb{};
+    ASSERT_TRUE(XMatchVisualInfo(d, 0, 32, TrueColor, &argb));
+    XSetWindowAttributes a{};
+    a.colormap = XCreateColormap(d, DefaultRootWindow(d), argb.visual, AllocNone);
+    const auto run = [](Saver& saver, Window w) {
+        saver.tickLimit = 6;
+        const int status = saver.Run();
+        return status == 0 ? Shot(w, 173, 127, Server(), ~0u) : std::vector<uint32_t>{};
+    };
+    const Window plain = NewWindow(173, 127);
+    Saver reference(plain, false, "4");
+    const std::vector<uint32_t> expected = run(reference, plain);
+    XDestroyWindow(d, plain);
+    for (auto [screen, shm, fps] : {std::tuple{1, true, false}, {1, false, true}, {2, true, true}, {2, false, false},
+                                    {3, true, false}, {0, true, false}, {0, false, true}}) {
+        const Window w = screen > 0 ? NewWindow(173, 127, 0, 0, d, screen)
+                                    : XCreateWindow(d, DefaultRootWindow(d), 0, 0, 173, 127, 0, 32, InputOutput,
+                                                    argb.visual, CWColormap | CWBorderPixel | CWBackPixel, &a);
+        XMapWindow(d, w);
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(d, w, &attributes);
+        const Visual& v = *attributes.visual;
+        Saver saver(w, false, "4");
+        saver.allowShm = shm, saver.showFps = fps;
+        const std::vector<uint32_t> shot = run(saver, w);
+        ASSERT_TRUE(shot.size() == expected.size()) << screen;
+        const uint32_t all = attributes.depth == 32 ? ~0u : (1u << attributes.depth) - 1;
+        int wrong = 0, text = 0, coloured = 0;
+        for (int i = 0; i < int(shot.size()); ++i) {
+            const uint32_t rgb = expected[i] & 0xFFFFFF;
+            bool nearest = (shot[i] | v.red_mask | v.green_mask | v.blue_mask) == all;
+            for (auto [mask, c] : {std::pair{v.red_mask, rgb >> 16}, {v.green_mask, rgb >> 8 & 0xFF}, {v.blue_mask, rgb & 0xFF}}) {
+                const double top = double(mask >> std::countr_zero(mask)), level = double((shot[i] & mask) >> std::countr_zero(mask));
+                nearest &= std::abs(level * 255 - c * top) <= 127.5;
+            }
+            const bool corner = i % 173 < 120 && i / 173 >= 127 - 50;
+            text += corner && shot[i] == all, coloured += rgb != 0;
+            wrong += !nearest && !(fps && corner);
+        }
+        EXPECT_TRUE(wrong == 0 && coloured > 0 && (text > 0) == fps) << screen << shm << " " << wrong << " " << text;
+        XDestroyWindow(d, w);
+    }
+    EXPECT_EQ(X11Presenter(Server(true), NewWindow(9, 9, 0, 0, Server(true), 1)).Problem(),
+              "the window's visual is not TrueColor of depth 15, 16, 24, 30 or 32 (depth 8)");
+}
+
 // Pictures larger and smaller than a cell, named with the folder and either
 // separator; a sprite's bitmap selected, deleted, and its context deleted.
 TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
@@ -296,7 +362,7 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         int cellSize = kDefaultCellSize;
     } cases[] = {
         {{"-window-id", "W"}, nullptr, 0, "", warning, 'W', "4"},
-        {{"-xrm", "tovra.color: green", "-fps"}, "W", 0, "", warning, 'W', "2"},
+        {{"-xrm", "tovra.color: green"}, "W", 0, "", warning, 'W', "2"},
         {{"-root", "-color", "yellow", "-xrm", "tovra.color: green"}, "W", 0, "", warning, 'W', "1"},
         {{"-root", "-display", getenv("DISPLAY")}, nullptr, 0, "", warning, 'R', "4"},
         {{"-window"}, "W", 0, "", warning, 'O', ""},
@@ -337,7 +403,7 @@ TEST(SaverProgramTest, RunsWhereAndHowTheCommandLineResourcesAndEnvironmentSay) 
         if (c.target == 'W' || onRoot) {
             const Window reference = NewWindow(width, height);
             Saver saver(reference, false, c.colour);
-            saver.tickLimit = 6, saver.showFps = std::ranges::count(args, "-fps") > 0;
+            saver.tickLimit = 6;
             saver.store.Put(kApplicationTitle, kSettingsSection, kCellSizeKey, std::to_string(c.cellSize));
             saver.Run();
             expected = Shot(reference, width, height);

@@ -1,6 +1,6 @@
 // The stand-in password.cpl, which also carries the hooks of "tovra-probe spy".
 // VerifyScreenSavePwd refuses unless the file named by TOVRA_TEST_ACCEPT exists. Each
-// logs to the file named by TOVRA_TEST_LOG: "password TITLE", "key VK", "destroy TITLE cursor=0|1".
+// logs to the file named by TOVRA_TEST_LOG: "password TITLE", "move", "key VK", "destroy TITLE cursor=0|1".
 #include <windows.h>
 
 #include <cstdio>
@@ -31,8 +31,11 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND parent) {
 extern "C" __declspec(dllexport) LRESULT CALLBACK SpyGetMessage(int code, WPARAM wParam, LPARAM lParam) {
     const MSG* m = reinterpret_cast<const MSG*>(lParam);
     char line[32] = "";
-    if (code == HC_ACTION && wParam == PM_REMOVE && (m->message == WM_KEYDOWN || m->message == WM_SYSKEYDOWN))
-        std::snprintf(line, sizeof line, "key %u\n", static_cast<unsigned>(m->wParam));
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        if (m->message == WM_MOUSEMOVE) std::snprintf(line, sizeof line, "move\n");
+        else if (m->message == WM_KEYDOWN || m->message == WM_SYSKEYDOWN)
+            std::snprintf(line, sizeof line, "key %u\n", static_cast<unsigned>(m->wParam));
+    }
     if (line[0] != '\0') Log(line);
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
