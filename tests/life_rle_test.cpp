@@ -87,6 +87,7 @@ TEST(LifeCli, RunsOrSaysWhyItCannot) {
         {{"--generations", "3", "--soup", "-1"}, 2, "", "--soup needs a percentage from 0 to 100, got '-1'", ""},
         {{"--width", "12abc", "--generations", "3", "a.rle"}, 2, "", "--width needs a whole number, got '12abc'", ""},
         {{"--height", "0", "--generations", "3", "a.rle"}, 2, "", "--height must be at least 1, got 0", ""},
+        {{"--generations", "-1", "a.rle"}, 2, "", "--generations must be at least 0, got -1", ""},
         {{"@b.rle", "--list-patterns"}, 2, "", "--list-patterns takes only a folder", ""},
         {{"--edges", "klein", "--generations", "3", "a.rle"}, 2, "", "--edges must be torus or island, got 'klein'", ""},
         {{"--width", "16385", "--height", "16384", "--edges", "torus", "--generations", "1", "--soup", "1"}, 2, "",

@@ -152,6 +152,7 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
         {{"-fps", "-color", " blue "}, {{"speed", "100  "}, {"reseed", "2 000"}}, SaverSettings{false, 3, true, 100, 2000},
          "tovra: resource tovra.reseed: \"2 000\" is not allowed; use a whole number of generations from 1 to 32767 (using the default)"},
         {{"-speed", "301"}, {}, {}, "tovra: -speed: \"301\" is not allowed; use a whole number of milliseconds from 0"},
+        {{"-reseed", "0"}, {}, {}, "from 1 to 32767"},
         {{"-cell-size", "-10"}, {}, {}, "tovra: -cell-size: \"-10\" is not allowed; use a whole number of pixels from 10 to 40, or auto"},
         {{"-speed"}, {}, {}, "tovra: -speed needs a value: a whole number"},
         {{"-window-id", "0x"}, {}, {}, "decimal or 0x hexadecimal"},

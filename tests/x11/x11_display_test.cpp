@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <stb/stb_image_write.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <regex>
+#include <span>
 
 #include "display/x11/X11DisplayWindow.h"
 #include "settings/SaverSettings.h"
@@ -144,8 +146,6 @@ TEST(X11DisplayWindowTest, ShowsItsFrameThroughResizesAndExposesWithAndWithoutSh
         EXPECT_TRUE(wrong == 0 && added > 0 && deads > 0 && blues > 0) << shm << " " << wrong;
         XDestroyWindow(Server(), w);
     }
-    std::ifstream segments("/proc/sysvipc/shm");  // and no shared memory is left behind: none made by this process
-    for (long key, id, mode, size, maker; segments.ignore(1 << 12, '\n') >> key >> id >> mode >> size >> maker;) EXPECT_NE(maker, getpid());
 }
 
 TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOtherwise) {
@@ -211,6 +211,77 @@ TEST(X11DisplayWindowTest, EndsWhenItsOwnWindowIsClosedOrAWindowVanishesAndNotOt
         EXPECT_FALSE(saver.SpritePixelsOf(1).loaded) << c.what << ": the sprites stay";
         XDestroyWindow(d, w);
     }
+}
+
+// The rectangles given (not the last here), clipped to the picture: drawn in
+// the shared image, copied into it, put without it, and put without it by a
+// server that refuses the segment: no X error then, and later frames cost only
+// plain requests.
+TEST(X11PresenterTest, PutsTheRectanglesGivenClippedToThePicture) {
+    const FrameRect rects[] = {{-5, -4, 9, 8}, {30, 18, 20, 20}, {12, 6, 5, 3}, {20, 2, 0, 9},
+                               {33, 2, 1, 5},  {2, 22, 6, 1},    {14, 14, 3, 3}};
+    const std::span<const FrameRect> given(rects, std::size(rects) - 1);
+    static int errors = 0;
+    XSetErrorHandler([](Display*, XErrorEvent*) { return ++errors; });
+    for (int path : {3, 0, 1, 2}) {  // a refusal first: it is one server's, not the program's
+        Display* d = Server(path == 3);
+        const Window w = NewWindow(37, 23, 0, 0, d);
+        auto presenter = path % 3 == 0 ? std::make_unique<X11Presenter>(d, w)
+                                       : std::make_unique<X11Presenter>(d, w, path == 1);
+        EXPECT_TRUE(!presenter->Allocate(0, 23).pixels && !presenter->Allocate(37, 0).pixels);
+        EXPECT_EQ(presenter->Allocate(1, 1).pixels != nullptr, path < 2);
+        const FrameMemory image = presenter->Allocate(37, 23);
+        ASSERT_EQ(image.pixels && image.stride >= 37 && image.bytesPerPixel == 4 && presenter->UsesShm(), path < 2);
+        std::vector<uint32_t> own(40 * 23);
+        uint32_t* pixels = path == 0 ? static_cast<uint32_t*>(image.pixels) : own.data();
+        const int pitch = path == 0 ? image.stride : 40;
+        for (int i = 0; i < 37 * 23; ++i) pixels[i / 37 * pitch + i % 37] = 0x10305u * (i + 1);
+        const auto requests = [&](X11Presenter& p) {
+            const unsigned long first = XNextRequest(d);
+            p.Present(pixels, 37, 23, pitch, 4, given.data(), given.size());
+            return XNextRequest(d) - first;
+        };
+        requests(*presenter);
+        if (path == 3) {  // no second try at the segment: a frame costs what a plain one costs
+            X11Presenter plain(d, w, false);
+            EXPECT_EQ(requests(*presenter), requests(plain));
+        }
+        const std::vector<uint32_t> shot = Shot(w, 37, 23, d);
+        EXPECT_TRUE(shot.size() == 37u * 23 && errors == 0) << path;
+        for (int i = 0; i < int(shot.size()); ++i) {
+            bool inside = false;
+            for (const FrameRect& r : given)
+                inside |= i % 37 >= r.x && i % 37 < r.x + r.width && i / 37 >= r.y && i / 37 < r.y + r.height;
+            EXPECT_EQ(shot[i], inside ? 0x10305u * (i + 1) & 0xFFFFFF : 0) << path << " at " << i;
+        }
+        presenter.reset();  // and no shared memory is left behind: none made by this process
+        std::ifstream segments("/proc/sysvipc/shm");
+        for (long key, id, mode, size, maker; segments.ignore(1 << 12, '\n') >> key >> id >> mode >> size >> maker;)
+            EXPECT_NE(maker, getpid()) << path;
+        XDestroyWindow(d, w);
+    }
+}
+
+// A shared image made, then a larger one the system refuses after a resize (a segment limit of 1 KiB
+// in an IPC namespace of a child's own): no pixels to draw into, plain requests from then on, and the
+// presenter ends cleanly, with nothing of the first image left to release twice.
+TEST(X11PresenterTest, ASharedImageThatCannotBeMadeAgainEndsInPlainRequests) {
+    const pid_t child = fork();
+    if (child == 0) {  // on a connection of its own; _exit, so that the server the parent started stays
+        Display* d = XOpenDisplay(nullptr);
+        if (d == nullptr) _exit(2);
+        auto presenter = std::make_unique<X11Presenter>(d, NewWindow(37, 23, 0, 0, d));
+        const bool made = presenter->Allocate(37, 23).pixels != nullptr;
+        std::ofstream limit;
+        if (unshare(CLONE_NEWIPC) == 0 || unshare(CLONE_NEWUSER | CLONE_NEWIPC) == 0) limit.open("/proc/sys/kernel/shmmax");
+        const bool limited = (limit << 1024 << std::flush).good();
+        const bool refused = presenter->Allocate(40, 30).pixels == nullptr && !presenter->UsesShm();
+        presenter.reset();
+        _exit(made && limited && refused ? 0 : 3 + made + 2 * limited);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 // A display window on the screens of depth 16, 30 and 15 and in a window of
