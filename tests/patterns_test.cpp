@@ -120,7 +120,8 @@ TEST(PatternText, TakesLifeInItsUsualSpellingsAndSaysWhyItSkipsTheRest) {
     for (const char* rule : {"B36/S23", "B3/S2", "B3/S234", "23/36", "3/23", "S23", "B3", "B3/S23/S", "B/S23", "HighLife", "B3/S2x3", "b3b3"})
         rows.emplace_back(std::string("x = 3, y = 1, rule = ") + rule + "\n3o!",
                           "malformed RLE: line 1: unsupported rule '" + std::string(rule) + "': only B3/S23 is accepted");
-    rows.insert(rows.end(), {{"x = 1, y = 3\no$o$o!", "1 x 3 a"}, {"x=3,y=3, rule = B3/S23:P7,9\r\nb o $ 2b\r\no$\n #C note\n3o! text", "3 x 3 a"}, {"x = 1001, y = 1\no!", "1001 x 1 is larger than 1000 x 1000"}, {"x = 3, y = 3\n!", "no live cells"},
+    rows.insert(rows.end(), {{"x=3,y=3, rule = B3/S23:P7,9\r\nb o $ 2b\r\no$\n #C note\n3o! text", "3 x 3 a"},
+        {"x = 1, y = 3\no$o$o!", "1 x 3 a"}, {"x = 1001, y = 1\no!", "1001 x 1 is larger than 1000 x 1000"}, {"x = 3, y = 3\n!", "no live cells"},
         {"x = 3, y = 1\n3q!", "malformed RLE: line 2: unexpected character 'q'"}, {"|.O\nOx\n", "unexpected character 'x' on line 2"},
         {"|" + std::string(1000, '.') + "O", "more than 1000 cells wide"}, {"|" + std::string(1000, '\n') + "O", "more than 1000 cells high"},
         {"|!Name: nothing\n\n...\n", "no live cells"}, {"|" + std::string(999, '.') + "O" + std::string(998, '\n') + "O", "1000 x 999 a"},
@@ -330,6 +331,27 @@ TEST(SeedingModes, PatternsDrawThePlacedCellsOrFallBackToRandomCells) {
         EXPECT_TRUE(rig.automaton.LastPlacements().empty() && rig.DrewEveryLiveCellRowByRow());
         EXPECT_GT(rig.automaton.grid.Population(), cols > 2 ? before + 2000 : before);
     }
+}
+
+TEST(SeedingModes, MixedKeepsTheRandomCellsOutOfThePatternsBoxesAndMargins) {
+    SeedRig rig(300, 200, SeedingMode::Mixed);
+    rig.automaton.SeedGrid();
+    CellGrid patterns(299, 199), reserved(299, 199);
+    for (const Placement& p : rig.automaton.LastPlacements()) {
+        int w = 0, h = 0;
+        for (auto [x, y] : Oriented(rig.library, p.pattern, p.orientation, w, h)) patterns.SetLive((p.x + x) % 300, (p.y + y) % 200, true);
+        for (int y = p.y - 3; y < p.y + h + 3; ++y)
+            for (int x = p.x - 3; x < p.x + w + 3; ++x) reserved.SetLive((x + 300) % 300, (y + 200) % 200, true);
+    }
+    std::size_t inside = 0, outside = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x) {
+            const bool live = rig.automaton.grid.IsLive(x, y);
+            (reserved.IsLive(x, y) ? inside : outside) += reserved.IsLive(x, y) ? live != patterns.IsLive(x, y) : live;
+        }
+    EXPECT_TRUE(rig.automaton.LastPlacements().size() > 5 && inside == 0) << "a random cell in a pattern's box or margin";
+    EXPECT_NEAR(double(outside) / double(60000 - reserved.Population()), 0.1, 0.01);
+    EXPECT_TRUE(rig.DrewEveryLiveCellRowByRow());
 }
 
 }  // namespace
