@@ -564,8 +564,8 @@ TEST(SaverProgramTest, EndsBySigtermWithinASecondWhateverItsBitmapsClaim) {
 }
 
 // tovra-enable's edit of ~/.xscreensaver: the list's entries as a plain reader sees them (lines joined, split at "\n"),
-// before and after; every other byte kept; a second run changes nothing. The entries of the last programs resource,
-// blanks around them dropped.
+// before and after; every other byte kept; a second run changes nothing.
+// The entries of the last programs resource, blanks around them dropped.
 std::vector<std::string> ListOf(std::string text) {
     text = std::regex_replace(text, std::regex("\\\\\r?\n"), "");
     const std::regex resource("(^|\n)[ \t]*\\*?programs[ \t]*:([^\r\n]*)");

@@ -1,12 +1,15 @@
-// tovra-probe: what the end-to-end scripts cannot see or do from outside Wine. Plain lines out; exit status 2 for
-// misuse.   win TITLE [PARENT]      each window titled TITLE (top-level, or a child of PARENT):
-// HWND class=C visible=V topmost=T child=C rect=L,T,R,B client=WxH   post TITLE MSG [WPARAM [LPARAM]]  posts message
-// number MSG to each top-level window titled TITLE   repaint TITLE           has the window erased and painted afresh
-// controls TITLE          its controls: class, text, check/selection/position, enabled   flag                    the
-// screen-saver-running flag, 0 or 1   host                    a 203x157 preview host in a frame titled "Tovra probe
-// host":                           prints its number, lives until the frame is closed   spy                     hooks
-// every process's input through the stand-in password.cpl                           (test-password/ beside this
-// program); prints "ready"
+// tovra-probe: what the end-to-end scripts cannot see or do from outside
+// Wine. Plain lines out; exit status 2 for misuse.
+//   win TITLE [PARENT]      each window titled TITLE (top-level, or a child of PARENT):
+//                           HWND class=C visible=V topmost=T child=C rect=L,T,R,B client=WxH
+//   post TITLE MSG [WPARAM [LPARAM]]  posts message number MSG to each top-level window titled TITLE
+//   repaint TITLE           has the window erased and painted afresh
+//   controls TITLE          its controls: class, text, check/selection/position, enabled
+//   flag                    the screen-saver-running flag, 0 or 1
+//   host                    a 203x157 preview host in a frame titled "Tovra probe host":
+//                           prints its number, lives until the frame is closed
+//   spy                     hooks every process's input through the stand-in password.cpl
+//                           (test-password/ beside this program); prints "ready"
 #include <windows.h>
 #include <commctrl.h>
 
