@@ -8,7 +8,7 @@
 #               tovra-life against bgolly (benchmark options through BENCH_ARGS,
 #               e.g. BENCH_ARGS=--benchmark_filter=Tick)
 #   make dist   the Windows program files with their bitmaps, in dist/
-#   make deb    the Linux program as a Debian package, in dist/
+#   make deb    the Linux program as a Debian package and its source package, in dist/
 #   make run-linux  the Linux program (XScreenSaver module) in a window
 
 VERSION := $(shell cat VERSION)
@@ -61,11 +61,20 @@ test-native: native
 	sh tools/check-layers.sh
 	cd $(NATIVE) && ctest --output-on-failure --timeout $(CTEST_SECONDS)
 
-# The Linux program's package: lintian finds nothing that is not overridden,
-# and the XScreenSaver daemon runs it.
+# The Linux program's package: lintian finds nothing in the binary and source
+# packages that is not overridden, blhc finds every hardening flag in the
+# build log, autopkgtest runs debian/tests on the installed package (on this
+# machine: it installs the package and, last, removes it), the XScreenSaver
+# daemon runs it, and the CMake install rules put the same files in place.
 test-linux: deb
-	lintian --fail-on error,warning,info,pedantic -EvIL +pedantic $(DEB)
+	lintian --fail-on error,warning,info,pedantic -EvIL +pedantic \
+	  dist/tovra_$(VERSION)_amd64.changes dist/tovra_$(VERSION)_source.changes
+	blhc --bindnow $(DEB_DIR)/build.log
+	rm -rf $(BUILD)/autopkgtest
+	flock -w 900 /tmp/tovra-daemon-test.lock autopkgtest --no-built-binaries --ignore-restrictions=breaks-testbed \
+	  -o $(BUILD)/autopkgtest $(DEB) $(DEB_TREE)/ -- null
 	sh tests/x11/daemon.sh $(DEB)
+	sh tests/x11/install.sh $(DEB)
 
 # The native tests and tovra-life under AddressSanitizer and
 # UndefinedBehaviorSanitizer. Every report also goes to a file, so that one
@@ -109,7 +118,11 @@ run-linux: native
 	sh tools/run-linux.sh $(NATIVE) $(ARGS)
 
 # The Windows program files, each with the six cell bitmaps beside it, the
-# two archives and the installer.
+# two archives, the installer and its winget manifests (packaging/winget,
+# filled in with the version, the installer's address under WINGET_URL and
+# its SHA-256).
+WINGET_URL ?= https://tovra.org/download
+WINGET := dist/winget/manifests/t/Tovra/Tovra/$(VERSION)
 BITMAPS := cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp
 dist: win32 win64
 	rm -rf dist
@@ -127,15 +140,33 @@ dist: win32 win64
 	makensis -V2 -DVERSION=$(VERSION) -DWIN32DIR=$(CURDIR)/dist/win32 -DWIN64DIR=$(CURDIR)/dist/win64 \
 	  -DARTDIR=$(CURDIR)/$(WIN64) -DREADMEFILE=$(CURDIR)/dist/stage/README.txt \
 	  -DOUTFILE=$(CURDIR)/dist/Tovra-$(VERSION)-setup.exe tools/installer/Tovra.nsi
+	mkdir -p $(WINGET)
+	sha=$$(sha256sum dist/Tovra-$(VERSION)-setup.exe | cut -d' ' -f1 | tr a-f A-F) && \
+	for f in packaging/winget/*.yaml; do \
+	  sed "s|@VERSION@|$(VERSION)|g; s|@URL@|$(WINGET_URL)/Tovra-$(VERSION)-setup.exe|g; s|@SHA256@|$$sha|g" $$f > $(WINGET)/$${f##*/} || exit 1; \
+	done
 	rm -rf dist/stage
 	@ls -l dist
 
-# The Linux program as a Debian package: the module where XScreenSaver looks
-# for it, its settings description, the bitmaps, tovra-enable and the manual
-# pages, built with Debian's hardening flags in a build folder of its own.
+# The Linux program as a Debian package, built by dpkg-buildpackage (debian/)
+# in a copy of the source tree, with its source package beside it; the
+# binary build's log is kept for blhc.
+DEB_DIR  := $(BUILD)/deb
+DEB_TREE := $(DEB_DIR)/tovra-$(VERSION)
 DEB := dist/tovra_$(VERSION)_amd64.deb
 deb: setup
-	JOBS=$(JOBS) sh tools/deb/build-deb.sh $(BUILD)/deb $(VERSION) dist
+	@[ "$$(dpkg-parsechangelog -S Version)" = "$(VERSION)" ] || \
+	  { echo "make deb: debian/changelog's last entry is $$(dpkg-parsechangelog -S Version), VERSION says $(VERSION)" >&2; exit 1; }
+	rm -rf $(DEB_DIR) && mkdir -p $(DEB_TREE) dist
+	if [ -d .git ]; then git ls-files -co --exclude-standard -z | xargs -0 sh -c 'for f; do [ -e "$$f" ] && printf "%s\0" "$$f"; done' - ; \
+	else find . -path ./build -prune -o -path ./dist -prune -o -type f -print0; fi | \
+	  tar --null -T - -cf - | tar -xf - -C $(DEB_TREE)
+	cd $(DEB_TREE) && DEB_BUILD_OPTIONS="parallel=$(JOBS) $$DEB_BUILD_OPTIONS" dpkg-buildpackage -us -uc -b > ../build.log 2>&1 || \
+	  { tail -30 $(DEB_DIR)/build.log >&2; exit 1; }
+	cd $(DEB_TREE) && dpkg-buildpackage -us -uc -S > ../source.log 2>&1 || \
+	  { tail -30 $(DEB_DIR)/source.log >&2; exit 1; }
+	cd $(DEB_DIR) && cp tovra*_$(VERSION)* $(CURDIR)/dist/
+	@ls dist/tovra*_$(VERSION)*
 
 clean:
 	rm -rf $(BUILD) dist

@@ -1,10 +1,18 @@
 # The Linux program `tovra`, an XScreenSaver display module: the X11 layers
 # beside each subsystem (src/*/x11) and the program's run (src/x11) in one
 # library, the entry point, the six cell bitmaps beside it in the build tree,
-# and `tovra-enable`. The unit tests take the library and tests/x11/*.cpp, which draw on a
-# private Xvfb.
+# `tovra-enable`, their manual pages and where each is installed. The unit
+# tests take the library and tests/x11/*.cpp, which draw on a private Xvfb.
 
-set(TOVRA_DATA_DIR /usr/share/tovra CACHE PATH "Where the installed program reads its cell bitmaps")
+# Where XScreenSaver looks for its display modes and their settings pages,
+# under the install prefix.
+set(TOVRA_MODULE_DIR ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver CACHE STRING
+    "Where the display module is installed, under the prefix")
+set(TOVRA_CONFIG_DIR ${CMAKE_INSTALL_DATADIR}/xscreensaver/config CACHE STRING
+    "Where its XScreenSaver settings page is installed, under the prefix")
+# The installed program reads its cell bitmaps from here (after the folder it
+# runs from), so it finds them under whichever prefix it was built for.
+set(TOVRA_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/tovra CACHE PATH "Where the installed program reads its cell bitmaps")
 
 file(GLOB TOVRA_X11_SOURCES CONFIGURE_DEPENDS src/*/x11/*.cpp src/x11/*.cpp)
 list(FILTER TOVRA_X11_SOURCES EXCLUDE REGEX "/(enable_)?main\\.cpp$")
@@ -21,13 +29,16 @@ add_executable(tovra-enable src/x11/enable_main.cpp src/x11/ProgramsList.cpp)
 target_include_directories(tovra-enable PRIVATE src)
 target_compile_options(tovra-enable PRIVATE ${TOVRA_WARNINGS})
 
-file(GLOB TOVRA_X11_TEST_SOURCES CONFIGURE_DEPENDS tests/x11/*.cpp)
-target_sources(tovra_tests PRIVATE ${TOVRA_X11_TEST_SOURCES})
-target_link_libraries(tovra_tests PRIVATE tovra_x11)
-# The program's own entry point: its usage on -help (built with the tests).
-add_test(NAME tovra_help COMMAND tovra -help)
-set_tests_properties(tovra_help PROPERTIES PASS_REGULAR_EXPRESSION "^usage: tovra ")
-add_dependencies(tovra_tests tovra tovra-enable)
+if(BUILD_TESTING)
+  file(GLOB TOVRA_X11_TEST_SOURCES CONFIGURE_DEPENDS tests/x11/*.cpp)
+  target_sources(tovra_tests PRIVATE ${TOVRA_X11_TEST_SOURCES})
+  target_link_libraries(tovra_tests PRIVATE tovra_x11)
+  target_compile_definitions(tovra_tests PRIVATE TOVRA_DATA_DIR="${TOVRA_DATA_DIR}")
+  # The program's own entry point: its usage on -help (built with the tests).
+  add_test(NAME tovra_help COMMAND tovra -help)
+  set_tests_properties(tovra_help PROPERTIES PASS_REGULAR_EXPRESSION "^usage: tovra ")
+  add_dependencies(tovra_tests tovra tovra-enable)
+endif()
 
 find_program(PYTHON3 python3 REQUIRED)
 set(TOVRA_BITMAPS cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp)
@@ -38,5 +49,13 @@ add_custom_command(OUTPUT ${TOVRA_BITMAP_FILES}
   COMMENT "Drawing the cell bitmaps")
 add_custom_target(tovra_bitmaps ALL DEPENDS ${TOVRA_BITMAP_FILES})
 add_dependencies(tovra tovra_bitmaps)
-add_dependencies(tovra_tests tovra_bitmaps)
+if(BUILD_TESTING)
+  add_dependencies(tovra_tests tovra_bitmaps)
+endif()
 
+tovra_man_page(src/x11/tovra.6)
+tovra_man_page(src/x11/tovra-enable.1)
+install(TARGETS tovra RUNTIME DESTINATION ${TOVRA_MODULE_DIR})
+install(TARGETS tovra-enable RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES src/x11/tovra.xml DESTINATION ${TOVRA_CONFIG_DIR})
+install(FILES ${TOVRA_BITMAP_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/tovra)

@@ -13,7 +13,8 @@ PKGS="cmake make g++ googletest libgtest-dev libbenchmark-dev
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
       clang libclang-rt-dev llvm
       xvfb xdotool x11-apps x11-utils imagemagick fonts-wine python3 zip unzip nsis golly time
-      libx11-dev libxext-dev libxrandr-dev libstb-dev pkg-config dpkg-dev xscreensaver lintian"
+      libx11-dev libxext-dev libxrandr-dev libstb-dev pkg-config dpkg-dev xscreensaver lintian
+      build-essential debhelper blhc autopkgtest python3-yaml"
 WINE_PKGS="wine wine64 wine32:i386"
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -24,6 +24,6 @@ part_run native with_xml $MAKE_COMMAND test-native
 rm -f "$PART_XML"/*.xml
 part_run sanitizers with_xml $MAKE_COMMAND test-asan
 rm -f "$PART_XML"/*.xml
-part_run "Linux daemon" $MAKE_COMMAND test-linux
+part_run "Linux package" $MAKE_COMMAND test-linux
 sh tools/wine-tests.sh --dist "$4" "$2" "$3"
 parts_summary

@@ -535,7 +535,7 @@ TEST(SaverProgramTest, EndsBySigtermWithinASecondWhateverItsBitmapsClaim) {
         std::ifstream in(log);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    for (int i = 0; i < 200 && !messages().ends_with("/usr/share/tovra\n"); ++i) usleep(10000);
+    for (int i = 0; i < 200 && !messages().ends_with(TOVRA_DATA_DIR "\n"); ++i) usleep(10000);
     // Its peak memory so far (its own: a child's rusage counts the test's memory it was forked with).
     long peak = 0;
     std::ifstream proc("/proc/" + std::to_string(pid) + "/status");
@@ -557,7 +557,7 @@ TEST(SaverProgramTest, EndsBySigtermWithinASecondWhateverItsBitmapsClaim) {
                                  "20000 pixels; a cell picture may have at most 4096 x 4096; its cells are not drawn\n") &&
                 text.ends_with("/deadcell.bmp: No such file or directory; its cells are not drawn\ntovra: no cell bitmap "
                                "can be used, so no cells are drawn; they are looked for beside the program in " +
-                               folder + " and in /usr/share/tovra\n") &&
+                               folder + " and in " TOVRA_DATA_DIR "\n") &&
                 std::ranges::count(text, '\n') == 7)
         << text;
     XDestroyWindow(Server(), w);
