@@ -31,14 +31,27 @@ for arch in win32 win64; do
   [ "$want" = "$got" ] && r=ok || r=bad; check $r "Tovra-$VERSION-$arch.zip holds exactly the program, six bitmaps and README.txt"
 done
 
-# --- silent install
+# --- silent install: it opens no window, during or after
+windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
+windows > "$ART/windows-before"
 wine_bounded "$DIST/Tovra-$VERSION-setup.exe" /S; rc=$?
 [ $rc -eq 0 ] && r=ok || r=bad; check $r "silent install exits 0 (got $rc)"
+sleep 2
+opened=$(windows | comm -13 "$ART/windows-before" -)
+[ -z "$opened" ] && r=ok || r=bad
+check $r "no window open after the silent install: $(for w in $opened; do xdotool getwindowname "$w"; done | tr '\n' ' ')"
 for f in $FILES; do
   [ -f "$SYS/$f" ] && r=ok || r=bad; check $r "installed $f in the system folder"
 done
 cmp -s "$SYS/Tovra.scr" "$DIST/win64/Tovra.scr" && r=ok || r=bad; check $r "the 64-bit program on 64-bit Windows"
 wine_bounded reg query "$UNKEY" /reg:64 /v DisplayVersion 2>/dev/null | grep -q "$VERSION" && r=ok || r=bad; check $r "uninstall entry with the version"
+# The fields winget matches the installed program by, as its manifest says.
+/usr/bin/python3 "$HERE/winget-check.py" --arp "$DIST" "$VERSION" > "$ART/arp"
+[ "$(wc -l < "$ART/arp")" = 3 ] && r=ok || r=bad; check $r "the winget manifest names DisplayName, DisplayVersion and Publisher"
+while IFS== read -r v want; do
+  got=$(wine_bounded reg query "$UNKEY" /reg:64 /v "$v" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$v *REG_SZ *//p")
+  [ "$got" = "$want" ] && r=ok || r=bad; check $r "uninstall entry's $v is the winget manifest's \"$want\": \"$got\""
+done < "$ART/arp"
 for v in DisplayName Publisher DisplayIcon UninstallString EstimatedSize; do
   wine_bounded reg query "$UNKEY" /reg:64 /v $v >/dev/null 2>&1 && r=ok || r=bad; check $r "uninstall entry has $v"
 done
