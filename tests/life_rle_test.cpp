@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 
 #include "automaton/Random.h"
 #include "tovra-life/LifeCli.h"
@@ -55,6 +56,21 @@ TEST(RleRead, ErrorsNameTheProblemAndTheLine) {
     }
 }
 
+// One line a palette: its name, background and live colours as #rrggbb.
+TEST(LifeCli, ListsThePalettes) {
+    std::ostringstream out, err;
+    ASSERT_EQ(RunLifeCli({"--list-palettes"}, out, err, [] { return 1ULL; }), 0) << err.str();
+    std::istringstream lines(out.str());
+    std::vector<std::string> listed;
+    for (std::string line; std::getline(lines, line);) listed.push_back(line);
+    ASSERT_GE(listed.size(), 10u);
+    EXPECT_EQ(listed[0], "Classic\t#000000\t#e02828 #f0d428 #30c840 #3060e8 #a838d0");
+    EXPECT_EQ(listed[2], "Paper\t#f4f1ea\t#1a1a1a #3a3a48 #5a5a6e");
+    const std::regex form("[A-Z][a-z]+\t#[0-9a-f]{6}\t#[0-9a-f]{6}( #[0-9a-f]{6})+");
+    for (const std::string& line : listed) EXPECT_TRUE(std::regex_match(line, form)) << line;
+    EXPECT_EQ(err.str(), "");
+}
+
 TEST(LifeCli, RunsOrSaysWhyItCannot) {
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / ("tovra-life-test-" + std::to_string(std::random_device{}()));
@@ -89,6 +105,7 @@ TEST(LifeCli, RunsOrSaysWhyItCannot) {
         {{"--height", "0", "--generations", "3", "a.rle"}, 2, "", "--height must be at least 1, got 0", ""},
         {{"--generations", "-1", "a.rle"}, 2, "", "--generations must be at least 0, got -1", ""},
         {{"@b.rle", "--list-patterns"}, 2, "", "--list-patterns takes only a folder", ""},
+        {{"--list-palettes", "--list-patterns"}, 2, "", "--list-palettes takes no other argument", ""},
         {{"--edges", "klein", "--generations", "3", "a.rle"}, 2, "", "--edges must be torus or island, got 'klein'", ""},
         {{"--width", "16385", "--height", "16384", "--edges", "torus", "--generations", "1", "--soup", "1"}, 2, "",
          "grid of 16385 x 16384 is too large (at most 268435456 cells)", ""},

@@ -15,6 +15,7 @@
 #include "automaton/PatternLibrary.h"
 #include "automaton/Random.h"
 #include "automaton/Rle.h"
+#include "settings/Palette.h"
 
 namespace tovra::life {
 
@@ -26,7 +27,8 @@ const char kUsage[] =
     "[--seed S]\n"
     "       tovra-life --width W --height H --edges torus|island --generations N [--out FILE] "
     "--seeding random|patterns|mixed [--patterns DIR] [--seed S]\n"
-    "       tovra-life --list-patterns [DIR]\n";
+    "       tovra-life --list-patterns [DIR]\n"
+    "       tovra-life --list-palettes\n";
 
 struct Options {
     std::optional<int> width, height, generations, soup;
@@ -35,6 +37,7 @@ struct Options {
     std::optional<SeedingMode> seeding;
     std::optional<std::string> patterns;  // --patterns DIR
     std::optional<std::string> list;      // --list-patterns [DIR]: the folder, or "" for the built-in library
+    bool listPalettes = false;
     std::string out;
     std::string pattern;
 };
@@ -67,6 +70,10 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
         if (a == "--list-patterns") {
             // The folder is optional: the next argument, unless it is an option.
             o.list = i + 1 < args.size() && !args[i + 1].starts_with("--") ? args[++i] : "";
+            continue;
+        }
+        if (a == "--list-palettes") {
+            o.listPalettes = true;
             continue;
         }
         if (a.size() > 2 && a.starts_with("--")) {
@@ -133,6 +140,13 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
             }
             o.pattern = a;
         }
+    }
+    if (o.listPalettes) {
+        if (args.size() > 1) {
+            problem = "--list-palettes takes no other argument";
+            return false;
+        }
+        return true;
     }
     if (o.list) {
         if (args.size() > (o.list->empty() ? 1u : 2u)) {
@@ -219,6 +233,16 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
         return kExitBadInput;
     }
     if (!ParseArgs(args, o, problem)) return bad(problem);
+
+    if (o.listPalettes) {
+        // Name, background and the live colours from newborn to old, tab-separated.
+        for (const Palette& p : BuiltInPalettes()) {
+            out << p.name << '\t' << HexColour(p.background) << '\t';
+            for (std::size_t i = 0; i < p.ramp.size(); ++i) out << (i ? " " : "") << HexColour(p.ramp[i]);
+            out << '\n';
+        }
+        return kExitOk;
+    }
 
     PatternLibrary library;
     std::vector<PatternFileReport> reports;
