@@ -10,9 +10,10 @@ set(TOVRA_MODULE_DIR ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver CACHE STRING
     "Where the display module is installed, under the prefix")
 set(TOVRA_CONFIG_DIR ${CMAKE_INSTALL_DATADIR}/xscreensaver/config CACHE STRING
     "Where its XScreenSaver settings page is installed, under the prefix")
-# The installed program reads its cell bitmaps from here (after the folder it
-# runs from), so it finds them under whichever prefix it was built for.
-set(TOVRA_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/tovra CACHE PATH "Where the installed program reads its cell bitmaps")
+# The installed program reads its cell bitmaps where they are installed
+# (after the folder it runs from), so it finds them under whichever prefix
+# it was built for; one folder for both, so the two cannot part.
+set(TOVRA_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/tovra)
 
 file(GLOB TOVRA_X11_SOURCES CONFIGURE_DEPENDS src/*/x11/*.cpp src/x11/*.cpp)
 list(FILTER TOVRA_X11_SOURCES EXCLUDE REGEX "/(enable_)?main\\.cpp$")
