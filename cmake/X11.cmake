@@ -1,7 +1,7 @@
 # The Linux program `tovra`, an XScreenSaver display module: the X11 layers
 # beside each subsystem (src/*/x11) and the program's run (src/x11) in one
-# library, the entry point, the six cell bitmaps beside it in the build tree,
-# `tovra-enable`, their manual pages and where each is installed. The unit
+# library, the entry point, `tovra-enable`, their manual pages and where each
+# is installed. The unit
 # tests take the library and tests/x11/*.cpp, which draw on a private Xvfb.
 
 # Where XScreenSaver looks for its display modes and their settings pages,
@@ -10,16 +10,12 @@ set(TOVRA_MODULE_DIR ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver CACHE STRING
     "Where the display module is installed, under the prefix")
 set(TOVRA_CONFIG_DIR ${CMAKE_INSTALL_DATADIR}/xscreensaver/config CACHE STRING
     "Where its XScreenSaver settings page is installed, under the prefix")
-# The installed program reads its cell bitmaps where they are installed
-# (after the folder it runs from), so it finds them under whichever prefix
-# it was built for; one folder for both, so the two cannot part.
-set(TOVRA_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/tovra)
 
 file(GLOB TOVRA_X11_SOURCES CONFIGURE_DEPENDS src/*/x11/*.cpp src/x11/*.cpp)
 list(FILTER TOVRA_X11_SOURCES EXCLUDE REGEX "/(enable_)?main\\.cpp$")
 add_library(tovra_x11 STATIC ${TOVRA_X11_SOURCES})
-target_include_directories(tovra_x11 PUBLIC ${X11_INCLUDE_DIR} ${TOVRA_STB_INCLUDE_DIR})
-target_link_libraries(tovra_x11 PUBLIC tovra_core ${X11_LIBRARIES} ${X11_Xext_LIB} ${X11_Xrandr_LIB} ${TOVRA_STB_LIBRARY})
+target_include_directories(tovra_x11 PUBLIC ${X11_INCLUDE_DIR})
+target_link_libraries(tovra_x11 PUBLIC tovra_linux ${X11_LIBRARIES} ${X11_Xext_LIB} ${X11_Xrandr_LIB})
 target_compile_definitions(tovra_x11 PRIVATE TOVRA_DATA_DIR="${TOVRA_DATA_DIR}")
 target_compile_options(tovra_x11 PRIVATE ${TOVRA_WARNINGS})
 add_executable(tovra src/x11/main.cpp)
@@ -41,14 +37,6 @@ if(BUILD_TESTING)
   add_dependencies(tovra_tests tovra tovra-enable)
 endif()
 
-find_program(PYTHON3 python3 REQUIRED)
-set(TOVRA_BITMAPS cell.bmp cellyellow.bmp cellgreen.bmp cellblue.bmp cellpurple.bmp deadcell.bmp)
-list(TRANSFORM TOVRA_BITMAPS PREPEND ${CMAKE_BINARY_DIR}/ OUTPUT_VARIABLE TOVRA_BITMAP_FILES)
-add_custom_command(OUTPUT ${TOVRA_BITMAP_FILES}
-  COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/tools/make-art.py ${CMAKE_BINARY_DIR}
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make-art.py
-  COMMENT "Drawing the cell bitmaps")
-add_custom_target(tovra_bitmaps ALL DEPENDS ${TOVRA_BITMAP_FILES})
 add_dependencies(tovra tovra_bitmaps)
 if(BUILD_TESTING)
   add_dependencies(tovra_tests tovra_bitmaps)
@@ -59,4 +47,3 @@ tovra_man_page(src/x11/tovra-enable.1)
 install(TARGETS tovra RUNTIME DESTINATION ${TOVRA_MODULE_DIR})
 install(TARGETS tovra-enable RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES src/x11/tovra.xml DESTINATION ${TOVRA_CONFIG_DIR})
-install(FILES ${TOVRA_BITMAP_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/tovra)

@@ -168,7 +168,7 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
         EXPECT_TRUE(error.empty() == c.want.has_value() && (error.empty() || error.find(c.error) != std::string::npos)) << error;
         if (!error.empty() || !c.want) continue;
         MemorySettingsStore store;
-        const auto warnings = PutSaverSettings(options, [&](const char* name) -> std::optional<std::string> {
+        const auto warnings = PutSaverSettings(options.settings, [&](const char* name) -> std::optional<std::string> {
             const auto it = c.resources.find(name);
             return it == c.resources.end() ? std::nullopt : std::optional<std::string>(it->second);
         }, store);

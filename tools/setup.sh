@@ -14,7 +14,8 @@ PKGS="cmake make g++ googletest libgtest-dev libbenchmark-dev
       clang libclang-rt-dev llvm
       xvfb xdotool x11-apps x11-utils imagemagick fonts-wine python3 zip unzip nsis golly time
       libx11-dev libxext-dev libxrandr-dev libstb-dev pkg-config dpkg-dev xscreensaver lintian
-      build-essential debhelper blhc autopkgtest python3-yaml"
+      build-essential debhelper blhc autopkgtest python3-yaml
+      libwayland-dev libwayland-bin wayland-protocols sway grim wtype swayidle"
 WINE_PKGS="wine wine64 wine32:i386"
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -26,6 +27,8 @@ for p in $PKGS $WINE_PKGS; do
 done
 if [ -n "$need" ]; then
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -q
+  # A mirror in the middle of a sync fails an index now and then: try again,
+  # and install from what did arrive when it keeps failing.
+  for try in 1 2 3; do $SUDO apt-get update -q && break; sleep 10; done
   $SUDO apt-get install -y -q --no-install-recommends $need
 fi

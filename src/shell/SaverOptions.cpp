@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 #include "settings/CellSize.h"
@@ -151,8 +152,22 @@ std::optional<std::string> SettingStoreText(std::string_view resource, std::stri
     return s != nullptr ? StoreText(*s, value) : std::nullopt;
 }
 
-std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& options) {
-    const std::string prefix = std::string(kProgramName) + ": ";
+namespace {
+
+// An option of one program beside the settings: a switch (no `allowed`)
+// or one that takes a value, which `take` stores or refuses.
+struct ProgramOption {
+    const char* name;
+    const char* allowed;  // what the value may be; nullptr for a switch
+    std::function<bool(const std::string& value)> take;
+};
+
+// The arguments of a program whose messages begin with `program`: its own
+// options, then the settings (and -rainbow, -no-rainbow), -help and -h.
+std::string ParseOptions(const char* program, const std::vector<std::string>& args,
+                         const std::vector<ProgramOption>& own, bool& help,
+                         std::vector<std::pair<std::string, std::string>>& settings) {
+    const std::string prefix = std::string(program) + ": ";
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
         const std::string given(arg);
@@ -160,53 +175,87 @@ std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions
         if (arg.size() < 2 || arg[0] != '-') return prefix + "unknown argument " + Quoted(given);
         const std::string_view name = arg.substr(1);
 
-        // Options without a value.
-        if (name == "root") { options.target = SaverTarget::Root; continue; }
-        if (name == "window") { options.target = SaverTarget::OwnWindow; continue; }
-        if (name == "help" || name == "h") { options.help = true; continue; }
-        if (name == "fps") { options.fps = true; continue; }
+        if (name == "help" || name == "h") { help = true; continue; }
         if (name == "rainbow" || name == "no-rainbow") {
-            options.settings.emplace_back("rainbow", name == "rainbow" ? "True" : "False");
+            settings.emplace_back("rainbow", name == "rainbow" ? "True" : "False");
             continue;
         }
-
-        const SettingResource* setting = FindOption(name);
-        const bool takesValue = setting != nullptr || name == "window-id" || name == "display" || name == "xrm";
-        if (!takesValue) return prefix + "unknown option " + Quoted(given);
-        const char* allowed = setting != nullptr ? setting->allowed
-                              : name == "window-id" ? kWindowIdAllowed
-                              : name == "display"   ? "an X display name such as :0"
-                                                    : "a resource line such as \"tovra.speed: 100\"";
+        const ProgramOption* option = nullptr;
+        for (const ProgramOption& o : own)
+            if (name == o.name) option = &o;
+        if (option != nullptr && option->allowed == nullptr) {
+            option->take("");
+            continue;
+        }
+        const SettingResource* setting = option == nullptr ? FindOption(name) : nullptr;
+        if (option == nullptr && setting == nullptr) return prefix + "unknown option " + Quoted(given);
+        const char* allowed = setting != nullptr ? setting->allowed : option->allowed;
         if (i + 1 == args.size()) return prefix + given + " needs a value: " + allowed;
         const std::string& value = args[++i];
         const auto bad = [&] { return prefix + given + ": " + Quoted(value) + " is not allowed; use " + allowed; };
-
         if (setting != nullptr) {
             const std::optional<std::string> text = StoreText(*setting, value);
             if (!text) return bad();
-            options.settings.emplace_back(setting->name, *text);
-        } else if (name == "window-id") {
-            const std::optional<unsigned long> id = ParseWindowId(value);
-            if (!id) return bad();
-            options.target = SaverTarget::WindowId;
-            options.windowId = *id;
-        } else if (name == "display") {
-            options.display = value;
-        } else {
-            options.xrm.push_back(value);
+            settings.emplace_back(setting->name, *text);
+        } else if (!option->take(value)) {
+            return bad();
         }
     }
     return "";
 }
 
-std::vector<std::string> PutSaverSettings(const SaverOptions& options,
+}  // namespace
+
+std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& options) {
+    const std::vector<ProgramOption> own = {
+        {"root", nullptr, [&](const std::string&) { options.target = SaverTarget::Root; return true; }},
+        {"window", nullptr, [&](const std::string&) { options.target = SaverTarget::OwnWindow; return true; }},
+        {"fps", nullptr, [&](const std::string&) { options.fps = true; return true; }},
+        {"window-id", kWindowIdAllowed, [&](const std::string& value) {
+             const std::optional<unsigned long> id = ParseWindowId(value);
+             if (id) options.target = SaverTarget::WindowId, options.windowId = *id;
+             return id.has_value();
+         }},
+        {"display", "an X display name such as :0", [&](const std::string& value) { options.display = value; return true; }},
+        {"xrm", "a resource line such as \"tovra.speed: 100\"",
+         [&](const std::string& value) { options.xrm.push_back(value); return true; }},
+    };
+    return ParseOptions(kProgramName, args, own, options.help, options.settings);
+}
+
+std::string ParseWaylandOptions(const std::vector<std::string>& args, WaylandOptions& options) {
+    static constexpr std::array<const char*, 4> kLayers = {"background", "bottom", "top", "overlay"};
+    bool fullscreen = false;
+    const std::vector<ProgramOption> own = {
+        {"layer", "background, bottom, top or overlay", [&](const std::string& value) {
+             const std::string v = Lower(Trimmed(value));
+             for (std::size_t i = 0; i < kLayers.size(); ++i)
+                 if (v == kLayers[i]) options.layer = static_cast<WaylandLayer>(i);
+             return options.layer.has_value() && v == kLayers[static_cast<std::size_t>(*options.layer)];
+         }},
+        {"fullscreen", nullptr, [&](const std::string&) { fullscreen = true; return true; }},
+        {"output", "an output's name, such as DP-1", [&](const std::string& value) {
+             options.output = value;
+             return !value.empty();
+         }},
+        {"exit-on-input", nullptr, [&](const std::string&) { options.exitOnInput = true; return true; }},
+    };
+    std::string error = ParseOptions(kWaylandProgramName, args, own, options.help, options.settings);
+    if (error.empty() && fullscreen && options.layer)
+        error = std::string(kWaylandProgramName) + ": -layer and -fullscreen cannot be used together; use one of them";
+    if (fullscreen) options.surface = WaylandSurfaceKind::Fullscreen;
+    else if (options.layer) options.surface = WaylandSurfaceKind::Layer;
+    return error;
+}
+
+std::vector<std::string> PutSaverSettings(const std::vector<std::pair<std::string, std::string>>& given,
                                           const std::function<std::optional<std::string>(const char*)>& resource,
                                           SettingsStore& store) {
     std::vector<std::string> warnings;
     for (const SettingResource& s : kSettings) {
         std::optional<std::string> text;
-        for (const auto& [name, given] : options.settings)
-            if (name == s.name) text = given;  // the last one given counts
+        for (const auto& [name, value] : given)
+            if (name == s.name) text = value;  // the last one given counts
         if (!text) {
             const std::optional<std::string> value = resource(s.name);
             if (!value) continue;
@@ -226,7 +275,14 @@ std::string SaverUsage() {
     return "usage: tovra [-root | -window | -window-id ID] [-display NAME] [-xrm RESOURCE] [-fps]\n"
            "             [-rainbow | -no-rainbow] [-color red|yellow|green|blue|purple]\n"
            "             [-mode torus|island] [-speed 0..300] [-reseed 1..32767]\n"
-           "             [-seeding random|patterns|mixed] [-patterns DIR]\n";
+           "             [-seeding random|patterns|mixed] [-patterns DIR] [-cell-size 10..40|auto]\n";
+}
+
+std::string WaylandUsage() {
+    return "usage: tovra-wayland [-layer background|bottom|top|overlay | -fullscreen] [-output NAME]\n"
+           "             [-exit-on-input] [-rainbow | -no-rainbow] [-color red|yellow|green|blue|purple]\n"
+           "             [-mode torus|island] [-speed 0..300] [-reseed 1..32767]\n"
+           "             [-seeding random|patterns|mixed] [-patterns DIR] [-cell-size 10..40|auto]\n";
 }
 
 }  // namespace tovra

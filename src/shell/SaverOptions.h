@@ -54,11 +54,34 @@ std::optional<std::string> SettingStoreText(std::string_view resource, std::stri
 // not given there the X resource that `resource` finds ("rainbow", ...). A
 // resource value that cannot be used gives a warning (returned, one per
 // line) and leaves the setting at its default.
-std::vector<std::string> PutSaverSettings(const SaverOptions& options,
+std::vector<std::string> PutSaverSettings(const std::vector<std::pair<std::string, std::string>>& given,
                                           const std::function<std::optional<std::string>(const char*)>& resource,
                                           SettingsStore& store);
 
 // The options, for -help and after a usage error.
 std::string SaverUsage();
+
+// tovra-wayland's command line: the same settings (there are no resources
+// on Wayland), and where its surfaces go.
+inline constexpr char kWaylandProgramName[] = "tovra-wayland";
+
+enum class WaylandLayer { Background, Bottom, Top, Overlay };  // the layer shell's numbers
+// Neither -layer nor -fullscreen: the background layer where the compositor
+// offers layer surfaces, else a full-screen window.
+enum class WaylandSurfaceKind { Default, Layer, Fullscreen };
+
+struct WaylandOptions {
+    WaylandSurfaceKind surface = WaylandSurfaceKind::Default;
+    std::optional<WaylandLayer> layer;  // -layer; none: the background
+    std::string output;                 // -output NAME; empty: every output
+    bool exitOnInput = false;           // -exit-on-input
+    bool help = false;
+    std::vector<std::pair<std::string, std::string>> settings;  // as in SaverOptions
+};
+
+// As ParseSaverOptions, for tovra-wayland; -layer and -fullscreen together
+// are refused.
+std::string ParseWaylandOptions(const std::vector<std::string>& args, WaylandOptions& options);
+std::string WaylandUsage();
 
 }  // namespace tovra

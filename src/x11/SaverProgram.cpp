@@ -84,7 +84,7 @@ int RunSaverProgram(const std::vector<std::string>& args, RandomStream& random) 
         return std::string(value.addr);
     };
     MemorySettingsStore store;
-    for (const std::string& warning : PutSaverSettings(options, resource, store))
+    for (const std::string& warning : PutSaverSettings(options.settings, resource, store))
         std::fprintf(stderr, "%s\n", warning.c_str());
     // The scaling the desktop sets for every monitor, where it sets one.
     double xftDpi = 0;

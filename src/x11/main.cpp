@@ -2,12 +2,11 @@
 // window the daemon hands over ($XSCREENSAVER_WINDOW, or -window-id), on the
 // root window (-root) or in a window of its own (-window).
 
-#include <csignal>
 #include <string>
 #include <vector>
 
 #include "automaton/Random.h"
-#include "display/x11/X11DisplayWindow.h"
+#include "display/linux/LinuxRun.h"
 #include "x11/SaverProgram.h"
 
 int main(int argc, char** argv) {
@@ -15,9 +14,6 @@ int main(int argc, char** argv) {
     const int status = tovra::RunSaverProgram(std::vector<std::string>(argv + 1, argv + argc), random);
     // Ended by SIGTERM or SIGINT: cleaned up, the program now ends by that
     // signal, which is how the daemon knows that it ended as asked.
-    if (const int stop = tovra::StopSignal(); stop != 0) {
-        std::signal(stop, SIG_DFL);
-        std::raise(stop);
-    }
+    tovra::RaiseStopSignal();
     return status;
 }

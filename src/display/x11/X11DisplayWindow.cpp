@@ -14,6 +14,7 @@
 #include <ctime>
 
 #include "display/MonitorLayout.h"
+#include "display/linux/LinuxRun.h"
 
 namespace tovra {
 
@@ -23,10 +24,6 @@ namespace {
 // errors that follow end the run quietly instead of the program.
 Window watchedWindow = 0;
 bool windowGone = false;
-// The daemon ends a module with SIGTERM; the display still unloads. The signal's number.
-volatile std::sig_atomic_t stopRequested = 0;
-
-void RequestStop(int signal) { stopRequested = signal; }
 
 int NoteWindowError(Display* display, XErrorEvent* error) {
     if ((error->error_code == BadWindow || error->error_code == BadDrawable) && error->resourceid == watchedWindow) {
@@ -39,30 +36,7 @@ int NoteWindowError(Display* display, XErrorEvent* error) {
     return 0;
 }
 
-bool FileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
-
-double CpuSeconds() {
-    timespec used{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-    return static_cast<double>(used.tv_sec) + used.tv_nsec / 1e9;
-}
-
 }  // namespace
-
-int StopSignal() { return stopRequested; }
-
-std::string ProgramFileFolder() {
-    char path[4096] = {};
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return "";
-    const std::string file(path, static_cast<std::size_t>(n));
-    return file.substr(0, file.find_last_of('/'));
-}
-
-std::string CellBitmapFolder(const std::string& installedFolder) {
-    const std::string folder = ProgramFileFolder();
-    return !folder.empty() && FileExists(folder + "/cell.bmp") ? folder : installedFolder;
-}
 
 int X11WindowDpi(Display* display, Window window) {
     XWindowAttributes a{};
@@ -104,7 +78,7 @@ X11DisplayWindow::X11DisplayWindow(Display* display, Window window, bool ownWind
     : display_(display),
       window_(window),
       ownWindow_(ownWindow),
-      dataFolder_(std::move(dataFolder)),
+      sprites_(std::move(dataFolder), "tovra"),
       saver_(*this, store, random, preview_) {}
 
 X11DisplayWindow::~X11DisplayWindow() {
@@ -116,12 +90,8 @@ X11DisplayWindow::~X11DisplayWindow() {
 int X11DisplayWindow::Run() {
     watchedWindow = window_;
     windowGone = false;
-    stopRequested = 0;
+    CatchStopSignals();
     XSetErrorHandler(NoteWindowError);
-    struct sigaction stop {};
-    stop.sa_handler = RequestStop;
-    sigaction(SIGTERM, &stop, nullptr);
-    sigaction(SIGINT, &stop, nullptr);
     presenter_ = std::make_unique<X11Presenter>(display_, window_, allowShm);
     if (!presenter_->Usable()) {
         std::fprintf(stderr, "tovra: cannot draw on window 0x%lx: %s\n", window_, presenter_->Problem().c_str());
@@ -143,22 +113,22 @@ int X11DisplayWindow::Run() {
         fpsGc_ = XCreateGC(display_, window_, GCForeground | GCBackground, &values);
         if (fpsFont_ != nullptr) XSetFont(display_, fpsGc_, fpsFont_->fid);
         fpsSince_ = std::chrono::steady_clock::now();
-        fpsCpuSince_ = CpuSeconds();
+        fpsCpuSince_ = ProcessCpuSeconds();
     }
 
     // The display loads before the window shows anything (its frame is empty,
     // so its first seeding lands nowhere, as on every platform); the first
     // resize sizes the grid and the frame to the window.
     saver_.Load();
-    if (bitmapsLoaded_ == 0 && !stopRequested)
+    if (sprites_.loaded() == 0 && !StopRequested())
         std::fprintf(stderr, "tovra: no cell bitmap can be used, so no cells are drawn; they are looked for %s\n",
-                     (bitmapPlaces.empty() ? "in " + dataFolder_ : bitmapPlaces).c_str());
+                     (bitmapPlaces.empty() ? "in " + sprites_.folder() : bitmapPlaces).c_str());
     XWindowAttributes attributes{};
     XGetWindowAttributes(display_, window_, &attributes);
     ResizeTo(attributes.width, attributes.height);
 
     const int fd = ConnectionNumber(display_);
-    const auto running = [&] { return !unloaded_ && !windowGone && !stopRequested; };
+    const auto running = [&] { return !unloaded_ && !windowGone && !StopRequested(); };
     while (running()) {
         while (XPending(display_) > 0 && running()) {
             XEvent event;
@@ -250,7 +220,7 @@ void X11DisplayWindow::DrawFps() {
     const double seconds = std::chrono::duration<double>(now - fpsSince_).count();
     if (fpsLines_[0].empty()) fpsLines_[0] = "FPS: 0.0", fpsLines_[1] = "Load: 0.0%";
     if (seconds >= 1.0) {
-        const double cpu = CpuSeconds();
+        const double cpu = ProcessCpuSeconds();
         char text[64];
         std::snprintf(text, sizeof text, "FPS: %.1f", fpsTicks_ / seconds);
         fpsLines_[0] = text;
@@ -266,62 +236,10 @@ void X11DisplayWindow::DrawFps() {
                          static_cast<int>(fpsLines_[i].size()));
 }
 
-// --- Sprites and drawing -----------------------------------------------------------
-
-X11DisplayWindow::GdiObject* X11DisplayWindow::Lookup(GdiHandle handle) {
-    if (handle < 1 || handle > static_cast<GdiHandle>(objects_.size())) return nullptr;
-    return &objects_[static_cast<std::size_t>(handle - 1)];
-}
-
-GdiHandle X11DisplayWindow::CreateCompatibleDC() {
-    objects_.push_back({true, 0, {}});
-    return static_cast<GdiHandle>(objects_.size());
-}
-
-GdiHandle X11DisplayWindow::LoadBitmapFile(const std::string& path) {
-    // The file names come with a Windows separator after the folder.
-    std::string file = path;
-    if (file.size() > dataFolder_.size() && file.compare(0, dataFolder_.size(), dataFolder_) == 0 &&
-        file[dataFolder_.size()] == '\\')
-        file[dataFolder_.size()] = '/';
-    // A signal during start-up ends the run: what is left is not read.
-    if (stopRequested) return 0;
-    std::string problem;
-    SpritePixels pixels = LoadCellBitmap(file, &problem);
-    if (!pixels.loaded) {
-        std::fprintf(stderr, "tovra: cannot use the cell bitmap %s: %s; its cells are not drawn\n", file.c_str(),
-                     problem.c_str());
-        return 0;
-    }
-    ++bitmapsLoaded_;
-    objects_.push_back({false, 0, pixels});
-    return static_cast<GdiHandle>(objects_.size());
-}
-
-void X11DisplayWindow::SelectObject(GdiHandle dc, GdiHandle bitmap) {
-    if (GdiObject* d = Lookup(dc); d != nullptr && d->isContext) d->selected = bitmap;
-}
-
-GdiHandle X11DisplayWindow::SelectedBitmap(GdiHandle dc) {
-    const GdiObject* d = Lookup(dc);
-    return d != nullptr && d->isContext ? d->selected : 0;
-}
-
-int X11DisplayWindow::DeleteDC(GdiHandle dc) {
-    GdiObject* d = Lookup(dc);
-    if (d == nullptr || !d->isContext) return 0;
-    *d = GdiObject{};
-    return 1;
-}
-
-void X11DisplayWindow::DeleteObject(GdiHandle object) {
-    if (GdiObject* o = Lookup(object); o != nullptr && !o->isContext) o->pixels = {};
-}
+// --- Sprites -------------------------------------------------------------------------
 
 SpritePixels X11DisplayWindow::SpritePixelsOf(GdiHandle sprite) {
-    const GdiObject* dc = Lookup(sprite);
-    const GdiObject* bitmap = dc != nullptr && dc->isContext ? Lookup(dc->selected) : nullptr;
-    SpritePixels pixels = bitmap != nullptr ? bitmap->pixels : SpritePixels{};
+    SpritePixels pixels = sprites_.SpritePixelsOf(sprite);
     // In the window's own values, so that the frame reaches it without a
     // conversion of every pixel.
     if (presenter_ != nullptr)
@@ -339,13 +257,7 @@ void X11DisplayWindow::StartTimer(uint32_t milliseconds) {
 
 void X11DisplayWindow::StopTimer() { timerRunning_ = false; }
 
-float X11DisplayWindow::SecondsSinceMidnight() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    tm local{};
-    localtime_r(&now.tv_sec, &local);
-    return static_cast<float>(local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_nsec / 1e9);
-}
+float X11DisplayWindow::SecondsSinceMidnight() { return LocalSecondsSinceMidnight(); }
 
 void X11DisplayWindow::UnloadWindow() {
     if (unloaded_) return;

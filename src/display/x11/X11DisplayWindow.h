@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "display/SaverDisplay.h"
-#include "display/x11/BitmapCells.h"
+#include "display/linux/BitmapCells.h"
+#include "display/linux/LinuxRun.h"
 #include "display/x11/X11Presenter.h"
 
 namespace tovra {
@@ -45,17 +46,17 @@ public:
     std::string bitmapPlaces;
 
     // DisplayPlatform
-    GdiHandle CreateCompatibleDC() override;
-    GdiHandle LoadBitmapFile(const std::string& path) override;
-    void SelectObject(GdiHandle dc, GdiHandle bitmap) override;
-    GdiHandle SelectedBitmap(GdiHandle dc) override;
-    int DeleteDC(GdiHandle dc) override;
-    void DeleteObject(GdiHandle object) override;
+    GdiHandle CreateCompatibleDC() override { return sprites_.CreateCompatibleDC(); }
+    GdiHandle LoadBitmapFile(const std::string& path) override { return sprites_.LoadBitmapFile(path); }
+    void SelectObject(GdiHandle dc, GdiHandle bitmap) override { sprites_.SelectObject(dc, bitmap); }
+    GdiHandle SelectedBitmap(GdiHandle dc) override { return sprites_.SelectedBitmap(dc); }
+    int DeleteDC(GdiHandle dc) override { return sprites_.DeleteDC(dc); }
+    void DeleteObject(GdiHandle object) override { sprites_.DeleteObject(object); }
     SpritePixels SpritePixelsOf(GdiHandle sprite) override;
     void StartTimer(uint32_t milliseconds) override;
     void StopTimer() override;
     float SecondsSinceMidnight() override;
-    std::string ProgramFolder() override { return dataFolder_; }
+    std::string ProgramFolder() override { return sprites_.folder(); }
     double ClientWidth() override { return width_; }
     double ClientHeight() override { return height_; }
     // One monitor, the window, at the dots per inch of the monitor it is on.
@@ -71,15 +72,6 @@ public:
     void UnloadWindow() override;
 
 private:
-    // Sprite contexts and bitmaps share one table of handles; a context
-    // refers to the bitmap selected into it.
-    struct GdiObject {
-        bool isContext = false;
-        GdiHandle selected = 0;
-        SpritePixels pixels;  // of a bitmap
-    };
-    GdiObject* Lookup(GdiHandle handle);
-
     void HandleEvent(const XEvent& event);
     void ResizeTo(int width, int height);
     void DrawFps();
@@ -87,13 +79,12 @@ private:
     Display* display_;
     Window window_;
     bool ownWindow_;
-    std::string dataFolder_;
+    FileSprites sprites_;
     const bool preview_ = false;  // never a preview: the daemon previews in a window like any other
     SaverDisplay saver_;
     std::unique_ptr<X11Presenter> presenter_;
     Atom deleteWindow_ = 0;
 
-    std::vector<GdiObject> objects_;
     int width_ = 0, height_ = 0;  // the window's size; 0 x 0 until it is shown
 
     bool timerRunning_ = false;
@@ -101,7 +92,6 @@ private:
     std::chrono::steady_clock::time_point nextTick_;
     bool unloaded_ = false;
     long ticks_ = 0;
-    int bitmapsLoaded_ = 0;
 
     // -fps
     GC fpsGc_ = nullptr;
@@ -116,15 +106,5 @@ private:
 // output's, from its size in pixels and millimetres; else the screen's; 96
 // where neither tells.
 int X11WindowDpi(Display* display, Window window);
-
-// The signal (SIGTERM, SIGINT) that ended the last run, 0 when none did. The
-// program ends by it again once it has cleaned up, as the daemon expects.
-int StopSignal();
-
-// The folder the cell bitmaps are read from: beside the program when they
-// lie there (a build tree), else `installedFolder`.
-std::string CellBitmapFolder(const std::string& installedFolder);
-// The folder that holds the program file.
-std::string ProgramFileFolder();
 
 }  // namespace tovra

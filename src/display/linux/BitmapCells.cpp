@@ -1,4 +1,4 @@
-#include "display/x11/BitmapCells.h"
+#include "display/linux/BitmapCells.h"
 
 #include <stb/stb_image.h>
 #include <sys/stat.h>
