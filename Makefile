@@ -10,6 +10,8 @@
 #   make dist   the Windows program files with their bitmaps, in dist/
 #   make deb    the Linux program as a Debian package and its source package, in dist/
 #   make run-linux  the Linux program (XScreenSaver module) in a window
+#   make run-wayland  tovra-wayland on the Wayland session, or on a private headless sway
+#   make test-wayland  tovra-wayland on a headless sway of its own
 
 VERSION := $(shell cat VERSION)
 BUILD   ?= build
@@ -23,7 +25,7 @@ CLANG   := -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native win32 win64 asan run run-linux test test-native test-asan test-linux test-windows fuzz bench dist deb clean
+.PHONY: all setup native win32 win64 asan run run-linux run-wayland test test-native test-asan test-linux test-wayland test-windows fuzz bench dist deb clean
 
 all: native win32 win64
 
@@ -76,6 +78,11 @@ test-linux: deb
 	sh tests/x11/daemon.sh $(DEB)
 	sh tests/x11/install.sh $(DEB)
 
+# tovra-wayland on a headless sway of its own (as nobody), its outputs read
+# back with grim.
+test-wayland: native
+	sh tests/wayland/wayland.sh $(NATIVE)
+
 # The native tests and tovra-life under AddressSanitizer and
 # UndefinedBehaviorSanitizer. Every report also goes to a file, so that one
 # from a program whose exit a test script does not look at still fails the run.
@@ -116,6 +123,10 @@ run: win64
 # make run-linux ARGS="-rainbow -speed 0"
 run-linux: native
 	sh tools/run-linux.sh $(NATIVE) $(ARGS)
+
+# make run-wayland ARGS="-layer overlay -exit-on-input"
+run-wayland: native
+	sh tools/run-wayland.sh $(NATIVE) $(ARGS)
 
 # The Windows program files, each with the six cell bitmaps beside it, the
 # two archives, the installer and its winget manifests (packaging/winget,

@@ -41,6 +41,9 @@ if(BUILD_TESTING)
   add_test(NAME tovra_wayland_help COMMAND tovra-wayland -help)
   set_tests_properties(tovra_wayland_help PROPERTIES PASS_REGULAR_EXPRESSION "^usage: tovra-wayland ")
   add_dependencies(tovra_tests tovra-wayland)
+  # The end-to-end test's virtual pointer (tests/wayland/wayland.sh).
+  include(cmake/WaylandTestTools.cmake)
+  add_dependencies(tovra_tests tovra_virtual_pointer)
 endif()
 
 tovra_man_page(src/wayland/tovra-wayland.1)

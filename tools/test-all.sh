@@ -25,5 +25,6 @@ rm -f "$PART_XML"/*.xml
 part_run sanitizers with_xml $MAKE_COMMAND test-asan
 rm -f "$PART_XML"/*.xml
 part_run "Linux package" $MAKE_COMMAND test-linux
+part_run Wayland $MAKE_COMMAND test-wayland
 sh tools/wine-tests.sh --dist "$4" "$2" "$3"
 parts_summary

@@ -672,6 +672,9 @@ int WaylandClient::Run(const WaylandSurfaces& surfaces) {
         if (o->Ready()) OutputReady(*o);
 
     const int fd = wl_display_get_fd(display_);
+    // Where the connection failed without the display knowing why (a flush
+    // or a hang-up): the reason, for the message.
+    int lost = 0;
     while (!StopRequested() && !inputSeen_ && !windowClosed_ && failure_.empty()) {
         std::erase_if(surfaces_, [](const std::unique_ptr<WaylandSurface>& s) { return s->closed(); });
         if (wl_display_dispatch_pending(display_) < 0) break;
@@ -697,6 +700,7 @@ int WaylandClient::Run(const WaylandSurfaces& surfaces) {
         short events = POLLIN;
         if (wl_display_flush(display_) < 0) {
             if (errno != EAGAIN) {
+                lost = errno;
                 wl_display_cancel_read(display_);
                 break;
             }
@@ -709,27 +713,30 @@ int WaylandClient::Run(const WaylandSurfaces& surfaces) {
             if (wl_display_read_events(display_) < 0) break;
         } else {
             wl_display_cancel_read(display_);
-            if (ready > 0 && (p.revents & (POLLHUP | POLLERR))) break;
+            if (ready > 0 && (p.revents & (POLLHUP | POLLERR))) {
+                lost = EPIPE;
+                break;
+            }
         }
     }
     int status = 0;
+    const int error = wl_display_get_error(display_);
     if (!failure_.empty()) {
         std::fprintf(stderr, "%s: %s\n", kProgram, failure_.c_str());
         status = 1;
-    } else if (const int error = wl_display_get_error(display_); error != 0) {
+    } else if (error == EPROTO) {
         const wl_interface* interface = nullptr;
         uint32_t id = 0;
-        if (error == EPROTO) {
-            const uint32_t code = wl_display_get_protocol_error(display_, &interface, &id);
-            std::fprintf(stderr, "%s: the compositor ended the connection: protocol error %u on %s\n", kProgram, code,
-                         interface != nullptr ? interface->name : "an object");
-        } else {
-            std::fprintf(stderr, "%s: the compositor went away (%s)\n", kProgram, std::strerror(error));
-        }
+        const uint32_t code = wl_display_get_protocol_error(display_, &interface, &id);
+        std::fprintf(stderr, "%s: the compositor ended the connection: protocol error %u on %s\n", kProgram, code,
+                     interface != nullptr ? interface->name : "an object");
+        status = 1;
+    } else if (error != 0 || lost != 0) {
+        std::fprintf(stderr, "%s: the compositor went away (%s)\n", kProgram, std::strerror(error != 0 ? error : lost));
         status = 1;
     }
     surfaces_.clear();
-    if (wl_display_get_error(display_) == 0) wl_display_roundtrip(display_);
+    if (status == 0) wl_display_roundtrip(display_);
     running_ = false;
     sigprocmask(SIG_SETMASK, &before, nullptr);
     return status;
