@@ -130,6 +130,53 @@ TEST(SurfaceScale, IntegerAndFractionalScales) {
     }
 }
 
+// Joined damage against a plain pixel map: every changed pixel covered,
+// each rectangle inside one band and inside the rows its parts reach there,
+// parts apart by the gap or more never joined, and none lost.
+TEST(JoinDamage, CoversEveryChangedPixelWithinTheBands) {
+    constexpr int kWidth = 120, kHeight = 90;
+    std::mt19937 random(11);
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int run = 0; run < 200; ++run) {
+        const int band = 1 + pick(30), gap = pick(50);
+        std::vector<FrameRect> parts;
+        std::vector<int> changed(kWidth * kHeight, 0);
+        for (int n = pick(12); n > 0; --n) {
+            const int x = pick(kWidth), y = pick(kHeight);
+            const FrameRect r{x, y, 1 + pick(std::min(30, kWidth - x)), 1 + pick(std::min(30, kHeight - y))};
+            parts.push_back(r);
+            for (int yy = r.y; yy < r.y + r.height; ++yy)
+                for (int xx = r.x; xx < r.x + r.width; ++xx) changed[yy * kWidth + xx] = 1;
+        }
+        const std::vector<FrameRect> joined = JoinDamage(parts, band, gap);
+        std::vector<int> covered(kWidth * kHeight, 0);
+        for (const FrameRect& r : joined) {
+            EXPECT_EQ(r.y / band, (r.y + r.height - 1) / band) << "run " << run << ": a rectangle across two bands";
+            // Each row of a rectangle holds a changed pixel of a part in its band, and so do its ends.
+            bool top = false, bottom = false, left = false, right = false;
+            for (const FrameRect& p : parts) {
+                const int from = std::max(p.y, r.y), to = std::min(p.y + p.height, r.y + r.height);
+                if (from >= to || p.x + p.width <= r.x || p.x >= r.x + r.width) continue;
+                top |= from == r.y, bottom |= to == r.y + r.height;
+                left |= p.x == r.x, right |= p.x + p.width == r.x + r.width;
+            }
+            EXPECT_TRUE(top && bottom && left && right) << "run " << run << ": a rectangle larger than its parts";
+            for (int y = r.y; y < r.y + r.height; ++y)
+                for (int x = r.x; x < r.x + r.width; ++x) ++covered[y * kWidth + x];
+        }
+        for (int i = 0; i < kWidth * kHeight; ++i) {
+            ASSERT_TRUE(!changed[i] || covered[i]) << "run " << run << ": pixel " << i % kWidth << ", " << i / kWidth;
+            ASSERT_LE(covered[i], 1) << "run " << run << ": rectangles overlap";
+        }
+    }
+    // Two parts in a band: joined when less than the gap apart, else not.
+    EXPECT_EQ(JoinDamage({{0, 0, 10, 10}, {19, 5, 10, 10}}, 20, 10), (std::vector<FrameRect>{{0, 0, 29, 15}}));
+    EXPECT_EQ(JoinDamage({{0, 0, 10, 10}, {20, 5, 10, 10}}, 20, 10),
+              (std::vector<FrameRect>{{0, 0, 10, 10}, {20, 5, 10, 10}}));
+    EXPECT_EQ(JoinDamage({{5, 15, 10, 10}}, 20, 0), (std::vector<FrameRect>{{5, 15, 10, 5}, {5, 20, 10, 5}}));
+    EXPECT_TRUE(JoinDamage({{3, 3, 0, 4}}, 20, 100).empty());
+}
+
 // The ring against a compositor that holds each buffer's pixels: after
 // every picture, the buffer shown holds the whole frame, though only the
 // parts the ring names were copied; a third buffer comes only while two

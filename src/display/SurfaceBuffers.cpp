@@ -24,6 +24,33 @@ SurfaceScale ScaleSurface(int width, int height, int scale, int fractional120) {
     return s;
 }
 
+std::vector<FrameRect> JoinDamage(const std::vector<FrameRect>& parts, int band, int gap) {
+    band = std::max(band, 1);
+    // Each part's piece in each band it meets: (band, x, end, top, bottom).
+    struct Piece {
+        int band, x, end, top, bottom;
+    };
+    std::vector<Piece> pieces;
+    for (const FrameRect& r : parts) {
+        if (r.width <= 0 || r.height <= 0) continue;
+        for (int b = r.y / band; b * band < r.y + r.height; ++b)
+            pieces.push_back({b, r.x, r.x + r.width, std::max(r.y, b * band), std::min(r.y + r.height, (b + 1) * band)});
+    }
+    std::sort(pieces.begin(), pieces.end(),
+              [](const Piece& a, const Piece& b) { return a.band != b.band ? a.band < b.band : a.x < b.x; });
+    std::vector<FrameRect> joined;
+    for (std::size_t i = 0; i < pieces.size();) {
+        Piece run = pieces[i];
+        for (++i; i < pieces.size() && pieces[i].band == run.band && pieces[i].x - run.end < gap; ++i) {
+            run.end = std::max(run.end, pieces[i].end);
+            run.top = std::min(run.top, pieces[i].top);
+            run.bottom = std::max(run.bottom, pieces[i].bottom);
+        }
+        joined.push_back({run.x, run.top, run.end - run.x, run.bottom - run.top});
+    }
+    return joined;
+}
+
 void BufferRing::Reset(int width, int height) {
     whole_ = {0, 0, width, height};
     buffers_.clear();

@@ -28,11 +28,18 @@ struct SurfaceScale {
 };
 SurfaceScale ScaleSurface(int width, int height, int scale, int fractional120);
 
+// The changed parts joined into fewer, larger ones, for a compositor to
+// which each rectangle costs more than the pixels in it: the parts that meet
+// each band of `band` rows from the top, joined along the band where less
+// than `gap` pixels lie between them, each rectangle no taller than its
+// parts reach in the band. Every changed pixel stays covered.
+std::vector<FrameRect> JoinDamage(const std::vector<FrameRect>& parts, int band, int gap);
+
 class BufferRing {
 public:
     static constexpr int kMaxBuffers = 3;
     // Beyond this many parts a buffer's missing ones are taken as the whole frame.
-    static constexpr std::size_t kMaxStaleParts = 64;
+    static constexpr std::size_t kMaxStaleParts = 4096;
 
     // Forgets every buffer: a frame of this size starts from none.
     void Reset(int width, int height);

