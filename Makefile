@@ -9,7 +9,8 @@
 #               e.g. BENCH_ARGS=--benchmark_filter=Tick)
 #   make dist   the Windows program files with their bitmaps, in dist/
 #   make deb    the Linux program as a Debian package and its source package, in dist/
-#   make run-linux  the Linux program (XScreenSaver module) in a window
+#   make run-linux  the Linux program (XScreenSaver module) in a window, or tovra-wayland
+#                   in a Wayland session
 #   make run-wayland  tovra-wayland on the Wayland session, or on a private headless sway
 #   make test-wayland  tovra-wayland on a headless sway of its own
 

@@ -32,7 +32,7 @@ for tool in sway swaymsg grim Xvfb import identify convert python3; do
 done
 
 . tools/xvfb.sh
-. tests/wayland/lib.sh
+. tools/sway.sh
 # Both files set an EXIT trap; this one ends what either started.
 X11_PID=""
 cleanup() {

@@ -13,7 +13,7 @@ if [ -n "${WAYLAND_DISPLAY:-}" ] && [ -S "${XDG_RUNTIME_DIR:-/nonexistent}/$WAYL
   echo "run-wayland: tovra-wayland $* on $WAYLAND_DISPLAY"
   exec "$PROGRAM" "$@"
 fi
-. tests/wayland/lib.sh
+. tools/sway.sh
 d=$PWD/$BUILD; while [ "$d" != / ]; do chmod o+rx "$d" 2>/dev/null; d=$(dirname "$d"); done
 wl_start 2 'output HEADLESS-2 scale 2' || exit 1
 OUT="$PWD/build/run-wayland"; mkdir -p "$OUT"; rm -f "$OUT"/screenshot-*.png

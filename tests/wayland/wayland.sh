@@ -12,7 +12,7 @@
 set -u
 BUILD=$(cd "$1" && pwd) || exit 2
 HERE=$(cd "$(dirname "$0")" && pwd)
-. "$HERE/lib.sh"
+. "$HERE/../../tools/sway.sh"
 PROGRAM="$BUILD/tovra-wayland"
 PICTURE="/usr/bin/python3 $HERE/../support/picture.py"
 fail=0
@@ -82,6 +82,15 @@ sleep 1.5
 cells HEADLESS-2 blue 10 only2; check $v "-output HEADLESS-2: cells there: $r"
 wl_shot HEADLESS-1 "$OUT/none1.png"
 [ "$(convert "$OUT/none1.png" -format '%k %[pixel:p{0,0}]' info:)" = "1 srgb(63,63,63)" ] && v=ok || v=bad; check $v "-output HEADLESS-2: nothing on HEADLESS-1"
+kill "$WL_BG_PID"; ended "$WL_BG_PID"
+
+# A mode change: the world follows the output's new size, cells to its edges.
+wl_bg "$PROGRAM" -layer overlay -color blue -speed 20
+sleep 1
+wl_msg output HEADLESS-1 mode 800x600 > /dev/null; sleep 1.5
+cells HEADLESS-1 blue 10 mode; [ "$(identify -format %wx%h "$OUT/mode.png")" = 800x600 ] || v=bad
+check $v "after a mode change to 800x600, cells over all of it: $r"
+wl_msg output HEADLESS-1 mode 640x480 > /dev/null
 kill "$WL_BG_PID"; ended "$WL_BG_PID"
 
 # -exit-on-input: the overlay surface under the pointer (which the virtual

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "display/SaverDisplay.h"
 #include "display/Sprites.h"
 
 namespace tovra {
@@ -66,6 +67,32 @@ private:
     std::string program_;
     std::vector<Object> objects_;
     int loaded_ = 0;
+};
+
+// What the Linux programs' display platforms have in common: sprites from
+// the bitmap files, the local clock, and no battery pace, screen-saver flag,
+// cursor count, registry or password (the daemon or compositor has them).
+class FileSpritePlatform : public DisplayPlatform {
+public:
+    FileSpritePlatform(std::string dataFolder, std::string program) : sprites_(std::move(dataFolder), std::move(program)) {}
+
+    GdiHandle CreateCompatibleDC() override { return sprites_.CreateCompatibleDC(); }
+    GdiHandle LoadBitmapFile(const std::string& path) override { return sprites_.LoadBitmapFile(path); }
+    void SelectObject(GdiHandle dc, GdiHandle bitmap) override { sprites_.SelectObject(dc, bitmap); }
+    GdiHandle SelectedBitmap(GdiHandle dc) override { return sprites_.SelectedBitmap(dc); }
+    int DeleteDC(GdiHandle dc) override { return sprites_.DeleteDC(dc); }
+    void DeleteObject(GdiHandle object) override { sprites_.DeleteObject(object); }
+    SpritePixels SpritePixelsOf(GdiHandle sprite) override { return sprites_.SpritePixelsOf(sprite); }
+    float SecondsSinceMidnight() override { return LocalSecondsSinceMidnight(); }
+    std::string ProgramFolder() override { return sprites_.folder(); }
+    bool OnBatteryPower() override { return false; }
+    void SetScreenSaverRunning(bool) override {}
+    void ShowCursor(bool) override {}
+    std::string ReadRegistryText(const std::string&, const std::string&) override { return "Not Found"; }
+    bool VerifyScreenSavePwd() override { return true; }
+
+protected:
+    FileSprites sprites_;
 };
 
 }  // namespace tovra

@@ -129,7 +129,7 @@ struct ShmBuffer {
     }
 };
 
-class WaylandSurface : public DisplayPlatform {
+class WaylandSurface : public FileSpritePlatform {
 public:
     WaylandSurface(WaylandClient& client, WaylandOutput& output);
     ~WaylandSurface() override;
@@ -149,33 +149,19 @@ public:
     int bitmapsLoaded() const { return sprites_.loaded(); }
 
     // DisplayPlatform
-    GdiHandle CreateCompatibleDC() override { return sprites_.CreateCompatibleDC(); }
-    GdiHandle LoadBitmapFile(const std::string& path) override { return sprites_.LoadBitmapFile(path); }
-    void SelectObject(GdiHandle dc, GdiHandle bitmap) override { sprites_.SelectObject(dc, bitmap); }
-    GdiHandle SelectedBitmap(GdiHandle dc) override { return sprites_.SelectedBitmap(dc); }
-    int DeleteDC(GdiHandle dc) override { return sprites_.DeleteDC(dc); }
-    void DeleteObject(GdiHandle object) override { sprites_.DeleteObject(object); }
-    SpritePixels SpritePixelsOf(GdiHandle sprite) override { return sprites_.SpritePixelsOf(sprite); }
     void StartTimer(uint32_t milliseconds) override {
         interval_ = std::chrono::milliseconds(milliseconds);
         nextTick_ = std::chrono::steady_clock::now() + interval_;
         timerRunning_ = true;
     }
     void StopTimer() override { timerRunning_ = false; }
-    float SecondsSinceMidnight() override { return LocalSecondsSinceMidnight(); }
-    std::string ProgramFolder() override { return sprites_.folder(); }
     double ClientWidth() override { return scale_.bufferWidth; }
     double ClientHeight() override { return scale_.bufferHeight; }
     std::vector<MonitorArea> Monitors() override {
         return {MonitorArea{{0, 0, scale_.bufferWidth, scale_.bufferHeight}, scale_.dpi}};
     }
-    bool OnBatteryPower() override { return false; }
     FrameMemory AllocateFrame(int, int) override { return {}; }
     void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
-    void SetScreenSaverRunning(bool) override {}
-    void ShowCursor(bool) override {}
-    std::string ReadRegistryText(const std::string&, const std::string&) override { return "Not Found"; }
-    bool VerifyScreenSavePwd() override { return true; }
     void UnloadWindow() override {
         if (unloaded_) return;
         unloaded_ = true;
@@ -205,7 +191,6 @@ private:
     WaylandClient& client_;
     WaylandOutput& output_;
     const bool preview_ = false;
-    FileSprites sprites_;
     SaverDisplay saver_;
 
     wl_surface* surface_ = nullptr;
@@ -300,7 +285,7 @@ const wl_buffer_listener WaylandSurface::kBufferListener = {
 };
 
 WaylandSurface::WaylandSurface(WaylandClient& client, WaylandOutput& output)
-    : client_(client), output_(output), sprites_(client.dataFolder_, kProgram),
+    : FileSpritePlatform(client.dataFolder_, kProgram), client_(client), output_(output),
       saver_(*this, client.store_, client.random_, preview_) {
     surface_ = wl_compositor_create_surface(client.compositor_);
     if (!client.config_.exitOnInput) {

@@ -75,10 +75,10 @@ int X11WindowDpi(Display* display, Window window) {
 
 X11DisplayWindow::X11DisplayWindow(Display* display, Window window, bool ownWindow, std::string dataFolder,
                                    SettingsStore& store, RandomStream& random)
-    : display_(display),
+    : FileSpritePlatform(std::move(dataFolder), "tovra"),
+      display_(display),
       window_(window),
       ownWindow_(ownWindow),
-      sprites_(std::move(dataFolder), "tovra"),
       saver_(*this, store, random, preview_) {}
 
 X11DisplayWindow::~X11DisplayWindow() {
@@ -256,8 +256,6 @@ void X11DisplayWindow::StartTimer(uint32_t milliseconds) {
 }
 
 void X11DisplayWindow::StopTimer() { timerRunning_ = false; }
-
-float X11DisplayWindow::SecondsSinceMidnight() { return LocalSecondsSinceMidnight(); }
 
 void X11DisplayWindow::UnloadWindow() {
     if (unloaded_) return;

@@ -20,7 +20,7 @@
 
 namespace tovra {
 
-class X11DisplayWindow : public DisplayPlatform {
+class X11DisplayWindow : public FileSpritePlatform {
 public:
     // `ownWindow`: the program created `window` and may be closed by the user.
     X11DisplayWindow(Display* display, Window window, bool ownWindow, std::string dataFolder, SettingsStore& store,
@@ -46,29 +46,15 @@ public:
     std::string bitmapPlaces;
 
     // DisplayPlatform
-    GdiHandle CreateCompatibleDC() override { return sprites_.CreateCompatibleDC(); }
-    GdiHandle LoadBitmapFile(const std::string& path) override { return sprites_.LoadBitmapFile(path); }
-    void SelectObject(GdiHandle dc, GdiHandle bitmap) override { sprites_.SelectObject(dc, bitmap); }
-    GdiHandle SelectedBitmap(GdiHandle dc) override { return sprites_.SelectedBitmap(dc); }
-    int DeleteDC(GdiHandle dc) override { return sprites_.DeleteDC(dc); }
-    void DeleteObject(GdiHandle object) override { sprites_.DeleteObject(object); }
     SpritePixels SpritePixelsOf(GdiHandle sprite) override;
     void StartTimer(uint32_t milliseconds) override;
     void StopTimer() override;
-    float SecondsSinceMidnight() override;
-    std::string ProgramFolder() override { return sprites_.folder(); }
     double ClientWidth() override { return width_; }
     double ClientHeight() override { return height_; }
     // One monitor, the window, at the dots per inch of the monitor it is on.
     std::vector<MonitorArea> Monitors() override;
-    // The Linux program offers no battery pace.
-    bool OnBatteryPower() override { return false; }
     FrameMemory AllocateFrame(int width, int height) override;
     void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
-    void SetScreenSaverRunning(bool) override {}
-    void ShowCursor(bool) override {}
-    std::string ReadRegistryText(const std::string&, const std::string&) override { return "Not Found"; }
-    bool VerifyScreenSavePwd() override { return true; }
     void UnloadWindow() override;
 
 private:
@@ -79,7 +65,6 @@ private:
     Display* display_;
     Window window_;
     bool ownWindow_;
-    FileSprites sprites_;
     const bool preview_ = false;  // never a preview: the daemon previews in a window like any other
     SaverDisplay saver_;
     std::unique_ptr<X11Presenter> presenter_;

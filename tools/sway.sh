@@ -1,7 +1,7 @@
-# Sourced by the Wayland test scripts: a private sway, run as nobody (sway
-# refuses root), in a scratch folder $WL, ended (by its pid, with whatever
-# the script started through here) when the script exits.
-#   . tests/wayland/lib.sh
+# Sourced by the Wayland scripts (their tests, make run-wayland, the perf tool):
+# a private sway, run as nobody (sway refuses root), in a scratch folder $WL,
+# ended (by its pid, with whatever the script started through here) at the exit.
+#   . tools/sway.sh
 #   wl_start N [CONFIG-LINE...]         N headless outputs HEADLESS-1..N, 1280x720
 #   wl_start_nested N [CONFIG-LINE...]  N outputs WL-1..N, 1280x720: windows of a
 #                                       sway inside a headless one, so that one
