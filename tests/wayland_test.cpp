@@ -121,6 +121,7 @@ TEST(SurfaceScale, IntegerAndFractionalScales) {
         {1280, 720, 2, 180, {1920, 1080, 1, true, 144}},
         {1001, 3, 1, 150, {1251, 4, 1, true, 120}},
         {7, 9, 1, 120, {7, 9, 1, true, 96}},
+        {240, 120, 1, 1, {2, 1, 1, true, 1}},
     };
     for (const auto& c : cases) {
         const SurfaceScale s = ScaleSurface(c.width, c.height, c.scale, c.fractional);
@@ -174,7 +175,8 @@ TEST(JoinDamage, CoversEveryChangedPixelWithinTheBands) {
     EXPECT_EQ(JoinDamage({{0, 0, 10, 10}, {20, 5, 10, 10}}, 20, 10),
               (std::vector<FrameRect>{{0, 0, 10, 10}, {20, 5, 10, 10}}));
     EXPECT_EQ(JoinDamage({{5, 15, 10, 10}}, 20, 0), (std::vector<FrameRect>{{5, 15, 10, 5}, {5, 20, 10, 5}}));
-    EXPECT_TRUE(JoinDamage({{3, 3, 0, 4}}, 20, 100).empty());
+    EXPECT_TRUE(JoinDamage({{3, 3, 0, 4}, {3, 3, 4, 0}}, 20, 100).empty());
+    EXPECT_EQ(JoinDamage({{0, 0, 2, 2}}, 0, 0), (std::vector<FrameRect>{{0, 0, 2, 1}, {0, 1, 2, 1}}));  // bands of a row
 }
 
 // The ring against a compositor that holds each buffer's pixels: after
@@ -244,14 +246,44 @@ TEST(BufferRing, TheBufferShownAlwaysHoldsTheWholeFrame) {
         EXPECT_FALSE(ring.Owes());
     }
     BufferRing ring;
+    const FrameRect whole{0, 0, 4, 4};
     ring.Reset(4, 4);
     EXPECT_EQ(ring.Acquire(), 0);
-    EXPECT_EQ(ring.Missing(0), (std::vector<FrameRect>{{0, 0, 4, 4}}));
+    EXPECT_EQ(ring.Missing(0), std::vector<FrameRect>{whole});
     ring.Shown(0, {{1, 1, 1, 1}});
     EXPECT_EQ(ring.Acquire(), 1);
     ring.Released(0);
+    ring.Released(-1), ring.Released(2);  // no such buffers: nothing
+    EXPECT_EQ(ring.Count(), 2);
     EXPECT_EQ(ring.Acquire(), 0);  // the one missing the least
     EXPECT_TRUE(ring.Missing(0).empty());
+    // Missing parts as large as the frame, or too many of them, are the whole frame.
+    ring.Shown(1, {});  // buffer 1 up to date
+    ring.Released(1);
+    ring.Shown(0, {{0, 0, 4, 2}, {0, 2, 4, 1}});
+    EXPECT_EQ(ring.Missing(1), (std::vector<FrameRect>{{0, 0, 4, 2}, {0, 2, 4, 1}}));
+    ring.Released(0);
+    ring.Shown(0, {{0, 3, 4, 1}});
+    EXPECT_EQ(ring.Missing(1), std::vector<FrameRect>{whole});
+    BufferRing many;
+    many.Reset(100, 100);
+    many.Shown(many.Acquire(), {});
+    EXPECT_EQ(many.Acquire(), 1);
+    many.Shown(1, {});
+    many.Released(0);
+    for (std::size_t n = 0; n < BufferRing::kMaxStaleParts; ++n) many.Shown(1, {{0, 0, 1, 1}});
+    EXPECT_EQ(many.Missing(0).size(), BufferRing::kMaxStaleParts);
+    many.Shown(1, {{0, 0, 1, 1}});
+    EXPECT_EQ(many.Missing(0), (std::vector<FrameRect>{{0, 0, 100, 100}}));
+    many.Owe({{5, 5, 2, 2}});
+    EXPECT_TRUE(many.Owes());
+    EXPECT_EQ(many.TakeOwed(), (std::vector<FrameRect>{{5, 5, 2, 2}}));
+    EXPECT_FALSE(many.Owes());
+    // A new size forgets every buffer.
+    many.Reset(8, 8);
+    EXPECT_EQ(many.Count(), 0);
+    EXPECT_EQ(many.Acquire(), 0);
+    EXPECT_EQ(many.Missing(0), (std::vector<FrameRect>{{0, 0, 8, 8}}));
 }
 
 }  // namespace
