@@ -94,6 +94,10 @@ test-asan: asan
 	  ASAN_OPTIONS=log_path=$(SANITIZER_LOG):detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
 	  UBSAN_OPTIONS=log_path=$(SANITIZER_LOG):print_stacktrace=1 \
 	  ctest --output-on-failure --timeout $(CTEST_SECONDS); rc=$$?; \
+	  chmod 1777 reports; cd $(CURDIR) && \
+	  ASAN_OPTIONS=log_path=$(SANITIZER_LOG):detect_stack_use_after_return=1 \
+	  UBSAN_OPTIONS=log_path=$(SANITIZER_LOG):print_stacktrace=1 \
+	  sh tests/wayland/wayland.sh $(ASAN) || rc=1; cd $(ASAN); \
 	  if [ -n "$$(ls reports)" ]; then cat reports/*; echo "test-asan: sanitizer reports above"; exit 1; fi; \
 	  exit $$rc
 

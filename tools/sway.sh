@@ -22,6 +22,8 @@ WL_SWAYS=""
 WL_PIDS=""
 WL_BG_PID=""
 WL_VP_PID=""
+# A sanitized build's settings reach the programs run as nobody.
+WL_SANITIZERS="${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS}"
 WL_NOBODY="setpriv --reuid=nobody --regid=nogroup --clear-groups --pdeathsig TERM"
 
 # Whether pid $1 is a child of this shell that has not exited (a zombie has).
@@ -145,7 +147,7 @@ wl_start_nested() {
 
 wl_as() {
   env -i PATH="/usr/bin:/bin:$PATH" HOME="$WL" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" \
-    WAYLAND_DISPLAY="$WAYLAND_DISPLAY" SWAYSOCK="$SWAYSOCK" $WL_NOBODY "$@"
+    WAYLAND_DISPLAY="$WAYLAND_DISPLAY" SWAYSOCK="$SWAYSOCK" $WL_SANITIZERS $WL_NOBODY "$@"
 }
 
 # In the background; env and setpriv each exec the next, so $! is CMD itself.
@@ -154,7 +156,7 @@ wl_as() {
 wl_bg() {
   {
     env -i PATH="/usr/bin:/bin:$PATH" HOME="$WL" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" \
-      WAYLAND_DISPLAY="$WAYLAND_DISPLAY" SWAYSOCK="$SWAYSOCK" $WL_NOBODY "$@" 0<&3 3<&- &
+      WAYLAND_DISPLAY="$WAYLAND_DISPLAY" SWAYSOCK="$SWAYSOCK" $WL_SANITIZERS $WL_NOBODY "$@" 0<&3 3<&- &
   } 3<&0
   WL_BG_PID=$!
   WL_PIDS="$WL_PIDS $WL_BG_PID"
