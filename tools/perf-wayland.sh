@@ -1,17 +1,17 @@
 #!/bin/sh
 # shellcheck disable=SC2046,SC2086,SC3028  # figures are split into words on purpose; SECONDS is a plain variable to sh
 # CPU cost of tovra-wayland against the X11 program, both drawing on one
-# large screen: tovra-wayland as a background layer surface plus its
-# headless sway, against `tovra -root` plus its Xvfb, in alternate rounds
-# (X11, Wayland, X11, Wayland); then the CPU of a background surface that a
-# full-screen window hides (it should not tick at all), next to that of the
-# same surface shown.
+# large screen: tovra-wayland in each of MODES (a full-screen window, the
+# overlay and the background layer) plus its headless sway, against
+# `tovra -root` plus its Xvfb, in alternate rounds (X11, then each mode,
+# twice); then the CPU of a background surface that a full-screen window
+# hides (it should not tick at all), next to that of the same surface shown.
 #   tools/perf-wayland.sh [build-dir]     (default build/native)
 # SIZE (3840x2160), SPEED (33: 30 generations a second) and SECONDS (10, the
 # wall time measured, after 2 s to settle) choose the run. CPU is utime +
 # stime from /proc/PID/stat, of the client and of its server, in ms of CPU
 # per second. On this shared machine only the side-by-side ratios compare;
-# the last line is the Wayland/X11 ratio of the means.
+# the last line gives each mode's Wayland/X11 ratio of the means.
 set -u
 cd "$(dirname "$0")/.." || exit 1
 MEASURE=${SECONDS:-10}  # read once: bash counts its own SECONDS
@@ -159,17 +159,19 @@ wl_wait_drawn() {
   done
 }
 
+# One round of tovra-wayland in the mode given (-fullscreen, -layer L).
 wl_round() {
   wl_sway
-  wl_client -layer background -speed "$SPEED"
+  wl_client "$@" -speed "$SPEED"
   wl_wait_drawn
   measure "$WL_PID" "$WL_SWAY_PID"
   two_shots sway_shot "$T/w1.png" "$T/w2.png" || fail "no screen shot of sway"
-  check_drawn "tovra-wayland -layer background" "$T/w1.png" "$T/w2.png"
+  check_drawn "tovra-wayland $*" "$T/w1.png" "$T/w2.png"
   wl_stop
+  key=$(echo "$*" | tr -c 'a-z\n' _)
   set -- $RATES
-  echo "wayland round $ROUND: tovra-wayland $1 ms/s, sway $2 ms/s, together $(echo "$1 $2" | awk '{printf "%.2f", $1 + $2}') ms/s ($WALL s)"
-  WL_SUMS="$WL_SUMS $1 $2"
+  echo "wayland ($mode_name) round $ROUND: tovra-wayland $1 ms/s, sway $2 ms/s, together $(echo "$1 $2" | awk '{printf "%.2f", $1 + $2}') ms/s ($WALL s)"
+  eval "WL_SUMS_$key=\"\${WL_SUMS_$key:-} $1 $2\""
 }
 
 # "CLIENT SERVER TOGETHER" means of the rounds' pairs given.
@@ -177,17 +179,28 @@ means() { echo "$@" | awk '{ for (i = 1; i < NF; i += 2) { c += $i; s += $(i + 1
   printf "%.2f %.2f %.2f", c / n, s / n, (c + s) / n }'; }
 
 echo "$SIZE, -speed $SPEED, $MEASURE s measured after $SETTLE s; $BUILD"
-X11_SUMS="" WL_SUMS=""
+# The modes compared with the X11 program, separated by commas.
+MODES=${MODES:--fullscreen,-layer overlay,-layer background}
+X11_SUMS=""
 for ROUND in 1 2; do
   x11_round
-  wl_round
+  echo "$MODES" | tr , '\n' > "$T/modes"
+  while read -r mode_name; do
+    # shellcheck disable=SC2086
+    wl_round $mode_name < /dev/null
+  done < "$T/modes"
 done
 set -- $(means $X11_SUMS)
 X11_MEAN=$3
 echo "x11 mean: tovra $1 ms/s, Xvfb $2 ms/s, together $3 ms/s"
-set -- $(means $WL_SUMS)
-WL_MEAN=$3
-echo "wayland mean: tovra-wayland $1 ms/s, sway $2 ms/s, together $3 ms/s"
+RATIOS=""
+while read -r mode_name; do
+  key=$(echo "$mode_name" | tr -c 'a-z\n' _)
+  eval "sums=\$WL_SUMS_$key"
+  set -- $(means $sums)
+  echo "wayland ($mode_name) mean: tovra-wayland $1 ms/s, sway $2 ms/s, together $3 ms/s"
+  RATIOS="$RATIOS, $mode_name $(echo "$3 $X11_MEAN" | awk '{printf "%.2f", $1 / $2}')"
+done < "$T/modes"
 
 # --- A background surface shown, then hidden under a full-screen window.
 wl_sway
@@ -224,4 +237,4 @@ set -- $RATES
 echo "wayland background hidden: tovra-wayland $1 ms/s (scheduler: $NS_RATE ms/s), sway $2 ms/s, full-screen window $3 ms/s ($WALL s; one tick is $(awk -v hz="$HZ" -v w="$WALL" 'BEGIN {printf "%.2f", 1000 / hz / w}') ms/s)"
 wl_stop
 
-echo "wayland/x11 ratio: $(echo "$WL_MEAN $X11_MEAN" | awk '{printf "%.2f", $1 / $2}')"
+echo "wayland/x11 ratio:${RATIOS#,}"

@@ -70,6 +70,15 @@ void CellFrame::Resize(int width, int height, FrameMemory memory) {
     allChanged_ = true;
 }
 
+bool CellFrame::Rebind(FrameMemory memory) {
+    if (!own_.empty() || data_ == nullptr || memory.pixels == nullptr || memory.stride < width_ ||
+        memory.bytesPerPixel != bytes_)
+        return false;
+    data_ = static_cast<unsigned char*>(memory.pixels);
+    stride_ = memory.stride;
+    return true;
+}
+
 void CellFrame::SetAreas(const std::vector<WorldArea>& areas) {
     areas_.resize(areas.size());
     for (std::size_t i = 0; i < areas.size(); ++i) {

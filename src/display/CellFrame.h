@@ -76,6 +76,12 @@ public:
     // as changed. Its cells are those of one area of 10-pixel cells from the
     // top-left corner, the last column and row cut off by the frame's edges.
     void Resize(int width, int height, FrameMemory memory = {});
+    // The same picture in other memory of the platform's, of the same size
+    // and form, which the caller has brought up to date (a buffer it shows
+    // in turn): drawing goes on there, and nothing counts as changed. False,
+    // and nothing moves, for memory that does not fit or a frame in memory
+    // of its own.
+    bool Rebind(FrameMemory memory);
     // The areas cells are drawn in (the worlds), in place of those of Resize;
     // cells reaching past the frame are cut off.
     void SetAreas(const std::vector<WorldArea>& areas);

@@ -128,6 +128,9 @@ public:
     std::size_t WorldCount() const { return worlds_.size(); }
     const WorldArea& WorldAreaOf(std::size_t world) const { return worlds_[world]->area(); }
     const CellFrame& frame() const { return frame_; }
+    // The frame goes on in other memory of the platform's that holds the
+    // same picture (see CellFrame::Rebind).
+    bool RebindFrame(FrameMemory memory) { return frame_.Rebind(memory); }
     const std::array<SpriteHandle, kLiveSpriteCount>& liveSprites() const { return liveSprites_; }
     SpriteHandle deadSprite() const { return deadSprite_; }
     int maxCol() const { return worlds_[0]->automaton.grid.MaxCol(); }

@@ -143,7 +143,9 @@ public:
     // Whether a generation is due now; when one will be (or the far future
     // while the compositor has not asked for a frame).
     bool Due(std::chrono::steady_clock::time_point now) const { return Waiting() && now >= nextTick_; }
-    bool Waiting() const { return loaded_ && !unloaded_ && timerRunning_ && frame_ == nullptr && !closed_; }
+    bool Waiting() const {
+        return loaded_ && !unloaded_ && timerRunning_ && frame_ == nullptr && !closed_ && BufferFree();
+    }
     std::chrono::steady_clock::time_point nextTick() const { return nextTick_; }
     void Tick();
     int bitmapsLoaded() const { return sprites_.loaded(); }
@@ -160,7 +162,7 @@ public:
     std::vector<MonitorArea> Monitors() override {
         return {MonitorArea{{0, 0, scale_.bufferWidth, scale_.bufferHeight}, scale_.dpi}};
     }
-    FrameMemory AllocateFrame(int, int) override { return {}; }
+    FrameMemory AllocateFrame(int width, int height) override;
     void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
     void UnloadWindow() override {
         if (unloaded_) return;
@@ -182,6 +184,15 @@ private:
     // The buffers at the surface's size and scale, the display laid out on them.
     void Arrange();
     ShmBuffer* BufferAt(int index);
+    // The buffers of another size let go (those the compositor holds when it releases them).
+    void Retire();
+    // The frame moves on into a free buffer, brought up to date.
+    void DrawNext();
+    // Whether the next generation has a buffer to go into.
+    bool BufferFree() const {
+        return drawing_ >= 0 || static_cast<int>(buffers_.size()) < BufferRing::kMaxBuffers ||
+               std::any_of(buffers_.begin(), buffers_.end(), [](const auto& b) { return b != nullptr && !b->busy; });
+    }
     void RequestFrame();
     void Commit() {
         RequestFrame();
@@ -214,6 +225,8 @@ private:
     BufferRing ring_;
     std::vector<std::unique_ptr<ShmBuffer>> buffers_;  // by ring index
     std::vector<std::unique_ptr<ShmBuffer>> retired_;  // of an earlier size, still with the compositor
+    int drawing_ = -1;  // the buffer the frame draws into; -1 while every one is busy
+    int shown_ = -1;    // the one shown last
 
     bool timerRunning_ = false;
     std::chrono::milliseconds interval_{0};
@@ -279,8 +292,12 @@ const wl_buffer_listener WaylandSurface::kBufferListener = {
                 return;
             }
             s.ring_.Released(b->index);
-            // Changes that found every buffer busy go out now.
-            if (s.ring_.Owes()) s.PresentFrame(s.saver_.frame(), {});
+            // A generation waits while every buffer is with the compositor;
+            // changes that found none free go out now.
+            if (s.drawing_ < 0 && s.shown_ >= 0 && s.ring_.Owes()) {
+                s.DrawNext();
+                if (s.drawing_ >= 0) s.PresentFrame(s.saver_.frame(), {});
+            }
         },
 };
 
@@ -366,17 +383,7 @@ void WaylandSurface::Arrange() {
     }
     wl_surface_set_buffer_scale(surface_, scale_.bufferScale);
     presented_ = false;
-    if (resized) {
-        // Buffers of the old size go when the compositor lets them go.
-        for (auto& b : buffers_) {
-            if (!b->busy) continue;
-            b->index = -1;
-            retired_.push_back(std::move(b));
-        }
-        buffers_.clear();
-        ring_.Reset(scale_.bufferWidth, scale_.bufferHeight);
-        saver_.Resize();
-    }
+    if (resized) saver_.Resize();  // which allocates the frame in the new buffers
     // A configure is answered by a commit, also when nothing was drawn.
     if (!presented_) Commit();
 }
@@ -412,42 +419,78 @@ ShmBuffer* WaylandSurface::BufferAt(int index) {
     return buffers_[index].get();
 }
 
+FrameMemory WaylandSurface::AllocateFrame(int width, int height) {
+    // The frame is drawn straight into the buffers it is shown from, in
+    // turn; one of the surface's size, once it has one.
+    if (width != scale_.bufferWidth || height != scale_.bufferHeight || width <= 0 || height <= 0) return {};
+    Retire();
+    ring_.Reset(width, height);
+    drawing_ = ring_.Acquire();
+    const ShmBuffer* buffer = BufferAt(drawing_);
+    if (buffer == nullptr) return {};
+    return {buffer->pixels, buffer->stride / 4, 4};
+}
+
+void WaylandSurface::Retire() {
+    // Buffers of the old size go when the compositor lets them go.
+    for (auto& b : buffers_) {
+        if (b == nullptr || !b->busy) continue;
+        b->index = -1;
+        retired_.push_back(std::move(b));
+    }
+    buffers_.clear();
+    drawing_ = shown_ = -1;
+}
+
 void WaylandSurface::PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) {
     if (!configured_ || closed_ || frame.Width() != scale_.bufferWidth || frame.Height() != scale_.bufferHeight) return;
-    const int index = ring_.Acquire();
-    if (index < 0) {
+    if (drawing_ < 0) {
+        // Every buffer is with the compositor: shown with the next one free.
         ring_.Owe(parts);
         return;
     }
-    ShmBuffer* buffer = BufferAt(index);
-    if (buffer == nullptr) return;
+    ShmBuffer* buffer = buffers_[drawing_].get();
     std::vector<FrameRect> changed = ring_.TakeOwed();
     changed.insert(changed.end(), parts.begin(), parts.end());
-    // What the buffer lacks since it was last shown, and what changed now;
-    // the frame's pixels are 0x00RRGGBB, as XRGB8888 holds them.
-    const auto copy = [&](const FrameRect& r) {
-        const int x0 = std::clamp(r.x, 0, frame.Width()), x1 = std::clamp(r.x + r.width, 0, frame.Width());
-        const int y0 = std::clamp(r.y, 0, frame.Height()), y1 = std::clamp(r.y + r.height, 0, frame.Height());
-        if (x0 >= x1) return;
-        const auto* from = static_cast<const unsigned char*>(frame.Data());
-        auto* to = static_cast<unsigned char*>(buffer->pixels);
-        const std::size_t fromStride = static_cast<std::size_t>(frame.Stride()) * 4;
-        for (int y = y0; y < y1; ++y)
-            std::memcpy(to + y * static_cast<std::size_t>(buffer->stride) + x0 * 4u, from + y * fromStride + x0 * 4u,
-                        static_cast<std::size_t>(x1 - x0) * 4);
-    };
-    for (const FrameRect& r : ring_.Missing(index)) copy(r);
-    for (const FrameRect& r : changed) copy(r);
     wl_surface_attach(surface_, buffer->buffer, 0, 0);
     // The compositor pays more for each rectangle than for the pixels in it:
     // it is told of fewer, larger ones, which cover the changed pixels and
     // pixels that stayed as they were.
     for (const FrameRect& r : JoinDamage(changed, kDamageBand, kDamageGap))
         wl_surface_damage_buffer(surface_, r.x, r.y, r.width, r.height);
-    ring_.Shown(index, changed);
+    ring_.Shown(drawing_, changed);
     buffer->busy = true;
+    shown_ = drawing_;
     presented_ = true;
     Commit();
+    // The next generation goes into whichever buffer is free when it comes:
+    // by then the compositor has mostly let go of the one shown before.
+    drawing_ = -1;
+}
+
+void WaylandSurface::DrawNext() {
+    drawing_ = ring_.Acquire();
+    if (drawing_ < 0) return;  // until the compositor lets one go
+    ShmBuffer* next = BufferAt(drawing_);
+    const ShmBuffer* shown = shown_ >= 0 ? buffers_[shown_].get() : nullptr;
+    if (next == nullptr || shown == nullptr) {
+        drawing_ = -1;
+        return;
+    }
+    // What the buffer lacks since it was last shown, from the one shown
+    // last, which holds the whole picture; then the frame draws on in it.
+    for (const FrameRect& r : ring_.Missing(drawing_)) {
+        const int x0 = std::clamp(r.x, 0, scale_.bufferWidth), x1 = std::clamp(r.x + r.width, 0, scale_.bufferWidth);
+        const int y0 = std::clamp(r.y, 0, scale_.bufferHeight), y1 = std::clamp(r.y + r.height, 0, scale_.bufferHeight);
+        for (int y = y0; x0 < x1 && y < y1; ++y) {
+            const std::size_t at = static_cast<std::size_t>(y) * next->stride + x0 * 4u;
+            std::memcpy(static_cast<unsigned char*>(next->pixels) + at, static_cast<const unsigned char*>(shown->pixels) + at,
+                        static_cast<std::size_t>(x1 - x0) * 4);
+        }
+    }
+    ring_.Shown(drawing_, {});
+    ring_.Released(drawing_);
+    if (!saver_.RebindFrame({next->pixels, next->stride / 4, 4})) drawing_ = -1;
 }
 
 void WaylandSurface::RequestFrame() {
@@ -457,6 +500,8 @@ void WaylandSurface::RequestFrame() {
 }
 
 void WaylandSurface::Tick() {
+    if (drawing_ < 0) DrawNext();
+    if (drawing_ < 0) return;
     presented_ = false;
     saver_.Tick();
     // A generation that changed nothing still waits for the compositor's
