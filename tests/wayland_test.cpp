@@ -32,6 +32,7 @@ TEST(WaylandOptions, SurfacesOutputsInputAndTheSharedSettings) {
         {{"-layer", "top", "-fullscreen"}, "tovra-wayland: -layer and -fullscreen cannot be used together"},
         {{"-layer", "side"}, "tovra-wayland: -layer: \"side\" is not allowed" + usage},
         {{"-layer", "topp"}, usage},
+        {{"-layer", "top", "-layer", "side"}, "\"side\" is not allowed" + usage},
         {{"-layer"}, "tovra-wayland: -layer needs a value: background"},
         {{"-output", ""}, "tovra-wayland: -output: \"\" is not allowed; use an output's name"},
         {{"-root"}, "tovra-wayland: unknown option \"-root\""},
@@ -263,7 +264,10 @@ TEST(BufferRing, TheBufferShownAlwaysHoldsTheWholeFrame) {
     ring.Shown(0, {{0, 0, 4, 2}, {0, 2, 4, 1}});
     EXPECT_EQ(ring.Missing(1), (std::vector<FrameRect>{{0, 0, 4, 2}, {0, 2, 4, 1}}));
     ring.Released(0);
-    ring.Shown(0, {{0, 3, 4, 1}});
+    ring.Shown(0, {{0, 3, 3, 1}});  // a pixel less than the frame
+    EXPECT_EQ(ring.Missing(1).size(), 3u);
+    ring.Released(0);
+    ring.Shown(0, {{3, 3, 1, 1}});
     EXPECT_EQ(ring.Missing(1), std::vector<FrameRect>{whole});
     BufferRing many;
     many.Reset(100, 100);
@@ -279,8 +283,10 @@ TEST(BufferRing, TheBufferShownAlwaysHoldsTheWholeFrame) {
     EXPECT_TRUE(many.Owes());
     EXPECT_EQ(many.TakeOwed(), (std::vector<FrameRect>{{5, 5, 2, 2}}));
     EXPECT_FALSE(many.Owes());
-    // A new size forgets every buffer.
+    // A new size forgets every buffer, and what was owed.
+    many.Owe({{1, 1, 1, 1}});
     many.Reset(8, 8);
+    EXPECT_FALSE(many.Owes());
     EXPECT_EQ(many.Count(), 0);
     EXPECT_EQ(many.Acquire(), 0);
     EXPECT_EQ(many.Missing(0), (std::vector<FrameRect>{{0, 0, 8, 8}}));

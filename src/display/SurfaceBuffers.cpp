@@ -96,7 +96,7 @@ std::vector<FrameRect> BufferRing::TakeOwed() {
 }
 
 void BufferRing::Released(int index) {
-    if (index >= 0 && index < Count()) buffers_[index].busy = false;
+    if (index >= 0 && index < Count()) buffers_.at(static_cast<std::size_t>(index)).busy = false;
 }
 
 }  // namespace tovra

@@ -1,5 +1,6 @@
 #include "shell/SaverOptions.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -154,12 +155,14 @@ std::optional<std::string> SettingStoreText(std::string_view resource, std::stri
 
 namespace {
 
-// An option of one program beside the settings: a switch (no `allowed`)
-// or one that takes a value, which `take` stores or refuses.
+// An option of one program beside the settings: a switch, which `set`
+// turns on, or one that takes a value (`allowed`), which `take` stores or
+// refuses.
 struct ProgramOption {
     const char* name;
-    const char* allowed;  // what the value may be; nullptr for a switch
-    std::function<bool(const std::string& value)> take;
+    std::function<void()> set;
+    const char* allowed = nullptr;
+    std::function<bool(const std::string& value)> take = nullptr;
 };
 
 // The arguments of a program whose messages begin with `program`: its own
@@ -183,8 +186,8 @@ std::string ParseOptions(const char* program, const std::vector<std::string>& ar
         const ProgramOption* option = nullptr;
         for (const ProgramOption& o : own)
             if (name == o.name) option = &o;
-        if (option != nullptr && option->allowed == nullptr) {
-            option->take("");
+        if (option != nullptr && option->set) {
+            option->set();
             continue;
         }
         const SettingResource* setting = option == nullptr ? FindOption(name) : nullptr;
@@ -208,16 +211,16 @@ std::string ParseOptions(const char* program, const std::vector<std::string>& ar
 
 std::string ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& options) {
     const std::vector<ProgramOption> own = {
-        {"root", nullptr, [&](const std::string&) { options.target = SaverTarget::Root; return true; }},
-        {"window", nullptr, [&](const std::string&) { options.target = SaverTarget::OwnWindow; return true; }},
-        {"fps", nullptr, [&](const std::string&) { options.fps = true; return true; }},
-        {"window-id", kWindowIdAllowed, [&](const std::string& value) {
+        {"root", [&] { options.target = SaverTarget::Root; }},
+        {"window", [&] { options.target = SaverTarget::OwnWindow; }},
+        {"fps", [&] { options.fps = true; }},
+        {"window-id", nullptr, kWindowIdAllowed, [&](const std::string& value) {
              const std::optional<unsigned long> id = ParseWindowId(value);
              if (id) options.target = SaverTarget::WindowId, options.windowId = *id;
              return id.has_value();
          }},
-        {"display", "an X display name such as :0", [&](const std::string& value) { options.display = value; return true; }},
-        {"xrm", "a resource line such as \"tovra.speed: 100\"",
+        {"display", nullptr, "an X display name such as :0", [&](const std::string& value) { options.display = value; return true; }},
+        {"xrm", nullptr, "a resource line such as \"tovra.speed: 100\"",
          [&](const std::string& value) { options.xrm.push_back(value); return true; }},
     };
     return ParseOptions(kProgramName, args, own, options.help, options.settings);
@@ -227,18 +230,18 @@ std::string ParseWaylandOptions(const std::vector<std::string>& args, WaylandOpt
     static constexpr std::array<const char*, 4> kLayers = {"background", "bottom", "top", "overlay"};
     bool fullscreen = false;
     const std::vector<ProgramOption> own = {
-        {"layer", "background, bottom, top or overlay", [&](const std::string& value) {
+        {"layer", nullptr, "background, bottom, top or overlay", [&](const std::string& value) {
              const std::string v = Lower(Trimmed(value));
-             for (std::size_t i = 0; i < kLayers.size(); ++i)
-                 if (v == kLayers[i]) options.layer = static_cast<WaylandLayer>(i);
-             return options.layer.has_value() && v == kLayers[static_cast<std::size_t>(*options.layer)];
+             const auto found = std::find(kLayers.begin(), kLayers.end(), v);
+             if (found != kLayers.end()) options.layer = static_cast<WaylandLayer>(found - kLayers.begin());
+             return found != kLayers.end();
          }},
-        {"fullscreen", nullptr, [&](const std::string&) { fullscreen = true; return true; }},
-        {"output", "an output's name, such as DP-1", [&](const std::string& value) {
+        {"fullscreen", [&] { fullscreen = true; }},
+        {"output", nullptr, "an output's name, such as DP-1", [&](const std::string& value) {
              options.output = value;
              return !value.empty();
          }},
-        {"exit-on-input", nullptr, [&](const std::string&) { options.exitOnInput = true; return true; }},
+        {"exit-on-input", [&] { options.exitOnInput = true; }},
     };
     std::string error = ParseOptions(kWaylandProgramName, args, own, options.help, options.settings);
     if (error.empty() && fullscreen && options.layer)

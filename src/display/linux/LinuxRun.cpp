@@ -5,6 +5,8 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 #include "display/linux/BitmapCells.h"
 
@@ -31,18 +33,16 @@ bool StopRequested() { return stopRequested != 0; }
 int StopSignal() { return stopRequested; }
 
 void RaiseStopSignal() {
-    if (const int stop = StopSignal(); stop != 0) {
+    if (const int stop = StopSignal()) {
         std::signal(stop, SIG_DFL);
         std::raise(stop);
     }
 }
 
 std::string ProgramFileFolder() {
-    char path[4096] = {};
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return "";
-    const std::string file(path, static_cast<std::size_t>(n));
-    return file.substr(0, file.find_last_of('/'));
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : file.parent_path().string();
 }
 
 std::string CellBitmapFolder(const std::string& installedFolder) {
@@ -66,7 +66,7 @@ double ProcessCpuSeconds() {
 
 FileSprites::Object* FileSprites::Lookup(GdiHandle handle) {
     if (handle < 1 || handle > static_cast<GdiHandle>(objects_.size())) return nullptr;
-    return &objects_[static_cast<std::size_t>(handle - 1)];
+    return &objects_.at(static_cast<std::size_t>(handle - 1));
 }
 
 GdiHandle FileSprites::CreateCompatibleDC() {
@@ -99,7 +99,7 @@ void FileSprites::SelectObject(GdiHandle dc, GdiHandle bitmap) {
 
 GdiHandle FileSprites::SelectedBitmap(GdiHandle dc) {
     const Object* d = Lookup(dc);
-    return d != nullptr && d->isContext ? d->selected : 0;
+    return d != nullptr ? d->selected : 0;  // a bitmap selects nothing
 }
 
 int FileSprites::DeleteDC(GdiHandle dc) {
@@ -110,7 +110,7 @@ int FileSprites::DeleteDC(GdiHandle dc) {
 }
 
 void FileSprites::DeleteObject(GdiHandle object) {
-    if (Object* o = Lookup(object); o != nullptr && !o->isContext) o->pixels = {};
+    if (Object* o = Lookup(object)) o->pixels = {};  // a context has none
 }
 
 SpritePixels FileSprites::SpritePixelsOf(GdiHandle sprite) {
