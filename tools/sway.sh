@@ -117,13 +117,18 @@ _wl_sway() {
 # How many outputs are on, 0 when sway does not answer.
 _wl_outputs() { wl_msg -t get_outputs 2>/dev/null | grep -c '"active": true'; }
 
-wl_start() {
-  _wl_n=$1; shift
+# A new scratch folder $WL with a runtime folder that nobody owns.
+_wl_folder() {
   [ -z "$WL" ] || wl_stop
   WL=$(mktemp -d) && chmod 755 "$WL" || return 1
   mkdir -m 700 "$WL/run" && chown nobody:nogroup "$WL/run" || return 1
   export XDG_RUNTIME_DIR="$WL/run"
   unset WAYLAND_DISPLAY
+}
+
+wl_start() {
+  _wl_n=$1; shift
+  _wl_folder || return 1
   _wl_config sway "$@"
   _wl_sway sway "$_wl_n" WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS="$_wl_n"
 }
@@ -132,11 +137,7 @@ wl_start() {
 # which fills it.
 wl_start_nested() {
   _wl_n=$1; shift
-  [ -z "$WL" ] || wl_stop
-  WL=$(mktemp -d) && chmod 755 "$WL" || return 1
-  mkdir -m 700 "$WL/run" && chown nobody:nogroup "$WL/run" || return 1
-  export XDG_RUNTIME_DIR="$WL/run"
-  unset WAYLAND_DISPLAY
+  _wl_folder || return 1
   _wl_config outer
   seq 1 16 | sed 's/.*/assign [title="^wlroots - WL-&$"] output HEADLESS-&/' >> "$WL/outer.conf"
   _wl_sway outer "$_wl_n" WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS="$_wl_n" || return 1
