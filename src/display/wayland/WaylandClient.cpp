@@ -31,9 +31,6 @@ constexpr char kProgram[] = "tovra-wayland";
 constexpr int kDamageBand = 20;
 constexpr int kDamageGap = 400;
 
-template <typename... Args>
-void Ignore(Args...) {}
-
 }  // namespace
 
 // One wl_output: its name and scale, known once its description is done.
@@ -148,7 +145,6 @@ public:
     }
     std::chrono::steady_clock::time_point nextTick() const { return nextTick_; }
     void Tick();
-    int bitmapsLoaded() const { return sprites_.loaded(); }
 
     // DisplayPlatform
     void StartTimer(uint32_t milliseconds) override {
