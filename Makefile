@@ -67,13 +67,16 @@ test-native: native
 # The Linux program's package: lintian finds nothing in the binary and source
 # packages that is not overridden, blhc finds every hardening flag in the
 # build log, autopkgtest runs debian/tests on the installed package (on this
-# machine: it installs the package and, last, removes it), the XScreenSaver
+# machine: it installs the package and, last, removes it; its apt fetches
+# only the architectures that have packages installed), the XScreenSaver
 # daemon runs it, and the CMake install rules put the same files in place.
 test-linux: deb
 	lintian --fail-on error,warning,info,pedantic -EvIL +pedantic \
 	  dist/tovra_$(VERSION)_amd64.changes dist/tovra_$(VERSION)_source.changes
 	blhc --bindnow $(DEB_DIR)/build.log
 	rm -rf $(BUILD)/autopkgtest
+	sh tools/apt-used-architectures.sh > $(BUILD)/apt-architectures.conf
+	APT_CONFIG=$(abspath $(BUILD))/apt-architectures.conf \
 	flock -w 900 /tmp/tovra-daemon-test.lock autopkgtest --no-built-binaries --ignore-restrictions=breaks-testbed \
 	  -o $(BUILD)/autopkgtest $(DEB) $(DEB_TREE)/ -- null
 	sh tests/x11/daemon.sh $(DEB)
