@@ -218,6 +218,34 @@ TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition)
     }
 }
 
+// The look's settings as the display window reads them; an unusable value is that setting's default
+// (Classic, False, 0, False, Square) and leaves the others alone. nullptr: not stored.
+TEST(ReadDisplaySettings, TheLookOrItsDefaults) {
+    const struct { const char *palette, *age, *fade, *smooth, *shape; const char* name; bool ageOn; int fadeN; bool smoothOn; CellShape s; } rows[] = {
+        {nullptr, nullptr, nullptr, nullptr, nullptr, "Classic", false, 0, false, CellShape::Square},
+        {"Ocean", "True", "16", "True", "Dot", "Ocean", true, 16, true, CellShape::Dot},
+        {"pAPER", "1", "64", "-1", " rounded ", "Paper", true, 64, true, CellShape::Rounded},
+        {"Colorblind", "0", "0", "False", "SQUARE", "Colorblind", false, 0, false, CellShape::Square},
+        {"Oceans", "maybe", "65", "2", "Round", "Classic", false, 0, true, CellShape::Square},
+        {"", "", "-1", "", "", "Classic", false, 0, false, CellShape::Square},
+        {" Mono\t", nullptr, "1.5", nullptr, "Dots", "Mono", false, 2, false, CellShape::Square},
+        {"Mono", nullptr, " 8 ", nullptr, nullptr, "Mono", false, 8, false, CellShape::Square},
+        {"Neon", nullptr, "1e1", nullptr, nullptr, "Neon", false, 10, false, CellShape::Square},
+    };
+    for (const auto& r : rows) {
+        Dialog d;
+        const std::pair<const char*, const char*> stored[] = {
+            {"Palette", r.palette}, {"AgeColors", r.age}, {"Fade", r.fade}, {"Smooth", r.smooth}, {"CellShape", r.shape}};
+        for (auto [key, text] : stored)
+            if (text) d.store.Put(kApp, "Settings", key, text);
+        d.store.Put(kApp, "Settings", "Speed", "120");
+        const SaverSettings read = ReadDisplaySettings(d.store);
+        EXPECT_EQ(std::tuple(std::string(BuiltInPalettes()[read.Palette].name), read.AgeColors, read.Fade, read.Smooth, read.Shape),
+                  std::tuple(std::string(r.name), r.ageOn, r.fadeN, r.smoothOn, r.s)) << (r.palette ? r.palette : "-");
+        EXPECT_EQ(read.Speed, 120);
+    }
+}
+
 // "Seeding", "Patterns", "CellSize", "EachMonitor" and "SaveBattery": what the display window runs, what
 // the dialog shows, the picker's folder, and what OK writes back from the list item shown; unusable values
 // are the defaults (Random, 10, False, False). nullptr: not stored.

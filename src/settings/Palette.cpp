@@ -50,13 +50,27 @@ bool SameName(std::string_view a, std::string_view b) {
     });
 }
 
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 }  // namespace
 
 std::span<const Palette> BuiltInPalettes() { return kPalettes; }
 
 const Palette* FindPalette(std::string_view name) {
+    name = Trimmed(name);
     const auto found = std::ranges::find_if(kPalettes, [&](const Palette& p) { return SameName(p.name, name); });
     return found == kPalettes.end() ? nullptr : &*found;
+}
+
+std::optional<CellShape> ParseCellShape(std::string_view text) {
+    text = Trimmed(text);
+    for (std::size_t i = 0; i < kCellShapeNames.size(); ++i)
+        if (SameName(text, kCellShapeNames[i])) return static_cast<CellShape>(i);
+    return std::nullopt;
 }
 
 std::string HexColour(Rgb colour) {

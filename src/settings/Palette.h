@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,8 +31,16 @@ struct Palette {
 // the Color setting and the dead cell's face, for lists and blends.
 std::span<const Palette> BuiltInPalettes();
 
-// The built-in palette of that name, in any case; nullptr when there is none.
+// The built-in palette of that name, in any case and without blanks around
+// it; nullptr when there is none.
 const Palette* FindPalette(std::string_view name);
+
+// How a cell of a drawn palette fills its square: all of it, as the bitmaps
+// do; a square with rounded corners; a round dot.
+enum class CellShape { Square, Rounded, Dot };
+inline constexpr std::array<const char*, 3> kCellShapeNames = {"Square", "Rounded", "Dot"};
+// A shape by its name, in any case and without blanks around it.
+std::optional<CellShape> ParseCellShape(std::string_view text);
 
 // "#rrggbb", lowercase.
 std::string HexColour(Rgb colour);

@@ -31,6 +31,12 @@ std::optional<SeedingMode> UsableSeeding(std::string_view text) {
     return std::nullopt;
 }
 
+std::optional<int> UsableFade(std::string_view text) {
+    const std::optional<int32_t> fade = TextToInt32(text);
+    if (fade && *fade >= 0 && *fade <= kMaxFade) return static_cast<int>(*fade);
+    return std::nullopt;
+}
+
 SaverSettings ReadDisplaySettings(SettingsStore& store) {
     const SaverSettings defaults;
     SaverSettings s;
@@ -52,6 +58,13 @@ SaverSettings ReadDisplaySettings(SettingsStore& store) {
     s.CellSize = ValueOr(ParseCellSize(Read(store, kCellSizeKey, kCellSizeDefaultText)), defaults.CellSize);
     s.EachMonitor = ValueOr(TextToBoolean(Read(store, kEachMonitorKey, kEachMonitorDefaultText)), defaults.EachMonitor);
     s.SaveBattery = ValueOr(TextToBoolean(Read(store, kSaveBatteryKey, kSaveBatteryDefaultText)), defaults.SaveBattery);
+
+    const Palette* palette = FindPalette(Read(store, kPaletteKey, kPaletteDefaultText));
+    s.Palette = palette ? static_cast<std::size_t>(palette - BuiltInPalettes().data()) : defaults.Palette;
+    s.AgeColors = ValueOr(TextToBoolean(Read(store, kAgeColorsKey, kAgeColorsDefaultText)), defaults.AgeColors);
+    s.Fade = ValueOr(UsableFade(Read(store, kFadeKey, kFadeDefaultText)), defaults.Fade);
+    s.Smooth = ValueOr(TextToBoolean(Read(store, kSmoothKey, kSmoothDefaultText)), defaults.Smooth);
+    s.Shape = ValueOr(ParseCellShape(Read(store, kCellShapeKey, kCellShapeDefaultText)), defaults.Shape);
     return s;
 }
 

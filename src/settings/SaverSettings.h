@@ -13,6 +13,7 @@
 
 #include "automaton/Automaton.h"  // kColorCount
 #include "settings/CellSize.h"
+#include "settings/Palette.h"
 #include "settings/SettingsStore.h"
 
 namespace tovra {
@@ -34,6 +35,12 @@ inline constexpr char kPatternsKey[] = "Patterns";
 inline constexpr char kCellSizeKey[] = "CellSize";
 inline constexpr char kEachMonitorKey[] = "EachMonitor";
 inline constexpr char kSaveBatteryKey[] = "SaveBattery";
+// The look.
+inline constexpr char kPaletteKey[] = "Palette";
+inline constexpr char kAgeColorsKey[] = "AgeColors";
+inline constexpr char kFadeKey[] = "Fade";
+inline constexpr char kSmoothKey[] = "Smooth";
+inline constexpr char kCellShapeKey[] = "CellShape";
 // Section "Window": the configuration dialog's top-left corner in twips. The
 // dialog passes its current position as the default.
 inline constexpr char kTopKey[] = "Top";
@@ -50,6 +57,14 @@ inline constexpr char kPatternsDefaultText[] = "";
 inline constexpr char kCellSizeDefaultText[] = "10";
 inline constexpr char kEachMonitorDefaultText[] = "False";
 inline constexpr char kSaveBatteryDefaultText[] = "False";
+inline constexpr char kPaletteDefaultText[] = "Classic";
+inline constexpr char kAgeColorsDefaultText[] = "False";
+inline constexpr char kFadeDefaultText[] = "0";
+inline constexpr char kSmoothDefaultText[] = "False";
+inline constexpr char kCellShapeDefaultText[] = "Square";
+
+// The longest fade, in generations.
+inline constexpr int kMaxFade = 64;
 
 // The seeding modes, by their stored number.
 inline constexpr int kSeedingModeCount = 3;
@@ -69,6 +84,13 @@ struct SaverSettings {
     int CellSize = kDefaultCellSize;  // pixels from 10 to 40, or kAutoCellSize
     bool EachMonitor = false;         // one world per monitor; false: one over them all
     bool SaveBattery = false;         // on battery, at most ten generations a second
+    // The look. Classic (index 0) draws the cell bitmaps; the others draw
+    // their palette's colours.
+    std::size_t Palette = 0;           // index into BuiltInPalettes()
+    bool AgeColors = false;            // a live cell's colour follows its age along the ramp
+    int Fade = 0;                      // generations a dead cell takes to fade out, 0 to kMaxFade
+    bool Smooth = false;               // changes blend over the time between generations
+    CellShape Shape = CellShape::Square;
 
     bool operator==(const SaverSettings&) const = default;
 };
@@ -81,13 +103,19 @@ std::optional<SeedingMode> UsableSeeding(std::string_view text);
 std::optional<int32_t> UsableSpeed(std::string_view text);
 
 // The display window's reader: reads "Rainbow", "Color", "Torus", "Speed",
-// "Delay", "Seeding", "Patterns", "CellSize", "EachMonitor" and "SaveBattery"
-// in this order, each with its default. A stored value that cannot be used
+// "Delay", "Seeding", "Patterns", "CellSize", "EachMonitor", "SaveBattery",
+// "Palette", "AgeColors", "Fade", "Smooth" and "CellShape" in this order, each
+// with its default. A stored value that cannot be used
 // (text that does not convert, a Color outside 0 to 4, a Speed below 0 or
 // above kMaxTimerInterval, a Delay outside the 16-bit range, a Seeding other
-// than 0, 1 or 2, a CellSize neither "Auto" nor a whole number from 10 to 40)
+// than 0, 1 or 2, a CellSize neither "Auto" nor a whole number from 10 to 40,
+// a Palette that names no built-in palette, a Fade outside 0 to 64, a
+// CellShape other than Square, Rounded or Dot)
 // gives that one setting its default; the others keep their stored values.
 // Nothing is written back.
 SaverSettings ReadDisplaySettings(SettingsStore& store);
+
+// A stored "Fade" text as generations, 0 to kMaxFade; nothing for any other.
+std::optional<int> UsableFade(std::string_view text);
 
 }  // namespace tovra
