@@ -119,6 +119,7 @@ TEST(Palettes, TenOrMoreUniquelyNamedEachWithItsLook) {
     }
 }
 
+// In any case, blanks and tabs around the name aside.
 TEST(Palettes, FoundByNameInAnyCase) {
     struct Row {
         const char* name;
@@ -126,7 +127,7 @@ TEST(Palettes, FoundByNameInAnyCase) {
     };
     for (const Row& row : std::initializer_list<Row>{{"Paper", "Paper"}, {"colorblind", "Colorblind"},
                                                      {"MONO", "Mono"}, {"", nullptr}, {"Pape", nullptr},
-                                                     {"Paper ", nullptr}, {"Classic\n", nullptr}}) {
+                                                     {" Paper\t", "Paper"}, {"Classic\n", nullptr}}) {
         const Palette* p = FindPalette(row.name);
         if (row.found == nullptr) {
             EXPECT_EQ(p, nullptr) << row.name;
