@@ -12,6 +12,12 @@ public:
     virtual ~TimerDriver() = default;
     virtual void StartTimer(uint32_t milliseconds) = 0;  // replaces a running timer
     virtual void StopTimer() = 0;
+    // The frame clock, apart from the generations' timer: while a change
+    // blends, the display asks for a FrameTick about every `milliseconds`
+    // and stops it as soon as nothing blends. A platform that has none
+    // shows each generation's picture at once.
+    virtual void StartFrameTimer(uint32_t milliseconds) { (void)milliseconds; }  // replaces a running one
+    virtual void StopFrameTimer() {}
 };
 
 class GenerationTimer {

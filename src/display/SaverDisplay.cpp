@@ -156,6 +156,8 @@ void SaverDisplay::Tick() {
     PresentChanges();
 }
 
+void SaverDisplay::FrameTick() {}
+
 void SaverDisplay::PresentChanges() {
     if (!frame_.HasChanges()) return;
     const std::vector<FrameRect>& parts = frame_.TakeChanges();

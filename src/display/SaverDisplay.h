@@ -102,6 +102,9 @@ public:
     void Load();
     void Resize();
     void Tick();
+    // The frame clock's tick (TimerDriver::StartFrameTimer): the next step
+    // of what blends between two generations.
+    void FrameTick();
     void KeyPressed();
     void MouseButtonPressed();
     void MouseMoved();
