@@ -70,6 +70,17 @@ void CellFrame::Resize(int width, int height, FrameMemory memory) {
     allChanged_ = true;
 }
 
+void CellFrame::Fill(uint32_t value) {
+    const uint16_t narrow = static_cast<uint16_t>(value);
+    for (int y = 0; y < height_; ++y) {
+        unsigned char* row = data_ + static_cast<std::size_t>(y) * stride_ * bytes_;
+        for (int x = 0; x < width_; ++x)
+            if (bytes_ == 4) std::memcpy(row + static_cast<std::size_t>(x) * 4, &value, 4);
+            else std::memcpy(row + static_cast<std::size_t>(x) * 2, &narrow, 2);
+    }
+    allChanged_ = true;
+}
+
 bool CellFrame::Rebind(FrameMemory memory) {
     if (!own_.empty() || data_ == nullptr || memory.pixels == nullptr || memory.stride < width_ ||
         memory.bytesPerPixel != bytes_)

@@ -101,6 +101,9 @@ public:
         return value;
     }
 
+    // Every pixel `value`; the whole frame counts as changed.
+    void Fill(uint32_t value);
+
     // Copies the picture onto the cell at column `col`, row `row` of area
     // `area`, clipped to the frame; a picture of another size than the
     // area's pitch draws nothing. The cell counts as changed when one of its

@@ -19,13 +19,16 @@ constexpr int kMouseMovesBeforeExit = 8;
 DisplayWorld::DisplayWorld(SaverDisplay& display, std::size_t index, RandomStream& random, TimeOfDay& clock)
     : automaton(*this, random, clock), display_(display), index_(index) {}
 
-// A sprite that failed to load is not `loaded` and draws nothing.
+// A sprite that failed to load is not `loaded` and draws nothing. Where
+// the look paints, it finds the births and deaths in the grid after the
+// event; of the drawing calls it needs only the classic bitmap a cell got.
 void DisplayWorld::DrawLiveCell(int x, int y) {
-    display_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->live[live_]);
+    if (!display_.look_.Active()) display_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->live[live_]);
+    else if (!display_.look_.Drawn()) display_.look_.Picked(look_, SnapToCell(x), SnapToCell(y), static_cast<int>(live_));
 }
 
 void DisplayWorld::DrawDeadCell(int x, int y) {
-    display_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->dead);
+    if (!display_.look_.Active()) display_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->dead);
 }
 
 SaverDisplay::SaverDisplay(DisplayPlatform& platform, SettingsStore& store, RandomStream& random,
@@ -47,6 +50,9 @@ void SaverDisplay::Load() {
 
     // 5. The settings. A stored value that cannot be used reads as its default.
     const SaverSettings settings = ReadDisplaySettings(store_);
+    look_.Configure({&BuiltInPalettes()[settings.Palette], settings.Rainbow, settings.AgeColors, settings.Fade,
+                     settings.Smooth, settings.Shape},
+                    colorPixels_, deadPixels_, [this](uint32_t rgb) { return platform_.ColourValue(rgb); });
     colorIndex_ = settings.Color;
     cellSize_ = settings.CellSize;
     eachMonitor_ = settings.EachMonitor;
@@ -101,6 +107,8 @@ void SaverDisplay::StartGenerations() {
     generationsRunning_ = true;
     timer_.SetEnabled(!displayOff_);
     for (const auto& world : worlds_) world->automaton.SeedGrid();
+    FinishBlend();
+    PaintLook();
     PresentChanges();
 }
 
@@ -127,6 +135,11 @@ void SaverDisplay::ArrangeWorlds(const std::vector<WorldArea>& areas) {
     const int height = static_cast<int>(platform_.ClientHeight());
     frame_.Resize(width, height, platform_.AllocateFrame(width, height));
     frame_.SetAreas(areas);
+    if (look_.Active()) {
+        if (look_.BackgroundValue() != 0) frame_.Fill(look_.BackgroundValue());
+        for (std::size_t i = 0; i < areas.size(); ++i) look_.Reset(worlds_[i]->look_, areas[i].columns, areas[i].rows);
+        blending_ = false;
+    }
 }
 
 // A world added after the load runs on the settings of the first.
@@ -147,16 +160,67 @@ const PitchPictures& SaverDisplay::PicturesAt(int pitch) {
     PitchPictures& p = pictures_[pitch];
     for (std::size_t i = 0; i < p.live.size(); ++i) p.live[i] = ScaleSprite(colorPixels_[i], pitch);
     p.dead = ScaleSprite(deadPixels_, pitch);
+    for (CellPicture* picture : {&p.live[0], &p.live[1], &p.live[2], &p.live[3], &p.live[4], &p.dead})
+        for (uint32_t& pixel : picture->pixels) pixel = platform_.ColourValue(pixel);
     return p;
 }
 
 void SaverDisplay::Tick() {
     if (displayOff_) return;
+    // A blend not yet done ends here: the generation starts from the picture
+    // of the last one.
+    FinishBlend();
     for (const auto& world : worlds_) world->automaton.Tick();
+    PaintLook();
     PresentChanges();
 }
 
-void SaverDisplay::FrameTick() {}
+void SaverDisplay::FrameTick() {
+    if (!blending_ || displayOff_) {
+        platform_.StopFrameTimer();
+        return;
+    }
+    ++blendFrame_;
+    if (blendFrame_ >= blendFrames_) FinishBlend();
+    else DrawLookChanges(blendFrame_ * CellLook::kBlendFull / blendFrames_);
+    PresentChanges();
+}
+
+void SaverDisplay::FinishBlend() {
+    if (!blending_) return;
+    DrawLookChanges(CellLook::kBlendFull);
+    blending_ = false;
+    platform_.StopFrameTimer();
+}
+
+void SaverDisplay::DrawLookChanges(int blend) {
+    for (const auto& world : worlds_) {
+        const LookWorld& look = world->look_;
+        const int pitch = world->area_.pitch;
+        for (const LookChange& change : look.changes)
+            frame_.DrawCell(world->index_, static_cast<int>(change.cell % look.columns),
+                            static_cast<int>(change.cell / look.columns),
+                            look_.Picture(pitch, change.from, change.to, blend));
+    }
+}
+
+void SaverDisplay::PaintLook() {
+    if (look_.Active()) {
+        bool changed = false;
+        for (const auto& world : worlds_) {
+            look_.Update(world->look_, world->automaton.grid);
+            changed = changed || !world->look_.changes.empty();
+        }
+        blendFrames_ = changed ? look_.BlendFrames(PacedInterval()) : 0;
+        if (blendFrames_ > 0) {
+            blending_ = true;
+            blendFrame_ = 0;
+            platform_.StartFrameTimer(CellLook::kFrameMilliseconds);
+        } else {
+            DrawLookChanges(CellLook::kBlendFull);
+        }
+    }
+}
 
 void SaverDisplay::PresentChanges() {
     if (!frame_.HasChanges()) return;
@@ -171,6 +235,8 @@ int32_t SaverDisplay::PacedInterval() const {
 void SaverDisplay::DisplayPowerChanged(bool anyMonitorOn) {
     if (displayOff_ == !anyMonitorOn) return;
     displayOff_ = !anyMonitorOn;
+    // A blend stands still with the generations; the next one finishes it.
+    if (displayOff_) platform_.StopFrameTimer();
     if (generationsRunning_) timer_.SetEnabled(anyMonitorOn);
 }
 
@@ -235,6 +301,7 @@ void SaverDisplay::BeforeUnload() {
 void SaverDisplay::Unload() {
     generationsRunning_ = false;
     timer_.SetEnabled(false);
+    platform_.StopFrameTimer();
     platform_.ShowCursor(true);
     platform_.SetScreenSaverRunning(false);
 }

@@ -13,6 +13,7 @@
 
 #include "automaton/Automaton.h"
 #include "display/CellFrame.h"
+#include "display/CellLook.h"
 #include "display/GenerationTimer.h"
 #include "display/MonitorLayout.h"
 #include "display/Sprites.h"
@@ -49,6 +50,9 @@ public:
     virtual void ShowCursor(bool show) = 0;
     // A value under HKEY_CURRENT_USER as text, "Not Found" when unreadable.
     virtual std::string ReadRegistryText(const std::string& subkey, const std::string& valueName) = 0;
+    // The frame's pixel value of a colour 0x00RRGGBB, the value the sprites'
+    // pixels take in the frame.
+    virtual uint32_t ColourValue(uint32_t rgb) { return rgb; }
     // The platform's screen-saver password dialog; true when it accepts.
     virtual bool VerifyScreenSavePwd() = 0;
     // Closes the window: the platform calls BeforeUnload and Unload and
@@ -92,6 +96,7 @@ private:
     WorldArea area_;
     const PitchPictures* pictures_ = nullptr;  // at the area's pitch
     std::size_t live_ = 0;
+    LookWorld look_;  // the look's state of the world's cells
 };
 
 class SaverDisplay {
@@ -149,8 +154,14 @@ private:
     void ConfigureWorld(DisplayWorld& world);
     const PitchPictures& PicturesAt(int pitch);
     int32_t PacedInterval() const;
+    // Where the look paints: brings it to the worlds after an event that
+    // drew, and draws what changed at once or starts its blend.
+    void PaintLook();
     // Hands what the event drew to the window.
     void PresentChanges();
+    // Draws every change of the look `blend` of the way (0 to kBlendFull).
+    void DrawLookChanges(int blend);
+    void FinishBlend();
 
     DisplayPlatform& platform_;
     SettingsStore& store_;
@@ -173,6 +184,11 @@ private:
     std::map<int, PitchPictures> pictures_;
     int colorIndex_ = 0;  // the Color setting
     CellFrame frame_;
+    CellLook look_;
+    // The blend under way: its frames, and the last one drawn.
+    int blendFrames_ = 0;
+    int blendFrame_ = 0;
+    bool blending_ = false;
     bool usePassword_ = false;
     float lastExitRequest_ = 0.0f;
     int mouseMoves_ = 0;

@@ -238,14 +238,11 @@ void X11DisplayWindow::DrawFps() {
 
 // --- Sprites -------------------------------------------------------------------------
 
-SpritePixels X11DisplayWindow::SpritePixelsOf(GdiHandle sprite) {
-    SpritePixels pixels = sprites_.SpritePixelsOf(sprite);
-    // In the window's own values, so that the frame reaches it without a
-    // conversion of every pixel.
-    if (presenter_ != nullptr)
-        for (uint32_t& p : pixels.pixels) p = presenter_->Value(p);
-    return pixels;
-}
+SpritePixels X11DisplayWindow::SpritePixelsOf(GdiHandle sprite) { return sprites_.SpritePixelsOf(sprite); }
+
+// The frame holds the window's own values, so that it reaches the window
+// without a conversion of every pixel.
+uint32_t X11DisplayWindow::ColourValue(uint32_t rgb) { return presenter_ != nullptr ? presenter_->Value(rgb) : rgb; }
 
 // --- Timer, clock, unloading ---------------------------------------------------------
 

@@ -47,6 +47,7 @@ public:
 
     // DisplayPlatform
     SpritePixels SpritePixelsOf(GdiHandle sprite) override;
+    uint32_t ColourValue(uint32_t rgb) override;
     void StartTimer(uint32_t milliseconds) override;
     void StopTimer() override;
     double ClientWidth() override { return width_; }

@@ -1,0 +1,240 @@
+#include "display/CellLook.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tovra {
+
+namespace {
+
+// The classic bitmaps' slots beside the five live ones.
+constexpr int kDeadBitmap = 5;
+constexpr int kNoBitmap = 6;
+
+// Classic keys: the bitmap shown in bits 0-2, a new pick in bits 3-5 and,
+// in bit 7, that there is one.
+constexpr uint8_t kBitmapBits = 7;
+constexpr uint8_t kPicked = 0x80;
+
+// A square cell's rim, as the bitmaps have one: this much of the colour.
+constexpr int kRimWeight = 140;
+// Pictures kept, in pixels, before the cache starts again.
+constexpr std::size_t kMaxCachedPixels = std::size_t{4} << 20;
+
+uint32_t Scaled(uint32_t rgb, int weight) {  // weight 0..256 of the colour over black
+    const Rgb c = Unpacked(rgb);
+    return Packed(MixColour({}, c, weight));
+}
+
+}  // namespace
+
+Rgb MixColour(Rgb a, Rgb b, int w) {
+    auto mix = [w](int x, int y) { return static_cast<uint8_t>(x + ((y - x) * w + (y >= x ? 128 : 127)) / 256); };
+    return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
+}
+
+void CellLook::Configure(const LookSettings& settings, const std::array<SpritePixels, 5>& live,
+                         const SpritePixels& dead, std::function<uint32_t(uint32_t)> colourValue) {
+    settings_ = settings;
+    settings_.fade = std::clamp(settings_.fade, 0, 64);
+    drawn_ = settings_.palette != nullptr && settings_.palette != BuiltInPalettes().data() &&
+             !settings_.palette->ramp.empty();
+    active_ = drawn_ || settings_.fade > 0 || settings_.smooth || settings_.shape != CellShape::Square;
+    value_ = std::move(colourValue);
+    backgroundRgb_ = drawn_ ? settings_.palette->background : Rgb{};
+    background_ = value_(Packed(backgroundRgb_));
+    for (std::size_t i = 0; i < live.size(); ++i) bitmaps_[i] = live[i];
+    bitmaps_[kDeadBitmap] = dead;
+    bitmaps_[kNoBitmap] = SpritePixels{true, {}};
+    masks_.clear();
+    pictures_.clear();
+    cachedPixels_ = 0;
+}
+
+void CellLook::Reset(LookWorld& world, int columns, int rows) const {
+    world.columns = std::max(columns, 0);
+    world.rows = std::max(rows, 0);
+    const std::size_t cells = static_cast<std::size_t>(world.columns) * static_cast<std::size_t>(world.rows);
+    world.phase.assign(cells, kBlank);
+    world.key.assign(cells, 0);
+    world.changes.clear();
+}
+
+void CellLook::Picked(LookWorld& world, int col, int row, int bitmap) const {
+    if (col < 0 || row < 0 || col >= world.columns || row >= world.rows) return;
+    uint8_t& key = world.key[static_cast<std::size_t>(row) * world.columns + col];
+    key = static_cast<uint8_t>((key & kBitmapBits) | (bitmap & kBitmapBits) << 3 | kPicked);
+}
+
+// The key of a cell that is live after this event, from its key before.
+uint8_t CellLook::NewKey(LookWorld& world, uint8_t key) const {
+    if (!drawn_) return (key & kPicked) ? static_cast<uint8_t>(key >> 3 & kBitmapBits) : key & kBitmapBits;
+    if (settings_.ageColors) return static_cast<uint8_t>(std::min(key + 1, 255));
+    if (!settings_.rainbow) return 0;
+    // xorshift32: a pick for each live cell at each generation.
+    uint32_t r = world.random;
+    r ^= r << 13;
+    r ^= r >> 17;
+    r ^= r << 5;
+    world.random = r;
+    return static_cast<uint8_t>(r % settings_.palette->ramp.size());
+}
+
+void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
+    world.changes.clear();
+    const int columns = std::min(world.columns, grid.Columns());
+    const int rows = std::min(world.rows, grid.Rows());
+    const int fade = settings_.fade;
+    for (int y = 0; y < rows; ++y) {
+        const std::size_t rowStart = static_cast<std::size_t>(y) * world.columns;
+        for (int x = 0; x < columns; ++x) {
+            const std::size_t i = rowStart + x;
+            uint8_t& phase = world.phase[i];
+            uint8_t& key = world.key[i];
+            const bool live = grid.IsLive(x, y);
+            if (!live && phase <= kTrail) continue;
+            const CellShow from = Show(phase, key);
+            if (live) {
+                // A cell born starts its age again.
+                key = NewKey(world, phase == kLive ? key : static_cast<uint8_t>(drawn_ ? 0 : key));
+                phase = kLive;
+            } else if (phase == kLive) {
+                // It fades from the colour it had.
+                phase = fade > 0 ? static_cast<uint8_t>(kLive + 1) : kTrail;
+                if (!drawn_) key &= kBitmapBits;
+            } else {
+                phase = phase - kLive >= fade ? kBlank : static_cast<uint8_t>(phase + 1);
+            }
+            const CellShow to = Show(phase, key);
+            if (to != from) world.changes.push_back({static_cast<uint32_t>(i), from, to});
+        }
+    }
+}
+
+Rgb CellLook::LiveColour(uint8_t key) const {
+    const std::span<const Rgb> ramp = settings_.palette->ramp;
+    const int last = static_cast<int>(ramp.size()) - 1;
+    if (settings_.ageColors) {
+        const int span = std::max(settings_.palette->oldAge - 1, 1);
+        const int age = std::clamp(static_cast<int>(key) - 1, 0, span);
+        const int at = age * last * 256 / span;
+        const int step = at / 256;
+        return step >= last ? ramp[last] : MixColour(ramp[step], ramp[step + 1], at % 256);
+    }
+    return settings_.rainbow ? ramp[key % ramp.size()] : ramp[0];
+}
+
+CellShow CellLook::Show(uint8_t phase, uint8_t key) const {
+    const int fadeStep = phase > kLive ? (phase - kLive) * 256 / (settings_.fade + 1) : 0;
+    if (drawn_) {
+        if (phase == kBlank) return Packed(backgroundRgb_);
+        if (phase == kTrail) return Packed(settings_.palette->trail);
+        return Packed(MixColour(LiveColour(key), backgroundRgb_, fadeStep));
+    }
+    if (phase == kBlank) return Classic(kNoBitmap, 0);
+    if (phase == kTrail) return Classic(kDeadBitmap, 0);
+    return Classic(key & kBitmapBits, std::min(fadeStep, 255));
+}
+
+int CellLook::BlendFrames(int32_t interval) const {
+    if (!settings_.smooth || !active_) return 0;
+    const int frames = interval / kFrameMilliseconds;
+    return frames >= 2 ? frames : 0;
+}
+
+std::vector<uint8_t> CellLook::ShapeMask(CellShape shape, int pitch) {
+    const int size = std::max(pitch, 1);
+    std::vector<uint8_t> mask(static_cast<std::size_t>(size) * size, 255);
+    const int edge = std::max(1, (size + 5) / 10);  // the rim, or the gap around a shape
+    if (shape == CellShape::Square) {
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                if (x < edge || y < edge || x >= size - edge || y >= size - edge)
+                    mask[static_cast<std::size_t>(y) * size + x] = kRimWeight;
+        return mask;
+    }
+    // Inside a rounded square with a gap around it, or a round dot. Smaller
+    // cells take each pixel's centre, crisp; from 20 pixels the edges are
+    // sampled 8 x 8 times a pixel, so they blend into the background.
+    const double lo = edge, hi = size - edge;
+    const double radius = shape == CellShape::Dot ? (hi - lo) / 2 : (hi - lo) * 0.3;
+    auto inside = [&](double x, double y) {
+        if (x < lo || x > hi || y < lo || y > hi) return false;
+        const double cx = std::clamp(x, lo + radius, hi - radius), cy = std::clamp(y, lo + radius, hi - radius);
+        return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
+    };
+    const int samples = size >= 20 ? 8 : 1;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            int hits = 0;
+            for (int sy = 0; sy < samples; ++sy)
+                for (int sx = 0; sx < samples; ++sx)
+                    hits += inside(x + (sx + 0.5) / samples, y + (sy + 0.5) / samples);
+            mask[static_cast<std::size_t>(y) * size + x] = static_cast<uint8_t>(hits * 255 / (samples * samples));
+        }
+    return mask;
+}
+
+const std::vector<uint8_t>& CellLook::MaskAt(int pitch) {
+    auto found = masks_.find(pitch);
+    if (found == masks_.end()) found = masks_.emplace(pitch, ShapeMask(settings_.shape, pitch)).first;
+    return found->second;
+}
+
+const CellPicture& CellLook::Cached(uint64_t key, int pitch, const std::function<void(CellPicture&)>& paint) {
+    auto found = pictures_.find(key);
+    if (found != pictures_.end()) return found->second;
+    const std::size_t pixels = static_cast<std::size_t>(pitch) * static_cast<std::size_t>(pitch);
+    if (cachedPixels_ + pixels > kMaxCachedPixels) {
+        pictures_.clear();
+        cachedPixels_ = 0;
+    }
+    CellPicture& picture = pictures_[key];
+    picture.loaded = true;
+    picture.size = pitch;
+    picture.pixels.assign(pixels, 0);
+    paint(picture);
+    cachedPixels_ += pixels;
+    return picture;
+}
+
+const CellPicture& CellLook::Picture(int pitch, CellShow from, CellShow to, int blend) {
+    blend = std::clamp(blend, 0, kBlendFull);
+    if (blend == kBlendFull) from = to;
+    if (from == to) blend = 0;
+    const uint64_t size = static_cast<uint64_t>(pitch) << 48;
+    if (drawn_) {
+        const uint32_t colour = blend == 0 ? from : Packed(MixColour(Unpacked(from), Unpacked(to), blend));
+        return Cached(size | uint64_t{1} << 40 | colour, pitch, [&](CellPicture& picture) {
+            const std::vector<uint8_t>& mask = MaskAt(pitch);
+            const Rgb c = Unpacked(colour);
+            for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+                picture.pixels[i] = value_(Packed(MixColour(backgroundRgb_, c, mask[i] + (mask[i] >> 7))));
+        });
+    }
+    // Classic: a bitmap that did not load draws nothing, as it always has.
+    for (const CellShow show : {from, to})
+        if (!bitmaps_[std::min<std::size_t>(show >> 8, kNoBitmap)].loaded) return none_;
+    const uint64_t key = size | uint64_t{2} << 40 | uint64_t{from & 0x7FF} << 20 | uint64_t{to & 0x7FF} << 9 |
+                         static_cast<uint64_t>(blend);
+    return Cached(key, pitch, [&](CellPicture& picture) {
+        const bool shaped = settings_.shape != CellShape::Square;
+        const std::vector<uint8_t>* mask = shaped ? &MaskAt(pitch) : nullptr;
+        std::vector<int> at(static_cast<std::size_t>(pitch));
+        for (int i = 0; i < pitch; ++i) at[static_cast<std::size_t>(i)] = (2 * i + 1) * kSpriteSize / (2 * pitch);
+        const SpritePixels& a = bitmaps_[std::min<std::size_t>(from >> 8, kNoBitmap)];
+        const SpritePixels& b = bitmaps_[std::min<std::size_t>(to >> 8, kNoBitmap)];
+        const int darkA = 256 - static_cast<int>(from & 0xFF), darkB = 256 - static_cast<int>(to & 0xFF);
+        for (int y = 0; y < pitch; ++y)
+            for (int x = 0; x < pitch; ++x) {
+                const std::size_t s = static_cast<std::size_t>(at[y]) * kSpriteSize + at[x];
+                const std::size_t i = static_cast<std::size_t>(y) * pitch + x;
+                uint32_t rgb = Packed(MixColour(Unpacked(Scaled(a.pixels[s], darkA)),
+                                                Unpacked(Scaled(b.pixels[s], darkB)), blend));
+                if (mask) rgb = Scaled(rgb, (*mask)[i] + ((*mask)[i] >> 7));
+                picture.pixels[i] = value_(rgb);
+            }
+    });
+}
+
+}  // namespace tovra

@@ -1,0 +1,145 @@
+#pragma once
+// The look: how cells are painted beyond the classic picture. A painter over
+// the frame, with its own per-cell state (two bytes a cell: what the cell
+// shows and its colour key); the automaton never changes for it. After each
+// event that drew, it brings its state up to the world's grid and lists the
+// cells whose picture changed, each with the picture it had and the one it
+// gets; the display draws them at once, or blends them over the time to the
+// next generation.
+//
+// Two families of pictures:
+// - the classic bitmaps (palette Classic): a live cell shows its bitmap, a
+//   dead one the dead-cell bitmap, a fading one its last bitmap darkened
+//   toward black;
+// - a drawn palette: a cell is one colour in its shape over the background;
+//   live cells take the ramp's colours (the first, one picked at random at
+//   every generation under Rainbow, or by age under AgeColors), dead ones
+//   the trail colour or, with Fade, a fade from their last colour to the
+//   background.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
+#include <vector>
+
+#include "automaton/CellGrid.h"
+#include "display/CellFrame.h"
+#include "settings/Palette.h"
+
+namespace tovra {
+
+struct LookSettings {
+    const Palette* palette = nullptr;  // nullptr or the first built-in palette: the classic bitmaps
+    bool rainbow = false;
+    bool ageColors = false;
+    int fade = 0;  // generations
+    bool smooth = false;
+    CellShape shape = CellShape::Square;
+};
+
+// What a cell shows, in a form that two cells showing the same thing share:
+// a drawn palette's colour 0x00RRGGBB, or a classic bitmap (0 to 4 live, 5
+// dead, 6 none) and its darkness toward black (0 to 255) as bitmap << 8 |
+// darkness.
+using CellShow = uint32_t;
+
+// A cell whose picture changed: its index in its world (row by row), and
+// what it showed and shows now.
+struct LookChange {
+    uint32_t cell;
+    CellShow from, to;
+};
+
+// The state the look keeps for one world.
+struct LookWorld {
+    int columns = 0, rows = 0;
+    // Per cell: its phase (what it shows) and its colour key (a drawn
+    // palette's ramp index or age; the classic bitmap and a new pick).
+    std::vector<uint8_t> phase, key;
+    std::vector<LookChange> changes;  // of the last event
+    uint32_t random = 0x9E3779B9u;    // Rainbow's picks from a drawn ramp
+};
+
+class CellLook {
+public:
+    // Blends run in steps of this many; 0 shows the old picture, kBlendFull the new.
+    static constexpr int kBlendFull = 256;
+    // The shortest time between two frames of a blend: 60 a second.
+    static constexpr int kFrameMilliseconds = 17;
+
+    // `colourValue` turns 0x00RRGGBB into the frame's pixel value; `live`
+    // and `dead` are the classic bitmaps' pixels as 0x00RRGGBB.
+    void Configure(const LookSettings& settings, const std::array<SpritePixels, 5>& live, const SpritePixels& dead,
+                   std::function<uint32_t(uint32_t)> colourValue);
+
+    // Whether anything differs from the classic picture; when not, the
+    // display draws the bitmaps as they always were, and the look is idle.
+    bool Active() const { return active_; }
+    bool Drawn() const { return drawn_; }
+    bool Smooth() const { return settings_.smooth; }
+    // The frame's background value.
+    uint32_t BackgroundValue() const { return background_; }
+
+    // Every cell blank, as in a frame just cleared.
+    void Reset(LookWorld& world, int columns, int rows) const;
+    // The classic bitmap the automaton drew a live cell with (its Color or
+    // Rainbow's pick); the next Update shows it.
+    void Picked(LookWorld& world, int col, int row, int bitmap) const;
+    // Brings the world's state to the grid after an event that drew (a
+    // generation, a seeding): births, deaths, fades, ages and picks; the
+    // cells whose picture changed are in world.changes.
+    void Update(LookWorld& world, const CellGrid& grid) const;
+
+    // What a cell shows in its state.
+    CellShow Show(uint8_t phase, uint8_t key) const;
+    // The picture at a pitch of a change `blend` of the way (0 to kBlendFull)
+    // from one show to the other.
+    const CellPicture& Picture(int pitch, CellShow from, CellShow to, int blend);
+
+    // The frames a blend takes between two generations `interval`
+    // milliseconds apart: none (shown at once) when Smooth is off or the
+    // generations come faster than two frames.
+    int BlendFrames(int32_t interval) const;
+
+    // A drawn palette's live colour at a key (the ramp's first colour, a
+    // ramp index under Rainbow, an age from 1 under AgeColors).
+    Rgb LiveColour(uint8_t key) const;
+    // How much of a cell's colour each of its pixels shows over the
+    // background at a pitch, 0 to 255, row by row.
+    static std::vector<uint8_t> ShapeMask(CellShape shape, int pitch);
+
+    // The phases.
+    static constexpr uint8_t kBlank = 0;  // never lived, or faded out: the background
+    static constexpr uint8_t kTrail = 1;  // dead: the trail colour, or the dead-cell bitmap
+    static constexpr uint8_t kLive = 2;
+    // kLive + j: j generations (1 to Fade) into the fade.
+
+private:
+    uint8_t NewKey(LookWorld& world, uint8_t key) const;
+    CellShow Classic(int bitmap, int darkness) const { return static_cast<CellShow>(bitmap << 8 | darkness); }
+    const CellPicture& Cached(uint64_t key, int pitch, const std::function<void(CellPicture&)>& paint);
+    const std::vector<uint8_t>& MaskAt(int pitch);
+
+    LookSettings settings_;
+    bool active_ = false;
+    bool drawn_ = false;
+    Rgb backgroundRgb_{};
+    uint32_t background_ = 0;
+    std::array<SpritePixels, 7> bitmaps_{};  // 0x00RRGGBB; 6 stays black
+    std::function<uint32_t(uint32_t)> value_;
+    std::unordered_map<int, std::vector<uint8_t>> masks_;
+    std::unordered_map<uint64_t, CellPicture> pictures_;
+    std::size_t cachedPixels_ = 0;
+    CellPicture none_;
+};
+
+// a + (b - a) * w / 256 in each channel.
+Rgb MixColour(Rgb a, Rgb b, int w);
+inline uint32_t Packed(Rgb c) { return static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b; }
+inline Rgb Unpacked(uint32_t v) {
+    return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+}
+
+}  // namespace tovra
