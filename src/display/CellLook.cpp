@@ -28,8 +28,11 @@ uint32_t Scaled(uint32_t rgb, int weight) {  // weight 0..256 of the colour over
 
 }  // namespace
 
-Rgb MixColour(Rgb a, Rgb b, int w) {
-    auto mix = [w](int x, int y) { return static_cast<uint8_t>(x + ((y - x) * w + (y >= x ? 128 : 127)) / 256); };
+Rgb MixColour(Rgb a, Rgb b, int part, int whole) {
+    // Rounded to the nearest level, halves away from a.
+    auto mix = [=](int x, int y) {
+        return static_cast<uint8_t>(x + ((y - x) * 2 * part + (y >= x ? whole : -whole)) / (2 * whole));
+    };
     return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
 }
 
@@ -117,9 +120,9 @@ Rgb CellLook::LiveColour(uint8_t key) const {
     if (settings_.ageColors) {
         const int span = std::max(settings_.palette->oldAge - 1, 1);
         const int age = std::clamp(static_cast<int>(key) - 1, 0, span);
-        const int at = age * last * 256 / span;
-        const int step = at / 256;
-        return step >= last ? ramp[last] : MixColour(ramp[step], ramp[step + 1], at % 256);
+        // age * last / span of the way along the ramp.
+        const int step = age * last / span;
+        return step >= last ? ramp[last] : MixColour(ramp[step], ramp[step + 1], age * last % span, span);
     }
     return settings_.rainbow ? ramp[key % ramp.size()] : ramp[0];
 }
@@ -129,7 +132,7 @@ CellShow CellLook::Show(uint8_t phase, uint8_t key) const {
     if (drawn_) {
         if (phase == kBlank) return Packed(backgroundRgb_);
         if (phase == kTrail) return Packed(settings_.palette->trail);
-        return Packed(MixColour(LiveColour(key), backgroundRgb_, fadeStep));
+        return Packed(MixColour(LiveColour(key), backgroundRgb_, std::max(phase - kLive, 0), settings_.fade + 1));
     }
     if (phase == kBlank) return Classic(kNoBitmap, 0);
     if (phase == kTrail) return Classic(kDeadBitmap, 0);

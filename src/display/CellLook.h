@@ -135,8 +135,8 @@ private:
     CellPicture none_;
 };
 
-// a + (b - a) * w / 256 in each channel.
-Rgb MixColour(Rgb a, Rgb b, int w);
+// a + (b - a) * part / whole in each channel.
+Rgb MixColour(Rgb a, Rgb b, int part, int whole = 256);
 inline uint32_t Packed(Rgb c) { return static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b; }
 inline Rgb Unpacked(uint32_t v) {
     return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};

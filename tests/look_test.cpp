@@ -1,0 +1,200 @@
+// The look against plain references: what each cell shows generation by generation, the colour ramps,
+// the shapes, and how many frames a blend takes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "automaton/Generation.h"
+#include "automaton/Random.h"
+#include "display/CellLook.h"
+
+namespace tovra {
+namespace {
+
+uint32_t Identity(uint32_t v) { return v; }
+
+// A channel within one level of a colour worked out in real numbers.
+bool Near(Rgb got, double r, double g, double b) {
+    return std::abs(got.r - r) <= 1.01 && std::abs(got.g - g) <= 1.01 && std::abs(got.b - b) <= 1.01;
+}
+
+// The colour `t` of the way from a to b.
+std::array<double, 3> Between(Rgb a, Rgb b, double t) {
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
+
+// The ramp at an age, from plain arithmetic: newborn (age 1) at its first colour, the palette's old age
+// and beyond at its last, evenly between.
+std::array<double, 3> RampAt(const Palette& p, int age) {
+    const double along = std::min(age - 1, p.oldAge - 1) / double(p.oldAge - 1) * double(p.ramp.size() - 1);
+    const std::size_t step = std::min(static_cast<std::size_t>(along), p.ramp.size() - 1);
+    const Rgb next = p.ramp[std::min(step + 1, p.ramp.size() - 1)];
+    return Between(p.ramp[step], next, along - double(step));
+}
+
+// A soup run with ComputeNextGeneration; for every cell at every generation, what the look shows
+// against a reference kept from the cells' plain history (how long alive, how long dead, the age at
+// death), and the changes listed are exactly the cells whose show changed.
+TEST(CellLook, EveryCellShowsWhatItsHistorySays) {
+    struct Row { const char* palette; bool age; int fade; };
+    for (const Row& r : {Row{"Ocean", false, 0}, Row{"Paper", true, 0}, Row{"Colorblind", true, 3}, Row{"Neon", false, 1},
+                         Row{"Forest", true, 64}, Row{"Mono", false, 5}}) {
+        const Palette& p = *FindPalette(r.palette);
+        CellLook look;
+        look.Configure({&p, false, r.age, r.fade, false, CellShape::Dot}, {}, {}, Identity);
+        LookWorld world;
+        CellGrid grid(39, 29), next(39, 29);
+        look.Reset(world, 40, 30);
+        RuntimeRandom random(7);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                if (random.Rnd() < 0.35f) grid.Set(x, y, CellGrid::kLive);
+        std::vector<int> alive(1200, 0), dead(1200, 0), lastAge(1200, 0);
+        std::vector<CellShow> shown(1200, Packed(p.background));
+        for (int g = 0; g < 90; ++g) {
+            look.Update(world, grid);
+            std::set<uint32_t> changed;
+            for (const LookChange& c : world.changes) {
+                EXPECT_EQ(c.from, shown[c.cell]) << r.palette << " " << g;
+                changed.insert(c.cell);
+            }
+            int wrong = 0;
+            for (uint32_t i = 0; i < 1200; ++i) {
+                const bool live = grid.IsLive(static_cast<int>(i % 40), static_cast<int>(i / 40));
+                if (live) lastAge[i] = ++alive[i], dead[i] = 0;
+                else if (alive[i] > 0 || dead[i] > 0) alive[i] = 0, ++dead[i];
+                std::array<double, 3> want{double(p.background.r), double(p.background.g), double(p.background.b)};
+                const Rgb colour = r.age ? Rgb{} : p.ramp[0];
+                const auto liveColour = r.age ? RampAt(p, lastAge[i]) : std::array<double, 3>{double(colour.r), double(colour.g), double(colour.b)};
+                if (live) want = liveColour;
+                else if (dead[i] > 0 && r.fade == 0) want = {double(p.trail.r), double(p.trail.g), double(p.trail.b)};
+                else if (dead[i] > 0 && dead[i] <= r.fade)  // from the colour it had when live, checked above
+                    want = Between(look.LiveColour(static_cast<uint8_t>(r.age ? lastAge[i] : 0)), p.background, dead[i] / double(r.fade + 1));
+                const CellShow now = look.Show(world.phase[i], world.key[i]);
+                wrong += !Near(Unpacked(now), want[0], want[1], want[2]);
+                wrong += (now != shown[i]) != (changed.count(i) == 1);
+                shown[i] = now;
+            }
+            EXPECT_EQ(wrong, 0) << r.palette << " age " << r.age << " fade " << r.fade << " generation " << g;
+            ComputeNextGeneration(grid, Edges::Torus, next);
+            std::swap(grid, next);
+        }
+    }
+}
+
+// A fade steps toward the background at every generation and reaches it after Fade of them; a cell
+// born again starts as a newborn.
+TEST(CellLook, AFadeStepsToTheBackgroundAndABirthStartsAgain) {
+    for (int fade : {1, 2, 16, 64}) {
+        const Palette& p = *FindPalette("Sunset");
+        CellLook look;
+        look.Configure({&p, false, true, fade, false, CellShape::Square}, {}, {}, Identity);
+        LookWorld world;
+        look.Reset(world, 1, 1);
+        CellGrid grid(0, 0);
+        grid.Set(0, 0, CellGrid::kLive);
+        for (int g = 0; g < 150; ++g) look.Update(world, grid);
+        EXPECT_EQ(Unpacked(look.Show(world.phase[0], world.key[0])), p.ramp.back());
+        grid.Set(0, 0, CellGrid::kDead);
+        auto distance = [&] {
+            const Rgb c = Unpacked(look.Show(world.phase[0], world.key[0]));
+            return std::abs(c.r - p.background.r) + std::abs(c.g - p.background.g) + std::abs(c.b - p.background.b);
+        };
+        int before = distance();
+        for (int g = 1; g <= fade + 1; ++g) {
+            look.Update(world, grid);
+            EXPECT_TRUE(g <= fade ? distance() < before && distance() > 0 : distance() == 0) << fade << " " << g;
+            before = distance();
+        }
+        look.Update(world, grid);
+        EXPECT_TRUE(world.changes.empty());
+        grid.Set(0, 0, CellGrid::kLive);
+        look.Update(world, grid);
+        EXPECT_EQ(Unpacked(look.Show(world.phase[0], world.key[0])), p.ramp[0]) << fade;
+    }
+}
+
+// Rainbow on a drawn palette: every live cell in a colour of the ramp, new picks at every generation,
+// every colour of the ramp in use. Under AgeColors the age decides.
+TEST(CellLook, RainbowPicksFromTheRamp) {
+    const Palette& p = *FindPalette("Colorblind");
+    for (bool age : {false, true}) {
+        CellLook look;
+        look.Configure({&p, true, age, 0, false, CellShape::Square}, {}, {}, Identity);
+        LookWorld world;
+        look.Reset(world, 8, 8);
+        CellGrid grid(7, 7);
+        for (int i = 0; i < 64; i += 2) grid.Set(i % 8, i / 8, CellGrid::kLive);
+        std::set<CellShow> colours;
+        int kept = 0;
+        for (int g = 0; g < 20; ++g) {
+            std::vector<CellShow> before(64);
+            for (int i = 0; i < 64; ++i) before[i] = look.Show(world.phase[i], world.key[i]);
+            look.Update(world, grid);
+            for (int i = 0; i < 64; i += 2) {
+                colours.insert(look.Show(world.phase[i], world.key[i]));
+                kept += g > 0 && look.Show(world.phase[i], world.key[i]) == before[i];
+            }
+        }
+        std::set<CellShow> ramp;
+        for (Rgb c : p.ramp) ramp.insert(Packed(c));
+        if (!age) {
+            EXPECT_EQ(colours, ramp);
+            EXPECT_LT(kept, 32 * 19 / 3);  // six colours: about one pick in six keeps its colour
+        } else {
+            EXPECT_EQ(colours.size(), 20u);  // one colour per age, the same for every cell
+        }
+    }
+}
+
+// The shapes: a square to the edges with a rim as the bitmaps have, a rounded square and a dot with a
+// gap around them; symmetric; crisp (only full and empty pixels) below 20 pixels, blended edges from 20.
+TEST(CellLook, ShapesAtEveryPitch) {
+    for (int pitch = 10; pitch <= 40; ++pitch) {
+        std::array<long, 3> area{};
+        for (CellShape shape : {CellShape::Square, CellShape::Rounded, CellShape::Dot}) {
+            const std::vector<uint8_t> m = CellLook::ShapeMask(shape, pitch);
+            ASSERT_EQ(m.size(), static_cast<std::size_t>(pitch * pitch));
+            auto at = [&](int x, int y) { return int(m[static_cast<std::size_t>(y) * pitch + x]); };
+            int asymmetric = 0, between = 0;
+            for (int y = 0; y < pitch; ++y)
+                for (int x = 0; x < pitch; ++x) {
+                    asymmetric += at(x, y) != at(pitch - 1 - x, y) || at(x, y) != at(y, x);
+                    between += at(x, y) != 0 && at(x, y) != 255 && !(shape == CellShape::Square && at(x, y) == 140);
+                    area[static_cast<std::size_t>(shape)] += at(x, y);
+                }
+            const int c = pitch / 2;
+            EXPECT_EQ(asymmetric, 0) << pitch;
+            EXPECT_EQ(at(c, c), 255) << pitch;
+            EXPECT_EQ(at(0, 0), shape == CellShape::Square ? 140 : 0) << pitch;
+            EXPECT_EQ(at(0, c), shape == CellShape::Square ? 140 : 0) << pitch;
+            EXPECT_EQ(between > 0, pitch >= 20 && shape != CellShape::Square) << pitch << " " << int(shape);
+        }
+        EXPECT_TRUE(area[0] > area[1] && area[1] > area[2]) << pitch;
+    }
+    // The square's rim is a tenth of the cell, at least a pixel.
+    const std::vector<uint8_t> m = CellLook::ShapeMask(CellShape::Square, 40);
+    EXPECT_EQ(std::tuple(int(m[3 * 40 + 20]), int(m[4 * 40 + 20]), int(m[36 * 40 + 20]), int(m[35 * 40 + 20])),
+              std::tuple(140, 255, 140, 255));
+}
+
+// Frames a blend takes: one every 17 milliseconds up to the next generation, none when Smooth is off,
+// nothing else differs from the classic picture, or the generations come faster than two frames.
+TEST(CellLook, BlendFrames) {
+    const Palette* classic = &BuiltInPalettes()[0];
+    const Palette* ocean = FindPalette("Ocean");
+    struct Row { const Palette* p; bool smooth; int interval, frames; };
+    for (const Row& r : {Row{ocean, true, 300, 17}, Row{ocean, true, 1000, 58}, Row{ocean, true, 34, 2}, Row{ocean, true, 33, 0},
+                         Row{ocean, true, 1, 0}, Row{ocean, false, 300, 0}, Row{classic, true, 300, 17}}) {
+        CellLook look;
+        look.Configure({r.p, false, false, 0, r.smooth, CellShape::Square}, {}, {}, Identity);
+        EXPECT_EQ(look.BlendFrames(r.interval), r.frames) << r.interval;
+    }
+    CellLook plain;
+    plain.Configure({classic, true, true, 0, false, CellShape::Square}, {}, {}, Identity);
+    EXPECT_FALSE(plain.Active());
+}
+
+}  // namespace
+}  // namespace tovra
