@@ -182,6 +182,12 @@ public:
     void PresentFrame(const CellFrame&, const std::vector<FrameRect>& parts) override { presents.push_back(parts); }
     void StartTimer(uint32_t ms) override { Log("StartTimer " + std::to_string(ms)); }
     void StopTimer() override { Log("StopTimer"); }
+    int frameStops = 0;
+    void StartFrameTimer(uint32_t ms) override { Log("StartFrameTimer " + std::to_string(ms)); }
+    void StopFrameTimer() override { ++frameStops; }
+    // A frame of other pixel values than 0x00RRGGBB (as on a 16-bit screen) where asked.
+    bool otherValues = false;
+    uint32_t ColourValue(uint32_t rgb) override { return otherValues ? (rgb >> 8 & 0xF800) | (rgb >> 5 & 0x7E0) | (rgb >> 3 & 0x1F) : rgb; }
     float SecondsSinceMidnight() override {
         const float t = clockReadings.empty() ? now : clockReadings.front();
         return clockReadings.erase(clockReadings.begin(), clockReadings.begin() + !clockReadings.empty()), t;
@@ -343,6 +349,125 @@ TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
     EXPECT_TRUE(rig.platform.live.empty());
     EXPECT_EQ(rig.platform.journal, (Strings{"DeleteDC 1", "DeleteObject 2", "DeleteDC 3", "DeleteObject 4", "DeleteDC 5",
                                              "DeleteObject 6", "DeleteDC 7", "DeleteObject 8"}));
+}
+
+// Leaves only a still block in the bottom-right corner, or a blinker there; a blinker changes cells at
+// every generation and so starts no reseeding for nine of them.
+void LeaveOnly(DisplayRig& rig, bool blinker) {
+    CellGrid& grid = rig.display.automaton().grid;
+    grid.Resize(grid.MaxCol(), grid.MaxRow());
+    for (int i = 0; i < 4; ++i)
+        if (!blinker || i < 3) grid.Set(grid.MaxCol() - 1 - (blinker ? i : i % 2), grid.MaxRow() - 1 - (blinker ? 0 : i / 2), CellGrid::kLive);
+}
+
+// A drawn palette: the frame in the palette's background, each cell's centre in the colour its history
+// gives (the first of the ramp, or by age; the trail where it lived before), in the frame's own pixel
+// values; the bitmaps draw nothing.
+TEST(SaverDisplayLook, ADrawnPaletteColoursEachCellByItsHistory) {
+    const struct { const char *palette, *shape, *cellSize, *age; bool otherValues; } rows[] = {
+        {"Paper", "Square", "10", "False", false}, {"Ocean", "Dot", "23", "True", true}, {"Forest", "Rounded", "40", "True", false}};
+    for (const auto& r : rows) {
+        DisplayRig rig;
+        rig.platform.otherValues = r.otherValues;
+        rig.platform.width = 333;  // not a whole number of cells: the edge beyond the last cell stays background
+        for (auto [key, text] : {std::pair{"Palette", r.palette}, {"CellShape", r.shape}, {"CellSize", r.cellSize}, {"AgeColors", r.age}})
+            rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
+        rig.Load();
+        rig.display.Resize();
+        const Palette& p = *FindPalette(r.palette);
+        auto value = [&](Rgb c) { return rig.platform.ColourValue(Packed(c)); };
+        CellLook ramp;
+        ramp.Configure({&p, false, std::string(r.age) == "True", 0, false, CellShape::Square}, {}, {}, [](uint32_t v) { return v; });
+        const CellGrid& grid = rig.display.automaton().grid;
+        std::vector<int> age(grid.CellCount(), 0);
+        for (int tick = 0; tick < 12; ++tick) {
+            if (tick > 0) rig.display.Tick();
+            const WorldArea& a = rig.display.WorldAreaOf(0);
+            int wrong = 0;
+            for (int y = 0; y < grid.Rows(); ++y)
+                for (int x = 0; x < grid.Columns(); ++x) {
+                    int& n = age[static_cast<std::size_t>(y) * grid.Columns() + x];
+                    n = grid.IsLive(x, y) ? std::max(n, 0) + 1 : (n != 0 ? -1 : 0);
+                    const int cx = a.x + a.pitch * x + a.pitch / 2, cy = a.y + a.pitch * y + a.pitch / 2;
+                    if (cx >= rig.display.frame().Width() || cy >= rig.display.frame().Height()) continue;
+                    const Rgb want = n > 0 ? ramp.LiveColour(static_cast<uint8_t>(std::min(n, 255))) : n < 0 ? p.trail : p.background;
+                    wrong += rig.display.frame().Pixel(cx, cy) != value(want);
+                }
+            const int edge = a.x + a.pitch * grid.Columns();
+            for (int x = edge; x < rig.display.frame().Width(); ++x) wrong += rig.display.frame().Pixel(x, 5) != value(p.background);
+            EXPECT_EQ(wrong, 0) << r.palette << " tick " << tick;
+        }
+        EXPECT_TRUE(std::none_of(rig.platform.journal.begin(), rig.platform.journal.end(),
+                                 [](const std::string& e) { return e.starts_with("StartFrameTimer"); }));
+    }
+}
+
+// Smooth: a change blends over the frames up to the next generation, one frame every 17 ms, and the
+// frame clock stops when it is done; a generation that changes nothing starts no frames; a generation
+// that comes before the blend is done first finishes it.
+TEST(SaverDisplayLook, SmoothBlendsBetweenGenerationsAndOnlyThen) {
+    DisplayRig rig;
+    for (auto [key, text] : {std::pair{"Palette", "Ocean"}, {"Smooth", "True"}, {"Speed", "170"}})
+        rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
+    rig.platform.now = 100.0f, rig.display.Load();
+    const Palette& p = *FindPalette("Ocean");
+    EXPECT_EQ(std::count(rig.platform.journal.begin(), rig.platform.journal.end(), "StartFrameTimer 17"), 1);
+    // The seeding's cells are not shown yet: they blend in from the background over ten frames.
+    const CellGrid& grid = rig.display.automaton().grid;
+    int liveX = 0, liveY = 0;
+    while (!grid.IsLive(liveX, liveY)) liveX = (liveX + 1) % grid.Columns(), liveY += liveX == 0;
+    auto centre = [&] { return Unpacked(rig.display.frame().Pixel(liveX * 10 + 5, liveY * 10 + 5)); };
+    EXPECT_EQ(centre(), p.background);
+    const std::size_t presents = rig.platform.presents.size();
+    int previous = 0;
+    for (int frame = 1; frame <= 10; ++frame) {
+        rig.display.FrameTick();
+        const Rgb c = centre();
+        const Rgb want = frame < 10 ? MixColour(p.background, p.ramp[0], frame, 10) : p.ramp[0];
+        EXPECT_LE(std::abs(c.r - want.r) + std::abs(c.g - want.g) + std::abs(c.b - want.b), frame < 10 ? 3 : 0) << frame;
+        EXPECT_GT(c.g, previous) << frame;
+        previous = c.g;
+    }
+    EXPECT_EQ(rig.platform.presents.size(), presents + 10);
+    EXPECT_EQ(rig.platform.frameStops, 1);
+    rig.display.FrameTick();  // a late tick of the stopped clock draws nothing
+    EXPECT_EQ(rig.platform.presents.size(), presents + 10);
+    // Every cell dies: the blend toward the trail is cut short by the next generation, which finishes
+    // it; nothing changes after that, so no frames are drawn.
+    rig.display.Tick();
+    liveX = liveY = 0;
+    while (!grid.IsLive(liveX, liveY)) liveX = (liveX + 1) % grid.Columns(), liveY += liveX == 0;
+    LeaveOnly(rig, false);
+    rig.platform.journal.clear();
+    rig.display.Tick();
+    EXPECT_EQ(centre(), p.ramp[0]);
+    rig.display.FrameTick();
+    EXPECT_TRUE(centre() != p.trail && centre() != p.ramp[0]);
+    rig.display.Tick();
+    EXPECT_EQ(centre(), p.trail);
+    EXPECT_EQ(rig.platform.journal, Strings{"StartFrameTimer 17"});
+    // While the monitors are off the clock stops.
+    const int stops = rig.platform.frameStops;
+    rig.display.DisplayPowerChanged(false);
+    EXPECT_EQ(rig.platform.frameStops, stops + 1);
+}
+
+// Classic with a fade: a cell that dies shows its bitmap darker at each generation, then black.
+TEST(SaverDisplayLook, AClassicFadeDarkensTheBitmapToBlack) {
+    DisplayRig rig;
+    for (auto [key, text] : {std::pair{"Fade", "4"}, {"Color", "3"}}) rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
+    rig.Load();
+    rig.display.Tick();  // the first, which seeds again
+    CellGrid& grid = rig.display.automaton().grid;
+    int x = 0;
+    while (!grid.IsLive(x, 0)) ++x;
+    const uint32_t bitmap = rig.Colour(3);
+    EXPECT_EQ(rig.display.frame().Pixel(x * 10 + 3, 3), bitmap);
+    LeaveOnly(rig, true);
+    for (int g = 1; g <= 5; ++g) {
+        rig.display.Tick();
+        EXPECT_EQ(rig.display.frame().Pixel(x * 10 + 3, 3), Packed(MixColour(Unpacked(bitmap), {}, g, 5))) << g;
+    }
 }
 
 using Input = void (SaverDisplay::*)();
