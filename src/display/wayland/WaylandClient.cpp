@@ -139,12 +139,18 @@ public:
     }
     // Whether a generation is due now; when one will be (or the far future
     // while the compositor has not asked for a frame).
-    bool Due(std::chrono::steady_clock::time_point now) const { return Waiting() && now >= nextTick_; }
+    bool Due(std::chrono::steady_clock::time_point now) const { return Waiting() && now >= NextWake(); }
     bool Waiting() const {
-        return loaded_ && !unloaded_ && timerRunning_ && frame_ == nullptr && !closed_ && BufferFree();
+        return loaded_ && !unloaded_ && (timerRunning_ || frameTimerRunning_) && frame_ == nullptr && !closed_ &&
+               BufferFree();
     }
-    std::chrono::steady_clock::time_point nextTick() const { return nextTick_; }
-    void Tick();
+    // The next generation, or the next frame of a blend before it.
+    std::chrono::steady_clock::time_point NextWake() const {
+        if (!timerRunning_) return nextFrame_;
+        return frameTimerRunning_ ? std::min(nextTick_, nextFrame_) : nextTick_;
+    }
+    // A generation or a frame of a blend, whichever is due; whether it was a generation.
+    bool Tick();
 
     // DisplayPlatform
     void StartTimer(uint32_t milliseconds) override {
@@ -153,6 +159,12 @@ public:
         timerRunning_ = true;
     }
     void StopTimer() override { timerRunning_ = false; }
+    void StartFrameTimer(uint32_t milliseconds) override {
+        frameInterval_ = std::chrono::milliseconds(milliseconds);
+        nextFrame_ = std::chrono::steady_clock::now() + frameInterval_;
+        frameTimerRunning_ = true;
+    }
+    void StopFrameTimer() override { frameTimerRunning_ = false; }
     double ClientWidth() override { return scale_.bufferWidth; }
     double ClientHeight() override { return scale_.bufferHeight; }
     std::vector<MonitorArea> Monitors() override {
@@ -227,6 +239,9 @@ private:
     bool timerRunning_ = false;
     std::chrono::milliseconds interval_{0};
     std::chrono::steady_clock::time_point nextTick_;
+    bool frameTimerRunning_ = false;
+    std::chrono::milliseconds frameInterval_{0};
+    std::chrono::steady_clock::time_point nextFrame_;
 };
 
 const zwlr_layer_surface_v1_listener WaylandSurface::kLayerListener = {
@@ -495,16 +510,23 @@ void WaylandSurface::RequestFrame() {
     wl_callback_add_listener(frame_, &kFrameListener, this);
 }
 
-void WaylandSurface::Tick() {
+bool WaylandSurface::Tick() {
     if (drawing_ < 0) DrawNext();
-    if (drawing_ < 0) return;
+    if (drawing_ < 0) return false;
     presented_ = false;
+    const auto now = std::chrono::steady_clock::now();
+    if (!timerRunning_ || now < nextTick_) {
+        // A frame of a blend; one that drew nothing commits nothing.
+        nextFrame_ = std::max(nextFrame_ + frameInterval_, now);
+        saver_.FrameTick();
+        return false;
+    }
     saver_.Tick();
     // A generation that changed nothing still waits for the compositor's
     // next frame: a surface nobody sees then stops computing.
     if (!presented_) Commit();
-    const auto now = std::chrono::steady_clock::now();
     nextTick_ = std::max(nextTick_ + interval_, now);
+    return true;
 }
 
 // --- The client ------------------------------------------------------------------------
@@ -718,8 +740,7 @@ int WaylandClient::Run(const WaylandSurfaces& surfaces) {
         bool limitReached = false;
         for (const auto& s : surfaces_) {
             if (!s->Due(now)) continue;
-            s->Tick();
-            if (tickLimit > 0 && ++ticks_ >= tickLimit) limitReached = true;
+            if (s->Tick() && tickLimit > 0 && ++ticks_ >= tickLimit) limitReached = true;
         }
         if (limitReached) break;
         // Wait for the compositor, or for the next surface whose generation
@@ -727,7 +748,7 @@ int WaylandClient::Run(const WaylandSurfaces& surfaces) {
         int timeout = -1;
         for (const auto& s : surfaces_) {
             if (!s->Waiting()) continue;
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(s->nextTick() - now).count();
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(s->NextWake() - now).count();
             const int ms = static_cast<int>(std::clamp<long long>(wait, 0, 60000));
             timeout = timeout < 0 ? ms : std::min(timeout, ms);
         }

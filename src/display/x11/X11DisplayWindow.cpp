@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <chrono>
+#include <optional>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -146,10 +148,16 @@ int X11DisplayWindow::Run() {
             nextTick_ = std::max(nextTick_ + interval_, std::chrono::steady_clock::now());
             continue;
         }
+        if (frameTimerRunning_ && now >= nextFrame_) {
+            nextFrame_ = std::max(nextFrame_ + frameInterval_, now);
+            saver_.FrameTick();
+            continue;
+        }
+        std::optional<std::chrono::steady_clock::time_point> wake;
+        if (timerRunning_) wake = nextTick_;
+        if (frameTimerRunning_ && (!wake || nextFrame_ < *wake)) wake = nextFrame_;
         int timeout = -1;
-        if (timerRunning_)
-            timeout = static_cast<int>(
-                std::chrono::ceil<std::chrono::milliseconds>(nextTick_ - now).count());
+        if (wake) timeout = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*wake - now).count());
         pollfd p{fd, POLLIN, 0};
         poll(&p, 1, timeout);
         if (p.revents & (POLLHUP | POLLERR)) break;
@@ -253,6 +261,14 @@ void X11DisplayWindow::StartTimer(uint32_t milliseconds) {
 }
 
 void X11DisplayWindow::StopTimer() { timerRunning_ = false; }
+
+void X11DisplayWindow::StartFrameTimer(uint32_t milliseconds) {
+    frameInterval_ = std::chrono::milliseconds(milliseconds);
+    nextFrame_ = std::chrono::steady_clock::now() + frameInterval_;
+    frameTimerRunning_ = true;
+}
+
+void X11DisplayWindow::StopFrameTimer() { frameTimerRunning_ = false; }
 
 void X11DisplayWindow::UnloadWindow() {
     if (unloaded_) return;

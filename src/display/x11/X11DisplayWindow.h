@@ -50,6 +50,8 @@ public:
     uint32_t ColourValue(uint32_t rgb) override;
     void StartTimer(uint32_t milliseconds) override;
     void StopTimer() override;
+    void StartFrameTimer(uint32_t milliseconds) override;
+    void StopFrameTimer() override;
     double ClientWidth() override { return width_; }
     double ClientHeight() override { return height_; }
     // One monitor, the window, at the dots per inch of the monitor it is on.
@@ -76,6 +78,10 @@ private:
     bool timerRunning_ = false;
     std::chrono::milliseconds interval_{0};
     std::chrono::steady_clock::time_point nextTick_;
+    // The frame clock, while a change blends.
+    bool frameTimerRunning_ = false;
+    std::chrono::milliseconds frameInterval_{0};
+    std::chrono::steady_clock::time_point nextFrame_;
     bool unloaded_ = false;
     long ticks_ = 0;
 
