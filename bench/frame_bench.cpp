@@ -122,3 +122,40 @@ BENCHMARK(BM_DepthTick)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// A generation with the look as the display window runs it at a speed: the
+// tick and, with Smooth, the frames of its blend up to the next generation,
+// on a 4K screen after 200 generations. `look`: 0 the classic picture, 1 a
+// drawn palette, 2 with AgeColors and Fade 16, 3 with Smooth as well, 4 the
+// classic bitmaps with Fade 16 and Smooth. Counter: frames per generation.
+void BM_LookGeneration(benchmark::State& state) {
+    const int look = static_cast<int>(state.range(0));
+    const std::string speed = std::to_string(state.range(1));
+    BenchPlatform platform(3840, 2160);
+    MemorySettingsStore store;
+    store.Put(kApplicationTitle, kSettingsSection, kSpeedKey, speed);
+    if (look >= 1 && look <= 3) store.Put(kApplicationTitle, kSettingsSection, kPaletteKey, "Ocean");
+    if (look >= 2) store.Put(kApplicationTitle, kSettingsSection, kFadeKey, "16");
+    if (look == 2 || look == 3) store.Put(kApplicationTitle, kSettingsSection, kAgeColorsKey, "True");
+    if (look >= 3) store.Put(kApplicationTitle, kSettingsSection, kSmoothKey, "True");
+    RuntimeRandom random(42);
+    const bool preview = false;
+    SaverDisplay display(platform, store, random, preview);
+    display.Load();
+    display.Resize();
+    CellLook probe;
+    probe.Configure({FindPalette("Ocean"), false, false, 0, look >= 3, CellShape::Square}, {}, {}, [](uint32_t v) { return v; });
+    const int frames = probe.BlendFrames(static_cast<int32_t>(state.range(1)));
+    auto generation = [&] {
+        display.Tick();
+        for (int f = 0; f < frames; ++f) display.FrameTick();
+    };
+    for (int i = 0; i < 200; ++i) generation();
+    for (auto _ : state) generation();
+    state.counters["frames/generation"] = 1 + frames;
+}
+BENCHMARK(BM_LookGeneration)
+    ->Name("LookGeneration/4K")
+    ->ArgNames({"look", "speed"})
+    ->ArgsProduct({{0, 1, 2, 3, 4}, {300, 33}})
+    ->Unit(benchmark::kMillisecond);

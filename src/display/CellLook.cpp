@@ -145,6 +145,13 @@ int CellLook::BlendFrames(int32_t interval) const {
     return frames >= 2 ? frames : 0;
 }
 
+int CellLook::BlendSteps(const LookChange& change, int frames) const {
+    if (!drawn_) return std::max(frames, 1);
+    const Rgb a = Unpacked(change.from), b = Unpacked(change.to);
+    const int farthest = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+    return std::clamp((farthest + kLevelsPerStep - 1) / kLevelsPerStep, 1, std::max(frames, 1));
+}
+
 std::vector<uint8_t> CellLook::ShapeMask(CellShape shape, int pitch) {
     const int size = std::max(pitch, 1);
     std::vector<uint8_t> mask(static_cast<std::size_t>(size) * size, 255);

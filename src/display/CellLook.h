@@ -103,6 +103,12 @@ public:
     // generations come faster than two frames.
     int BlendFrames(int32_t interval) const;
 
+    // The steps a change takes over a blend of `frames`: a drawn colour one
+    // for every kLevelsPerStep levels its farthest channel moves, at least
+    // one and at most a step a frame; a bitmap's, a step a frame.
+    int BlendSteps(const LookChange& change, int frames) const;
+    static constexpr int kLevelsPerStep = 4;
+
     // A drawn palette's live colour at a key (the ramp's first colour, a
     // ramp index under Rainbow, an age from 1 under AgeColors).
     Rgb LiveColour(uint8_t key) const;

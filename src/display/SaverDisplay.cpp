@@ -182,25 +182,30 @@ void SaverDisplay::FrameTick() {
     }
     ++blendFrame_;
     if (blendFrame_ >= blendFrames_) FinishBlend();
-    else DrawLookChanges(blendFrame_ * CellLook::kBlendFull / blendFrames_);
+    else DrawLookFrame(blendFrame_, blendFrames_);
     PresentChanges();
 }
 
 void SaverDisplay::FinishBlend() {
     if (!blending_) return;
-    DrawLookChanges(CellLook::kBlendFull);
+    DrawLookFrame(blendFrames_, blendFrames_);
     blending_ = false;
     platform_.StopFrameTimer();
 }
 
-void SaverDisplay::DrawLookChanges(int blend) {
+void SaverDisplay::DrawLookFrame(int frame, int frames) {
     for (const auto& world : worlds_) {
         const LookWorld& look = world->look_;
         const int pitch = world->area_.pitch;
-        for (const LookChange& change : look.changes)
+        for (const LookChange& change : look.changes) {
+            // A change is drawn only at the frames where it takes its next step.
+            const int steps = look_.BlendSteps(change, frames);
+            const int step = frame * steps / frames;
+            if (step == (frame - 1) * steps / frames) continue;
             frame_.DrawCell(world->index_, static_cast<int>(change.cell % look.columns),
                             static_cast<int>(change.cell / look.columns),
-                            look_.Picture(pitch, change.from, change.to, blend));
+                            look_.Picture(pitch, change.from, change.to, step * CellLook::kBlendFull / steps));
+        }
     }
 }
 
@@ -217,7 +222,7 @@ void SaverDisplay::PaintLook() {
             blendFrame_ = 0;
             platform_.StartFrameTimer(CellLook::kFrameMilliseconds);
         } else {
-            DrawLookChanges(CellLook::kBlendFull);
+            DrawLookFrame(1, 1);
         }
     }
 }

@@ -159,8 +159,9 @@ private:
     void PaintLook();
     // Hands what the event drew to the window.
     void PresentChanges();
-    // Draws every change of the look `blend` of the way (0 to kBlendFull).
-    void DrawLookChanges(int blend);
+    // Draws frame `frame` (1 to `frames`) of the look's changes, the last
+    // one their new pictures.
+    void DrawLookFrame(int frame, int frames);
     void FinishBlend();
 
     DisplayPlatform& platform_;
