@@ -288,8 +288,15 @@ TEST(X11PresenterTest, ASharedImageThatCannotBeMadeAgainEndsInPlainRequests) {
 // the 32-bit visual, with shared memory and without, against one in a 24-bit
 // window: every pixel has, in each channel, the level nearest to the 24-bit
 // one and all bits outside the channels set; with -fps, but for white text in
-// the bottom-left corner. A PseudoColor window is refused.
+// the bottom-left corner. So for the bitmaps and for a drawn palette, aged,
+// fading and in dots. A PseudoColor window is refused.
 TEST(X11DisplayWindowTest, DrawsTheFrameInTheNearestColoursOfEveryTrueColorVisual) {
+  for (const char* palette : {"Classic", "Sunset"}) {
+    const auto look = [palette](Saver& saver) {
+        if (std::string(palette) == "Classic") return;
+        for (auto [key, text] : {std::pair{kPaletteKey, palette}, {kAgeColorsKey, "True"}, {kFadeKey, "4"}, {kCellShapeKey, "Dot"}, {kCellSizeKey, "20"}})
+            saver.store.Put(kApplicationTitle, kSettingsSection, key, text);
+    };
     Display* d = Server();
     XVisualInfo argb{};
     ASSERT_TRUE(XMatchVisualInfo(d, 0, 32, TrueColor, &argb));
@@ -302,7 +309,11 @@ TEST(X11DisplayWindowTest, DrawsTheFrameInTheNearestColoursOfEveryTrueColorVisua
     };
     const Window plain = NewWindow(173, 127);
     Saver reference(plain, false, "4");
+    look(reference);
     const std::vector<uint32_t> expected = run(reference, plain);
+    static std::vector<uint32_t> classic;
+    if (classic.empty()) classic = expected;
+    else EXPECT_NE(expected, classic);
     XDestroyWindow(d, plain);
     for (auto [screen, shm, fps] : {std::tuple{1, true, false}, {1, false, true}, {2, true, true}, {2, false, false},
                                     {3, true, false}, {0, true, false}, {0, false, true}}) {
@@ -314,6 +325,7 @@ TEST(X11DisplayWindowTest, DrawsTheFrameInTheNearestColoursOfEveryTrueColorVisua
         XGetWindowAttributes(d, w, &attributes);
         const Visual& v = *attributes.visual;
         Saver saver(w, false, "4");
+        look(saver);
         saver.allowShm = shm, saver.showFps = fps;
         const std::vector<uint32_t> shot = run(saver, w);
         ASSERT_TRUE(shot.size() == expected.size()) << screen;
@@ -330,9 +342,10 @@ TEST(X11DisplayWindowTest, DrawsTheFrameInTheNearestColoursOfEveryTrueColorVisua
             text += corner && shot[i] == all, coloured += rgb != 0;
             wrong += !nearest && !(fps && corner);
         }
-        EXPECT_TRUE(wrong == 0 && coloured > 0 && (text > 0) == fps) << screen << shm << " " << wrong << " " << text;
+        EXPECT_TRUE(wrong == 0 && coloured > 0 && (text > 0) == fps) << palette << screen << shm << " " << wrong << " " << text;
         XDestroyWindow(d, w);
     }
+  }
     EXPECT_EQ(X11Presenter(Server(true), NewWindow(9, 9, 0, 0, Server(true), 1)).Problem(),
               "the window's visual is not TrueColor of depth 15, 16, 24, 30 or 32 (depth 8)");
 }
