@@ -11,7 +11,16 @@
     with "repainted", LATER keeps 9/10 of the dead cells instead.
   picture.py holds BITMAPS SHOT PATTERN.rle
     The live cells of SHOT include PATTERN in one of its eight orientations,
-    wrapping round the screen's edges as a torus does."""
+    wrapping round the screen's edges as a torus does.
+  picture.py [--pitch N] look square|rounded|dot BACKGROUND TRAIL RAMP SHOT [blends]
+    A drawn palette (colours as rrggbb, RAMP's joined by commas): each square
+    of N by N pixels is one colour in the shape over BACKGROUND: a square
+    to its edges with a rim of a tenth (at least a pixel) in 140/255 of its
+    colour, or a rounded square or a dot with its corners in BACKGROUND and
+    every pixel between BACKGROUND and the colour; the colours are the
+    background, the trail and the ramp's (any, with "blends": colour by age,
+    fades, smooth frames), there are cells of the ramp's; the strips past the
+    whole cells are BACKGROUND."""
 import os
 import re
 import subprocess
@@ -70,12 +79,49 @@ def holds(bitmaps, shot, rle):
     return 1
 
 
+def look(shape, background, trail, ramp, shot, blends=False):
+    hexes = lambda text: tuple(bytes.fromhex(c) for c in text.split(","))
+    (bg,), (tr,), colours = hexes(background), hexes(trail), hexes(ramp)
+    w, h, px = read(shot)
+    cols, rows = w // PITCH, h // PITCH
+    rim = max(1, (PITCH + 5) // 10)
+    near = lambda a, b, slack=1: all(abs(x - y) <= slack for x, y in zip(a, b))
+    counts, problems = {"background": 0, "trail": 0, "ramp": 0, "between": 0}, []
+    for r in range(rows):
+        for c in range(cols):
+            at = lambda x, y: px[((r * PITCH + y) * w + c * PITCH + x) * 3:][:3]
+            mid = at(PITCH // 2, PITCH // 2)
+            kind = "background" if mid == bg else "trail" if mid == tr else "ramp" if mid in colours else "between"
+            counts[kind] += 1
+            wrong = kind == "between" and not blends
+            for y in range(PITCH):
+                for x in range(PITCH):
+                    p = at(x, y)
+                    if shape == "square":
+                        edge = min(x, y, PITCH - 1 - x, PITCH - 1 - y) < rim
+                        want = bytes(round(b + (m - b) * 140 / 255) for b, m in zip(bg, mid)) if edge else mid
+                        wrong |= not near(p, want, 2)
+                    else:
+                        wrong |= (x, y) == (0, 0) and p != bg
+                        wrong |= not all(min(b, m) - 1 <= v <= max(b, m) + 1 for v, b, m in zip(p, bg, mid))
+            if wrong and len(problems) < 5:
+                problems.append(f"cell {c},{r} ({mid.hex()}) is not a {shape} of its colour")
+    problems += [] if counts["ramp"] else ["no cell in a colour of the ramp"]
+    outside = [px[(y * w + x) * 3:][:3] for y in range(h) for x in range(w) if x >= cols * PITCH or y >= rows * PITCH]
+    problems += [] if all(p == bg for p in outside) else ["the strips past the whole cells are not the background"]
+    print(f"{cols}x{rows} cells:", " ".join(f"{k} {n}" for k, n in counts.items()))
+    print("; ".join(problems) or "all clean")
+    return 1 if problems else 0
+
+
 def main(args):
     global PITCH
     if args[:1] == ["--pitch"] and len(args) > 1 and args[1].isdigit() and int(args[1]) > 0:
         PITCH, args = int(args[1]), args[2:]
     if args[:1] == ["holds"] and len(args) == 4:
         return holds(*args[1:])
+    if args[:1] == ["look"] and len(args) in (6, 7) and args[1] in ("square", "rounded", "dot") and args[6:] in ([], ["blends"]):
+        return look(*args[1:6], blends=len(args) == 7)
     if args[:1] != ["cells"] or len(args) not in (4, 5, 6) or args[2] not in (*COLOURS, "any") \
             or args[5:] not in ([], ["repainted"]):
         print(__doc__, file=sys.stderr)
