@@ -40,6 +40,20 @@ check "/s, Mixed and a folder in the registry: a block grid of the folder among 
 check "/s, Mixed: cells all over the screen" picture cells "$build" any "$art/garden.png"
 stop_run "$run"
 
+# A drawn palette from the registry: Paper's dots, aged and fading, on its
+# light background; then Ocean's squares, blending between generations.
+reg "[-$KEY]" "[$KEY\\Settings]" '"Palette"="Paper"' '"CellShape"="Dot"' '"CellSize"="20"' '"AgeColors"="True"' '"Fade"="8"'
+start run wine "$scr" /s
+paper() { shot paper && picture --pitch 20 look dot f4f1ea c8c4bc 1a1a1a,3a3a48,5a5a6e "$art/paper.png" blends; }
+check "/s, Paper in dots from the registry: each cell a dot of its colour on the palette's background" eventually paper
+stop_run "$run"
+reg "[-$KEY]" "[$KEY\\Settings]" '"Palette"="Ocean"' '"Smooth"="True"' '"Speed"="300"'
+start run wine "$scr" /s
+ocean() { shot ocean && picture look square 000000 0a2850 e0fbff,7fdbff,2a9df4,1e6edc,2850c8 "$art/ocean.png" blends; }
+blended() { picture look square 000000 0a2850 e0fbff,7fdbff,2a9df4,1e6edc,2850c8 "$art/ocean.png" | grep -q " between [1-9]"; }
+check "/s, Ocean and Smooth from the registry: squares of its colours, some blending" eventually eval 'ocean && blended'
+stop_run "$run"
+
 # The preview: a child filling its host's client area, ending with the host.
 start_probe host
 host=$(tr -d '\r' <"$work/host")
