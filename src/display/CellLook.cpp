@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace tovra {
 
@@ -52,6 +53,12 @@ void CellLook::Configure(const LookSettings& settings, const std::array<SpritePi
     masks_.clear();
     pictures_.clear();
     cachedPixels_ = 0;
+    // A drawn cell's colours, live and at each step of its fade, for every key.
+    shows_.clear();
+    if (drawn_)
+        for (int key = 0; key < 256; ++key)
+            for (int step = 0; step <= settings_.fade; ++step)
+                shows_.push_back(Packed(MixColour(LiveColour(static_cast<uint8_t>(key)), backgroundRgb_, step, settings_.fade + 1)));
 }
 
 void CellLook::Reset(LookWorld& world, int columns, int rows) const {
@@ -83,6 +90,19 @@ uint8_t CellLook::NewKey(LookWorld& world, uint8_t key) const {
     return static_cast<uint8_t>(r % settings_.palette->ramp.size());
 }
 
+// Whether every phase of a stretch is blank or a trail (0 or 1).
+bool CellLook::Quiet(const uint8_t* phases, std::size_t count) {
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t eight;
+        std::memcpy(&eight, phases + i, 8);
+        if (eight & 0xFEFEFEFEFEFEFEFEull) return false;
+    }
+    for (; i < count; ++i)
+        if (phases[i] > kTrail) return false;
+    return true;
+}
+
 void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
     world.changes.clear();
     const int columns = std::min(world.columns, grid.Columns());
@@ -90,12 +110,23 @@ void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
     const int fade = settings_.fade;
     for (int y = 0; y < rows; ++y) {
         const std::size_t rowStart = static_cast<std::size_t>(y) * world.columns;
+        const uint64_t* words = grid.RowWords(y);
         for (int x = 0; x < columns; ++x) {
             const std::size_t i = rowStart + x;
+            // A stretch of dead cells that show no fade changes nothing.
+            if (x % CellGrid::kWordBits == 0 && words[x / CellGrid::kWordBits] == 0) {
+                const int end = std::min(x + CellGrid::kWordBits, columns);
+                if (Quiet(&world.phase[i], static_cast<std::size_t>(end - x))) {
+                    x = end - 1;
+                    continue;
+                }
+            }
             uint8_t& phase = world.phase[i];
             uint8_t& key = world.key[i];
             const bool live = grid.IsLive(x, y);
             if (!live && phase <= kTrail) continue;
+            // A cell that stays live keeps its colour unless it ages, or is picked again.
+            if (live && phase == kLive && (drawn_ ? !settings_.ageColors && !settings_.rainbow : !(key & kPicked))) continue;
             const CellShow from = Show(phase, key);
             if (live) {
                 // A cell born starts its age again.
@@ -128,12 +159,12 @@ Rgb CellLook::LiveColour(uint8_t key) const {
 }
 
 CellShow CellLook::Show(uint8_t phase, uint8_t key) const {
-    const int fadeStep = phase > kLive ? (phase - kLive) * 256 / (settings_.fade + 1) : 0;
     if (drawn_) {
         if (phase == kBlank) return Packed(backgroundRgb_);
         if (phase == kTrail) return Packed(settings_.palette->trail);
-        return Packed(MixColour(LiveColour(key), backgroundRgb_, std::max(phase - kLive, 0), settings_.fade + 1));
+        return shows_[static_cast<std::size_t>(key) * (settings_.fade + 1) + std::min(phase - kLive, settings_.fade)];
     }
+    const int fadeStep = phase > kLive ? (phase - kLive) * 256 / (settings_.fade + 1) : 0;
     if (phase == kBlank) return Classic(kNoBitmap, 0);
     if (phase == kTrail) return Classic(kDeadBitmap, 0);
     return Classic(key & kBitmapBits, std::min(fadeStep, 255));

@@ -124,6 +124,7 @@ public:
 
 private:
     uint8_t NewKey(LookWorld& world, uint8_t key) const;
+    static bool Quiet(const uint8_t* phases, std::size_t count);
     CellShow Classic(int bitmap, int darkness) const { return static_cast<CellShow>(bitmap << 8 | darkness); }
     const CellPicture& Cached(uint64_t key, int pitch, const std::function<void(CellPicture&)>& paint);
     const std::vector<uint8_t>& MaskAt(int pitch);
@@ -135,6 +136,7 @@ private:
     uint32_t background_ = 0;
     std::array<SpritePixels, 7> bitmaps_{};  // 0x00RRGGBB; 6 stays black
     std::function<uint32_t(uint32_t)> value_;
+    std::vector<CellShow> shows_;  // by key and fade step
     std::unordered_map<int, std::vector<uint8_t>> masks_;
     std::unordered_map<uint64_t, CellPicture> pictures_;
     std::size_t cachedPixels_ = 0;
