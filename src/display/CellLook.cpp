@@ -19,8 +19,8 @@ constexpr uint8_t kPicked = 0x80;
 
 // A square cell's rim, as the bitmaps have one: this much of the colour.
 constexpr int kRimWeight = 140;
-// Pictures kept, in pixels, before the cache starts again.
-constexpr std::size_t kMaxCachedPixels = std::size_t{4} << 20;
+// Pictures kept: one per slot, the slot found from the picture's key.
+constexpr int kSlotBits = 11;
 
 uint32_t Scaled(uint32_t rgb, int weight) {  // weight 0..256 of the colour over black
     const Rgb c = Unpacked(rgb);
@@ -28,14 +28,6 @@ uint32_t Scaled(uint32_t rgb, int weight) {  // weight 0..256 of the colour over
 }
 
 }  // namespace
-
-Rgb MixColour(Rgb a, Rgb b, int part, int whole) {
-    // Rounded to the nearest level, halves away from a.
-    auto mix = [=](int x, int y) {
-        return static_cast<uint8_t>(x + ((y - x) * 2 * part + (y >= x ? whole : -whole)) / (2 * whole));
-    };
-    return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
-}
 
 void CellLook::Configure(const LookSettings& settings, const std::array<SpritePixels, 5>& live,
                          const SpritePixels& dead, std::function<uint32_t(uint32_t)> colourValue) {
@@ -51,8 +43,7 @@ void CellLook::Configure(const LookSettings& settings, const std::array<SpritePi
     bitmaps_[kDeadBitmap] = dead;
     bitmaps_[kNoBitmap] = SpritePixels{true, {}};
     masks_.clear();
-    pictures_.clear();
-    cachedPixels_ = 0;
+    slots_.assign(std::size_t{1} << kSlotBits, Slot{});
     // A drawn cell's colours, live and at each step of its fade, for every key.
     shows_.clear();
     if (drawn_)
@@ -140,7 +131,7 @@ void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
                 phase = phase - kLive >= fade ? kBlank : static_cast<uint8_t>(phase + 1);
             }
             const CellShow to = Show(phase, key);
-            if (to != from) world.changes.push_back({static_cast<uint32_t>(i), from, to});
+            if (to != from) world.changes.push_back({static_cast<uint32_t>(i), from, to, StepsOf(from, to)});
         }
     }
 }
@@ -176,11 +167,13 @@ int CellLook::BlendFrames(int32_t interval) const {
     return frames >= 2 ? frames : 0;
 }
 
-int CellLook::BlendSteps(const LookChange& change, int frames) const {
-    if (!drawn_) return std::max(frames, 1);
-    const Rgb a = Unpacked(change.from), b = Unpacked(change.to);
+// The steps a change needs: a drawn colour's farthest channel moves
+// kLevelsPerStep levels a step; a bitmap takes as many as a blend has frames.
+int CellLook::StepsOf(CellShow from, CellShow to) const {
+    if (!drawn_) return 1 << 16;
+    const Rgb a = Unpacked(from), b = Unpacked(to);
     const int farthest = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
-    return std::clamp((farthest + kLevelsPerStep - 1) / kLevelsPerStep, 1, std::max(frames, 1));
+    return (farthest + kLevelsPerStep - 1) / kLevelsPerStep;
 }
 
 std::vector<uint8_t> CellLook::ShapeMask(CellShape shape, int pitch) {
@@ -222,21 +215,17 @@ const std::vector<uint8_t>& CellLook::MaskAt(int pitch) {
     return found->second;
 }
 
-const CellPicture& CellLook::Cached(uint64_t key, int pitch, const std::function<void(CellPicture&)>& paint) {
-    auto found = pictures_.find(key);
-    if (found != pictures_.end()) return found->second;
-    const std::size_t pixels = static_cast<std::size_t>(pitch) * static_cast<std::size_t>(pitch);
-    if (cachedPixels_ + pixels > kMaxCachedPixels) {
-        pictures_.clear();
-        cachedPixels_ = 0;
-    }
-    CellPicture& picture = pictures_[key];
-    picture.loaded = true;
-    picture.size = pitch;
-    picture.pixels.assign(pixels, 0);
-    paint(picture);
-    cachedPixels_ += pixels;
-    return picture;
+template <typename Paint>
+const CellPicture& CellLook::Cached(uint64_t key, int pitch, const Paint& paint) {
+    Slot& slot = slots_[static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - kSlotBits))];
+    if (slot.used && slot.key == key) return slot.picture;
+    slot.used = true;
+    slot.key = key;
+    slot.picture.loaded = true;
+    slot.picture.size = pitch;
+    slot.picture.pixels.resize(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(pitch));
+    paint(slot.picture);
+    return slot.picture;
 }
 
 const CellPicture& CellLook::Picture(int pitch, CellShow from, CellShow to, int blend) {
@@ -247,10 +236,16 @@ const CellPicture& CellLook::Picture(int pitch, CellShow from, CellShow to, int 
     if (drawn_) {
         const uint32_t colour = blend == 0 ? from : Packed(MixColour(Unpacked(from), Unpacked(to), blend));
         return Cached(size | uint64_t{1} << 40 | colour, pitch, [&](CellPicture& picture) {
+            // Each level of the mask's is worked out once.
             const std::vector<uint8_t>& mask = MaskAt(pitch);
             const Rgb c = Unpacked(colour);
-            for (std::size_t i = 0; i < picture.pixels.size(); ++i)
-                picture.pixels[i] = value_(Packed(MixColour(backgroundRgb_, c, mask[i] + (mask[i] >> 7))));
+            std::array<uint32_t, 256> levels;
+            std::array<bool, 256> known{};
+            for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+                const uint8_t m = mask[i];
+                if (!known[m]) known[m] = true, levels[m] = value_(Packed(MixColour(backgroundRgb_, c, m + (m >> 7))));
+                picture.pixels[i] = levels[m];
+            }
         });
     }
     // Classic: a bitmap that did not load draws nothing, as it always has.

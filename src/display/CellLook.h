@@ -17,6 +17,7 @@
 //   the trail colour or, with Fade, a fade from their last colour to the
 //   background.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -50,6 +51,7 @@ using CellShow = uint32_t;
 struct LookChange {
     uint32_t cell;
     CellShow from, to;
+    int steps;  // the most steps it takes in a blend
 };
 
 // The state the look keeps for one world.
@@ -106,7 +108,7 @@ public:
     // The steps a change takes over a blend of `frames`: a drawn colour one
     // for every kLevelsPerStep levels its farthest channel moves, at least
     // one and at most a step a frame; a bitmap's, a step a frame.
-    int BlendSteps(const LookChange& change, int frames) const;
+    static int BlendSteps(const LookChange& change, int frames) { return std::clamp(change.steps, 1, std::max(frames, 1)); }
     static constexpr int kLevelsPerStep = 4;
 
     // A drawn palette's live colour at a key (the ramp's first colour, a
@@ -125,8 +127,10 @@ public:
 private:
     uint8_t NewKey(LookWorld& world, uint8_t key) const;
     static bool Quiet(const uint8_t* phases, std::size_t count);
+    int StepsOf(CellShow from, CellShow to) const;
     CellShow Classic(int bitmap, int darkness) const { return static_cast<CellShow>(bitmap << 8 | darkness); }
-    const CellPicture& Cached(uint64_t key, int pitch, const std::function<void(CellPicture&)>& paint);
+    template <typename Paint>
+    const CellPicture& Cached(uint64_t key, int pitch, const Paint& paint);
     const std::vector<uint8_t>& MaskAt(int pitch);
 
     LookSettings settings_;
@@ -138,13 +142,23 @@ private:
     std::function<uint32_t(uint32_t)> value_;
     std::vector<CellShow> shows_;  // by key and fade step
     std::unordered_map<int, std::vector<uint8_t>> masks_;
-    std::unordered_map<uint64_t, CellPicture> pictures_;
-    std::size_t cachedPixels_ = 0;
+    struct Slot {
+        bool used = false;
+        uint64_t key = 0;
+        CellPicture picture;
+    };
+    std::vector<Slot> slots_;
     CellPicture none_;
 };
 
-// a + (b - a) * part / whole in each channel.
-Rgb MixColour(Rgb a, Rgb b, int part, int whole = 256);
+// a + (b - a) * part / whole in each channel, rounded to the nearest level
+// (halves away from a).
+inline Rgb MixColour(Rgb a, Rgb b, int part, int whole = 256) {
+    auto mix = [=](int x, int y) {
+        return static_cast<uint8_t>(x + ((y - x) * 2 * part + (y >= x ? whole : -whole)) / (2 * whole));
+    };
+    return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
+}
 inline uint32_t Packed(Rgb c) { return static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b; }
 inline Rgb Unpacked(uint32_t v) {
     return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
