@@ -176,7 +176,7 @@ public:
     int DeleteDC(GdiHandle dc) override { return Log("DeleteDC " + std::to_string(dc)), static_cast<int>(live.erase(dc)); }
     void DeleteObject(GdiHandle object) override { Log("DeleteObject " + std::to_string(object)), live.erase(object); }
     // Each sprite draws a plain square in a colour of its own.
-    static uint32_t SpriteColor(GdiHandle sprite) { return 0x100000u + static_cast<uint32_t>(sprite); }
+    static uint32_t SpriteColor(GdiHandle sprite) { return 0xF0F000u + static_cast<uint32_t>(sprite); }
     SpritePixels SpritePixelsOf(GdiHandle sprite) override { SpritePixels p{true, {}}; return p.pixels.fill(SpriteColor(sprite)), p; }
     FrameMemory AllocateFrame(int, int) override { return {}; }
     void PresentFrame(const CellFrame&, const std::vector<FrameRect>& parts) override { presents.push_back(parts); }
@@ -452,21 +452,27 @@ TEST(SaverDisplayLook, SmoothBlendsBetweenGenerationsAndOnlyThen) {
     EXPECT_EQ(rig.platform.frameStops, stops + 1);
 }
 
-// Classic with a fade: a cell that dies shows its bitmap darker at each generation, then black.
-TEST(SaverDisplayLook, AClassicFadeDarkensTheBitmapToBlack) {
-    DisplayRig rig;
-    for (auto [key, text] : {std::pair{"Fade", "4"}, {"Color", "3"}}) rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
-    rig.Load();
-    rig.display.Tick();  // the first, which seeds again
-    CellGrid& grid = rig.display.automaton().grid;
-    int x = 0;
-    while (!grid.IsLive(x, 0)) ++x;
-    const uint32_t bitmap = rig.Colour(3);
-    EXPECT_EQ(rig.display.frame().Pixel(x * 10 + 3, 3), bitmap);
-    LeaveOnly(rig, true);
-    for (int g = 1; g <= 5; ++g) {
-        rig.display.Tick();
-        EXPECT_EQ(rig.display.frame().Pixel(x * 10 + 3, 3), Packed(MixColour(Unpacked(bitmap), {}, g, 5))) << g;
+// Classic with a fade: a cell that dies shows its bitmap darker at each generation, then black. Cut to
+// a rounded shape: the bitmaps inside it, black in the corners, the dead-cell bitmap once dead.
+TEST(SaverDisplayLook, AClassicFadeDarkensTheBitmapToBlackAndAShapeCutsIt) {
+    for (auto [key, text] : {std::pair{"Fade", "4"}, {"CellShape", "Rounded"}}) {
+        DisplayRig rig;
+        for (auto [k, t] : {std::pair{key, text}, {"Color", "3"}}) rig.store.Put(kApplicationTitle, kSettingsSection, k, t);
+        rig.Load();
+        rig.display.Tick();  // the first, which seeds again
+        CellGrid& grid = rig.display.automaton().grid;
+        int x = 0;
+        while (!grid.IsLive(x, 0)) ++x;
+        const uint32_t bitmap = rig.Colour(3), dead = FakeDisplayPlatform::SpriteColor(rig.display.deadSprite());
+        const bool shaped = std::string(key) == "CellShape";
+        EXPECT_EQ(std::pair(rig.display.frame().Pixel(x * 10 + 4, 4), rig.display.frame().Pixel(x * 10, 0)),
+                  std::pair(bitmap, shaped ? 0u : bitmap));
+        LeaveOnly(rig, true);
+        for (int g = 1; g <= 5; ++g) {
+            rig.display.Tick();
+            const Rgb got = Unpacked(rig.display.frame().Pixel(x * 10 + 4, 4)), want = Unpacked(shaped ? dead : Packed(MixColour(Unpacked(bitmap), {}, g, 5)));
+            EXPECT_LE(std::abs(got.r - want.r) + std::abs(got.g - want.g) + std::abs(got.b - want.b), shaped ? 0 : 2) << g;
+        }
     }
 }
 

@@ -155,7 +155,7 @@ CellShow CellLook::Show(uint8_t phase, uint8_t key) const {
         if (phase == kTrail) return Packed(settings_.palette->trail);
         return shows_[static_cast<std::size_t>(key) * (settings_.fade + 1) + std::min(phase - kLive, settings_.fade)];
     }
-    const int fadeStep = phase > kLive ? (phase - kLive) * 256 / (settings_.fade + 1) : 0;
+    const int fadeStep = phase > kLive ? ((phase - kLive) * 512 + settings_.fade + 1) / (2 * (settings_.fade + 1)) : 0;
     if (phase == kBlank) return Classic(kNoBitmap, 0);
     if (phase == kTrail) return Classic(kDeadBitmap, 0);
     return Classic(key & kBitmapBits, std::min(fadeStep, 255));
