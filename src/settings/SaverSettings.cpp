@@ -3,13 +3,15 @@
 #include <optional>
 
 #include "settings/Conversions.h"
+#include "settings/SettingsTable.h"
 
 namespace tovra {
 
 namespace {
 
-std::string Read(SettingsStore& store, const char* key, const char* defaultText) {
-    return store.GetSetting(kApplicationTitle, kSettingsSection, key, defaultText);
+// A setting's stored text, or its default from the settings table.
+std::string Read(SettingsStore& store, const char* key) {
+    return store.GetSetting(kApplicationTitle, kSettingsSection, key, SettingDefaultText(key));
 }
 
 template <typename T>
@@ -40,31 +42,31 @@ std::optional<int> UsableFade(std::string_view text) {
 SaverSettings ReadDisplaySettings(SettingsStore& store) {
     const SaverSettings defaults;
     SaverSettings s;
-    s.Rainbow = ValueOr(TextToBoolean(Read(store, kRainbowKey, kRainbowDefaultText)), defaults.Rainbow);
+    s.Rainbow = ValueOr(TextToBoolean(Read(store, kRainbowKey)), defaults.Rainbow);
 
-    const std::optional<int32_t> color = TextToInt32(Read(store, kColorKey, kColorDefaultText));
+    const std::optional<int32_t> color = TextToInt32(Read(store, kColorKey));
     s.Color = (color && *color >= 0 && *color < kColorCount) ? *color : defaults.Color;
 
-    s.Torus = ValueOr(TextToBoolean(Read(store, kTorusKey, kTorusDefaultText)), defaults.Torus);
+    s.Torus = ValueOr(TextToBoolean(Read(store, kTorusKey)), defaults.Torus);
 
-    s.Speed = ValueOr(UsableSpeed(Read(store, kSpeedKey, kSpeedDefaultText)), defaults.Speed);
+    s.Speed = ValueOr(UsableSpeed(Read(store, kSpeedKey)), defaults.Speed);
 
-    s.Delay = ValueOr(TextToInt16(Read(store, kDelayKey, kDelayDefaultText)), defaults.Delay);
+    s.Delay = ValueOr(TextToInt16(Read(store, kDelayKey)), defaults.Delay);
 
-    s.Seeding = ValueOr(UsableSeeding(Read(store, kSeedingKey, kSeedingDefaultText)), defaults.Seeding);
+    s.Seeding = ValueOr(UsableSeeding(Read(store, kSeedingKey)), defaults.Seeding);
 
-    s.Patterns = Read(store, kPatternsKey, kPatternsDefaultText);
+    s.Patterns = Read(store, kPatternsKey);
 
-    s.CellSize = ValueOr(ParseCellSize(Read(store, kCellSizeKey, kCellSizeDefaultText)), defaults.CellSize);
-    s.EachMonitor = ValueOr(TextToBoolean(Read(store, kEachMonitorKey, kEachMonitorDefaultText)), defaults.EachMonitor);
-    s.SaveBattery = ValueOr(TextToBoolean(Read(store, kSaveBatteryKey, kSaveBatteryDefaultText)), defaults.SaveBattery);
+    s.CellSize = ValueOr(ParseCellSize(Read(store, kCellSizeKey)), defaults.CellSize);
+    s.EachMonitor = ValueOr(TextToBoolean(Read(store, kEachMonitorKey)), defaults.EachMonitor);
+    s.SaveBattery = ValueOr(TextToBoolean(Read(store, kSaveBatteryKey)), defaults.SaveBattery);
 
-    const Palette* palette = FindPalette(Read(store, kPaletteKey, kPaletteDefaultText));
+    const Palette* palette = FindPalette(Read(store, kPaletteKey));
     s.Palette = palette ? static_cast<std::size_t>(palette - BuiltInPalettes().data()) : defaults.Palette;
-    s.AgeColors = ValueOr(TextToBoolean(Read(store, kAgeColorsKey, kAgeColorsDefaultText)), defaults.AgeColors);
-    s.Fade = ValueOr(UsableFade(Read(store, kFadeKey, kFadeDefaultText)), defaults.Fade);
-    s.Smooth = ValueOr(TextToBoolean(Read(store, kSmoothKey, kSmoothDefaultText)), defaults.Smooth);
-    s.Shape = ValueOr(ParseCellShape(Read(store, kCellShapeKey, kCellShapeDefaultText)), defaults.Shape);
+    s.AgeColors = ValueOr(TextToBoolean(Read(store, kAgeColorsKey)), defaults.AgeColors);
+    s.Fade = ValueOr(UsableFade(Read(store, kFadeKey)), defaults.Fade);
+    s.Smooth = ValueOr(TextToBoolean(Read(store, kSmoothKey)), defaults.Smooth);
+    s.Shape = ValueOr(ParseCellShape(Read(store, kCellShapeKey)), defaults.Shape);
     return s;
 }
 

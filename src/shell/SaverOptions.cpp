@@ -4,25 +4,15 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <system_error>
 
-#include "settings/CellSize.h"
 #include "settings/SaverSettings.h"
+#include "settings/SettingsTable.h"
 
 namespace tovra {
 
 namespace {
-
-// One saver setting as a resource and an option.
-struct SettingResource {
-    const char* name;     // resource and option name
-    const char* key;      // store key
-    const char* allowed;  // for messages
-    std::optional<std::string> (*storeText)(std::string_view value);
-    const char* option = nullptr;  // the option's name where it differs from the resource's
-};
 
 std::string Lower(std::string_view s) {
     std::string out(s);
@@ -31,86 +21,16 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-std::optional<long> WholeNumber(std::string_view s, long lo, long hi) {
-    long value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (s.empty() || ec != std::errc() || end != s.data() + s.size() || value < lo || value > hi) return std::nullopt;
-    return value;
-}
-
-std::optional<std::string> BooleanText(std::string_view value) {
-    const std::string v = Lower(value);
-    if (v == "true" || v == "on" || v == "yes" || v == "1") return "True";
-    if (v == "false" || v == "off" || v == "no" || v == "0") return "False";
-    return std::nullopt;
-}
-
-std::optional<std::string> ColorText(std::string_view value) {
-    static constexpr std::array<const char*, kColorCount> kNames = {"red", "yellow", "green", "blue", "purple"};
-    const std::string v = Lower(value);
-    for (std::size_t i = 0; i < kNames.size(); ++i)
-        if (v == kNames[i]) return std::to_string(i);
-    return std::nullopt;
-}
-
-std::optional<std::string> ModeText(std::string_view value) {
-    const std::string v = Lower(value);
-    if (v == "torus") return "True";
-    if (v == "island") return "False";
-    return std::nullopt;
-}
-
-std::optional<std::string> SpeedText(std::string_view value) {
-    const auto n = WholeNumber(value, 0, 300);
-    return n ? std::optional<std::string>(std::to_string(*n)) : std::nullopt;
-}
-
-std::optional<std::string> ReseedText(std::string_view value) {
-    const auto n = WholeNumber(value, 1, 32767);
-    return n ? std::optional<std::string>(std::to_string(*n)) : std::nullopt;
-}
-
-std::optional<std::string> SeedingText(std::string_view value) {
-    static constexpr std::array<const char*, kSeedingModeCount> kModes = {"random", "patterns", "mixed"};
-    const std::string v = Lower(value);
-    for (std::size_t i = 0; i < kModes.size(); ++i)
-        if (v == kModes[i]) return std::to_string(i);
-    return std::nullopt;
-}
-
-// A folder that exists, or nothing (no folder: the built-in patterns only).
-std::optional<std::string> PatternsText(std::string_view value) {
-    std::error_code ec;
-    if (value.empty() || std::filesystem::is_directory(std::filesystem::path(value), ec)) return std::string(value);
-    return std::nullopt;
-}
-
-std::optional<std::string> CellSizeStoreText(std::string_view value) {
-    const std::optional<int> size = ParseCellSize(value);
-    return size ? std::optional<std::string>(CellSizeText(*size)) : std::nullopt;
-}
-
-constexpr std::array<SettingResource, 8> kSettings = {{
-    {"rainbow", kRainbowKey, "true or false", BooleanText},
-    {"color", kColorKey, "red, yellow, green, blue or purple", ColorText},
-    {"mode", kTorusKey, "torus or island", ModeText},
-    {"speed", kSpeedKey, "a whole number of milliseconds from 0 (fastest) to 300", SpeedText},
-    {"reseed", kDelayKey, "a whole number of generations from 1 to 32767", ReseedText},
-    {"seeding", kSeedingKey, "random, patterns or mixed", SeedingText},
-    {"patterns", kPatternsKey, "a folder of .rle and .cells pattern files", PatternsText},
-    {"cellSize", kCellSizeKey, "a whole number of pixels from 10 to 40, or auto", CellSizeStoreText, "cell-size"},
-}};
-
-const SettingResource* FindSetting(std::string_view name) {
-    for (const SettingResource& s : kSettings)
-        if (name == s.name) return &s;
+// The rows of the settings table that the Linux programs take.
+template <typename Match>
+const SettingRow* FindRow(Match match) {
+    for (const SettingRow& row : SettingsTable())
+        if (row.resource != nullptr && match(row)) return &row;
     return nullptr;
 }
 
-const SettingResource* FindOption(std::string_view name) {
-    for (const SettingResource& s : kSettings)
-        if (name == (s.option != nullptr ? s.option : s.name)) return &s;
-    return nullptr;
+const SettingRow* FindSetting(std::string_view resource) {
+    return FindRow([&](const SettingRow& row) { return resource == row.resource; });
 }
 
 std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
@@ -124,7 +44,7 @@ std::string_view Trimmed(std::string_view s) {
     return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
 }
 
-std::optional<std::string> StoreText(const SettingResource& setting, std::string_view value) {
+std::optional<std::string> StoreText(const SettingRow& setting, std::string_view value) {
     return setting.storeText(Trimmed(value));
 }
 
@@ -149,7 +69,7 @@ std::optional<unsigned long> ParseWindowId(std::string_view text) {
 }
 
 std::optional<std::string> SettingStoreText(std::string_view resource, std::string_view value) {
-    const SettingResource* s = FindSetting(resource);
+    const SettingRow* s = FindSetting(resource);
     return s != nullptr ? StoreText(*s, value) : std::nullopt;
 }
 
@@ -166,7 +86,7 @@ struct ProgramOption {
 };
 
 // The arguments of a program whose messages begin with `program`: its own
-// options, then the settings (and -rainbow, -no-rainbow), -help and -h.
+// options, then the settings (a switch as -NAME and -no-NAME), -help and -h.
 std::string ParseOptions(const char* program, const std::vector<std::string>& args,
                          const std::vector<ProgramOption>& own, bool& help,
                          std::vector<std::pair<std::string, std::string>>& settings) {
@@ -179,8 +99,11 @@ std::string ParseOptions(const char* program, const std::vector<std::string>& ar
         const std::string_view name = arg.substr(1);
 
         if (name == "help" || name == "h") { help = true; continue; }
-        if (name == "rainbow" || name == "no-rainbow") {
-            settings.emplace_back("rainbow", name == "rainbow" ? "True" : "False");
+        const bool no = name.starts_with("no-");
+        if (const SettingRow* s = FindRow([&](const SettingRow& row) {
+                return row.isSwitch && (no ? name.substr(3) : name) == row.OptionName();
+            })) {
+            settings.emplace_back(s->resource, no ? "False" : "True");
             continue;
         }
         const ProgramOption* option = nullptr;
@@ -190,7 +113,9 @@ std::string ParseOptions(const char* program, const std::vector<std::string>& ar
             option->set();
             continue;
         }
-        const SettingResource* setting = option == nullptr ? FindOption(name) : nullptr;
+        const SettingRow* setting =
+            option == nullptr ? FindRow([&](const SettingRow& row) { return !row.isSwitch && name == row.OptionName(); })
+                              : nullptr;
         if (option == nullptr && setting == nullptr) return prefix + "unknown option " + Quoted(given);
         const char* allowed = setting != nullptr ? setting->allowed : option->allowed;
         if (i + 1 == args.size()) return prefix + given + " needs a value: " + allowed;
@@ -199,7 +124,7 @@ std::string ParseOptions(const char* program, const std::vector<std::string>& ar
         if (setting != nullptr) {
             const std::optional<std::string> text = StoreText(*setting, value);
             if (!text) return bad();
-            settings.emplace_back(setting->name, *text);
+            settings.emplace_back(setting->resource, *text);
         } else if (!option->take(value)) {
             return bad();
         }
@@ -255,16 +180,17 @@ std::vector<std::string> PutSaverSettings(const std::vector<std::pair<std::strin
                                           const std::function<std::optional<std::string>(const char*)>& resource,
                                           SettingsStore& store) {
     std::vector<std::string> warnings;
-    for (const SettingResource& s : kSettings) {
+    for (const SettingRow& s : SettingsTable()) {
+        if (s.resource == nullptr) continue;
         std::optional<std::string> text;
         for (const auto& [name, value] : given)
-            if (name == s.name) text = value;  // the last one given counts
+            if (name == s.resource) text = value;  // the last one given counts
         if (!text) {
-            const std::optional<std::string> value = resource(s.name);
+            const std::optional<std::string> value = resource(s.resource);
             if (!value) continue;
             text = StoreText(s, *value);
             if (!text) {
-                warnings.push_back(std::string(kProgramName) + ": resource " + kProgramName + "." + s.name + ": " +
+                warnings.push_back(std::string(kProgramName) + ": resource " + kProgramName + "." + s.resource + ": " +
                                    Quoted(*value) + " is not allowed; use " + s.allowed + " (using the default)");
                 continue;
             }
@@ -274,18 +200,40 @@ std::vector<std::string> PutSaverSettings(const std::vector<std::pair<std::strin
     return warnings;
 }
 
+namespace {
+
+// A usage text: `first` (the program and its own options, lines after the
+// first indented by 13 columns), then each setting of the table, lines
+// filled up to 100 columns.
+std::string Usage(const std::string& first) {
+    const std::string indent(13, ' ');
+    std::string text = first;
+    std::size_t used = first.size() - (first.rfind('\n') == std::string::npos ? 0 : first.rfind('\n') + 1);
+    for (const SettingRow& row : SettingsTable()) {
+        if (row.resource == nullptr) continue;
+        const std::string name = std::string("-") + row.OptionName();
+        const std::string item =
+            row.isSwitch ? "[" + name + " | -no-" + row.OptionName() + "]" : "[" + name + " " + row.usage + "]";
+        if (used + 1 + item.size() > 100) {
+            text += "\n" + indent + item;
+            used = indent.size() + item.size();
+        } else {
+            text += " " + item;
+            used += 1 + item.size();
+        }
+    }
+    return text + "\n";
+}
+
+}  // namespace
+
 std::string SaverUsage() {
-    return "usage: tovra [-root | -window | -window-id ID] [-display NAME] [-xrm RESOURCE] [-fps]\n"
-           "             [-rainbow | -no-rainbow] [-color red|yellow|green|blue|purple]\n"
-           "             [-mode torus|island] [-speed 0..300] [-reseed 1..32767]\n"
-           "             [-seeding random|patterns|mixed] [-patterns DIR] [-cell-size 10..40|auto]\n";
+    return Usage("usage: tovra [-root | -window | -window-id ID] [-display NAME] [-xrm RESOURCE] [-fps]");
 }
 
 std::string WaylandUsage() {
-    return "usage: tovra-wayland [-layer background|bottom|top|overlay | -fullscreen] [-output NAME]\n"
-           "             [-exit-on-input] [-rainbow | -no-rainbow] [-color red|yellow|green|blue|purple]\n"
-           "             [-mode torus|island] [-speed 0..300] [-reseed 1..32767]\n"
-           "             [-seeding random|patterns|mixed] [-patterns DIR] [-cell-size 10..40|auto]\n";
+    return Usage("usage: tovra-wayland [-layer background|bottom|top|overlay | -fullscreen] [-output NAME]\n"
+                 "             [-exit-on-input]");
 }
 
 }  // namespace tovra
