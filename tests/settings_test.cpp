@@ -77,7 +77,10 @@ const std::string kApp = "SCRNSAVE:Tovra Screensaver";
 struct FakeConfigDialog : ConfigDialogPlatform {
     int rainbow = 0, unloads = 0, selStart = -1, selLength = -1, speed = 0;
     int16_t colorIndex = 0, seeding = 0, cellSize = 1;
-    int eachMonitor = 0, saveBattery = 0;
+    int eachMonitor = 0, saveBattery = 0, ageColors = 0, smooth = 0;
+    int16_t palette = 0, cellShape = 0;
+    std::string fade = "0";
+    std::pair<int, int> fadeSelection{-1, -1};
     bool colorEnabled = true;
     std::array<bool, 2> mode = {true, false};  // .at(): a wrong index fails the test, never reads past
     std::string delay, copyright, patterns;
@@ -110,6 +113,17 @@ struct FakeConfigDialog : ConfigDialogPlatform {
     void SetEachMonitorValue(int value) override { eachMonitor = value; }
     int SaveBatteryValue() override { return saveBattery; }
     void SetSaveBatteryValue(int value) override { saveBattery = value; }
+    int16_t PaletteListIndex() override { return palette; }
+    void SetPaletteListIndex(int16_t index) override { palette = index; }
+    int AgeColorsValue() override { return ageColors; }
+    void SetAgeColorsValue(int value) override { ageColors = value; }
+    std::string FadeText() override { return fade; }
+    void SetFadeText(const std::string& text) override { fade = text; }
+    void SelectFadeText(int start, int length) override { fadeSelection = {start, length}; }
+    int SmoothValue() override { return smooth; }
+    void SetSmoothValue(int value) override { smooth = value; }
+    int16_t CellShapeListIndex() override { return cellShape; }
+    void SetCellShapeListIndex(int16_t index) override { cellShape = index; }
     void SetCopyrightCaption(const std::string& caption) override { copyright = caption; }
     float Top() override { return top; }
     void SetTop(float twips) override { top = twips; }
@@ -146,10 +160,11 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         d.store.Put(kApp, "Settings", "Speed", "3");
         d.store.Put(kApp, "Settings", "Torus", torus ? "True" : "False");
         d.dialog.Load();
-        d.controls.delay = refused ? "32767.5" : "32767", d.dialog.DelayFocusLeaving();
+        d.controls.delay = refused ? "32767.5" : "32767", d.dialog.NumberBoxFocusLeaving();
         // The click that was moving the focus has already changed its control.
         d.controls.rainbow = 1, d.controls.colorIndex = 3, d.controls.speed = 50, d.controls.seeding = 2;
         d.controls.cellSize = 5, d.controls.eachMonitor = 1, d.controls.saveBattery = 1;
+        d.controls.palette = 4, d.controls.ageColors = 1, d.controls.fade = "7", d.controls.smooth = 1, d.controls.cellShape = 2;
         d.dialog.RainbowClicked();
         d.controls.SetModeValue(torus ? 1 : 0, true);
         bool cancel = false;
@@ -161,6 +176,8 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed, c.seeding, c.cellSize, c.eachMonitor, c.saveBattery),
                   refused ? std::tuple(0, true, int16_t{0}, torus, !torus, 99, int16_t{0}, int16_t{1}, 0, 0)
                           : std::tuple(1, false, int16_t{3}, !torus, torus, 50, int16_t{2}, int16_t{5}, 1, 1));
+        EXPECT_EQ(std::tuple(c.palette, c.ageColors, c.fade, c.smooth, c.cellShape),
+                  refused ? std::tuple(int16_t{0}, 0, std::string("0"), 0, int16_t{0}) : std::tuple(int16_t{4}, 1, std::string("7"), 1, int16_t{2}));
         EXPECT_TRUE(d.store.Saves().empty() && c.unloads == 0);
     }
 }
@@ -196,10 +213,12 @@ TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition)
     const struct { bool ok, changed; std::vector<std::string> saves; } rows[] = {
         {true, false, {"Settings/Rainbow=False", "Settings/Color=0", "Settings/Torus=True", "Settings/Speed=300",
                        "Settings/Delay=2000", "Settings/Seeding=0", "Settings/Patterns=", "Settings/CellSize=10",
-                       "Settings/EachMonitor=False", "Settings/SaveBattery=False", "Window/Top=1935", "Window/Left=2340"}},
+                       "Settings/EachMonitor=False", "Settings/SaveBattery=False", "Settings/Palette=Classic", "Settings/AgeColors=False",
+                       "Settings/Fade=0", "Settings/Smooth=False", "Settings/CellShape=Square", "Window/Top=1935", "Window/Left=2340"}},
         {true, true, {"Settings/Rainbow=True", "Settings/Color=-1", "Settings/Torus=False", "Settings/Speed=3",
                       "Settings/Delay=abc40000", "Settings/Seeding=2", "Settings/Patterns=D:\\Life", "Settings/CellSize=Auto",
-                      "Settings/EachMonitor=True", "Settings/SaveBattery=True", "Window/Top=-1234.5",
+                      "Settings/EachMonitor=True", "Settings/SaveBattery=True", "Settings/Palette=Sunset", "Settings/AgeColors=True",
+                      "Settings/Fade=64", "Settings/Smooth=True", "Settings/CellShape=Dot", "Window/Top=-1234.5",
                       "Window/Left=98765.25"}},
         {false, true, {"Window/Top=-1234.5", "Window/Left=98765.25"}},
     };
@@ -209,12 +228,76 @@ TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition)
         FakeConfigDialog& c = d.controls;
         if (r.changed) c.rainbow = 1, c.colorIndex = -1, c.speed = 99, c.delay = "abc40000", c.top = -1234.5f, c.left = 98765.25f;
         if (r.changed) c.seeding = 2, c.patterns = "D:\\Life", c.cellSize = 0, c.eachMonitor = 1, c.saveBattery = 1;
+        if (r.changed) c.palette = 9, c.ageColors = 1, c.fade = "64", c.smooth = 1, c.cellShape = 2;
         if (r.changed) c.SetModeValue(1, true);
         r.ok ? d.dialog.OkClicked() : d.dialog.CancelClicked();
         std::vector<std::string> saves;  // "section/key=text", all under the saver's name
         for (const auto& c : d.store.Saves()) saves.push_back((c.application == kApp ? "" : "?") + c.section + "/" + c.key + "=" + c.text);
         EXPECT_EQ(saves, r.saves);
         EXPECT_EQ(c.unloads, 1);
+    }
+}
+
+// The look in the dialog: what it shows for the stored values (an unusable one as its default, nothing
+// written back), and what OK writes after the user's changes. nullptr: not stored; a change of -1: none.
+TEST(ConfigLook, ShownAsStoredOrTheirDefaultsWrittenOnOK) {
+    const struct {
+        const char *palette, *age, *fade, *smooth, *shape;
+        int16_t paletteShown; int ageShown; const char* fadeShown; int smoothShown; int16_t shapeShown;
+        int16_t paletteChosen, shapeChosen; const char* fadeTyped;
+        const char* written;  // Palette AgeColors Fade Smooth CellShape
+    } rows[] = {
+        {nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, "0", 0, 0, -1, -1, nullptr, "Classic False 0 False Square"},
+        {"Ocean", "True", "16", "True", "Dot", 5, 1, "16", 1, 2, -1, -1, nullptr, "Ocean True 16 True Dot"},
+        {" sunset ", "-1", "1.5", "1", "rounded", 9, 1, "2", 1, 1, -1, -1, nullptr, "Sunset True 2 True Rounded"},
+        {"Oceans", "maybe", "65", "2", "Round", 0, 0, "0", 1, 0, -1, -1, nullptr, "Classic False 0 True Square"},
+        {"", "", "-1", "", "", 0, 0, "0", 0, 0, 3, 1, " 8 ", "Colorblind False 8 False Rounded"},
+        {"Mono", "0", "64", "False", "SQUARE", 1, 0, "64", 0, 0, 10, 3, "1e1", "Classic False 10 False Square"},
+        {"Neon", nullptr, "abc", nullptr, "Dots", 7, 0, "0", 0, 0, -1, -1, "0", "Neon False 0 False Square"},
+    };
+    for (const auto& r : rows) {
+        Dialog d;
+        const std::pair<const char*, const char*> stored[] = {
+            {"Palette", r.palette}, {"AgeColors", r.age}, {"Fade", r.fade}, {"Smooth", r.smooth}, {"CellShape", r.shape}};
+        for (auto [key, text] : stored)
+            if (text) d.store.Put(kApp, "Settings", key, text);
+        d.dialog.Load();
+        FakeConfigDialog& c = d.controls;
+        const std::string what = r.palette ? r.palette : "-";
+        EXPECT_EQ(std::tuple(c.palette, c.ageColors, c.fade, c.smooth, c.cellShape),
+                  std::tuple(r.paletteShown, r.ageShown, std::string(r.fadeShown), r.smoothShown, r.shapeShown)) << what;
+        EXPECT_TRUE(d.store.Saves().empty()) << what;
+        if (r.paletteChosen >= 0) c.palette = r.paletteChosen, c.cellShape = r.shapeChosen;
+        if (r.fadeTyped) c.fade = r.fadeTyped;
+        d.dialog.OkClicked();
+        std::string written;
+        for (const char* key : {"Palette", "AgeColors", "Fade", "Smooth", "CellShape"})
+            written += (written.empty() ? "" : " ") + d.store.GetSetting(kApp, "Settings", key, "?");
+        EXPECT_EQ(written, r.written) << what;
+        EXPECT_EQ(c.unloads, 1) << what;
+    }
+}
+
+// The fade box's check, as the focus leaves it and on OK: a text that is no fade from 0 to 64 is refused
+// with a message naming it, the text selected, nothing written; a refusal on leaving undoes the click.
+TEST(ConfigFadeCheck, OnlyAFadeFrom0To64GetsThrough) {
+    const std::pair<const char*, bool> rows[] = {{"0", true}, {"64", true}, {"64.4", true}, {" 8 ", true}, {"65", false},
+        {"64.6", false}, {"-1", false}, {"", false}, {"abc", false}, {"1 6", false}, {"99999999", false}};
+    for (auto [text, accepted] : rows) {
+        for (bool onOk : {false, true}) {
+            Dialog d;
+            d.dialog.Load();
+            FakeConfigDialog& c = d.controls;
+            c.fade = text;
+            if (!onOk) d.dialog.NumberBoxFocusLeaving(), c.smooth = 1;
+            bool cancel = false;
+            onOk ? d.dialog.OkClicked() : d.dialog.ValidateFade(cancel);
+            const std::string message = "Error: Invalid fade \"" + std::string(text) + "\": it must be a number of generations from 0 to 64.";
+            EXPECT_EQ(c.messages, std::vector<std::string>(!accepted, message)) << text;
+            EXPECT_EQ(c.fadeSelection, accepted ? std::pair(-1, -1) : std::pair(0, static_cast<int>(std::string(text).size()))) << text;
+            if (onOk) EXPECT_EQ(std::pair(c.unloads, d.store.Saves().empty()), std::pair(accepted ? 1 : 0, !accepted)) << text;
+            else EXPECT_EQ(std::pair(cancel, c.smooth), std::pair(!accepted, accepted ? 1 : 0)) << text;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "settings/Conversions.h"
@@ -34,6 +35,11 @@ bool DelayTextAccepted(std::string_view text) {
     // An infinity (a number too large for a double) is refused as well; a
     // text without a leading number counts as 0.
     return !(LeadingNumber(text) > kMaxDelayNumber);
+}
+
+std::string FadeRefusedMessage(std::string_view text) {
+    return "Invalid fade \"" + std::string(text) + "\": it must be a number of generations from 0 to " +
+           std::to_string(kMaxFade) + ".";
 }
 
 std::string CellSizeListItem(int16_t index) {
@@ -94,6 +100,19 @@ void ConfigDialog::Load() {
         TextToBoolean(Read(kSettingsSection, kSaveBatteryKey, kSaveBatteryDefaultText)).value_or(defaults.SaveBattery);
     platform_.SetSaveBatteryValue(saveBattery ? 1 : 0);
 
+    // The look. A palette or shape list item outside the lists, a fade
+    // outside 0 to 64: the default.
+    const std::span<const Palette> palettes = BuiltInPalettes();
+    const Palette* palette = FindPalette(Read(kSettingsSection, kPaletteKey, kPaletteDefaultText));
+    platform_.SetPaletteListIndex(static_cast<int16_t>(palette != nullptr ? palette - palettes.data() : defaults.Palette));
+    const bool ageColors = TextToBoolean(Read(kSettingsSection, kAgeColorsKey, kAgeColorsDefaultText)).value_or(defaults.AgeColors);
+    platform_.SetAgeColorsValue(ageColors ? 1 : 0);
+    platform_.SetFadeText(IntegerText(UsableFade(Read(kSettingsSection, kFadeKey, kFadeDefaultText)).value_or(defaults.Fade)));
+    const bool smooth = TextToBoolean(Read(kSettingsSection, kSmoothKey, kSmoothDefaultText)).value_or(defaults.Smooth);
+    platform_.SetSmoothValue(smooth ? 1 : 0);
+    const CellShape shape = ParseCellShape(Read(kSettingsSection, kCellShapeKey, kCellShapeDefaultText)).value_or(defaults.Shape);
+    platform_.SetCellShapeListIndex(static_cast<int16_t>(shape));
+
     if (const auto top = TextToSingle(Read(kWindowSection, kTopKey, SingleText(platform_.Top())))) platform_.SetTop(*top);
     if (const auto left = TextToSingle(Read(kWindowSection, kLeftKey, SingleText(platform_.Left())))) platform_.SetLeft(*left);
     // A stored position on no monitor (one since removed, a damaged value)
@@ -109,6 +128,9 @@ void ConfigDialog::RainbowClicked() {
 }
 
 void ConfigDialog::OkClicked() {
+    bool refused = false;
+    ValidateFade(refused);
+    if (refused) return;
     Save(kSettingsSection, kRainbowKey, BooleanText(platform_.RainbowValue() == 1));
     Save(kSettingsSection, kColorKey, IntegerText(platform_.ColorListIndex()));
     Save(kSettingsSection, kTorusKey, BooleanText(platform_.ModeValue(0)));
@@ -119,6 +141,17 @@ void ConfigDialog::OkClicked() {
     Save(kSettingsSection, kCellSizeKey, CellSizeListItem(platform_.CellSizeListIndex()));
     Save(kSettingsSection, kEachMonitorKey, BooleanText(platform_.EachMonitorValue() == 1));
     Save(kSettingsSection, kSaveBatteryKey, BooleanText(platform_.SaveBatteryValue() == 1));
+    // No selection in a list writes its default.
+    const std::span<const Palette> palettes = BuiltInPalettes();
+    const int16_t palette = platform_.PaletteListIndex();
+    const bool paletteListed = palette >= 0 && static_cast<std::size_t>(palette) < palettes.size();
+    Save(kSettingsSection, kPaletteKey, paletteListed ? std::string(palettes[static_cast<std::size_t>(palette)].name) : kPaletteDefaultText);
+    Save(kSettingsSection, kAgeColorsKey, BooleanText(platform_.AgeColorsValue() == 1));
+    Save(kSettingsSection, kFadeKey, IntegerText(UsableFade(platform_.FadeText()).value_or(SaverSettings{}.Fade)));
+    Save(kSettingsSection, kSmoothKey, BooleanText(platform_.SmoothValue() == 1));
+    const int16_t shape = platform_.CellShapeListIndex();
+    const bool shapeListed = shape >= 0 && static_cast<std::size_t>(shape) < kCellShapeNames.size();
+    Save(kSettingsSection, kCellShapeKey, shapeListed ? kCellShapeNames[static_cast<std::size_t>(shape)] : kCellShapeDefaultText);
     platform_.UnloadWindow();
 }
 
@@ -130,10 +163,34 @@ void ConfigDialog::BrowseClicked() {
     if (const std::optional<std::string> folder = platform_.PickFolder(platform_.PatternsText())) platform_.SetPatternsText(*folder);
 }
 
-void ConfigDialog::DelayFocusLeaving() {
-    beforeFocusMove_ = ControlValues{platform_.RainbowValue(), platform_.ColorListIndex(), platform_.ModeValue(0),
-                                     platform_.ModeValue(1), platform_.SpeedValue(), platform_.SeedingListIndex(),
-                                     platform_.CellSizeListIndex(), platform_.EachMonitorValue(), platform_.SaveBatteryValue()};
+ConfigDialog::ControlValues ConfigDialog::Snapshot() {
+    return ControlValues{platform_.RainbowValue(), platform_.ColorListIndex(), platform_.ModeValue(0),
+                         platform_.ModeValue(1), platform_.SpeedValue(), platform_.SeedingListIndex(),
+                         platform_.CellSizeListIndex(), platform_.EachMonitorValue(), platform_.SaveBatteryValue(),
+                         platform_.PaletteListIndex(), platform_.AgeColorsValue(), platform_.FadeText(),
+                         platform_.SmoothValue(), platform_.CellShapeListIndex()};
+}
+
+void ConfigDialog::Restore(const ControlValues& values) {
+    platform_.SetRainbowValue(values.rainbow);
+    RainbowClicked();
+    platform_.SetColorListIndex(values.color);
+    platform_.SetModeValue(0, values.torus);
+    platform_.SetModeValue(1, values.island);
+    platform_.SetSpeedValue(values.speed);
+    platform_.SetSeedingListIndex(values.seeding);
+    platform_.SetCellSizeListIndex(values.cellSize);
+    platform_.SetEachMonitorValue(values.eachMonitor);
+    platform_.SetSaveBatteryValue(values.saveBattery);
+    platform_.SetPaletteListIndex(values.palette);
+    platform_.SetAgeColorsValue(values.ageColors);
+    platform_.SetFadeText(values.fade);
+    platform_.SetSmoothValue(values.smooth);
+    platform_.SetCellShapeListIndex(values.cellShape);
+}
+
+void ConfigDialog::NumberBoxFocusLeaving() {
+    beforeFocusMove_ = Snapshot();
 }
 
 void ConfigDialog::ValidateDelay(bool& cancel) {
@@ -145,18 +202,17 @@ void ConfigDialog::ValidateDelay(bool& cancel) {
     cancel = true;
     // The click or key that was moving the focus changes nothing: a slider
     // that has stepped, an option or a box that has been clicked, go back.
-    if (before) {
-        platform_.SetRainbowValue(before->rainbow);
-        RainbowClicked();
-        platform_.SetColorListIndex(before->color);
-        platform_.SetModeValue(0, before->torus);
-        platform_.SetModeValue(1, before->island);
-        platform_.SetSpeedValue(before->speed);
-        platform_.SetSeedingListIndex(before->seeding);
-        platform_.SetCellSizeListIndex(before->cellSize);
-        platform_.SetEachMonitorValue(before->eachMonitor);
-        platform_.SetSaveBatteryValue(before->saveBattery);
-    }
+    if (before) Restore(*before);
+}
+
+void ConfigDialog::ValidateFade(bool& cancel) {
+    const std::optional<ControlValues> before = std::exchange(beforeFocusMove_, std::nullopt);
+    const std::string text = platform_.FadeText();
+    if (UsableFade(text)) return;
+    platform_.ShowStopMessage(FadeRefusedMessage(text), kFadeErrorTitle);
+    platform_.SelectFadeText(0, static_cast<int>(text.size()));
+    cancel = true;
+    if (before) Restore(*before);
 }
 
 void ConfigDialog::BeforeUnload() {

@@ -73,6 +73,11 @@ double SpeedForSliderPosition(int32_t position);
 // number is above 32767.
 bool DelayTextAccepted(std::string_view text);
 
+// The fade box's check: a text that is no fade the display window can use
+// (UsableFade) is refused with this message, which names it.
+std::string FadeRefusedMessage(std::string_view text);
+inline constexpr char kFadeErrorTitle[] = "Error";
+
 // The platform's side of the dialog: its controls' values, its position, the
 // message box and closing.
 class ConfigDialogPlatform {
@@ -124,6 +129,22 @@ public:
     virtual int SaveBatteryValue() = 0;
     virtual void SetSaveBatteryValue(int value) = 0;
 
+    // The look: the palette list (the built-in palettes in their order,
+    // Classic first), the "Colour by age" and "Smooth" boxes (0 unticked,
+    // 1 ticked), the fade box's text and selection, and the cell shape list
+    // (Square, Rounded, Dot). A list without a selection answers -1.
+    virtual int16_t PaletteListIndex() = 0;
+    virtual void SetPaletteListIndex(int16_t index) = 0;
+    virtual int AgeColorsValue() = 0;
+    virtual void SetAgeColorsValue(int value) = 0;
+    virtual std::string FadeText() = 0;
+    virtual void SetFadeText(const std::string& text) = 0;
+    virtual void SelectFadeText(int start, int length) = 0;
+    virtual int SmoothValue() = 0;
+    virtual void SetSmoothValue(int value) = 0;
+    virtual int16_t CellShapeListIndex() = 0;
+    virtual void SetCellShapeListIndex(int16_t index) = 0;
+
     // The copyright line's text, UTF-8.
     virtual void SetCopyrightCaption(const std::string& caption) = 0;
 
@@ -153,16 +174,21 @@ public:
     // Events.
     void Load();
     void RainbowClicked();
+    // An unusable fade refuses OK as the fade check does: nothing is
+    // written and the dialog stays open.
     void OkClicked();
     void CancelClicked();
     // Browse: the folder picker fills the folder box, unless cancelled.
     void BrowseClicked();
-    // The focus is about to leave delayEdit for another control of the dialog:
-    // notes what the controls hold, for a refused check to put back.
-    void DelayFocusLeaving();
-    // The focus is about to leave delayEdit; setting `cancel` keeps it there,
-    // and the input that was moving it changes no control.
+    // The focus is about to leave the delay or the fade box for another
+    // control of the dialog: notes what the controls hold, for a refused
+    // check to put back.
+    void NumberBoxFocusLeaving();
+    // The focus is about to leave the delay box, or the fade box; setting
+    // `cancel` keeps it there, and the input that was moving it changes no
+    // control.
     void ValidateDelay(bool& cancel);
+    void ValidateFade(bool& cancel);
     void BeforeUnload();
 
 private:
@@ -174,7 +200,15 @@ private:
         int16_t seeding;
         int16_t cellSize;
         int eachMonitor, saveBattery;
+        int16_t palette;
+        int ageColors;
+        std::string fade;
+        int smooth;
+        int16_t cellShape;
     };
+
+    ControlValues Snapshot();
+    void Restore(const ControlValues& values);
 
     std::string Read(const char* section, const char* key, const std::string& defaultText);
     void Save(const char* section, const char* key, const std::string& text);

@@ -16,6 +16,8 @@ namespace {
 constexpr char kWindowClass[] = "TovraDisplayWindow";
 constexpr UINT_PTR kGenerationTimer = 1;
 constexpr UINT_PTR kHostWatchTimer = 2;
+// The frames between two generations, while something blends.
+constexpr UINT_PTR kFrameTimer = 3;
 constexpr UINT kHostWatchMilliseconds = 250;
 // Power settings whose changes the window is told of (winnt.h's GUIDs,
 // without the library that defines them): the displays' state (Windows 8 and
@@ -149,6 +151,8 @@ LRESULT Win32DisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         case WM_TIMER:
             if (wParam == kGenerationTimer && loaded_ && !unloading_) {
                 saver_.Tick();
+            } else if (wParam == kFrameTimer && loaded_ && !unloading_) {
+                saver_.FrameTick();
             } else if (wParam == kHostWatchTimer) {
                 // A preview lives as long as its host window. GetParent
                 // would not do here: the window keeps its pop-up style, and
@@ -422,6 +426,15 @@ void Win32DisplayWindow::StopTimer() {
     if (hwnd_ != nullptr) KillTimer(hwnd_, kGenerationTimer);
 }
 
+void Win32DisplayWindow::StartFrameTimer(uint32_t milliseconds) {
+    // The system raises an interval below its minimum (10 ms) to it.
+    if (hwnd_ != nullptr) SetTimer(hwnd_, kFrameTimer, milliseconds, nullptr);
+}
+
+void Win32DisplayWindow::StopFrameTimer() {
+    if (hwnd_ != nullptr) KillTimer(hwnd_, kFrameTimer);
+}
+
 float Win32DisplayWindow::SecondsSinceMidnight() {
     return Win32SecondsSinceMidnight();
 }
@@ -532,6 +545,7 @@ void Win32DisplayWindow::UnloadWindow() {
     saver_.BeforeUnload();
     saver_.Unload();
     KillTimer(hwnd_, kGenerationTimer);
+    KillTimer(hwnd_, kFrameTimer);
     KillTimer(hwnd_, kHostWatchTimer);
     DestroyWindow(hwnd_);
 }

@@ -46,6 +46,8 @@ public:
     void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
     void StartTimer(uint32_t milliseconds) override;
     void StopTimer() override;
+    void StartFrameTimer(uint32_t milliseconds) override;
+    void StopFrameTimer() override;
     float SecondsSinceMidnight() override;
     std::string ProgramFolder() override;
     std::filesystem::path PathFromSettingText(const std::string& text) override;

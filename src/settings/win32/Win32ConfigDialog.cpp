@@ -7,14 +7,20 @@
 #include <cmath>
 #include <iterator>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "runtime/win32/Win32Runtime.h"
+#include "settings/Palette.h"
+#include "settings/SaverSettings.h"
 
 namespace tovra {
 
+// The left column keeps the about box's places; the right column's groups
+// start at x 387, one below the other.
 const ConfigControlLayout kConfigLayout[] = {
-    {kIdOK, {200, 248, 84, 23}},
+    // The last row, at the bottom right.
+    {kIdOK, {576, 279, 84, 23}},
     {kIdIcon, {16, 16, 36, 36}},
     {kIdDescription, {70, 75, 259, 30}},
     {kIdSettingsFrame, {8, 104, 369, 121}},
@@ -31,31 +37,42 @@ const ConfigControlLayout kConfigLayout[] = {
     {kIdVersion, {70, 52, 259, 15}},
     {kIdColorLabel, {8 + 104, 104 + 24, 41, 17}},
     {kIdColor, {168, 120, 81, 21}},
-    {kIdCancel, {296, 248, 84, 23}},
+    {kIdCancel, {672, 279, 84, 23}},
     {kIdDelayLabel, {8 + 104, 104 + 88, 169, 17}},
     {kIdDelay, {8 + 280, 104 + 88, 73, 19}},
-    // Below the buttons, in a frame of their own: what a seeding adds, and
-    // the user's pattern folder.
-    {kIdPatternsFrame, {8, 279, 369, 73}},
-    {kIdSeedingLabel, {16, 303, 81, 17}},
-    {kIdSeeding, {104, 299, 105, 21}},
-    {kIdPatternsLabel, {16, 327, 81, 17}},
-    {kIdPatterns, {104, 324, 176, 19}},
-    {kIdBrowse, {288, 322, 81, 23}},
-    // Below that frame, in one of their own: the cell size, the worlds on
-    // the monitors, and the pace on battery.
-    {kIdMonitorsFrame, {8, 359, 369, 73}},
-    {kIdCellSizeLabel, {16, 383, 81, 17}},
-    {kIdCellSize, {104, 379, 105, 21}},
-    {kIdEachMonitor, {16, 407, 177, 17}},
-    {kIdSaveBattery, {200, 407, 169, 17}},
+    // What a seeding adds, and the user's pattern folder.
+    {kIdPatternsFrame, {387, 8, 369, 73}},
+    {kIdSeedingLabel, {395, 32, 81, 17}},
+    {kIdSeeding, {483, 28, 105, 21}},
+    {kIdPatternsLabel, {395, 56, 81, 17}},
+    {kIdPatterns, {483, 53, 176, 19}},
+    {kIdBrowse, {667, 51, 81, 23}},
+    // The cell size, the worlds on the monitors, and the pace on battery.
+    {kIdMonitorsFrame, {387, 88, 369, 73}},
+    {kIdCellSizeLabel, {395, 112, 81, 17}},
+    {kIdCellSize, {483, 108, 105, 21}},
+    {kIdEachMonitor, {395, 136, 177, 17}},
+    {kIdSaveBattery, {579, 136, 169, 17}},
+    // The look: palette and age colours, fade, cell shape and smooth frames.
+    {kIdLookFrame, {387, 168, 369, 97}},
+    {kIdPaletteLabel, {395, 192, 81, 17}},
+    {kIdPalette, {483, 188, 105, 21}},
+    {kIdAgeColors, {579, 192, 169, 17}},
+    {kIdFadeLabel, {395, 216, 81, 17}},
+    {kIdFade, {483, 213, 41, 19}},
+    {kIdFadeUpDown, {524, 213, 16, 19}},
+    {kIdFadeUnit, {546, 216, 100, 17}},
+    {kIdCellShapeLabel, {395, 240, 81, 17}},
+    {kIdCellShape, {483, 236, 105, 21}},
+    {kIdSmooth, {579, 240, 169, 17}},
 };
 const int kConfigLayoutCount = static_cast<int>(std::size(kConfigLayout));
 
 namespace {
 
 constexpr UINT kValidateDelayMessage = WM_APP + 1;
-constexpr UINT_PTR kDelaySubclassId = 1;
+constexpr UINT_PTR kDelaySubclassId = kIdDelay;
+constexpr UINT_PTR kFadeSubclassId = kIdFade;
 constexpr DWORD kDialogStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr int kControlPointSize = 8;
 constexpr int kTitlePointSize = 18;
@@ -77,6 +94,8 @@ constexpr int kIconSize = 32;
 constexpr int kColorListItems = 5;
 constexpr int kSeedingListItems = 3;
 constexpr int kCellSizeListItems = 8;  // and a scroll bar for the rest
+constexpr int kPaletteListItems = 10;  // and a scroll bar for any more
+constexpr int kCellShapeListItems = static_cast<int>(kCellShapeNames.size());
 constexpr char kPatternFolderPrompt[] = "Choose a folder of pattern files (.rle, .cells):";
 
 // The one dialog the keyboard hook serves.
@@ -120,7 +139,14 @@ void KeepSystemFromScaling(HWND hwnd) {
 }
 
 int ListItems(int id) {
-    return id == kIdColor ? kColorListItems : id == kIdSeeding ? kSeedingListItems : id == kIdCellSize ? kCellSizeListItems : 0;
+    switch (id) {
+        case kIdColor: return kColorListItems;
+        case kIdSeeding: return kSeedingListItems;
+        case kIdCellSize: return kCellSizeListItems;
+        case kIdPalette: return kPaletteListItems;
+        case kIdCellShape: return kCellShapeListItems;
+        default: return 0;
+    }
 }
 
 // An in-memory dialog template without controls: they are created at
@@ -160,7 +186,7 @@ int Win32ConfigDialog::Pixels(double layoutPixels) const {
 
 bool Win32ConfigDialog::Load() {
     if (hwnd_ != nullptr) return true;
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     twipsPerPixelX_ = Win32TwipsPerPixelX();
     twipsPerPixelY_ = Win32TwipsPerPixelY();
@@ -233,6 +259,17 @@ void Win32ConfigDialog::CreateControls() {
         {kIdCellSize, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
         {kIdEachMonitor, WC_BUTTONW, "One world per mo&nitor", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
         {kIdSaveBattery, WC_BUTTONW, "Sa&ve battery", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
+        {kIdLookFrame, WC_BUTTONW, "Look", BS_GROUPBOX | WS_GROUP, 0},
+        {kIdPaletteLabel, WC_STATICW, "&Palette:", SS_LEFT | WS_GROUP, 0},
+        {kIdPalette, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
+        {kIdAgeColors, WC_BUTTONW, "Colour by a&ge", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
+        {kIdFadeLabel, WC_STATICW, "F&ade:", SS_LEFT | WS_GROUP, 0},
+        {kIdFade, WC_EDITW, "", ES_LEFT | ES_AUTOHSCROLL | ES_NUMBER | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE},
+        {kIdFadeUpDown, UPDOWN_CLASSW, "", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0},
+        {kIdFadeUnit, WC_STATICW, "generations", label | WS_GROUP, 0},
+        {kIdCellShapeLabel, WC_STATICW, "Cell s&hape:", SS_LEFT | WS_GROUP, 0},
+        {kIdCellShape, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
+        {kIdSmooth, WC_BUTTONW, "Smoo&th", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
     };
     // Created without a size: LayOut places them.
     for (const ControlDef& s : controls)
@@ -244,7 +281,11 @@ void Win32ConfigDialog::CreateControls() {
     for (const char* name : kSeedingNames) SendMessageW(seeding, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
     for (int16_t i = 0; i < kCellSizeListCount; ++i)
         SendMessageW(cellSize, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(CellSizeListItem(i)).c_str()));
-    for (HWND list : {color, seeding}) SendMessageW(list, CB_SETCURSEL, 0, 0);
+    HWND palette = Control(kIdPalette), shape = Control(kIdCellShape);
+    for (const Palette& p : BuiltInPalettes())
+        SendMessageW(palette, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(std::string(p.name)).c_str()));
+    for (const char* name : kCellShapeNames) SendMessageW(shape, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+    for (HWND list : {color, seeding, palette, shape}) SendMessageW(list, CB_SETCURSEL, 0, 0);
     SendMessageW(cellSize, CB_SETCURSEL, static_cast<WPARAM>(tovra::CellSizeListIndex(kDefaultCellSize)), 0);
 
     // The design selection of the mode options.
@@ -258,8 +299,17 @@ void Win32ConfigDialog::CreateControls() {
     SendMessageW(speed, TBM_SETPAGESIZE, 0, 10);
     SendMessageW(speed, TBM_SETPOS, TRUE, kSpeedSliderMin);
 
-    HWND delay = Control(kIdDelay);
-    SetWindowSubclass(delay, &Win32ConfigDialog::DelaySubclassProc, kDelaySubclassId,
+    // The fade's arrows step its box from 0 to the longest fade; the box
+    // takes digits only, and its check refuses what else may be pasted.
+    HWND fade = Control(kIdFade), fadeUpDown = Control(kIdFadeUpDown);
+    SendMessageW(fadeUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(fade), 0);
+    SendMessageW(fadeUpDown, UDM_SETRANGE32, 0, kMaxFade);
+    SendMessageW(fade, EM_SETLIMITTEXT, 8, 0);
+    SetWindowTextW(fade, L"0");
+
+    SetWindowSubclass(Control(kIdDelay), &Win32ConfigDialog::NumberBoxSubclassProc, kDelaySubclassId,
+                      reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(fade, &Win32ConfigDialog::NumberBoxSubclassProc, kFadeSubclassId,
                       reinterpret_cast<DWORD_PTR>(this));
 
     // The client area at its design place (in the system's pixels, as the
@@ -376,7 +426,9 @@ void Win32ConfigDialog::OnCommand(int id, int code) {
             // Enter in the delay box: the focus would leave it for OK, so the
             // check runs first.
             if (!RunPendingValidation()) return;
-            if (GetFocus() == Control(kIdDelay) && !ValidateDelay()) return;
+            if (GetFocus() == Control(kIdDelay) && !ValidateBox(kIdDelay)) return;
+            // However the fade box came to hold it, an unusable fade stops OK.
+            if (!ValidateBox(kIdFade)) return;
             dialog_.OkClicked();
             break;
         case kIdCancel:
@@ -400,8 +452,8 @@ void Win32ConfigDialog::OnCommand(int id, int code) {
     }
 }
 
-LRESULT CALLBACK Win32ConfigDialog::DelaySubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                                      UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK Win32ConfigDialog::NumberBoxSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                                          UINT_PTR id, DWORD_PTR data) {
     auto* self = reinterpret_cast<Win32ConfigDialog*>(data);
     if (message == WM_KILLFOCUS && self != nullptr && !self->unloading_ && self->hwnd_ != nullptr) {
         // Only a move of the focus to another control of the dialog asks for
@@ -411,34 +463,35 @@ LRESULT CALLBACK Win32ConfigDialog::DelaySubclassProc(HWND hwnd, UINT message, W
             // The check shows a message box: it runs once the focus change
             // is complete, before the input that follows it. What the
             // controls hold now is what a refusal puts back.
-            self->dialog_.DelayFocusLeaving();
-            self->validationPending_ = true;
+            self->dialog_.NumberBoxFocusLeaving();
+            self->pendingBox_ = static_cast<int>(id);
             PostMessageW(self->hwnd_, kValidateDelayMessage, 0, 0);
         }
     } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &Win32ConfigDialog::DelaySubclassProc, kDelaySubclassId);
+        RemoveWindowSubclass(hwnd, &Win32ConfigDialog::NumberBoxSubclassProc, id);
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 bool Win32ConfigDialog::RunPendingValidation() {
-    if (!validationPending_) return true;
-    validationPending_ = false;
-    if (hwnd_ == nullptr || unloading_) return true;
-    return ValidateDelay();
+    const int box = std::exchange(pendingBox_, 0);
+    if (box == 0 || hwnd_ == nullptr || unloading_) return true;
+    return ValidateBox(box);
 }
 
-bool Win32ConfigDialog::ValidateDelay() {
+bool Win32ConfigDialog::ValidateBox(int id) {
     bool cancel = false;
-    dialog_.ValidateDelay(cancel);
+    if (id == kIdFade) dialog_.ValidateFade(cancel);
+    else dialog_.ValidateDelay(cancel);
     if (!cancel || hwnd_ == nullptr) return true;
     // The focus stays in the box, with its text selected.
-    HWND delay = Control(kIdDelay);
+    HWND box = Control(id);
     DWORD start = 0, end = 0;
-    SendMessageW(delay, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(delay), TRUE);
-    validationPending_ = false;
-    SendMessageW(delay, EM_SETSEL, start, end);
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+    // Moving the focus back owes no check of the box it came from.
+    pendingBox_ = 0;
+    SendMessageW(box, EM_SETSEL, start, end);
     return false;
 }
 
@@ -461,7 +514,7 @@ void Win32ConfigDialog::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_, &ps);
     const int right = Pixels(kSeparatorRight);
-    // The etched separator above the buttons: a grey line with a white one
+    // The etched separator above the copyright line: a grey line with a white one
     // below it.
     RECT grey{Pixels(kSeparatorGreyLeft), Pixels(kSeparatorGreyTop), right, Pixels(kSeparatorGreyTop) + 1};
     HBRUSH greyBrush = CreateSolidBrush(RGB(128, 128, 128));
@@ -589,6 +642,56 @@ void Win32ConfigDialog::SetSaveBatteryValue(int value) {
     SendMessageW(Control(kIdSaveBattery), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+int16_t Win32ConfigDialog::PaletteListIndex() {
+    const LRESULT index = SendMessageW(Control(kIdPalette), CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int16_t>(index);
+}
+
+void Win32ConfigDialog::SetPaletteListIndex(int16_t index) {
+    SendMessageW(Control(kIdPalette), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+}
+
+int Win32ConfigDialog::AgeColorsValue() {
+    return SendMessageW(Control(kIdAgeColors), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Win32ConfigDialog::SetAgeColorsValue(int value) {
+    SendMessageW(Control(kIdAgeColors), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+std::string Win32ConfigDialog::FadeText() {
+    HWND box = Control(kIdFade);
+    const int length = GetWindowTextLengthA(box);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(std::max(GetWindowTextA(box, text.data(), length + 1), 0)));
+    return text;
+}
+
+void Win32ConfigDialog::SetFadeText(const std::string& text) {
+    SetWindowTextA(Control(kIdFade), text.c_str());
+}
+
+void Win32ConfigDialog::SelectFadeText(int start, int length) {
+    SendMessageW(Control(kIdFade), EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + length));
+}
+
+int Win32ConfigDialog::SmoothValue() {
+    return SendMessageW(Control(kIdSmooth), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Win32ConfigDialog::SetSmoothValue(int value) {
+    SendMessageW(Control(kIdSmooth), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int16_t Win32ConfigDialog::CellShapeListIndex() {
+    const LRESULT index = SendMessageW(Control(kIdCellShape), CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int16_t>(index);
+}
+
+void Win32ConfigDialog::SetCellShapeListIndex(int16_t index) {
+    SendMessageW(Control(kIdCellShape), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+}
+
 namespace {
 
 // Opens the picker at the folder the box names, where it names one.
@@ -675,7 +778,7 @@ void Win32ConfigDialog::ShowStopMessage(const std::string& text, const std::stri
     ReleaseCapture();
     SendMessageW(Control(kIdColor), CB_SHOWDROPDOWN, FALSE, 0);
     SendMessageW(Control(kIdSeeding), CB_SHOWDROPDOWN, FALSE, 0);
-    SendMessageW(Control(kIdCellSize), CB_SHOWDROPDOWN, FALSE, 0);
+    for (int list : {kIdCellSize, kIdPalette, kIdCellShape}) SendMessageW(Control(list), CB_SHOWDROPDOWN, FALSE, 0);
     if (messageBox_) {
         messageBox_(hwnd_, text, title);
     } else {
@@ -703,7 +806,7 @@ void Win32ConfigDialog::Destroyed() {
     if (activeDialog == this) activeDialog = nullptr;
     SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
     hwnd_ = nullptr;
-    validationPending_ = false;
+    pendingBox_ = 0;
     if (onUnloaded_ != nullptr) onUnloaded_();
 }
 

@@ -49,6 +49,17 @@ enum ConfigControlId : int {
     kIdCellSize,
     kIdEachMonitor,
     kIdSaveBattery,
+    kIdLookFrame,
+    kIdPaletteLabel,
+    kIdPalette,
+    kIdAgeColors,
+    kIdFadeLabel,
+    kIdFade,
+    kIdFadeUpDown,
+    kIdFadeUnit,
+    kIdCellShapeLabel,
+    kIdCellShape,
+    kIdSmooth,
 };
 
 // A control's place relative to the dialog's client area, in layout pixels:
@@ -66,11 +77,11 @@ struct ConfigControlLayout {
 };
 extern const ConfigControlLayout kConfigLayout[];
 extern const int kConfigLayoutCount;
-// The client area: the about box with its settings, below it the row of the
-// seeding and the pattern folder, and below that the cell size, the monitors
-// and the battery.
-inline constexpr int kConfigClientWidth = 387;
-inline constexpr int kConfigClientHeight = 440;
+// The client area: on the left the about box with its settings, on the right
+// the groups of the patterns, of the monitors and power, and of the look;
+// OK and Cancel in the last row, at the bottom right.
+inline constexpr int kConfigClientWidth = 766;
+inline constexpr int kConfigClientHeight = 310;
 // Where the client area opens when no position is stored, at the system's
 // scaling.
 inline constexpr int kConfigDesignLeft = 156;
@@ -122,6 +133,17 @@ public:
     void SetEachMonitorValue(int value) override;
     int SaveBatteryValue() override;
     void SetSaveBatteryValue(int value) override;
+    int16_t PaletteListIndex() override;
+    void SetPaletteListIndex(int16_t index) override;
+    int AgeColorsValue() override;
+    void SetAgeColorsValue(int value) override;
+    std::string FadeText() override;
+    void SetFadeText(const std::string& text) override;
+    void SelectFadeText(int start, int length) override;
+    int SmoothValue() override;
+    void SetSmoothValue(int value) override;
+    int16_t CellShapeListIndex() override;
+    void SetCellShapeListIndex(int16_t index) override;
     std::optional<std::string> PickFolder(const std::string& start) override;
     void SetCopyrightCaption(const std::string& caption) override;
     float Top() override;
@@ -134,7 +156,8 @@ public:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK DelaySubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+    // The delay and the fade box: a move of the focus out of one asks for its check.
+    static LRESULT CALLBACK NumberBoxSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                               UINT_PTR id, DWORD_PTR data);
     static LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -143,10 +166,11 @@ private:
     // window takes `suggested` (screen pixels) where the system gives one.
     void LayOut(int dpi, const RECT* suggested);
     void OnCommand(int id, int code);
-    // Runs the delay check owed since the focus left the delay box, if any.
-    // False when it refused the text (the focus is back in the box).
+    // Runs the check owed since the focus left the delay or the fade box, if
+    // any. False when it refused the text (the focus is back in the box).
     bool RunPendingValidation();
-    bool ValidateDelay();
+    // The check of the box kIdDelay or kIdFade.
+    bool ValidateBox(int id);
     void Paint();
     void DrawIcon(const DRAWITEMSTRUCT& item);
     void Destroyed();
@@ -169,7 +193,7 @@ private:
     // The monitor's the dialog is on: the layout's scale.
     int layoutDpi_ = 96;
     bool unloading_ = false;
-    bool validationPending_ = false;
+    int pendingBox_ = 0;  // the box whose check is owed, 0 for none
 };
 
 // Run's Configure mode: loads the dialog and shows it; the program lives
