@@ -127,7 +127,8 @@ BENCHMARK(BM_DepthTick)
 // tick and, with Smooth, the frames of its blend up to the next generation,
 // on a 4K screen after 200 generations. `look`: 0 the classic picture, 1 a
 // drawn palette, 2 with AgeColors and Fade 16, 3 with Smooth as well, 4 the
-// classic bitmaps with Fade 16 and Smooth. Counter: frames per generation.
+// classic bitmaps with Fade 16 and Smooth. Counters: frames, present calls
+// (rectangles) and pixels handed on per generation.
 void BM_LookGeneration(benchmark::State& state) {
     const int look = static_cast<int>(state.range(0));
     const std::string speed = std::to_string(state.range(1));
@@ -151,8 +152,13 @@ void BM_LookGeneration(benchmark::State& state) {
         for (int f = 0; f < frames; ++f) display.FrameTick();
     };
     for (int i = 0; i < 200; ++i) generation();
+    platform.calls = platform.pixels = 0;
     for (auto _ : state) generation();
     state.counters["frames/generation"] = 1 + frames;
+    state.counters["presents/generation"] =
+        benchmark::Counter(static_cast<double>(platform.calls), benchmark::Counter::kAvgIterations);
+    state.counters["pixels/generation"] =
+        benchmark::Counter(static_cast<double>(platform.pixels), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_LookGeneration)
     ->Name("LookGeneration/4K")

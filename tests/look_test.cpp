@@ -25,9 +25,9 @@ std::array<double, 3> Between(Rgb a, Rgb b, double t) {
 }
 
 // The ramp at an age, from plain arithmetic: newborn (age 1) at its first colour, the palette's old age
-// and beyond at its last, evenly between.
+// and beyond at its last, evenly between in eight steps from one of its colours to the next.
 std::array<double, 3> RampAt(const Palette& p, int age) {
-    const double along = std::min(age - 1, p.oldAge - 1) / double(p.oldAge - 1) * double(p.ramp.size() - 1);
+    const double along = std::floor(std::min(age - 1, p.oldAge - 1) * double(p.ramp.size() - 1) * 8 / (p.oldAge - 1)) / 8;
     const std::size_t step = std::min(static_cast<std::size_t>(along), p.ramp.size() - 1);
     const Rgb next = p.ramp[std::min(step + 1, p.ramp.size() - 1)];
     return Between(p.ramp[step], next, along - double(step));
@@ -144,7 +144,9 @@ TEST(CellLook, RainbowPicksFromTheRamp) {
             EXPECT_EQ(colours, ramp);
             EXPECT_LT(kept, 32 * 19 / 3);  // six colours: about one pick in six keeps its colour
         } else {
-            EXPECT_EQ(colours.size(), 20u);  // one colour per age, the same for every cell
+            std::set<std::array<double, 3>> ages;  // one colour per age, the same for every cell
+            for (int a = 1; a <= 20; ++a) ages.insert(RampAt(p, a));
+            EXPECT_EQ(colours.size(), ages.size());
         }
     }
 }

@@ -3,8 +3,9 @@
 # of tovra and of the X server (and their sum per second).
 #   tools/perf-x11.sh [build-dir...]     (default build/native)
 # SIZE (7680x4320), SPEED (0, the fastest; 33 for 30 generations a second),
-# TICKS (200) and DEPTHS (24; e.g. "24 16 30", one Xvfb of each depth after
-# the other) choose the run. Several builds (before and after a change) run
+# TICKS (200), DEPTHS (24; e.g. "24 16 30", one Xvfb of each depth after
+# the other) and RUNS (the options of each run, one run a line; the default
+# runs "-color red", "-rainbow" and "-mode island") choose the run. Several builds (before and after a change) run
 # one after the other on the same Xvfb; on this shared machine only such
 # side-by-side ratios compare.
 set -u
@@ -19,7 +20,9 @@ xvfb_start "${SIZE:-7680x4320}x$depth" ${XVFB_ARGS:-} || exit 1
 for build in "$@"; do
 TOVRA=$(realpath "$build")/tovra
 echo "$TOVRA, depth $depth"
-for args in "-color red" "-rainbow" "-mode island"; do
+printf '%s\n' "${RUNS:-"-color red
+-rainbow
+-mode island"}" | while IFS= read -r args; do
   x0=$(cpu "$XVFB_PID")
   TOVRA_EXIT_AFTER_TICKS=$TICKS python3 - "$TOVRA" -root -speed "${SPEED:-0}" $args <<'PY' > "$T/r"
 import resource, subprocess, sys, time
@@ -32,7 +35,7 @@ PY
   x1=$(cpu "$XVFB_PID")
   read wall cpu rss < "$T/r"
   awk -v a="$args" -v n="$TICKS" -v w="$wall" -v c="$cpu" -v x="$((x1 - x0))" -v hz="$(getconf CLK_TCK)" -v m="$rss" 'BEGIN {
-    printf "%-12s %d ticks in %.1f s: %.1f ticks/s, tovra %.2f ms CPU/tick, Xvfb %.2f ms CPU/tick, together %.0f ms CPU/s, tovra %d MB\n",
+    printf "%-12s\n  %d ticks in %.1f s: %.1f ticks/s, tovra %.2f ms CPU/tick, Xvfb %.2f ms CPU/tick, together %.0f ms CPU/s, tovra %d MB\n",
       a, n, w, n / w, 1000 * c / n, 1000 * x / hz / n, 1000 * (c + x / hz) / w, m / 1024 }'
 done
 done

@@ -142,9 +142,12 @@ Rgb CellLook::LiveColour(uint8_t key) const {
     if (settings_.ageColors) {
         const int span = std::max(settings_.palette->oldAge - 1, 1);
         const int age = std::clamp(static_cast<int>(key) - 1, 0, span);
-        // age * last / span of the way along the ramp.
-        const int step = age * last / span;
-        return step >= last ? ramp[last] : MixColour(ramp[step], ramp[step + 1], age * last % span, span);
+        // age / span of the way along the ramp, in kAgeSteps steps between
+        // two of its colours: a cell changes colour every few generations,
+        // not at every one.
+        const int at = age * last * kAgeSteps / span;
+        const int step = at / kAgeSteps;
+        return step >= last ? ramp[last] : MixColour(ramp[step], ramp[step + 1], at % kAgeSteps, kAgeSteps);
     }
     return settings_.rainbow ? ramp[key % ramp.size()] : ramp[0];
 }

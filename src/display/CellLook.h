@@ -109,7 +109,9 @@ public:
     // for every kLevelsPerStep levels its farthest channel moves, at least
     // one and at most a step a frame; a bitmap's, a step a frame.
     static int BlendSteps(const LookChange& change, int frames) { return std::clamp(change.steps, 1, std::max(frames, 1)); }
-    static constexpr int kLevelsPerStep = 4;
+    static constexpr int kLevelsPerStep = 8;
+    // The colours an age takes between two of the ramp's.
+    static constexpr int kAgeSteps = 8;
 
     // A drawn palette's live colour at a key (the ramp's first colour, a
     // ramp index under Rainbow, an age from 1 under AgeColors).

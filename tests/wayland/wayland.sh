@@ -64,6 +64,16 @@ check $v "two worlds, one per output (each with its buffers: $(buffers "$WL_BG_P
 kill -INT "$WL_BG_PID"; ended "$WL_BG_PID"
 [ "$status" = 130 ] && v=ok || v=bad; check $v "SIGINT ends it by that signal (status $status)"
 
+# A drawn palette, blending between generations: Aurora's rounded squares
+# at 20 pixels, some of them between two colours.
+wl_bg "$PROGRAM" -palette aurora -cell-shape rounded -cell-size 20 -smooth -speed 300
+sleep 1.5
+wl_shot HEADLESS-1 "$OUT/aurora.png"
+r=$($PICTURE --pitch 20 look rounded 000000 281850 eafff2,7dffb0,2ee6a6,19b3c4,6e6ee6,9650d2 "$OUT/aurora.png" blends) && v=ok || v=bad
+echo "$r" | grep -q " between [1-9]" || v=bad
+check $v "-palette aurora -smooth: rounded cells of its colours, some blending: $(echo "$r" | tr '\n' ' ')"
+kill -TERM "$WL_BG_PID"; ended "$WL_BG_PID"
+
 # Refusals, each one line and its status.
 refused() {  # WANT-STATUS TEXT ARGS...: runs the program, checks the status and the first line
   want=$1 text=$2; shift 2
