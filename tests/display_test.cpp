@@ -452,6 +452,45 @@ TEST(SaverDisplayLook, SmoothBlendsBetweenGenerationsAndOnlyThen) {
     EXPECT_EQ(rig.platform.frameStops, stops + 1);
 }
 
+// A blend against the plain mix of the pictures before and after it: k frames into it every pixel lies
+// that far between them (exactly for the bitmaps; for a drawn colour, which moves in steps of eight
+// levels, within a step), and the last frame is the new picture.
+TEST(SaverDisplayLook, EachFrameOfABlendLiesBetweenThePicturesBeforeAndAfter) {
+    const struct { const char* palette; bool rainbow, age; const char *fade, *shape; int slack; } rows[] = {
+        {"Classic", true, false, "0", "Rounded", 1}, {"Classic", false, false, "3", "Square", 1},
+        {"Sunset", false, true, "3", "Dot", 9}, {"Colorblind", true, false, "0", "Square", 9}};
+    for (const auto& r : rows) {
+        DisplayRig rig;
+        for (auto [key, text] : {std::pair{"Palette", r.palette}, {"Smooth", "True"}, {"Speed", "170"}, {"Fade", r.fade},
+                                 {"CellShape", r.shape}, {"Rainbow", r.rainbow ? "True" : "False"}, {"AgeColors", r.age ? "True" : "False"}})
+            rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
+        rig.Load();
+        auto picture = [&] {
+            std::vector<uint32_t> p;
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x) p.push_back(rig.display.frame().Pixel(x, y));
+            return p;
+        };
+        for (int g = 0; g < 3; ++g) rig.display.Tick();
+        for (int f = 0; f < 10; ++f) rig.display.FrameTick();
+        const std::vector<uint32_t> before = picture();
+        rig.display.Tick();
+        EXPECT_EQ(picture(), before) << r.palette;  // nothing of the new generation yet
+        for (int f = 0; f < 4; ++f) rig.display.FrameTick();
+        const std::vector<uint32_t> middle = picture();
+        for (int f = 4; f < 10; ++f) rig.display.FrameTick();
+        const std::vector<uint32_t> after = picture();
+        int wrong = 0, between = 0;
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            const Rgb a = Unpacked(before[i]), b = Unpacked(after[i]), m = Unpacked(middle[i]), want = MixColour(a, b, 4, 10);
+            for (auto [got, lo, hi, w] : {std::tuple{m.r, a.r, b.r, want.r}, {m.g, a.g, b.g, want.g}, {m.b, a.b, b.b, want.b}})
+                wrong += std::abs(got - w) > r.slack || got < std::min(lo, hi) || got > std::max(lo, hi);
+            between += m != a && m != b;
+        }
+        EXPECT_TRUE(wrong == 0 && between > 0 && after != before) << r.palette << " " << wrong << " " << between;
+    }
+}
+
 // Classic with a fade: a cell that dies shows its bitmap darker at each generation, then black. Cut to
 // a rounded shape: the bitmaps inside it, black in the corners, the dead-cell bitmap once dead.
 TEST(SaverDisplayLook, AClassicFadeDarkensTheBitmapToBlackAndAShapeCutsIt) {

@@ -197,6 +197,26 @@ TEST(CellLook, BlendFrames) {
     CellLook plain;
     plain.Configure({classic, true, true, 0, false, CellShape::Square}, {}, {}, Identity);
     EXPECT_FALSE(plain.Active());
+    // The steps of a change: one per eight levels its farthest channel moves (a drawn birth and death),
+    // at most one a frame, at least one; a bitmap's change one a frame.
+    for (const Palette* p : {ocean, FindPalette("Paper"), classic}) {
+        CellLook look;
+        look.Configure({p, false, false, 0, true, CellShape::Square}, {}, {}, Identity);
+        LookWorld world;
+        look.Reset(world, 1, 1);
+        CellGrid grid(0, 0);
+        std::vector<int> steps;
+        for (bool live : {true, false}) {
+            grid.Set(0, 0, live ? CellGrid::kLive : CellGrid::kDead);
+            look.Update(world, grid);
+            ASSERT_EQ(world.changes.size(), 1u);
+            const Rgb a = Unpacked(world.changes[0].from), b = Unpacked(world.changes[0].to);
+            const int farthest = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+            for (int frames : {1, 5, 17, 40})
+                EXPECT_EQ(CellLook::BlendSteps(world.changes[0], frames), p == classic ? frames : std::clamp((farthest + 7) / 8, 1, frames))
+                    << p->name << " " << farthest << " " << frames;
+        }
+    }
 }
 
 }  // namespace
