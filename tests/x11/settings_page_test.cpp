@@ -96,7 +96,7 @@ TEST(SettingsTable, TheManualPagesSettingsPageReadmeAndUsagesHoldEveryLinuxSetti
     const std::vector<std::string> fade = Tags(xml, "number id=\"fade\"");
     ASSERT_EQ(fade.size(), 1u);
     EXPECT_EQ(std::tuple(Attribute(fade[0], "low"), Attribute(fade[0], "high"), Attribute(fade[0], "default")),
-              std::tuple<std::string, std::string, std::string>("0", "64", RowOf("fade").defaultText));
+              (std::tuple<std::string, std::string, std::string>("0", "64", RowOf("fade").defaultText)));
 }
 
 }  // namespace
