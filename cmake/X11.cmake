@@ -30,7 +30,8 @@ if(BUILD_TESTING)
   file(GLOB TOVRA_X11_TEST_SOURCES CONFIGURE_DEPENDS tests/x11/*.cpp)
   target_sources(tovra_tests PRIVATE ${TOVRA_X11_TEST_SOURCES})
   target_link_libraries(tovra_tests PRIVATE tovra_x11)
-  target_compile_definitions(tovra_tests PRIVATE TOVRA_DATA_DIR="${TOVRA_DATA_DIR}")
+  # The settings page, the manual pages and the README, which a test holds to the settings table.
+  target_compile_definitions(tovra_tests PRIVATE TOVRA_DATA_DIR="${TOVRA_DATA_DIR}" TOVRA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   # The program's own entry point: its usage on -help (built with the tests).
   add_test(NAME tovra_help COMMAND tovra -help)
   set_tests_properties(tovra_help PROPERTIES PASS_REGULAR_EXPRESSION "^usage: tovra ")

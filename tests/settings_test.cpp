@@ -5,10 +5,12 @@
 #include <array>
 #include <cfloat>
 #include <cmath>
+#include <set>
 
 #include "settings/ConfigDialog.h"
 #include "settings/Conversions.h"
 #include "settings/SaverSettings.h"
+#include "settings/SettingsTable.h"
 
 namespace tovra {
 namespace {
@@ -327,6 +329,31 @@ TEST(ReadDisplaySettings, TheLookOrItsDefaults) {
                   std::tuple(std::string(r.name), r.ageOn, r.fadeN, r.smoothOn, r.s)) << (r.palette ? r.palette : "-");
         EXPECT_EQ(read.Speed, 120);
     }
+}
+
+// The display window's reader asks for every row of the settings table once, in its order, with its
+// default, and the defaults read are SaverSettings' own.
+TEST(SettingsTable, TheReaderReadsEachRowOnceWithItsDefault) {
+    struct Reads : SettingsStore {
+        std::vector<std::string> asked;
+        std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                               const std::string& defaultText) override {
+            asked.push_back(app + "/" + section + "/" + key + "=" + defaultText);
+            return defaultText;
+        }
+        void SaveSetting(const std::string&, const std::string&, const std::string&, const std::string&) override {}
+    } store;
+    EXPECT_TRUE(ReadDisplaySettings(store) == SaverSettings{});
+    std::vector<std::string> rows;
+    std::set<std::string> keys;
+    for (const SettingRow& row : SettingsTable()) {
+        rows.push_back(std::string(kApp) + "/Settings/" + row.key + "=" + row.defaultText);
+        keys.insert(row.key);
+        EXPECT_EQ(std::string(SettingDefaultText(row.key)), row.defaultText);
+    }
+    EXPECT_EQ(store.asked, rows);
+    EXPECT_EQ(keys.size(), 15u);
+    EXPECT_EQ(std::string(SettingDefaultText("Top")), "");
 }
 
 // "Seeding", "Patterns", "CellSize", "EachMonitor" and "SaveBattery": what the display window runs, what

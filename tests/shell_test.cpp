@@ -159,6 +159,19 @@ TEST(SaverOptions, SettingsFromOptionsThenResourcesThroughTheDisplayReader) {
         {{"-fast"}, {}, {}, "unknown option \"-fast\""},
         {{"-root", "stray"}, {}, {}, "unknown argument \"stray\""},
         {{"-"}, {}, {}, "unknown argument \"-\""},
+        {{"-palette", " ocean ", "-age-colors", "-fade", "16", "-smooth", "-cell-shape", "DOT", "-no-smooth"}, {{"palette", "Paper"}},
+         SaverSettings{.Palette = 5, .AgeColors = true, .Fade = 16, .Shape = CellShape::Dot}, ""},
+        {{"-no-age-colors"}, {{"ageColors", "yes"}, {"palette", "paper"}, {"fade", " 64"}, {"smooth", "on"}, {"cellShape", "Rounded"}},
+         SaverSettings{.Palette = 2, .Fade = 64, .Smooth = true, .Shape = CellShape::Rounded}, ""},
+        {{}, {{"fade", "65"}}, SaverSettings{},
+         "tovra: resource tovra.fade: \"65\" is not allowed; use a whole number of generations from 0 (no fading) to 64 (using the default)"},
+        {{"-palette", "pink"}, {}, {}, "tovra: -palette: \"pink\" is not allowed; use Classic, Mono, Paper, Colorblind, Ember, "
+                                       "Ocean, Aurora, Neon, Forest or Sunset (in any case)"},
+        {{"-fade", "-1"}, {}, {}, "tovra: -fade: \"-1\" is not allowed; use a whole number of generations from 0 (no fading) to 64"},
+        {{"-cell-shape", "round"}, {}, {}, "tovra: -cell-shape: \"round\" is not allowed; use square, rounded or dot"},
+        {{"-age-colors", "true"}, {}, {}, "unknown argument \"true\""},
+        {{"-no-fade", "3"}, {}, {}, "unknown option \"-no-fade\""},
+        {{"-cellShape", "dot"}, {}, {}, "unknown option \"-cellShape\""},
         {{"-seeding", "mixed", "--patterns", missing}, {}, {},
          "tovra: --patterns: \"" + missing + "\" is not allowed; use a folder of .rle and .cells pattern files"},
     };
@@ -191,7 +204,11 @@ TEST(SaverOptions, ValuesEachSettingTakesAndWindowTargets) {
         {"cellSize", "10", "10"}, {"cellSize", "40", "40"}, {"cellSize", "AUTO", "Auto"}, {"cellSize", "9", {}},
         {"cellSize", "41", {}}, {"cellSize", "+20", {}}, {"cellSize", "20.0", {}}, {"cellSize", "autos", {}},
         {"seeding", "random", "0"}, {"seeding", "PATTERNS", "1"}, {"seeding", "Mixed", "2"}, {"seeding", "2", {}},
-        {"patterns", dir, dir}, {"patterns", "", ""}, {"patterns", dir + "/tovra-no-such-folder", {}}};
+        {"patterns", dir, dir}, {"patterns", "", ""}, {"patterns", dir + "/tovra-no-such-folder", {}},
+        {"palette", "mono", "Mono"}, {"palette", " SUNSET ", "Sunset"}, {"palette", "Mono2", {}}, {"palette", "", {}},
+        {"ageColors", "ON", "True"}, {"ageColors", "2", {}}, {"smooth", "no", "False"}, {"smooth", "", {}},
+        {"fade", "0", "0"}, {"fade", "64", "64"}, {"fade", "65", {}}, {"fade", "+3", {}}, {"fade", "1.5", {}},
+        {"cellShape", "Rounded", "Rounded"}, {"cellShape", "DOT", "Dot"}, {"cellShape", "circle", {}}, {"cell-shape", "dot", {}}};
     for (const auto& [resource, value, text] : values) EXPECT_EQ(SettingStoreText(resource, value), text) << resource << " " << value;
     const std::pair<const char*, unsigned long> ids[] = {{"4194311", 4194311}, {"0x400007", 0x400007}, {"0X2A", 42},
         {"0x7", 7}, {"0", 0}, {"0x0", 0}, {"12z", 0}, {"-5", 0}, {"x12", 0}, {"", 0}, {"0x", 0}, {"00x5", 0},
@@ -200,6 +217,10 @@ TEST(SaverOptions, ValuesEachSettingTakesAndWindowTargets) {
     SaverOptions options;
     EXPECT_EQ(ParseSaverOptions({"-root", "--window-id", "0x2a", "-display", ":3"}, options), "");
     EXPECT_TRUE(options.target == SaverTarget::WindowId && options.windowId == 42ul && options.display == ":3");
+    WaylandOptions wayland;
+    EXPECT_EQ(ParseWaylandOptions({"-smooth", "-palette", "neon", "-no-age-colors"}, wayland), "");
+    EXPECT_EQ(wayland.settings, (std::vector<std::pair<std::string, std::string>>{
+                                    {"smooth", "True"}, {"palette", "Neon"}, {"ageColors", "False"}}));
 }
 
 }  // namespace

@@ -46,7 +46,8 @@ inline constexpr char kCellShapeKey[] = "CellShape";
 inline constexpr char kTopKey[] = "Top";
 inline constexpr char kLeftKey[] = "Left";
 
-// The defaults every reader passes, in their text form.
+// The defaults, in their text form. The settings table (SettingsTable.h) holds
+// each key of section "Settings" with its default; the readers take them from there.
 inline constexpr char kRainbowDefaultText[] = "False";
 inline constexpr char kColorDefaultText[] = "0";
 inline constexpr char kTorusDefaultText[] = "True";
