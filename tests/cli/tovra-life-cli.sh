@@ -99,6 +99,10 @@ rm -rf "$R"; "$TOOL" --render "$R" --seconds 1.5 --cell-size 20 --color blue --w
   [ "$(ls "$R")" = "$(printf 'frame-%05d.png\n' 0 1 2 3 4 5)" ] &&
   render_ref blue 20 6 --width 24 --height 16 --edges torus --soup 35 --seed 3 && r=ok || r=bad
 check $r "soup render: $(ls "$R" | tr '\n' ' ')"
+rm -rf "$R"; "$TOOL" --render "$R" --seconds 0.3 --cell-size 20 --rainbow --width 24 --height 16 --edges torus --soup 35 --seed 3 &&
+  python3 "$(dirname "$0")/render-check.py" "$B" any 20 "$R" "$T/gen0.rle" "$T/gen1.rle" > /dev/null 2>&1 &&
+  ! python3 "$(dirname "$0")/render-check.py" "$B" red 20 "$R" "$T/gen0.rle" > /dev/null 2>&1 && r=ok || r=bad
+check $r "rainbow render: every colour of the bitmaps, not one"
 rm -rf "$R"; "$TOOL" --render "$R" --seconds 0.6 --width 7 --height 5 --edges island "$T/blinker.rle" &&
   render_ref red 10 3 --width 7 --height 5 --edges island "$T/blinker.rle" && r=ok || r=bad
 check $r "blinker render"
