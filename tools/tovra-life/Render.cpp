@@ -14,6 +14,7 @@
 #include "automaton/Rle.h"
 #include "display/SaverDisplay.h"
 #include "display/linux/LinuxRun.h"
+#include "tovra-life/RenderPlatform.h"
 #include "tovra-life/LifeCli.h"
 
 #ifndef TOVRA_DATA_DIR
@@ -22,73 +23,32 @@
 
 namespace tovra::life {
 
+float RenderPlatform::SecondsSinceMidnight() {
+    return static_cast<float>(static_cast<double>((startUs_ + nowUs_) % kMicrosPerDay) / 1e6);
+}
+
+void RenderPlatform::Timer::Start(int64_t nowUs, uint32_t ms) {
+    on = true;
+    periodUs = 1000 * static_cast<int64_t>(ms == 0 ? 1 : ms);
+    dueUs = nowUs + periodUs;
+}
+
+void RenderPlatform::RunUntil(int64_t untilUs, const std::function<void()>& tick,
+                              const std::function<void()>& frameTick) {
+    for (;;) {
+        Timer* next = nullptr;
+        for (Timer* t : {&frames_, &generations_})
+            if (t->on && t->dueUs <= untilUs && (next == nullptr || t->dueUs < next->dueUs)) next = t;
+        if (next == nullptr) break;
+        nowUs_ = next->dueUs;
+        next->dueUs += next->periodUs;  // before the tick, which may restart or stop it
+        if (next == &frames_) frameTick();
+        else tick();
+    }
+    nowUs_ = untilUs;
+}
+
 namespace {
-
-constexpr int64_t kMicrosPerDay = 86400LL * 1000000;
-
-// The display's window as a picture in memory: a client area of the frame's
-// size, the cell bitmaps from the data folder, and a clock and timers that
-// run only as far as the render moves them.
-class RenderPlatform final : public FileSpritePlatform {
-public:
-    RenderPlatform(std::string folder, int width, int height, float startSeconds)
-        : FileSpritePlatform(std::move(folder), "tovra-life"), width_(width), height_(height),
-          startUs_(std::llround(static_cast<double>(startSeconds) * 1e6)) {}
-
-    float SecondsSinceMidnight() override {
-        return static_cast<float>(static_cast<double>((startUs_ + nowUs_) % kMicrosPerDay) / 1e6);
-    }
-    double ClientWidth() override { return width_; }
-    double ClientHeight() override { return height_; }
-    // No monitor known: cells of the Cell size setting's own pixels.
-    std::vector<MonitorArea> Monitors() override { return {}; }
-    FrameMemory AllocateFrame(int, int) override { return {}; }
-    // The frames are read from the display's frame.
-    void PresentFrame(const CellFrame&, const std::vector<FrameRect>&) override {}
-    void UnloadWindow() override {}
-
-    // A timer restarts its period when it is started; one of 0 would tick
-    // without end at one instant, so it runs at 1 ms, the fastest there is.
-    void StartTimer(uint32_t ms) override { generations_.Start(nowUs_, ms); }
-    void StopTimer() override { generations_.on = false; }
-    void StartFrameTimer(uint32_t ms) override { frames_.Start(nowUs_, ms); }
-    void StopFrameTimer() override { frames_.on = false; }
-
-    // Every timer tick up to `untilUs`, in the order of their times; at the
-    // same instant the frame clock goes first, so that a generation's own
-    // picture is the one that moment shows.
-    void RunUntil(int64_t untilUs, SaverDisplay& display) {
-        for (;;) {
-            Timer* next = nullptr;
-            for (Timer* t : {&frames_, &generations_})
-                if (t->on && t->dueUs <= untilUs && (next == nullptr || t->dueUs < next->dueUs)) next = t;
-            if (next == nullptr) break;
-            nowUs_ = next->dueUs;
-            next->dueUs += next->periodUs;  // before the tick, which may restart or stop it
-            if (next == &frames_) display.FrameTick();
-            else display.Tick();
-        }
-        nowUs_ = untilUs;
-    }
-
-    int loadedBitmaps() const { return sprites_.loaded(); }
-
-private:
-    struct Timer {
-        bool on = false;
-        int64_t periodUs = 0, dueUs = 0;
-        void Start(int64_t nowUs, uint32_t ms) {
-            on = true;
-            periodUs = 1000 * static_cast<int64_t>(ms == 0 ? 1 : ms);
-            dueUs = nowUs + periodUs;
-        }
-    };
-
-    int width_, height_;
-    int64_t startUs_;
-    int64_t nowUs_ = 0;
-    Timer generations_, frames_;
-};
 
 void AppendBytes(void* context, void* data, int size) {
     auto* bytes = static_cast<std::vector<unsigned char>*>(context);
@@ -167,7 +127,7 @@ int RenderFrames(const RenderJob& job, std::ostream& err) {
     std::vector<unsigned char> rgb;
     const long long count = static_cast<long long>(job.times.Count());
     for (long long k = 0; k < count; ++k) {
-        platform.RunUntil(job.times.At(k), display);
+        platform.RunUntil(job.times.At(k), [&display] { display.Tick(); }, [&display] { display.FrameTick(); });
         char name[32];
         std::snprintf(name, sizeof name, "frame-%05lld.png", k);
         std::string problem;
