@@ -60,7 +60,6 @@ struct Options {
     std::vector<std::string> renderOnly;  // the options given that only --render takes
 };
 
-
 template <typename T>
 bool ParseNumber(const std::string& text, T& value) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
