@@ -91,7 +91,7 @@ TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
     // after the last tick, -1 not looked at; resizeAfter: the tick after which the grid is re-created at other bounds,
     // all dead, as a resize does.
     const struct { const char* what; Cells live; bool preview; int delay, ticks; std::vector<int> at;
-                   float fill = 0.0f; int population = -1, resizeAfter = 0; } rows[] = {
+                   float fill = 0.0f; int population = -1, resizeAfter = 0; bool place = false, reseeding = true; } rows[] = {
         {"delay 7", {}, false, 7, 30, {1, 7, 14, 21, 28}},
         {"preview: 10 whatever the delay", {}, true, 7, 30, {1, 10, 20, 30}},
         {"preview with a long delay", {}, true, 30000, 21, {1, 10, 20}},
@@ -108,10 +108,23 @@ TEST(Tick, SeedsOnTheFirstTickAfterTheDelayAndWhenTenCountsAreEqual) {
         // A resize empties the grid but keeps the tick count (seeding at 7)
         // and the history (the blinker's fours leave it only at tick 14).
         {"blinker, resized after tick 4", {{1, 2}, {2, 2}, {3, 2}}, false, 7, 14, {1, 7, 14, 14}, 0.0f, -1, 4},
+        // Placed cells: no first-tick seeding; without reseeding none at all, however full a seeding would be.
+        {"placed blinker", {{1, 2}, {2, 2}, {3, 2}}, false, 7, 12, {7, 10, 11, 12}, 0.0f, -1, 0, true},
+        {"placed blinker, no reseeding", {{1, 2}, {2, 2}, {3, 2}}, false, 2, 30, {}, 0.95f, 3, 0, true, false},
+        {"placed block in a preview, no reseeding", {{1, 1}, {2, 1}, {1, 2}, {2, 2}}, true, 1, 12, {}, 0.95f, 4, 0, true, false},
+        {"no reseeding: the first tick's seeding only", {}, false, 1, 25, {1}, 0.0f, -1, 0, false, false},
     };
     for (const auto& r : rows) {
-        Rig rig(8, 8, r.live);
+        Rig rig(8, 8, r.place ? Cells{} : r.live);
         rig.automaton.preview = r.preview, rig.automaton.seedDelay = r.delay, rig.fallback = r.fill;
+        rig.automaton.reseeding = r.reseeding;
+        if (r.place) {
+            CellGrid cells(7, 8);  // the grid takes the placed cells' bounds
+            std::vector<PaintCall> drawn;
+            for (auto [x, y] : r.live) cells.Set(x, y, CellGrid::kLive), drawn.push_back({'L', 10 * x, 10 * y});
+            rig.automaton.PlaceCells(cells);
+            EXPECT_TRUE(rig.automaton.grid == cells && rig.calls == drawn) << r.what;
+        }
         if (r.live.empty()) rig.automaton.computePass = AlternatingPass;
         std::vector<int> at;
         for (int tick = 1; tick <= r.ticks; ++tick) {

@@ -4,7 +4,8 @@
 #   (src/win32, src/x11, src/wayland, tools/tovra-life)
 # A platform folder (win32/, x11/, wayland/) sits just above the platform-free
 # code beside it and includes no other platform's code; linux/ holds what the
-# X11 and Wayland ones share, and only they include it. Prints each include
+# X11 and Wayland ones share, and only they and tovra-life (a Linux program
+# too, which renders as they draw) include it. Prints each include
 # that points up or across and fails when there is one.
 cd "$(dirname "$0")/.." || exit 2
 grep -rn --include='*.h' --include='*.cpp' '^#include "' src tools/tovra-life | awk -F: '
@@ -17,12 +18,12 @@ function rank(path,   a, n, r) {
 }
 function platform(path,   a, n) {
     n = split(path, a, "/")
-    if (a[1] == "win32" || a[1] == "x11" || a[1] == "wayland") return a[1]
+    if (a[1] == "win32" || a[1] == "x11" || a[1] == "wayland" || a[1] == "tovra-life") return a[1]
     return n > 2 && (a[2] == "win32" || a[2] == "x11" || a[2] == "wayland" || a[2] == "linux") ? a[2] : ""
 }
 # Whether a file of platform `from` may include one of platform `to`.
 function allowed(from, to) {
-    return to == "" || to == from || (to == "linux" && (from == "x11" || from == "wayland"))
+    return to == "" || to == from || (to == "linux" && (from == "x11" || from == "wayland" || from == "tovra-life"))
 }
 {
     file = $1; sub(/^(src|tools)\//, "", file)

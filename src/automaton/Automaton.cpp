@@ -18,9 +18,8 @@ void Automaton::Tick() {
     if (!nextGrid_.SameBounds(grid)) nextGrid_.Resize(grid.MaxCol(), grid.MaxRow());
 
     // 2. Tick count.  3. Timed reseeding, before this tick's generation.
-    ++ticksSinceSeed_;
     const int limit = preview ? kPreviewSeedDelay : seedDelay;
-    if (ticksSinceSeed_ >= limit) {
+    if (reseeding && ++ticksSinceSeed_ >= limit) {
         ticksSinceSeed_ = 0;
         SeedGrid();
     }
@@ -41,7 +40,7 @@ void Automaton::Tick() {
     // 7. Stagnation reseeding.
     const bool allEqual = std::all_of(changeHistory_.begin(), changeHistory_.end(),
                                       [&](int32_t c) { return c == changeHistory_[0]; });
-    if (allEqual) {
+    if (allEqual && reseeding) {
         SeedGrid();
         ticksSinceSeed_ = 0;
     }
@@ -95,6 +94,18 @@ void Automaton::SeedGrid() {
     });
     // Nothing fitted (a tiny window, a crowded grid): the screen still gets cells.
     if (lastPlacements_.empty()) SprinkleCells(nullptr);
+}
+
+void Automaton::PlaceCells(const CellGrid& cells) {
+    grid = cells;
+    nextGrid_.Resize(grid.MaxCol(), grid.MaxRow());
+    nextGridReady_ = true;
+    for (int y = 0; y <= grid.MaxRow(); ++y)
+        for (int x = 0; x <= grid.MaxCol(); ++x)
+            if (grid.IsLive(x, y)) {
+                if (rainbow) PickRandomColor();
+                painter_.DrawLiveCell(kCellPitch * x, kCellPitch * y);
+            }
 }
 
 void Automaton::SprinkleCells(const CellGrid* keepClear) {

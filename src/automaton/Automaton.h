@@ -47,6 +47,8 @@ public:
     // every seeding is a random one).
     SeedingMode seeding = SeedingMode::Random;
     const PatternLibrary* patterns = nullptr;
+    // False: no timed and no stagnation reseeding; the grid runs on as it is.
+    bool reseeding = true;
 
     // The current generation, the one the screen shows.
     CellGrid grid;
@@ -65,6 +67,9 @@ public:
     // Random does. Mixed: the random cells, kept out of the boxes and margins
     // of the patterns placed with them, then every live cell drawn.
     void SeedGrid();
+    // The grid becomes `cells` (their bounds too) and every live cell is
+    // drawn; the first tick then seeds nothing.
+    void PlaceCells(const CellGrid& cells);
     // Pick one of the five live-cell sprites at random.
     void PickRandomColor();
 

@@ -87,6 +87,81 @@ for mode in random mixed; do  # about a tenth of the cells, the patterns' margin
   check $r "seeding $mode: $(cat "$T/pop")"
 done
 
+# Renders. Against a plain drawing of the cells the tool writes generation by generation: a soup on a torus at
+# 20 pixels in blue, a blinker on an island.
+B=$(dirname "$TOOL"); R=$T/r
+render_ref() {  # colour pitch frames tool-args...: frames 0.. of a render against generations 0..frames-1
+  colour=$1 pitch=$2 n=$3; shift 3
+  for k in $(seq 0 $((n - 1))); do "$TOOL" "$@" --generations $k --out "$T/gen$k.rle" > /dev/null; done
+  python3 "$(dirname "$0")/render-check.py" "$B" $colour $pitch "$R" $(for k in $(seq 0 $((n - 1))); do echo "$T/gen$k.rle"; done) > /dev/null
+}
+rm -rf "$R"; "$TOOL" --render "$R" --seconds 1.5 --cell-size 20 --color blue --width 24 --height 16 --edges torus --soup 35 --seed 3 &&
+  [ "$(ls "$R")" = "$(printf 'frame-%05d.png\n' 0 1 2 3 4 5)" ] &&
+  render_ref blue 20 6 --width 24 --height 16 --edges torus --soup 35 --seed 3 && r=ok || r=bad
+check $r "soup render: $(ls "$R" | tr '\n' ' ')"
+rm -rf "$R"; "$TOOL" --render "$R" --seconds 0.3 --cell-size 20 --rainbow --width 24 --height 16 --edges torus --soup 35 --seed 3 &&
+  python3 "$(dirname "$0")/render-check.py" "$B" any 20 "$R" "$T/gen0.rle" "$T/gen1.rle" > /dev/null 2>&1 &&
+  ! python3 "$(dirname "$0")/render-check.py" "$B" red 20 "$R" "$T/gen0.rle" > /dev/null 2>&1 && r=ok || r=bad
+check $r "rainbow render: every colour of the bitmaps, not one"
+rm -rf "$R"; "$TOOL" --render "$R" --seconds 0.6 --width 7 --height 5 --edges island "$T/blinker.rle" &&
+  render_ref red 10 3 --width 7 --height 5 --edges island "$T/blinker.rle" && r=ok || r=bad
+check $r "blinker render"
+# Frames every 1/fps of simulated time, from 0 to --seconds: at each generation by default, also at 1 ms (speed 0),
+# below 1 a second, and between generations (then twice each).
+frames() { rm -rf "$R"; "$TOOL" --render "$R" "$@" --width 7 --height 5 --edges torus "$T/blinker.rle" && ls "$R" | wc -l; }
+same() { cmp -s "$R/frame-0000$1.png" "$R/frame-0000$2.png"; }
+[ "$(frames --seconds 3)" -eq 11 ] && [ -f "$R/frame-00010.png" ] && [ "$(frames --seconds 0.005 --speed 0)" -eq 6 ] &&
+  [ "$(frames --seconds 25 --fps 0.1)" -eq 3 ] && [ "$(frames --seconds 3 --fps 0.5 --speed 1000)" -eq 2 ] &&
+  [ "$(frames --seconds 2 --fps 2 --speed 1000)" -eq 5 ] && same 0 1 && same 2 3 && ! same 1 2 && r=ok || r=bad
+check $r "frame counts"
+refuse() {  # exit-status expected-substring args...: one line on stderr, and no frame folder
+  want_rc=$1 want=$2; shift 2
+  rm -rf "$R"; "$TOOL" "$@" > /dev/null 2> "$T/err"; rc=$?
+  [ $rc -eq "$want_rc" ] && [ ! -e "$R" ] && [ "$(wc -l < "$T/err")" -eq 1 ] && grep -qF -- "$want" "$T/err" && r=ok || r=bad
+  check $r "exit $rc, $(cat "$T/err") for: $*"
+}
+G7="--width 7 --height 5 --edges torus"
+refuse 2 "a render of 101001 frames is more than 100000" --render "$R" --seconds 1000 --fps 101 $G7 "$T/blinker.rle"
+refuse 2 "a frame of 7690 x 50 pixels (769 x 5 cells of 10) is larger than 7680 x 4320" --render "$R" --seconds 0 \
+  --width 769 --height 5 --edges torus "$T/blinker.rle"
+png_form() { python3 -c 'import struct, sys; d = open(sys.argv[1], "rb").read(26); w, h, b, c = struct.unpack(">IIBB", d[16:26])
+print(f"{w} x {h}, {b}-bit", "RGB" if c == 2 else c) if d[:8] == b"\x89PNG\r\n\x1a\n" else print("not a PNG")' "$1"; }
+for size in "768 1" "1 432"; do  # 7680 x 10 and 10 x 4320: at the limit
+  set -- $size; rm -rf "$R"; "$TOOL" --render "$R" --seconds 0 --width $1 --height $2 --edges island --soup 5 2> "$T/err" &&
+    [ "$(png_form "$R/frame-00000.png")" = "$(($1 * 10)) x $(($2 * 10)), 8-bit RGB" ] && r=ok || r=bad
+  check $r "a render at the size limit, $size cells: $(cat "$T/err")"
+done
+refuse 2 "a frame of 7680 x 4360 pixels" --render "$R" --seconds 0 --cell-size 40 --width 192 --height 109 --edges island --soup 5
+refuse 2 "--palette names no built-in palette: 'Glow' (there are Classic, " --render "$R" --seconds 1 --palette Glow $G7 "$T/blinker.rle"
+refuse 2 "--fade needs a whole number from 0 to 64, got '65'" --render "$R" --seconds 1 --fade 65 $G7 "$T/blinker.rle"
+refuse 2 "--cell-shape must be square, rounded or dot, got 'star'" --render "$R" --seconds 1 --cell-shape star $G7 "$T/blinker.rle"
+refuse 2 "--color must be red, yellow, green, blue or purple, got 'pink'" --render "$R" --seconds 1 --color pink $G7 "$T/blinker.rle"
+refuse 2 "--cell-size needs a whole number from 10 to 40, got '9'" --render "$R" --seconds 1 --cell-size 9 $G7 "$T/blinker.rle"
+refuse 2 "--speed needs a whole number from 0 to 65535, got '65536'" --render "$R" --seconds 1 --speed 65536 $G7 "$T/blinker.rle"
+refuse 2 "--fps needs a number above 0 to 1000, got '0'" --render "$R" --seconds 1 --fps 0 $G7 "$T/blinker.rle"
+refuse 2 "--seconds needs a number from 0 to 86400, got 'nan'" --render "$R" --seconds nan $G7 "$T/blinker.rle"
+refuse 2 "--reseed needs a whole number from 1 to 32767, got '0'" --render "$R" --seconds 1 --reseed 0 $G7 --seeding random
+refuse 2 "--reseed applies only to --seeding" --render "$R" --seconds 1 --reseed 5 $G7 "$T/blinker.rle"
+refuse 2 "in seconds from 0 to 86399, got '86400'" --render "$R" --seconds 1 --seed 86400 $G7 --seeding random
+refuse 2 "missing --seconds S" --render "$R" $G7 "$T/blinker.rle"
+refuse 2 "it takes no --generations or --out" --render "$R" --seconds 1 --generations 3 $G7 "$T/blinker.rle"
+refuse 2 "--smooth applies only to --render" --smooth --generations 3 $G7 "$T/blinker.rle"
+refuse 2 "--palette applies only to --render" --generations 3 --palette Mono $G7 "$T/blinker.rle"
+# A folder that cannot be made, a frame that cannot be written: status 1, and the frames before it whole, no part left.
+: > "$T/file"; "$TOOL" --render "$T/file" --seconds 1 $G7 "$T/blinker.rle" 2> "$T/err"; rc=$?
+[ $rc -eq 1 ] && grep -qF "cannot make the folder '$T/file'" "$T/err" && r=ok || r=bad; check $r "render into a file: $rc $(cat "$T/err")"
+rm -rf "$R"; mkdir -p "$R/frame-00002.png/x"; "$TOOL" --render "$R" --seconds 1 $G7 "$T/blinker.rle" 2> "$T/err"; rc=$?
+[ $rc -eq 1 ] && grep -qF "cannot write '$R/frame-00002.png'" "$T/err" && [ "$(ls "$R")" = "$(printf 'frame-%05d.png\n' 0 1 2)" ] &&
+  cp "$R/frame-00001.png" "$T/f1.png" && frames --seconds 1 > /dev/null && cmp -s "$T/f1.png" "$R/frame-00001.png" && r=ok || r=bad
+check $r "a frame that cannot be written: $rc $(cat "$T/err"), $(ls "$R" | tr '\n' ' ')"
+# The saver's whole tick: the same start gives the same frames up to the timed reseeding, at its generation; another
+# start, other cells from the first generation on.
+seeded() { rm -rf "$T/s$1"; "$TOOL" --render "$T/s$1" --seconds 1 --speed 100 $G7 --width 24 --height 16 --seeding random --seed $2 --reseed $3; }
+first_diff() { for k in $(seq 0 10); do cmp -s "$T/s$1/frame-$(printf %05d $k).png" "$T/s$2/frame-$(printf %05d $k).png" || { echo $k; return; }; done; echo none; }
+seeded a 100 5 && seeded b 100 7 && seeded c 100 9 && seeded d 101 9 &&
+  [ "$(first_diff a c)" = 5 ] && [ "$(first_diff b c)" = 7 ] && [ "$(first_diff c d)" = 1 ] && r=ok || r=bad
+check $r "reseedings: $(first_diff a c) $(first_diff b c) $(first_diff c d)"
+
 # bgolly takes the grid from the rule suffix the tool writes.
 command -v bgolly > /dev/null || { echo "FAIL: bgolly is not installed"; exit 1; }
 for run in "torus 2" "island 3"; do

@@ -147,4 +147,5 @@ def main(args):
     return 1 if problems else 0
 
 
-sys.exit(main(sys.argv[1:]))
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

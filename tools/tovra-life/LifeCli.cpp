@@ -1,6 +1,8 @@
 #include "tovra-life/LifeCli.h"
 
+#include <array>
 #include <cerrno>
+#include <cmath>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -15,7 +17,10 @@
 #include "automaton/PatternLibrary.h"
 #include "automaton/Random.h"
 #include "automaton/Rle.h"
+#include "settings/Conversions.h"
 #include "settings/Palette.h"
+#include "settings/SaverSettings.h"
+#include "tovra-life/Render.h"
 
 namespace tovra::life {
 
@@ -27,6 +32,11 @@ const char kUsage[] =
     "[--seed S]\n"
     "       tovra-life --width W --height H --edges torus|island --generations N [--out FILE] "
     "--seeding random|patterns|mixed [--patterns DIR] [--seed S]\n"
+    "       tovra-life --render DIR --seconds S [--fps F] [--speed MS] [--cell-size N] [--reseed N] [LOOK] "
+    "[--width W --height H --edges torus|island] PATTERN.rle | --soup PERCENT [--seed S] | --seeding MODE "
+    "[--patterns DIR] [--seed S]\n"
+    "         LOOK: [--palette NAME] [--age-colors] [--fade N] [--smooth] [--cell-shape square|rounded|dot] "
+    "[--rainbow] [--color red|yellow|green|blue|purple]\n"
     "       tovra-life --list-patterns [DIR]\n"
     "       tovra-life --list-palettes\n";
 
@@ -40,6 +50,14 @@ struct Options {
     bool listPalettes = false;
     std::string out;
     std::string pattern;
+    // --render DIR and the picture's options.
+    std::optional<std::string> render;
+    std::optional<int> cellSize, speed, reseed, fade, color;
+    std::optional<double> fps, seconds;
+    std::optional<std::string> palette;
+    std::optional<CellShape> shape;
+    bool ageColors = false, smooth = false, rainbow = false;
+    std::vector<std::string> renderOnly;  // the options given that only --render takes
 };
 
 template <typename T>
@@ -64,6 +82,36 @@ bool ParseCount(const std::string& flag, const std::string& text, std::optional<
     return true;
 }
 
+constexpr std::array<const char*, kColorCount> kColorNames = {"red", "yellow", "green", "blue", "purple"};
+
+// A whole number from `least` to `most`.
+bool ParseRange(const std::string& flag, const std::string& text, int least, int most, std::optional<int>& slot,
+                std::string& problem) {
+    int v = 0;
+    if (!ParseNumber(text, v) || v < least || v > most) {
+        problem = flag + " needs a whole number from " + std::to_string(least) + " to " + std::to_string(most) +
+                  ", got '" + Quote(text) + "'";
+        return false;
+    }
+    slot = v;
+    return true;
+}
+
+// A decimal number above 0 (or from 0 with `zero`) and at most `most`.
+bool ParseTime(const std::string& flag, const std::string& text, bool zero, double most, std::optional<double>& slot,
+               std::string& problem) {
+    double v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v) || v < 0 || (v == 0 && !zero) ||
+        v > most) {
+        problem = flag + " needs a number " + (zero ? "from 0" : "above 0") + " to " + DoubleText(most) + ", got '" +
+                  Quote(text) + "'";
+        return false;
+    }
+    slot = v;
+    return true;
+}
+
 bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& problem) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -76,13 +124,62 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
             o.listPalettes = true;
             continue;
         }
+        if (a == "--age-colors" || a == "--smooth" || a == "--rainbow") {
+            (a == "--age-colors" ? o.ageColors : a == "--smooth" ? o.smooth : o.rainbow) = true;
+            o.renderOnly.push_back(a);
+            continue;
+        }
         if (a.size() > 2 && a.starts_with("--")) {
             if (i + 1 >= args.size()) {
                 problem = Quote(a) + " needs a value";
                 return false;
             }
             const std::string& v = args[++i];
-            if (a == "--width") {
+            const bool forRender = a == "--cell-size" || a == "--speed" || a == "--fps" || a == "--seconds" ||
+                                   a == "--reseed" || a == "--palette" || a == "--fade" || a == "--cell-shape" ||
+                                   a == "--color";
+            if (forRender) o.renderOnly.push_back(a);
+            if (a == "--render") {
+                if (v.empty()) {
+                    problem = "--render needs a folder";
+                    return false;
+                }
+                o.render = v;
+            } else if (a == "--cell-size") {
+                if (!ParseRange(a, v, kMinCellSize, kMaxCellSize, o.cellSize, problem)) return false;
+            } else if (a == "--speed") {
+                if (!ParseRange(a, v, 0, kMaxTimerInterval, o.speed, problem)) return false;
+            } else if (a == "--reseed") {
+                if (!ParseRange(a, v, 1, 32767, o.reseed, problem)) return false;
+            } else if (a == "--fade") {
+                if (!ParseRange(a, v, 0, kMaxFade, o.fade, problem)) return false;
+            } else if (a == "--fps") {
+                if (!ParseTime(a, v, false, 1000.0, o.fps, problem)) return false;
+            } else if (a == "--seconds") {
+                if (!ParseTime(a, v, true, kMaxRenderSeconds, o.seconds, problem)) return false;
+            } else if (a == "--palette") {
+                const Palette* found = FindPalette(v);
+                if (found == nullptr) {
+                    std::string names;
+                    for (const Palette& p : BuiltInPalettes()) names += (names.empty() ? "" : ", ") + std::string(p.name);
+                    problem = "--palette names no built-in palette: '" + Quote(v) + "' (there are " + names + ")";
+                    return false;
+                }
+                o.palette = std::string(found->name);
+            } else if (a == "--cell-shape") {
+                o.shape = ParseCellShape(v);
+                if (!o.shape) {
+                    problem = "--cell-shape must be square, rounded or dot, got '" + Quote(v) + "'";
+                    return false;
+                }
+            } else if (a == "--color") {
+                for (std::size_t c = 0; c < kColorNames.size(); ++c)
+                    if (v == kColorNames[c]) o.color = static_cast<int>(c);
+                if (!o.color) {
+                    problem = "--color must be red, yellow, green, blue or purple, got '" + Quote(v) + "'";
+                    return false;
+                }
+            } else if (a == "--width") {
                 if (!ParseCount(a, v, o.width, problem)) return false;
             } else if (a == "--height") {
                 if (!ParseCount(a, v, o.height, problem)) return false;
@@ -155,7 +252,29 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
         }
         return true;
     }
-    if (!o.generations) {
+    if (!o.render && !o.renderOnly.empty()) {
+        problem = o.renderOnly.front() + " applies only to --render";
+        return false;
+    }
+    if (o.render) {
+        if (o.generations || !o.out.empty()) {
+            problem = "--render runs for --seconds S; it takes no --generations or --out";
+            return false;
+        }
+        if (!o.seconds) {
+            problem = "missing --seconds S (the simulated time to render)";
+            return false;
+        }
+        if (o.reseed && !o.seeding) {
+            problem = "--reseed applies only to --seeding";
+            return false;
+        }
+        if (o.seeding && o.seed && *o.seed >= 86400) {
+            problem = "--seed with --render and --seeding is the time of day the clock starts at, in seconds from 0 to "
+                      "86399, got '" + std::to_string(*o.seed) + "'";
+            return false;
+        }
+    } else if (!o.generations) {
         problem = "missing --generations N";
         return false;
     }
@@ -216,6 +335,54 @@ void ListPatterns(const std::vector<PatternFileReport>& reports, std::ostream& o
     }
 }
 
+#ifdef TOVRA_LIFE_RENDER
+// The settings the saver's display reads, as the store holds them.
+void PutLook(const Options& o, Edges edges, MemorySettingsStore& store) {
+    auto put = [&store](const char* key, const std::string& text) {
+        store.Put(kApplicationTitle, kSettingsSection, key, text);
+    };
+    put(kTorusKey, BooleanText(edges == Edges::Torus));
+    put(kSpeedKey, IntegerText(o.speed.value_or(300)));
+    put(kCellSizeKey, IntegerText(o.cellSize.value_or(kDefaultCellSize)));
+    put(kRainbowKey, BooleanText(o.rainbow));
+    put(kColorKey, IntegerText(o.color.value_or(0)));
+    put(kPaletteKey, o.palette.value_or(kPaletteDefaultText));
+    put(kAgeColorsKey, BooleanText(o.ageColors));
+    put(kFadeKey, IntegerText(o.fade.value_or(0)));
+    put(kSmoothKey, BooleanText(o.smooth));
+    put(kCellShapeKey, kCellShapeNames[static_cast<std::size_t>(o.shape.value_or(CellShape::Square))]);
+    if (o.seeding) {
+        put(kSeedingKey, IntegerText(static_cast<int>(*o.seeding)));
+        put(kDelayKey, IntegerText(o.reseed.value_or(2000)));
+        if (o.patterns) put(kPatternsKey, *o.patterns);
+    }
+}
+
+// When the frames are taken: every 1/fps seconds, by default at every generation.
+FrameTimes RenderTimes(const Options& o) {
+    const int speed = o.speed.value_or(300);
+    FrameTimes t;
+    t.periodUs = o.fps ? 1e6 / *o.fps : 1000.0 * (speed == 0 ? 1 : speed);
+    t.totalUs = std::llround(*o.seconds * 1e6);
+    return t;
+}
+
+// Why a render of frames of that many cells cannot be made, or nothing.
+std::string RenderRefusal(const Options& o, int width, int height) {
+    const int size = o.cellSize.value_or(kDefaultCellSize);
+    const long long w = static_cast<long long>(width) * size, h = static_cast<long long>(height) * size;
+    if (w > kMaxFrameWidth || h > kMaxFrameHeight)
+        return "a frame of " + std::to_string(w) + " x " + std::to_string(h) + " pixels (" + std::to_string(width) +
+               " x " + std::to_string(height) + " cells of " + std::to_string(size) + ") is larger than " +
+               std::to_string(kMaxFrameWidth) + " x " + std::to_string(kMaxFrameHeight);
+    const double frames = RenderTimes(o).Count();
+    if (frames > static_cast<double>(kMaxFrames))
+        return "a render of " + DoubleText(frames) + " frames is more than " + std::to_string(kMaxFrames) +
+               " (fewer --seconds or a lower --fps)";
+    return {};
+}
+#endif
+
 }  // namespace
 
 int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -265,6 +432,28 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
         return say(kExitFailure, "cannot write output file '" + outName + "': it is a directory");
 
     int width = 0, height = 0;
+    auto render = [&](const CellGrid* cells, Edges edges) {
+#ifdef TOVRA_LIFE_RENDER
+        const std::string refusal = RenderRefusal(o, width, height);
+        if (!refusal.empty()) return bad(refusal);
+        MemorySettingsStore store;
+        PutLook(o, edges, store);
+        RenderJob job;
+        job.folder = *o.render;
+        job.columns = width, job.rows = height, job.cellSize = o.cellSize.value_or(kDefaultCellSize);
+        job.times = RenderTimes(o);
+        // The saver seeds from the time of day: --seed sets the clock's start;
+        // placed cells need no seeding, and start the clock at midnight.
+        if (cells != nullptr) job.startSeconds = 0.0f;
+        else if (o.seed) job.startSeconds = static_cast<float>(*o.seed);
+        job.cells = cells;
+        job.store = &store;
+        return RenderFrames(job, err);
+#else
+        (void)cells, (void)edges;
+        return bad("--render is not available in this build");
+#endif
+    };
     try {
         CellGrid grid;
         Edges edges = Edges::Torus;
@@ -273,6 +462,7 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
             width = *o.width;
             height = *o.height;
             edges = *o.edges;
+            if (o.render) return render(nullptr, edges);
             // An empty grid and one seeding, as the screen saver makes it.
             NoPainter painter;
             RuntimeRandom random(o.seed ? *o.seed : seedFromClock());
@@ -335,6 +525,7 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
             if (!reader.ReadCells(grid, rleError)) return refuse();
         }
 
+        if (o.render) return render(&grid, edges);
         CellGrid next(grid.MaxCol(), grid.MaxRow());
         out << "0: " << grid.Population() << "\n";
         for (int g = 1; g <= *o.generations; ++g) {
