@@ -57,14 +57,14 @@ const ConfigControlLayout kConfigLayout[] = {
     {kIdLookFrame, {387, 168, 369, 97}},
     {kIdPaletteLabel, {395, 192, 81, 17}},
     {kIdPalette, {483, 188, 105, 21}},
-    {kIdAgeColors, {579, 192, 169, 17}},
+    {kIdAgeColors, {604, 192, 144, 17}},
     {kIdFadeLabel, {395, 216, 81, 17}},
     {kIdFade, {483, 213, 41, 19}},
     {kIdFadeUpDown, {524, 213, 16, 19}},
     {kIdFadeUnit, {546, 216, 100, 17}},
     {kIdCellShapeLabel, {395, 240, 81, 17}},
     {kIdCellShape, {483, 236, 105, 21}},
-    {kIdSmooth, {579, 240, 169, 17}},
+    {kIdSmooth, {604, 240, 144, 17}},
 };
 const int kConfigLayoutCount = static_cast<int>(std::size(kConfigLayout));
 
@@ -218,7 +218,6 @@ void Win32ConfigDialog::Show() {
 }
 
 void Win32ConfigDialog::CreateControls() {
-    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, kIconSize, kIconSize, 0));
 
     struct ControlDef {
         int id;
@@ -333,6 +332,14 @@ void Win32ConfigDialog::LayOut(int dpi, const RECT* suggested) {
     titleFont_ = CreateFontW(-MulDiv(kTitlePointSize, layoutDpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_SWISS, kFontFace);
+    // The icon's pixels at a whole multiple of their size, so that they stay
+    // sharp: twice as large from 200% on.
+    const int iconSize = kIconSize * std::max(1, layoutDpi_ / kBaseDpi);
+    if (icon_ == nullptr || iconSize != iconSize_) {
+        if (icon_ != nullptr) DestroyIcon(icon_);
+        icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, iconSize, iconSize, 0));
+        iconSize_ = iconSize;
+    }
     for (const ConfigControlLayout& c : kConfigLayout) {
         HWND control = Control(c.id);
         const LayoutRect& r = c.place;
@@ -530,9 +537,9 @@ void Win32ConfigDialog::Paint() {
 void Win32ConfigDialog::DrawIcon(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     if (icon_ == nullptr) return;
-    const int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - kIconSize) / 2;
-    const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kIconSize) / 2;
-    DrawIconEx(item.hDC, x, y, icon_, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+    const int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - iconSize_) / 2;
+    const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - iconSize_) / 2;
+    DrawIconEx(item.hDC, x, y, icon_, iconSize_, iconSize_, 0, nullptr, DI_NORMAL);
 }
 
 // --- The platform's side of the dialog ---------------------------------------
