@@ -209,10 +209,11 @@ void ConfigDialog::ValidateFade(bool& cancel) {
     const std::optional<ControlValues> before = std::exchange(beforeFocusMove_, std::nullopt);
     const std::string text = platform_.FadeText();
     if (UsableFade(text)) return;
+    // Put back first: setting the box's text would drop its selection.
+    if (before) Restore(*before);
     platform_.ShowStopMessage(FadeRefusedMessage(text), kFadeErrorTitle);
     platform_.SelectFadeText(0, static_cast<int>(text.size()));
     cancel = true;
-    if (before) Restore(*before);
 }
 
 void ConfigDialog::BeforeUnload() {

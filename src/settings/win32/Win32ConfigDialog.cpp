@@ -344,17 +344,17 @@ void Win32ConfigDialog::LayOut(int dpi, const RECT* suggested) {
         HWND control = Control(c.id);
         const LayoutRect& r = c.place;
         int height = Pixels(r.height);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(c.id == kIdTitle ? titleFont_ : font_), TRUE);
         // A drop-down list's height includes its open list; closed, it is as
-        // high as its place.
+        // high as its place. Its new font sets a height of its own, so the
+        // box's height comes after it.
         if (const int items = ListItems(c.id); items > 0) {
             height += items * (Pixels(r.height) - 4) + 4;
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
             const int selectionHeight = Pixels(r.height) - 6;
             if (selectionHeight > 0) SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), selectionHeight);
         }
         SetWindowPos(control, nullptr, Pixels(r.left), Pixels(r.top), Pixels(r.width), height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(c.id == kIdTitle ? titleFont_ : font_), TRUE);
     }
     RECT rect{};
     if (suggested != nullptr) {
@@ -434,8 +434,7 @@ void Win32ConfigDialog::OnCommand(int id, int code) {
             // check runs first.
             if (!RunPendingValidation()) return;
             if (GetFocus() == Control(kIdDelay) && !ValidateBox(kIdDelay)) return;
-            // However the fade box came to hold it, an unusable fade stops OK.
-            if (!ValidateBox(kIdFade)) return;
+            if (GetFocus() == Control(kIdFade) && !ValidateBox(kIdFade)) return;
             dialog_.OkClicked();
             break;
         case kIdCancel:
