@@ -155,15 +155,11 @@ for line in 'ComboBox "Ocean" 5 enabled=1' 'Button "Colour by a&ge" 1 enabled=1'
   check "the look shown as stored: $line" shows "$line"
 done
 click_at 5925 2880 1215 255  # the palette's label: the keys go to the dialog
-keys alt+p End
-keys alt+g alt+t
-keys alt+h End
-keys alt+a
+keys alt+p End alt+g alt+t alt+h End alt+a
 xdotool type --delay 60 70
 click_ok
 check "fade 70, OK: a message box titled \"Error\"" eventually has_window Error
-probe controls Error >"$work/message"
-check "fade 70: the message names it and what is allowed" grep -qF 'Invalid fade "70": it must be a number of generations from 0 to 64.' "$work/message"
+check "fade 70: the message names it and what is allowed" eval 'probe controls Error | grep -qF "Invalid fade \"70\": it must be a number of generations from 0 to 64."'
 close Error
 check "fade 70: the box closes" eventually eval "! has_window Error"
 check "fade 70, OK: nothing is written" test "$(stored)" = "$values"
