@@ -70,7 +70,7 @@ const int kConfigLayoutCount = static_cast<int>(std::size(kConfigLayout));
 
 namespace {
 
-constexpr UINT kValidateDelayMessage = WM_APP + 1;
+constexpr UINT kValidateBoxMessage = WM_APP + 1;
 constexpr UINT_PTR kDelaySubclassId = kIdDelay;
 constexpr UINT_PTR kFadeSubclassId = kIdFade;
 constexpr DWORD kDialogStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -392,7 +392,7 @@ INT_PTR Win32ConfigDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return TRUE;
-        case kValidateDelayMessage:
+        case kValidateBoxMessage:
             RunPendingValidation();
             return TRUE;
         case WM_CLOSE:
@@ -471,7 +471,7 @@ LRESULT CALLBACK Win32ConfigDialog::NumberBoxSubclassProc(HWND hwnd, UINT messag
             // controls hold now is what a refusal puts back.
             self->dialog_.NumberBoxFocusLeaving();
             self->pendingBox_ = static_cast<int>(id);
-            PostMessageW(self->hwnd_, kValidateDelayMessage, 0, 0);
+            PostMessageW(self->hwnd_, kValidateBoxMessage, 0, 0);
         }
     } else if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &Win32ConfigDialog::NumberBoxSubclassProc, id);
