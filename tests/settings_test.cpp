@@ -241,21 +241,22 @@ TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition)
 }
 
 // The look in the dialog: what it shows for the stored values (an unusable one as its default, nothing
-// written back), and what OK writes after the user's changes. nullptr: not stored; a change of -1: none.
+// written back), and what OK writes after the user's changes (-1: no selection). nullptr: not stored.
 TEST(ConfigLook, ShownAsStoredOrTheirDefaultsWrittenOnOK) {
+    constexpr int16_t kKeep = 99;
     const struct {
         const char *palette, *age, *fade, *smooth, *shape;
         int16_t paletteShown; int ageShown; const char* fadeShown; int smoothShown; int16_t shapeShown;
         int16_t paletteChosen, shapeChosen; const char* fadeTyped;
         const char* written;  // Palette AgeColors Fade Smooth CellShape
     } rows[] = {
-        {nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, "0", 0, 0, -1, -1, nullptr, "Classic False 0 False Square"},
-        {"Ocean", "True", "16", "True", "Dot", 5, 1, "16", 1, 2, -1, -1, nullptr, "Ocean True 16 True Dot"},
-        {" sunset ", "-1", "1.5", "1", "rounded", 9, 1, "2", 1, 1, -1, -1, nullptr, "Sunset True 2 True Rounded"},
-        {"Oceans", "maybe", "65", "2", "Round", 0, 0, "0", 1, 0, -1, -1, nullptr, "Classic False 0 True Square"},
+        {nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, "0", 0, 0, kKeep, kKeep, nullptr, "Classic False 0 False Square"},
+        {"Ocean", "True", "16", "True", "Dot", 5, 1, "16", 1, 2, kKeep, kKeep, nullptr, "Ocean True 16 True Dot"},
+        {" sunset ", "-1", "1.5", "1", "rounded", 9, 1, "2", 1, 1, kKeep, kKeep, nullptr, "Sunset True 2 True Rounded"},
+        {"Oceans", "maybe", "65", "2", "Round", 0, 0, "0", 1, 0, kKeep, kKeep, nullptr, "Classic False 0 True Square"},
         {"", "", "-1", "", "", 0, 0, "0", 0, 0, 3, 1, " 8 ", "Colorblind False 8 False Rounded"},
         {"Mono", "0", "64", "False", "SQUARE", 1, 0, "64", 0, 0, 10, 3, "1e1", "Classic False 10 False Square"},
-        {"Neon", nullptr, "abc", nullptr, "Dots", 7, 0, "0", 0, 0, -1, -1, "0", "Neon False 0 False Square"},
+        {"Neon", nullptr, "abc", nullptr, "Dots", 7, 0, "0", 0, 0, -1, -1, "0", "Classic False 0 False Square"},
     };
     for (const auto& r : rows) {
         Dialog d;
@@ -269,7 +270,7 @@ TEST(ConfigLook, ShownAsStoredOrTheirDefaultsWrittenOnOK) {
         EXPECT_EQ(std::tuple(c.palette, c.ageColors, c.fade, c.smooth, c.cellShape),
                   std::tuple(r.paletteShown, r.ageShown, std::string(r.fadeShown), r.smoothShown, r.shapeShown)) << what;
         EXPECT_TRUE(d.store.Saves().empty()) << what;
-        if (r.paletteChosen >= 0) c.palette = r.paletteChosen, c.cellShape = r.shapeChosen;
+        if (r.paletteChosen != kKeep) c.palette = r.paletteChosen, c.cellShape = r.shapeChosen;
         if (r.fadeTyped) c.fade = r.fadeTyped;
         d.dialog.OkClicked();
         std::string written;

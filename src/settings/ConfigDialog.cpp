@@ -141,17 +141,16 @@ void ConfigDialog::OkClicked() {
     Save(kSettingsSection, kCellSizeKey, CellSizeListItem(platform_.CellSizeListIndex()));
     Save(kSettingsSection, kEachMonitorKey, BooleanText(platform_.EachMonitorValue() == 1));
     Save(kSettingsSection, kSaveBatteryKey, BooleanText(platform_.SaveBatteryValue() == 1));
-    // No selection in a list writes its default.
+    // No selection in a list writes its default: -1 converts to a size
+    // beyond every list.
     const std::span<const Palette> palettes = BuiltInPalettes();
-    const int16_t palette = platform_.PaletteListIndex();
-    const bool paletteListed = palette >= 0 && static_cast<std::size_t>(palette) < palettes.size();
-    Save(kSettingsSection, kPaletteKey, paletteListed ? std::string(palettes[static_cast<std::size_t>(palette)].name) : kPaletteDefaultText);
+    const auto palette = static_cast<std::size_t>(platform_.PaletteListIndex());
+    Save(kSettingsSection, kPaletteKey, palette < palettes.size() ? std::string(palettes[palette].name) : kPaletteDefaultText);
     Save(kSettingsSection, kAgeColorsKey, BooleanText(platform_.AgeColorsValue() == 1));
     Save(kSettingsSection, kFadeKey, IntegerText(UsableFade(platform_.FadeText()).value_or(SaverSettings{}.Fade)));
     Save(kSettingsSection, kSmoothKey, BooleanText(platform_.SmoothValue() == 1));
-    const int16_t shape = platform_.CellShapeListIndex();
-    const bool shapeListed = shape >= 0 && static_cast<std::size_t>(shape) < kCellShapeNames.size();
-    Save(kSettingsSection, kCellShapeKey, shapeListed ? kCellShapeNames[static_cast<std::size_t>(shape)] : kCellShapeDefaultText);
+    const auto shape = static_cast<std::size_t>(platform_.CellShapeListIndex());
+    Save(kSettingsSection, kCellShapeKey, shape < kCellShapeNames.size() ? kCellShapeNames[shape] : kCellShapeDefaultText);
     platform_.UnloadWindow();
 }
 
@@ -209,10 +208,11 @@ void ConfigDialog::ValidateFade(bool& cancel) {
     const std::optional<ControlValues> before = std::exchange(beforeFocusMove_, std::nullopt);
     const std::string text = platform_.FadeText();
     if (UsableFade(text)) return;
+    // Put back first: setting the box's text would drop its selection.
+    if (before) Restore(*before);
     platform_.ShowStopMessage(FadeRefusedMessage(text), kFadeErrorTitle);
     platform_.SelectFadeText(0, static_cast<int>(text.size()));
     cancel = true;
-    if (before) Restore(*before);
 }
 
 void ConfigDialog::BeforeUnload() {

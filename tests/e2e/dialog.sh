@@ -5,8 +5,8 @@
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
 TPP=15  # twips per pixel at 96 dots per inch
-CLIENT_W=387
-CLIENT_H=440
+CLIENT_W=766
+CLIENT_H=310
 
 # Wine draws the window frames itself (there is no window manager) and needs
 # its own fonts in the prefix.
@@ -34,6 +34,8 @@ open_dialog() {
   cy=$((Y + HEIGHT - CLIENT_H - border))
 }
 # Clicks the middle of a place given in twips (left, top, width, height).
+# OK and Cancel: the last row, at the bottom right.
+click_ok() { click_at 8640 4185 1260 345; }
 click_at() { xdotool mousemove $((cx + ($1 + $3 / 2) / TPP)) $((cy + ($2 + $4 / 2) / TPP)) click 1; sleep 0.4; }
 keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
 click_rainbow() { click_at 240 1920 1215 255; }
@@ -44,9 +46,13 @@ position_only() { [ "$(stored | grep -v '^Window/Left=\|^Window/Top=')" = "$1" ]
 reg "[-$KEY]"
 check "an empty store, /c: the dialog opens" open_dialog
 check "a screen shot of the dialog" shot_window "About Tovra" dialog
-click_at 3000 3720 1260 345  # OK
+probe places "About Tovra" >"$work/places"
+check "the about box and the settings at their places in the left column" kept_places "$work/places" 100
+check "Patterns, Monitors and power, Look: a right column" right_column "$work/places"
+check "OK and Cancel: the last row, at the bottom" last_row "$work/places" "$(client_height)"
+click_ok
 check "OK: the dialog closes" closed
-defaults=$(printf 'Settings/CellSize=10\nSettings/Color=0\nSettings/Delay=2000\nSettings/EachMonitor=False\nSettings/Patterns=\nSettings/Rainbow=False\nSettings/SaveBattery=False\nSettings/Seeding=0\nSettings/Speed=300\nSettings/Torus=True')
+defaults=$(printf 'Settings/AgeColors=False\nSettings/CellShape=Square\nSettings/CellSize=10\nSettings/Color=0\nSettings/Delay=2000\nSettings/EachMonitor=False\nSettings/Fade=0\nSettings/Palette=Classic\nSettings/Patterns=\nSettings/Rainbow=False\nSettings/SaveBattery=False\nSettings/Seeding=0\nSettings/Smooth=False\nSettings/Speed=300\nSettings/Torus=True')
 check "OK: the defaults and the position are written" position_only "$defaults"
 
 for how in Cancel Esc close-box; do
@@ -55,7 +61,7 @@ for how in Cancel Esc close-box; do
   check "$how: a stored position on no monitor, the dialog centred ($X,$Y)" centred
   click_rainbow
   case $how in
-    Cancel) click_at 4440 3720 1260 345 ;;
+    Cancel) click_at 10080 4185 1260 345 ;;
     Esc) keys Escape ;;
     close-box) xdotool mousemove $((X + WIDTH - border - 10)) $((Y + border + 10)) click 1 ;;
   esac
@@ -84,7 +90,7 @@ click_at 2400 2280 3015 510  # the speed slider
 refused "a click on the slider"
 probe controls "About Tovra" >"$work/after"
 check "delay 40000, a click on the slider: the dialog stays, its controls as they were" diff "$work/before" "$work/after"
-click_at 3000 3720 1260 345  # OK
+click_ok
 refused OK
 check "delay 40000, OK: nothing is written" test "$(stored)" = "$values"
 keys Escape
@@ -100,18 +106,18 @@ open_dialog
 probe controls "About Tovra" >"$work/before"
 check "the stored seeding shown: Patterns" shows 'ComboBox "Patterns" 1 enabled=1'
 check "the stored folder shown" shows 'Edit "C:\nowhere" 0 enabled=1'
-click_at 240 4545 1215 255  # the seeding's label: the keys go to the dialog
+click_at 5925 480 1215 255  # the seeding's label: the keys go to the dialog
 keys alt+e Down
 keys alt+f
 xdotool type --delay 60 'C:\garden'
-click_at 4320 4830 1215 345  # Browse
+click_at 10005 765 1215 345  # Browse
 check "Browse: the system's folder picker opens" eventually has_window "Browse for Folder"
 keys Return
 check "the picker closes" eventually eval "! has_window 'Browse for Folder'"
 probe controls "About Tovra" >"$work/before"
 check "the picker's choice, the folder typed, in the box" shows 'Edit "C:\garden" 0 enabled=1'
 check "the seeding chosen: Mixed" shows 'ComboBox "Mixed" 2 enabled=1'
-click_at 3000 3720 1260 345  # OK
+click_ok
 check "OK: Seeding and Patterns written" eval 'stored | grep -q "^Settings/Seeding=2\$" && stored | grep -qF "Settings/Patterns=C:\garden"'
 # Two seconds a generation: the first seeding's block grids stay in view
 # however loaded the machine is.
@@ -128,12 +134,44 @@ probe controls "About Tovra" >"$work/before"
 check "the cell size shown: 10 for a stored 41" shows 'ComboBox "10" 1 enabled=1'
 check "one world per monitor shown ticked" shows 'Button "One world per mo&nitor" 1 enabled=1'
 check "save battery shown unticked" shows 'Button "Sa&ve battery" 0 enabled=1'
-click_at 240 5745 1215 255  # the cell size's label: the keys go to the dialog
+click_at 5925 1680 1215 255  # the cell size's label: the keys go to the dialog
 keys alt+z Home
 keys alt+n alt+v
 probe controls "About Tovra" >"$work/before"
 check "the cell size chosen: Auto" shows 'ComboBox "Auto" 0 enabled=1'
-click_at 3000 3720 1260 345  # OK
+click_ok
 check "OK: CellSize, EachMonitor and SaveBattery written" eval 'stored | grep -qx "Settings/CellSize=Auto" &&
   stored | grep -qx "Settings/EachMonitor=False" && stored | grep -qx "Settings/SaveBattery=True"'
+
+# The look: shown as stored (an unusable Smooth and shape as their defaults),
+# chosen with the keyboard and the fade's arrows, a fade above 64 refused,
+# written on OK.
+reg "[-$KEY]" "[$KEY\\Settings]" '"Palette"="Ocean"' '"AgeColors"="True"' '"Fade"="16"' '"Smooth"="maybe"' '"CellShape"="Dots"'
+values=$(stored)
+open_dialog
+probe controls "About Tovra" >"$work/before"
+for line in 'ComboBox "Ocean" 5 enabled=1' 'Button "Colour by a&ge" 1 enabled=1' 'Edit "16" 0 enabled=1' \
+  'Button "Smoo&th" 0 enabled=1' 'ComboBox "Square" 0 enabled=1' 'Static "generations" 0 enabled=1'; do
+  check "the look shown as stored: $line" shows "$line"
+done
+click_at 5925 2880 1215 255  # the palette's label: the keys go to the dialog
+keys alt+p End alt+g alt+t alt+h End alt+a
+xdotool type --delay 60 70
+click_ok
+check "fade 70, OK: a message box titled \"Error\"" eventually has_window Error
+check "fade 70: the message names it and what is allowed" eval 'probe controls Error | grep -qF "Invalid fade \"70\": it must be a number of generations from 0 to 64."'
+close Error
+check "fade 70: the box closes" eventually eval "! has_window Error"
+check "fade 70, OK: nothing is written" test "$(stored)" = "$values"
+xdotool type --delay 60 40
+# The arrows' upper half, right of the fade box: one step up.
+xdotool mousemove $((cx + 532)) $((cy + 217)) click 1; sleep 0.4
+probe controls "About Tovra" >"$work/before"
+for line in 'ComboBox "Sunset" 9 enabled=1' 'Button "Colour by a&ge" 0 enabled=1' 'Edit "41" 0 enabled=1' \
+  'Button "Smoo&th" 1 enabled=1' 'ComboBox "Dot" 2 enabled=1'; do
+  check "the look chosen: $line" shows "$line"
+done
+click_ok
+check "OK: the look written" eval 'stored | grep -x "Settings/\(Palette\|AgeColors\|Fade\|Smooth\|CellShape\)=.*" | tr "\n" " " |
+  grep -qx "Settings/AgeColors=False Settings/CellShape=Dot Settings/Fade=41 Settings/Palette=Sunset Settings/Smooth=True "'
 exit $failed

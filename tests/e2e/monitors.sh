@@ -49,7 +49,7 @@ dpi 00000090
 run_with Auto 15
 run_with 20 20
 
-# The dialog at 150%: the new controls below the others, all of them half as
+# The dialog at 150%: its two columns and its last row, all of them half as
 # large again as at 100%.
 # At the screen's top, where the whole of it fits on the 800 pixels.
 reg "[-$KEY]" "[$KEY\\Settings]" '"CellSize"="Auto"' '"EachMonitor"="True"' '"SaveBattery"="True"' \
@@ -64,7 +64,11 @@ for line in 'ComboBox "Auto" 0 enabled=1' 'Button "One world per mo&nitor" 1 ena
 done
 id=$(xdotool search --name '^About Tovra$' | head -1)
 eval "$(xdotool getwindowgeometry --shell "$id")"
-check "150%: the dialog's client area is 580 pixels wide ($WIDTH with its frame)" test $((WIDTH - 580)) -ge 0 -a $((WIDTH - 580)) -le 20
+check "150%: the dialog's client area is 1149 pixels wide ($WIDTH with its frame)" test $((WIDTH - 1149)) -ge 0 -a $((WIDTH - 1149)) -le 20
+probe places "About Tovra" >"$work/places"
+check "150%: the about box and the settings at their places, half as large again" kept_places "$work/places" 150
+check "150%: Patterns, Monitors and power, Look: a right column" right_column "$work/places"
+check "150%: OK and Cancel: the last row, at the bottom" last_row "$work/places" "$(client_height)"
 close "About Tovra"
 ended "$dlg"
 dpi 00000060

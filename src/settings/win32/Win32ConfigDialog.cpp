@@ -57,20 +57,20 @@ const ConfigControlLayout kConfigLayout[] = {
     {kIdLookFrame, {387, 168, 369, 97}},
     {kIdPaletteLabel, {395, 192, 81, 17}},
     {kIdPalette, {483, 188, 105, 21}},
-    {kIdAgeColors, {579, 192, 169, 17}},
+    {kIdAgeColors, {604, 192, 144, 17}},
     {kIdFadeLabel, {395, 216, 81, 17}},
     {kIdFade, {483, 213, 41, 19}},
     {kIdFadeUpDown, {524, 213, 16, 19}},
     {kIdFadeUnit, {546, 216, 100, 17}},
     {kIdCellShapeLabel, {395, 240, 81, 17}},
     {kIdCellShape, {483, 236, 105, 21}},
-    {kIdSmooth, {579, 240, 169, 17}},
+    {kIdSmooth, {604, 240, 144, 17}},
 };
 const int kConfigLayoutCount = static_cast<int>(std::size(kConfigLayout));
 
 namespace {
 
-constexpr UINT kValidateDelayMessage = WM_APP + 1;
+constexpr UINT kValidateBoxMessage = WM_APP + 1;
 constexpr UINT_PTR kDelaySubclassId = kIdDelay;
 constexpr UINT_PTR kFadeSubclassId = kIdFade;
 constexpr DWORD kDialogStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -218,7 +218,6 @@ void Win32ConfigDialog::Show() {
 }
 
 void Win32ConfigDialog::CreateControls() {
-    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, kIconSize, kIconSize, 0));
 
     struct ControlDef {
         int id;
@@ -333,21 +332,29 @@ void Win32ConfigDialog::LayOut(int dpi, const RECT* suggested) {
     titleFont_ = CreateFontW(-MulDiv(kTitlePointSize, layoutDpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_SWISS, kFontFace);
+    // The icon's pixels at a whole multiple of their size, so that they stay
+    // sharp: twice as large from 200% on.
+    const int iconSize = kIconSize * std::max(1, layoutDpi_ / kBaseDpi);
+    if (icon_ == nullptr || iconSize != iconSize_) {
+        if (icon_ != nullptr) DestroyIcon(icon_);
+        icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, iconSize, iconSize, 0));
+        iconSize_ = iconSize;
+    }
     for (const ConfigControlLayout& c : kConfigLayout) {
         HWND control = Control(c.id);
         const LayoutRect& r = c.place;
         int height = Pixels(r.height);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(c.id == kIdTitle ? titleFont_ : font_), TRUE);
         // A drop-down list's height includes its open list; closed, it is as
-        // high as its place.
+        // high as its place. Its new font sets a height of its own, so the
+        // box's height comes after it.
         if (const int items = ListItems(c.id); items > 0) {
             height += items * (Pixels(r.height) - 4) + 4;
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
             const int selectionHeight = Pixels(r.height) - 6;
             if (selectionHeight > 0) SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), selectionHeight);
         }
         SetWindowPos(control, nullptr, Pixels(r.left), Pixels(r.top), Pixels(r.width), height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(c.id == kIdTitle ? titleFont_ : font_), TRUE);
     }
     RECT rect{};
     if (suggested != nullptr) {
@@ -385,7 +392,7 @@ INT_PTR Win32ConfigDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return TRUE;
-        case kValidateDelayMessage:
+        case kValidateBoxMessage:
             RunPendingValidation();
             return TRUE;
         case WM_CLOSE:
@@ -427,8 +434,7 @@ void Win32ConfigDialog::OnCommand(int id, int code) {
             // check runs first.
             if (!RunPendingValidation()) return;
             if (GetFocus() == Control(kIdDelay) && !ValidateBox(kIdDelay)) return;
-            // However the fade box came to hold it, an unusable fade stops OK.
-            if (!ValidateBox(kIdFade)) return;
+            if (GetFocus() == Control(kIdFade) && !ValidateBox(kIdFade)) return;
             dialog_.OkClicked();
             break;
         case kIdCancel:
@@ -465,7 +471,7 @@ LRESULT CALLBACK Win32ConfigDialog::NumberBoxSubclassProc(HWND hwnd, UINT messag
             // controls hold now is what a refusal puts back.
             self->dialog_.NumberBoxFocusLeaving();
             self->pendingBox_ = static_cast<int>(id);
-            PostMessageW(self->hwnd_, kValidateDelayMessage, 0, 0);
+            PostMessageW(self->hwnd_, kValidateBoxMessage, 0, 0);
         }
     } else if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &Win32ConfigDialog::NumberBoxSubclassProc, id);
@@ -530,9 +536,9 @@ void Win32ConfigDialog::Paint() {
 void Win32ConfigDialog::DrawIcon(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     if (icon_ == nullptr) return;
-    const int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - kIconSize) / 2;
-    const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kIconSize) / 2;
-    DrawIconEx(item.hDC, x, y, icon_, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+    const int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - iconSize_) / 2;
+    const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - iconSize_) / 2;
+    DrawIconEx(item.hDC, x, y, icon_, iconSize_, iconSize_, 0, nullptr, DI_NORMAL);
 }
 
 // --- The platform's side of the dialog ---------------------------------------

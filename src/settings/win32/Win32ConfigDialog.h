@@ -186,6 +186,7 @@ private:
     HFONT font_ = nullptr;
     HFONT titleFont_ = nullptr;
     HICON icon_ = nullptr;
+    int iconSize_ = 0;  // the icon's pixels, a whole multiple of its 32
     HHOOK hook_ = nullptr;
     // The system's: the stored position is in twips at its dots per inch.
     double twipsPerPixelX_ = 15;

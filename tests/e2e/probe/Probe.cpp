@@ -5,6 +5,7 @@
 //   post TITLE MSG [WPARAM [LPARAM]]  posts message number MSG to each top-level window titled TITLE
 //   repaint TITLE           has the window erased and painted afresh
 //   controls TITLE          its controls: class, text, check/selection/position, enabled
+//   places TITLE            its controls: class, text, place in its client area (left,top,width,height)
 //   flag                    the screen-saver-running flag, 0 or 1
 //   host                    a 203x157 preview host in a frame titled "Tovra probe host":
 //                           prints its number, lives until the frame is closed
@@ -28,6 +29,17 @@ BOOL CALLBACK PrintControl(HWND h, LPARAM) {
     else if (lstrcmpiA(cls, "ComboBox") == 0) value = SendMessageA(h, CB_GETCURSEL, 0, 0);
     else if (lstrcmpiA(cls, TRACKBAR_CLASSA) == 0) value = SendMessageA(h, TBM_GETPOS, 0, 0);
     std::printf("%s \"%s\" %ld enabled=%d\n", cls, text, static_cast<long>(value), IsWindowEnabled(h) ? 1 : 0);
+    return TRUE;
+}
+
+BOOL CALLBACK PrintPlace(HWND h, LPARAM dialog) {
+    char cls[64] = {}, text[256] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    SendMessageA(h, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    RECT r{};
+    GetWindowRect(h, &r);
+    MapWindowPoints(HWND_DESKTOP, reinterpret_cast<HWND>(dialog), reinterpret_cast<POINT*>(&r), 2);
+    std::printf("%s \"%s\" %ld,%ld,%ld,%ld\n", cls, text, r.left, r.top, r.right - r.left, r.bottom - r.top);
     return TRUE;
 }
 
@@ -96,6 +108,8 @@ int main(int argc, char** argv) {
         RedrawWindow(found, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     } else if (command == "controls" && argc == 3) {
         if (found) EnumChildWindows(found, PrintControl, 0);
+    } else if (command == "places" && argc == 3) {
+        if (found) EnumChildWindows(found, PrintPlace, reinterpret_cast<LPARAM>(found));
     } else if (command == "flag" && argc == 2) {
         BOOL running = FALSE;
         std::printf("%d\n", SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && running ? 1 : 0);
@@ -104,7 +118,7 @@ int main(int argc, char** argv) {
     } else if (command == "spy" && argc == 2) {
         return Spy();
     } else {
-        std::fputs("usage: tovra-probe win|post|repaint|controls|flag|host|spy [ARGUMENTS]\n", stderr);
+        std::fputs("usage: tovra-probe win|post|repaint|controls|places|flag|host|spy [ARGUMENTS]\n", stderr);
         return 2;
     }
     return 0;

@@ -68,3 +68,46 @@ garden_shown() { shot "$1" && picture holds "$build" "$art/$1.png" "$work/blocks
 cleanup() { for p in $started; do kill "$p" 2>/dev/null; done; reg "[-$KEY]"; rm -rf "$work"; }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
+# The configuration dialog's layout, from "probe places" in FILE.
+# The controls that keep their places in the left column, in twips at 100%:
+# what a control's line holds, then its left, top, width and height.
+KEPT_PLACES='Static ""|240,240,540,540
+Static "Tovra"|1050,240,3885,480
+Static "Version 2.0"|1050,780,3885,225
+Static "A screen saver modelled on Conway|1050,1125,3885,450
+Button "Settings"|120,1560,5535,1815
+Button "&Rainbow"|240,1920,1215,255
+Static "C&olor:"|1680,1920,615,255
+ComboBox "Red"|2520,1800,1215,315
+Button "&Mode"|240,2280,1335,975
+Button "Torus"|360,2520,975,255
+Button "Island"|360,2880,855,255
+Static "&Speed:"|1680,2400,615,255
+msctls_trackbar32|2400,2280,3015,510
+Static "&Delay Between Random Seedings:"|1680,2880,2535,255
+Edit "2000"|4320,2880,1095,285
+ 2026 The Tovra developers"|255,3705,2670,345'
+# kept_places FILE PERCENT: each at its place at that scaling, give or take a pixel.
+kept_places() {
+  echo "$KEPT_PLACES" | while IFS='|' read -r what twips; do
+    line=$(grep -aF -- "$what" "$1" | head -1)
+    [ -n "$line" ] || { echo "no control $what in $1" >&2; return 1; }
+    echo "$twips ${line##* } $2" | awk -F'[ ,]' '{ for (i = 1; i <= 4; i++) { d = $(i + 4) - $i / 15 * $9 / 100; if (d > 1 || d < -1) exit 1 } }' ||
+      { echo "$what at ${line##* }, not at $twips twips at $2%" >&2; return 1; }
+  done
+}
+# last_row FILE CLIENT_HEIGHT: OK and Cancel side by side below every other control, at the bottom.
+last_row() {
+  awk -v h="$2" '{ split($NF, r, ","); b = r[2] + r[4] }
+    /^Button "OK" |^Button "&Cancel" / { top[++n] = r[2]; left[n] = r[1]; bottom = b; next }
+    b > low { low = b }
+    END { exit !(n == 2 && top[1] == top[2] && left[1] < left[2] && low <= top[1] && h - bottom >= 0 && h - bottom < h / 20) }' "$1"
+}
+# right_column FILE: the Patterns, Monitors and power, and Look groups one below the other, right of Settings.
+right_column() {
+  awk '{ split($NF, r, ",") } /^Button "Settings" / { edge = r[1] + r[3] }
+    /^Button "(Patterns|Monitors and power|Look)" / { left[++n] = r[1]; top[n] = r[2]; bottom[n] = r[2] + r[4] }
+    END { ok = n == 3; for (i = 1; i <= n; i++) ok = ok && left[i] > edge && left[i] == left[1] && (i == 1 || top[i] >= bottom[i - 1]); exit !ok }' "$1"
+}
+# The dialog's client area height in pixels.
+client_height() { probe win "About Tovra" | sed -n 's/.* client=[0-9]*x\([0-9]*\)$/\1/p' | head -1; }
