@@ -15,7 +15,7 @@ PKGS="cmake make g++ googletest libgtest-dev libbenchmark-dev
       xvfb xdotool x11-apps x11-utils imagemagick fonts-wine python3 zip unzip nsis golly time
       libx11-dev libxext-dev libxrandr-dev libstb-dev pkg-config dpkg-dev xscreensaver lintian
       build-essential debhelper blhc autopkgtest python3-yaml
-      libwayland-dev libwayland-bin wayland-protocols sway grim wtype swayidle weston procps"
+      libwayland-dev libwayland-bin wayland-protocols zlib1g-dev sway grim wtype swayidle weston procps"
 WINE_PKGS="wine wine64 wine32:i386"
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -1,6 +1,6 @@
 #include "tovra-life/Render.h"
+#include "tovra-life/PngFile.h"
 
-#include <stb/stb_image_write.h>
 
 #include <cerrno>
 #include <cmath>
@@ -50,12 +50,6 @@ void RenderPlatform::RunUntil(int64_t untilUs, const std::function<void()>& tick
 
 namespace {
 
-void AppendBytes(void* context, void* data, int size) {
-    auto* bytes = static_cast<std::vector<unsigned char>*>(context);
-    const auto* from = static_cast<const unsigned char*>(data);
-    bytes->insert(bytes->end(), from, from + size);
-}
-
 // The frame as an 8-bit RGB PNG file, written beside `path` and renamed
 // over it; false, with nothing left behind, when it cannot be written.
 bool WritePng(const CellFrame& frame, const std::filesystem::path& path, std::vector<unsigned char>& rgb,
@@ -71,7 +65,7 @@ bool WritePng(const CellFrame& frame, const std::filesystem::path& path, std::ve
             *to++ = static_cast<unsigned char>(p);
         }
     std::vector<unsigned char> png;
-    if (!stbi_write_png_to_func(AppendBytes, &png, w, h, 3, rgb.data(), w * 3)) {
+    if (!EncodePng(rgb.data(), w, h, png)) {
         problem = "the PNG encoder failed";
         return false;
     }
