@@ -20,7 +20,9 @@ constexpr std::array<Rgb, 3> kPaper{{{26, 26, 26}, {58, 58, 72}, {90, 90, 110}}}
 // dichromacies (2009, severity 1).
 constexpr std::array<Rgb, 6> kColorblind{
     {{240, 228, 66}, {230, 159, 0}, {213, 94, 0}, {204, 121, 167}, {86, 180, 233}, {0, 158, 115}}};
-constexpr Rgb kColorblindTrail{0, 114, 178};
+// The trail: their blue at half its strength, so that dead cells stay
+// quiet beside live ones.
+constexpr Rgb kColorblindTrail{0, 57, 89};
 // On black, for OLED panels (black pixels are off) and projectors (bright
 // colours that stand out on a grey screen).
 constexpr std::array<Rgb, 5> kEmber{{{255, 243, 176}, {255, 193, 77}, {255, 123, 28}, {217, 56, 30}, {170, 40, 24}}};
