@@ -5,6 +5,7 @@
 #include <array>
 #include <cfloat>
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "settings/ConfigDialog.h"
@@ -355,6 +356,16 @@ TEST(SettingsTable, TheReaderReadsEachRowOnceWithItsDefault) {
     EXPECT_EQ(store.asked, rows);
     EXPECT_EQ(keys.size(), 15u);
     EXPECT_EQ(std::string(SettingDefaultText("Top")), "");
+    // The dialog, loaded from nothing stored, reads each row and writes each back on OK with its default:
+    // its controls and the table hold the same settings.
+    Dialog d;
+    d.dialog.Load();
+    d.dialog.OkClicked();
+    std::map<std::string, std::string> written, defaults;
+    for (const auto& save : d.store.Saves())
+        if (save.section == "Settings") written[save.key] = save.text;
+    for (const SettingRow& row : SettingsTable()) defaults[row.key] = row.defaultText;
+    EXPECT_EQ(written, defaults);
 }
 
 // "Seeding", "Patterns", "CellSize", "EachMonitor" and "SaveBattery": what the display window runs, what
