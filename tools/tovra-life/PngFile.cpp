@@ -23,7 +23,7 @@ void Chunk(std::vector<unsigned char>& out, const char* type, const unsigned cha
 
 }  // namespace
 
-bool EncodePng(const unsigned char* rgb, int width, int height, std::vector<unsigned char>& file) {
+bool EncodePng(const uint32_t* pixels, int width, int height, int stride, std::vector<unsigned char>& file) {
     static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     file.assign(kSignature, kSignature + 8);
     unsigned char header[13] = {};
@@ -47,9 +47,16 @@ bool EncodePng(const unsigned char* rgb, int width, int height, std::vector<unsi
     filtered[0] = 1;
     bool ok = true;
     for (int y = 0; y < height && ok; ++y) {
-        const unsigned char* from = rgb + static_cast<std::size_t>(y) * row;
-        for (std::size_t i = 0; i < row; ++i)
-            filtered[i + 1] = static_cast<unsigned char>(from[i] - (i >= 3 ? from[i - 3] : 0));
+        const uint32_t* from = pixels + static_cast<std::size_t>(y) * stride;
+        uint32_t left = 0;
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = from[x];
+            unsigned char* to = &filtered[1 + static_cast<std::size_t>(x) * 3];
+            to[0] = static_cast<unsigned char>((p >> 16) - (left >> 16));
+            to[1] = static_cast<unsigned char>((p >> 8) - (left >> 8));
+            to[2] = static_cast<unsigned char>(p - left);
+            left = p;
+        }
         z.next_in = filtered.data();
         z.avail_in = static_cast<uInt>(filtered.size());
         ok = deflate(&z, Z_NO_FLUSH) == Z_OK;

@@ -8,8 +8,8 @@
 
 namespace tovra::life {
 
-// A whole PNG file of `width` x `height` pixels, 3 bytes each (red, green,
-// blue), rows top to bottom; false when zlib fails.
-bool EncodePng(const unsigned char* rgb, int width, int height, std::vector<unsigned char>& file);
+// A whole PNG file of 8-bit RGB from `width` x `height` pixels 0x00RRGGBB,
+// rows `stride` pixels apart, top to bottom; false when zlib fails.
+bool EncodePng(const uint32_t* pixels, int width, int height, int stride, std::vector<unsigned char>& file);
 
 }  // namespace tovra::life

@@ -52,20 +52,10 @@ namespace {
 
 // The frame as an 8-bit RGB PNG file, written beside `path` and renamed
 // over it; false, with nothing left behind, when it cannot be written.
-bool WritePng(const CellFrame& frame, const std::filesystem::path& path, std::vector<unsigned char>& rgb,
+bool WritePng(const CellFrame& frame, const std::filesystem::path& path,
               std::string& problem) {
-    const int w = frame.Width(), h = frame.Height();
-    rgb.resize(static_cast<std::size_t>(w) * h * 3);
-    unsigned char* to = rgb.data();
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint32_t p = frame.Pixel(x, y);
-            *to++ = static_cast<unsigned char>(p >> 16);
-            *to++ = static_cast<unsigned char>(p >> 8);
-            *to++ = static_cast<unsigned char>(p);
-        }
     std::vector<unsigned char> png;
-    if (!EncodePng(rgb.data(), w, h, png)) {
+    if (frame.Pixels() == nullptr || !EncodePng(frame.Pixels(), frame.Width(), frame.Height(), frame.Stride(), png)) {
         problem = "the PNG encoder failed";
         return false;
     }
@@ -118,14 +108,13 @@ int RenderFrames(const RenderJob& job, std::ostream& err) {
         world.reseeding = false;
     }
 
-    std::vector<unsigned char> rgb;
     const long long count = static_cast<long long>(job.times.Count());
     for (long long k = 0; k < count; ++k) {
         platform.RunUntil(job.times.At(k), [&display] { display.Tick(); }, [&display] { display.FrameTick(); });
         char name[32];
         std::snprintf(name, sizeof name, "frame-%05lld.png", k);
         std::string problem;
-        if (!WritePng(display.frame(), fs::path(job.folder) / name, rgb, problem))
+        if (!WritePng(display.frame(), fs::path(job.folder) / name, problem))
             return fail("cannot write '" + folderName + "/" + name + "': " + problem);
     }
     display.BeforeUnload();
