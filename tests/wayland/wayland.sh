@@ -68,9 +68,13 @@ kill -INT "$WL_BG_PID"; ended "$WL_BG_PID"
 # at 20 pixels, some of them between two colours.
 wl_bg "$PROGRAM" -palette aurora -cell-shape rounded -cell-size 20 -smooth -speed 300
 sleep 1.5
-wl_shot HEADLESS-1 "$OUT/aurora.png"
-r=$($PICTURE --pitch 20 look rounded 000000 281850 eafff2,7dffb0,2ee6a6,19b3c4,6e6ee6,9650d2 "$OUT/aurora.png" blends) && v=ok || v=bad
-echo "$r" | grep -q " between [1-9]" || v=bad
+# A shot may fall where a blend has just ended: up to five of them.
+for i in 1 2 3 4 5; do
+  wl_shot HEADLESS-1 "$OUT/aurora.png"
+  r=$($PICTURE --pitch 20 look rounded 000000 281850 eafff2,7dffb0,2ee6a6,19b3c4,6e6ee6,9650d2 "$OUT/aurora.png" blends) && v=ok || v=bad
+  [ $v = ok ] && echo "$r" | grep -q " between [1-9]" && break
+  v=bad
+done
 check $v "-palette aurora -smooth: rounded cells of its colours, some blending: $(echo "$r" | tr '\n' ' ')"
 kill -TERM "$WL_BG_PID"; ended "$WL_BG_PID"
 
