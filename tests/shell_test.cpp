@@ -211,9 +211,10 @@ TEST(SaverOptions, ValuesEachSettingTakesAndWindowTargets) {
         {"cellShape", "Rounded", "Rounded"}, {"cellShape", "DOT", "Dot"}, {"cellShape", "circle", {}}, {"cell-shape", "dot", {}}};
     for (const auto& [resource, value, text] : values) EXPECT_EQ(SettingStoreText(resource, value), text) << resource << " " << value;
     const std::pair<const char*, unsigned long> ids[] = {{"4194311", 4194311}, {"0x400007", 0x400007}, {"0X2A", 42},
-        {"0x7", 7}, {"0", 0}, {"0x0", 0}, {"12z", 0}, {"-5", 0}, {"x12", 0}, {"", 0}, {"0x", 0}, {"00x5", 0},
+        {"0x7", 7}, {"1", 1}, {"0", 0}, {"0x0", 0}, {"12z", 0}, {"-5", 0}, {"x12", 0}, {"", 0}, {"0x", 0}, {"00x5", 0},
         {" 0xffffffff ", 0xffffffff}, {"4294967296", 0}, {"0x10000050d", 0}, {"0xffffffffffffffff", 0}, {"0x1 2", 0}};
-    for (auto [text, id] : ids) EXPECT_EQ(ParseWindowId(text).value_or(0), id) << text;
+    for (auto [text, id] : ids)  // 0: refused
+        EXPECT_EQ(ParseWindowId(text), id != 0 ? std::optional<unsigned long>(id) : std::nullopt) << text;
     SaverOptions options;
     EXPECT_EQ(ParseSaverOptions({"-root", "--window-id", "0x2a", "-display", ":3"}, options), "");
     EXPECT_TRUE(options.target == SaverTarget::WindowId && options.windowId == 42ul && options.display == ":3");
