@@ -89,7 +89,7 @@ int RenderFrames(const RenderJob& job, std::ostream& err) {
     const std::string folderName = Quote(job.folder, 200);
     std::error_code ec;
     fs::create_directories(job.folder, ec);
-    if (ec || !fs::is_directory(job.folder))
+    if (!fs::is_directory(job.folder))
         return fail("cannot make the folder '" + folderName + "'" + (ec ? ": " + ec.message() : ": it is a file"));
 
     const int width = job.columns * job.cellSize, height = job.rows * job.cellSize;
