@@ -33,9 +33,10 @@ std::array<double, 3> RampAt(const Palette& p, int age) {
     return Between(p.ramp[step], next, along - double(step));
 }
 
-// A soup run with ComputeNextGeneration; for every cell at every generation, what the look shows
-// against a reference kept from the cells' plain history (how long alive, how long dead, the age at
-// death), and the changes listed are exactly the cells whose show changed.
+// A soup run with ComputeNextGeneration, growing from the right of the grid into its empty left; for
+// every cell at every generation, what the look shows against a reference kept from the cells' plain
+// history (how long alive, how long dead, the age at death), and the changes listed are exactly the
+// cells whose show changed.
 TEST(CellLook, EveryCellShowsWhatItsHistorySays) {
     struct Row { const char* palette; bool age; int fade; };
     for (const Row& r : {Row{"Ocean", false, 0}, Row{"Paper", true, 0}, Row{"Colorblind", true, 3}, Row{"Neon", false, 1},
@@ -44,14 +45,15 @@ TEST(CellLook, EveryCellShowsWhatItsHistorySays) {
         CellLook look;
         look.Configure({&p, false, r.age, r.fade, false, CellShape::Dot}, {}, {}, Identity);
         LookWorld world;
-        CellGrid grid(39, 29), next(39, 29);
-        look.Reset(world, 40, 30);
+        constexpr int kWide = 100, kCells = kWide * 30;  // two words a row
+        CellGrid grid(kWide - 1, 29), next(kWide - 1, 29);
+        look.Reset(world, kWide, 30);
         RuntimeRandom random(7);
         for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 40; ++x)
-                if (random.Rnd() < 0.35f) grid.Set(x, y, CellGrid::kLive);
-        std::vector<int> alive(1200, 0), dead(1200, 0), lastAge(1200, 0);
-        std::vector<CellShow> shown(1200, Packed(p.background));
+            for (int x = 0; x < kWide; ++x)
+                if (random.Rnd() < (x >= 64 ? 0.35f : 0.0f)) grid.Set(x, y, CellGrid::kLive);
+        std::vector<int> alive(kCells, 0), dead(kCells, 0), lastAge(kCells, 0);
+        std::vector<CellShow> shown(kCells, Packed(p.background));
         for (int g = 0; g < 90; ++g) {
             look.Update(world, grid);
             std::set<uint32_t> changed;
@@ -60,8 +62,8 @@ TEST(CellLook, EveryCellShowsWhatItsHistorySays) {
                 changed.insert(c.cell);
             }
             int wrong = 0;
-            for (uint32_t i = 0; i < 1200; ++i) {
-                const bool live = grid.IsLive(static_cast<int>(i % 40), static_cast<int>(i / 40));
+            for (uint32_t i = 0; i < kCells; ++i) {
+                const bool live = grid.IsLive(static_cast<int>(i % kWide), static_cast<int>(i / kWide));
                 if (live) lastAge[i] = ++alive[i], dead[i] = 0;
                 else if (alive[i] > 0 || dead[i] > 0) alive[i] = 0, ++dead[i];
                 std::array<double, 3> want{double(p.background.r), double(p.background.g), double(p.background.b)};
@@ -197,6 +199,10 @@ TEST(CellLook, BlendFrames) {
     CellLook plain;
     plain.Configure({classic, true, true, 0, false, CellShape::Square}, {}, {}, Identity);
     EXPECT_FALSE(plain.Active());
+    LookWorld small;  // a bitmap picked for a cell beyond the world changes nothing
+    plain.Reset(small, 3, 2);
+    for (auto [col, row] : {std::pair{3, 0}, {-1, 0}, {0, 2}, {0, -1}}) plain.Picked(small, col, row, 4);
+    EXPECT_EQ(small.key, std::vector<uint8_t>(6, 0));
     // The steps of a change: one per eight levels its farthest channel moves (a drawn birth and death),
     // at most one a frame, at least one; a bitmap's change one a frame.
     for (const Palette* p : {ocean, FindPalette("Paper"), classic}) {
