@@ -112,6 +112,14 @@ void SaverDisplay::StartGenerations() {
     PresentChanges();
 }
 
+void SaverDisplay::PlaceCells(const CellGrid& cells) {
+    FinishBlend();
+    worlds_[0]->automaton.PlaceCells(cells);
+    PaintLook();
+    FinishBlend();
+    PresentChanges();
+}
+
 void SaverDisplay::Resize() {
     const PixelRect client{0, 0, static_cast<int>(platform_.ClientWidth()), static_cast<int>(platform_.ClientHeight())};
     // A preview shows one world, whatever the monitors.

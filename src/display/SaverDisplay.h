@@ -129,6 +129,9 @@ public:
     void PowerSourceChanged(bool onBattery);
 
     void StartGenerations();
+    // A pattern in place of world 0's cells, shown at once (a picture of a
+    // pattern starts from it; nothing blends in).
+    void PlaceCells(const CellGrid& cells);
 
     // State, readable for the window layer and for tests. World 0 always
     // exists; it holds the design grid until the first resize.

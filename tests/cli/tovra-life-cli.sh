@@ -167,6 +167,19 @@ first_diff() { for k in $(seq 0 10); do cmp -s "$T/s$1/frame-$(printf %05d $k).p
 seeded a 100 5 && seeded b 100 7 && seeded c 100 9 && seeded d 101 9 &&
   [ "$(first_diff a c)" = 5 ] && [ "$(first_diff b c)" = 7 ] && [ "$(first_diff c d)" = 1 ] && r=ok || r=bad
 check $r "reseedings: $(first_diff a c) $(first_diff b c) $(first_diff c d)"
+# The look through the render: Paper's dots, aged and fading, and Neon's rounded squares blending,
+# each cell its shape in its colour on the palette's background.
+PICTURE="python3 $(dirname "$0")/../support/picture.py"
+rm -rf "$T/p"; "$TOOL" --render "$T/p" --seconds 3 --speed 100 --fps 1 --cell-size 24 --width 30 --height 20 --edges torus \
+  --soup 30 --seed 4 --palette paper --age-colors --fade 6 --cell-shape dot > /dev/null &&
+  $PICTURE --pitch 24 look dot f4f1ea c8c4bc 1a1a1a,3a3a48,5a5a6e "$T/p/frame-00003.png" blends > "$T/look" && r=ok || r=bad
+check $r "a render of Paper's dots: $(tr '\n' ' ' < "$T/look")"
+rm -rf "$T/n"; "$TOOL" --render "$T/n" --seconds 2 --speed 300 --fps 20 --width 30 --height 20 --edges torus \
+  --soup 30 --seed 4 --palette neon --smooth --cell-shape rounded > /dev/null &&
+  $PICTURE look rounded 000000 321446 ffffff,ff4fd8,b44dff,5a82ff,00e5ff "$T/n/frame-00008.png" blends > "$T/look" &&
+  grep -q " between [1-9]" "$T/look" && ! $PICTURE look rounded 000000 321446 ffffff,ff4fd8,b44dff,5a82ff,00e5ff "$T/n/frame-00008.png" > /dev/null &&
+  r=ok || r=bad
+check $r "a render of Neon blending between two generations: $(tr '\n' ' ' < "$T/look")"
 
 # bgolly takes the grid from the rule suffix the tool writes.
 command -v bgolly > /dev/null || { echo "FAIL: bgolly is not installed"; exit 1; }

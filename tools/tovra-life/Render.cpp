@@ -103,9 +103,8 @@ int RenderFrames(const RenderJob& job, std::ostream& err) {
         return fail("cannot render without the six cell bitmaps of '" + Quote(platform.ProgramFolder(), 200) + "'");
     display.Resize();
     if (job.cells != nullptr) {
-        Automaton& world = display.automaton(0);
-        world.PlaceCells(*job.cells);
-        world.reseeding = false;
+        display.PlaceCells(*job.cells);
+        display.automaton(0).reseeding = false;
     }
 
     const long long count = static_cast<long long>(job.times.Count());
