@@ -392,6 +392,10 @@ TEST(SaverDisplayLook, ADrawnPaletteColoursEachCellByItsHistory) {
                     if (cx >= rig.display.frame().Width() || cy >= rig.display.frame().Height()) continue;
                     const Rgb want = n > 0 ? ramp.LiveColour(static_cast<uint8_t>(std::min(n, 255))) : n < 0 ? p.trail : p.background;
                     wrong += rig.display.frame().Pixel(cx, cy) != value(want);
+                    // The corner: the square's rim, between its colour and the background; outside a dot or a rounded square.
+                    const uint32_t corner = rig.display.frame().Pixel(cx - a.pitch / 2, cy - a.pitch / 2);
+                    wrong += std::string(r.shape) == "Square" ? want != p.background && (corner == value(want) || corner == value(p.background))
+                                                              : corner != value(p.background);
                 }
             const int edge = a.x + a.pitch * grid.Columns();
             for (int x = edge; x < rig.display.frame().Width(); ++x) wrong += rig.display.frame().Pixel(x, 5) != value(p.background);

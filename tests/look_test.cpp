@@ -153,6 +153,31 @@ TEST(CellLook, RainbowPicksFromTheRamp) {
     }
 }
 
+// A classic picture is its bitmap enlarged as ScaleSprite enlarges it, darkened by its darkness, and
+// blended pixel by pixel with another.
+TEST(CellLook, AClassicPictureIsItsBitmapEnlarged) {
+    std::array<SpritePixels, 5> live{};
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        live[i].loaded = true;
+        for (std::size_t p = 0; p < live[i].pixels.size(); ++p)
+            live[i].pixels[p] = Packed({static_cast<uint8_t>(p * 2), static_cast<uint8_t>(i * 40), static_cast<uint8_t>(255 - p)});
+    }
+    CellLook look;
+    look.Configure({&BuiltInPalettes()[0], false, false, 4, false, CellShape::Square}, live, SpritePixels{true, {}}, Identity);
+    for (int pitch : {10, 17, 40}) {
+        const std::vector<uint32_t> a = ScaleSprite(live[1], pitch).pixels, b = ScaleSprite(live[3], pitch).pixels;
+        EXPECT_EQ(look.Picture(pitch, 1 << 8, 1 << 8, 0).pixels, a) << pitch;
+        const std::vector<uint32_t> dark = look.Picture(pitch, 1 << 8 | 64, 1 << 8 | 64, 0).pixels;
+        const std::vector<uint32_t> half = look.Picture(pitch, 1 << 8, 3 << 8, 128).pixels;
+        int wrong = 0;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            const Rgb d = Unpacked(dark[i]), h = Unpacked(half[i]), x = Unpacked(a[i]), y = Unpacked(b[i]);
+            wrong += !Near(d, x.r * 0.75, x.g * 0.75, x.b * 0.75) || !Near(h, (x.r + y.r) / 2.0, (x.g + y.g) / 2.0, (x.b + y.b) / 2.0);
+        }
+        EXPECT_EQ(wrong, 0) << pitch;
+    }
+}
+
 // The shapes: a square to the edges with a rim as the bitmaps have, a rounded square and a dot with a
 // gap around them; symmetric; crisp (only full and empty pixels) below 20 pixels, blended edges from 20.
 TEST(CellLook, ShapesAtEveryPitch) {
