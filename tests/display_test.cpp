@@ -351,6 +351,21 @@ TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
                                              "DeleteObject 6", "DeleteDC 7", "DeleteObject 8"}));
 }
 
+// Where the frame holds other values than 0x00RRGGBB, the bitmaps are drawn in the frame's values: each
+// of the five live ones under Rainbow, and the dead one.
+TEST(SaverDisplayLook, TheBitmapsInTheFramesOwnValues) {
+    DisplayRig rig;
+    rig.platform.otherValues = true;
+    rig.store.Put(kApplicationTitle, kSettingsSection, "Rainbow", "True");
+    rig.Load();
+    for (int g = 0; g < 3; ++g) rig.display.Tick();
+    std::set<uint32_t> want = {0, rig.platform.ColourValue(FakeDisplayPlatform::SpriteColor(rig.display.deadSprite()))}, seen;
+    for (int i = 0; i < 5; ++i) want.insert(rig.platform.ColourValue(rig.Colour(i)));
+    for (int y = 0; y < 480; y += 10)
+        for (int x = 0; x < 500; x += 10) seen.insert(rig.display.frame().Pixel(x, y));
+    EXPECT_EQ(seen, want);
+}
+
 // Leaves only a still block in the bottom-right corner, or a blinker there; a blinker changes cells at
 // every generation and so starts no reseeding for nine of them.
 void LeaveOnly(DisplayRig& rig, bool blinker) {
@@ -450,10 +465,11 @@ TEST(SaverDisplayLook, SmoothBlendsBetweenGenerationsAndOnlyThen) {
     rig.display.Tick();
     EXPECT_EQ(centre(), p.trail);
     EXPECT_EQ(rig.platform.journal, Strings{"StartFrameTimer 17"});
-    // While the monitors are off the clock stops.
+    // While the monitors are off the clock stops; so it does at the unload.
     const int stops = rig.platform.frameStops;
     rig.display.DisplayPowerChanged(false);
-    EXPECT_EQ(rig.platform.frameStops, stops + 1);
+    rig.display.Unload();
+    EXPECT_EQ(rig.platform.frameStops, stops + 2);
 }
 
 // A blend against the plain mix of the pictures before and after it: k frames into it every pixel lies
