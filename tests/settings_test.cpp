@@ -240,8 +240,9 @@ TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition)
     }
 }
 
-// The look in the dialog: what it shows for the stored values (an unusable one as its default, nothing
-// written back), and what OK writes after the user's changes (-1: no selection). nullptr: not stored.
+// The look in the dialog and the display window: what they take from the stored values (an unusable one
+// as its default, nothing written back), and what OK writes after the user's changes (-1: no selection).
+// nullptr: not stored.
 TEST(ConfigLook, ShownAsStoredOrTheirDefaultsWrittenOnOK) {
     constexpr int16_t kKeep = 99;
     const struct {
@@ -264,9 +265,14 @@ TEST(ConfigLook, ShownAsStoredOrTheirDefaultsWrittenOnOK) {
             {"Palette", r.palette}, {"AgeColors", r.age}, {"Fade", r.fade}, {"Smooth", r.smooth}, {"CellShape", r.shape}};
         for (auto [key, text] : stored)
             if (text) d.store.Put(kApp, "Settings", key, text);
+        const std::string what = r.palette ? r.palette : "-";
+        // The display window reads what the dialog shows.
+        const SaverSettings read = ReadDisplaySettings(d.store);
+        const std::string runs = std::string(BuiltInPalettes()[read.Palette].name) + (read.AgeColors ? " True " : " False ") +
+                                 std::to_string(read.Fade) + (read.Smooth ? " True " : " False ") + kCellShapeNames[static_cast<int>(read.Shape)];
+        EXPECT_TRUE(r.paletteChosen != kKeep || r.fadeTyped != nullptr || runs == r.written) << what << ": " << runs;
         d.dialog.Load();
         FakeConfigDialog& c = d.controls;
-        const std::string what = r.palette ? r.palette : "-";
         EXPECT_EQ(std::tuple(c.palette, c.ageColors, c.fade, c.smooth, c.cellShape),
                   std::tuple(r.paletteShown, r.ageShown, std::string(r.fadeShown), r.smoothShown, r.shapeShown)) << what;
         EXPECT_TRUE(d.store.Saves().empty()) << what;
@@ -301,34 +307,6 @@ TEST(ConfigFadeCheck, OnlyAFadeFrom0To64GetsThrough) {
             if (onOk) EXPECT_EQ(std::pair(c.unloads, d.store.Saves().empty()), std::pair(accepted ? 1 : 0, !accepted)) << text;
             else EXPECT_EQ(std::pair(cancel, c.smooth), std::pair(!accepted, accepted ? 1 : 0)) << text;
         }
-    }
-}
-
-// The look's settings as the display window reads them; an unusable value is that setting's default
-// (Classic, False, 0, False, Square) and leaves the others alone. nullptr: not stored.
-TEST(ReadDisplaySettings, TheLookOrItsDefaults) {
-    const struct { const char *palette, *age, *fade, *smooth, *shape; const char* name; bool ageOn; int fadeN; bool smoothOn; CellShape s; } rows[] = {
-        {nullptr, nullptr, nullptr, nullptr, nullptr, "Classic", false, 0, false, CellShape::Square},
-        {"Ocean", "True", "16", "True", "Dot", "Ocean", true, 16, true, CellShape::Dot},
-        {"pAPER", "1", "64", "-1", " rounded ", "Paper", true, 64, true, CellShape::Rounded},
-        {"Colorblind", "0", "0", "False", "SQUARE", "Colorblind", false, 0, false, CellShape::Square},
-        {"Oceans", "maybe", "65", "2", "Round", "Classic", false, 0, true, CellShape::Square},
-        {"", "", "-1", "", "", "Classic", false, 0, false, CellShape::Square},
-        {" Mono\t", nullptr, "1.5", nullptr, "Dots", "Mono", false, 2, false, CellShape::Square},
-        {"Mono", nullptr, " 8 ", nullptr, nullptr, "Mono", false, 8, false, CellShape::Square},
-        {"Neon", nullptr, "1e1", nullptr, nullptr, "Neon", false, 10, false, CellShape::Square},
-    };
-    for (const auto& r : rows) {
-        Dialog d;
-        const std::pair<const char*, const char*> stored[] = {
-            {"Palette", r.palette}, {"AgeColors", r.age}, {"Fade", r.fade}, {"Smooth", r.smooth}, {"CellShape", r.shape}};
-        for (auto [key, text] : stored)
-            if (text) d.store.Put(kApp, "Settings", key, text);
-        d.store.Put(kApp, "Settings", "Speed", "120");
-        const SaverSettings read = ReadDisplaySettings(d.store);
-        EXPECT_EQ(std::tuple(std::string(BuiltInPalettes()[read.Palette].name), read.AgeColors, read.Fade, read.Smooth, read.Shape),
-                  std::tuple(std::string(r.name), r.ageOn, r.fadeN, r.smoothOn, r.s)) << (r.palette ? r.palette : "-");
-        EXPECT_EQ(read.Speed, 120);
     }
 }
 

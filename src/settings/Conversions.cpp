@@ -216,4 +216,11 @@ std::string ThreeDigitText(uint32_t value) {
     return digits;
 }
 
+std::string LowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 }  // namespace tovra

@@ -23,6 +23,9 @@ namespace tovra {
 // number true.
 std::optional<bool> TextToBoolean(std::string_view text);
 
+// The text with A to Z as a to z (command-line values are compared so).
+std::string LowerCase(std::string_view text);
+
 // A number rounded half to even ("12.5" -> 12, "13.5" -> 14), which must then
 // fit the target width.
 std::optional<int16_t> TextToInt16(std::string_view text);

@@ -7,20 +7,12 @@
 
 #include "settings/CellSize.h"
 #include "settings/Palette.h"
+#include "settings/Conversions.h"
 #include "settings/SaverSettings.h"
 
 namespace tovra {
 
 namespace {
-
-// The values the Linux programs take are written as on their command lines
-// (lowercase names, "true"/"on"/"yes"/"1"), in any case.
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 std::optional<std::string> WholeNumberText(std::string_view s, long lo, long hi) {
     long value = 0;
@@ -32,14 +24,14 @@ std::optional<std::string> WholeNumberText(std::string_view s, long lo, long hi)
 // The index of `value` among `names`, compared in lowercase, as its text.
 template <std::size_t N>
 std::optional<std::string> IndexText(std::string_view value, const std::array<const char*, N>& names) {
-    const std::string v = Lower(value);
+    const std::string v = LowerCase(value);
     for (std::size_t i = 0; i < N; ++i)
         if (v == names[i]) return std::to_string(i);
     return std::nullopt;
 }
 
 std::optional<std::string> TrueFalseText(std::string_view value) {
-    const std::string v = Lower(value);
+    const std::string v = LowerCase(value);
     if (v == "true" || v == "on" || v == "yes" || v == "1") return "True";
     if (v == "false" || v == "off" || v == "no" || v == "0") return "False";
     return std::nullopt;
@@ -51,7 +43,7 @@ std::optional<std::string> ColorText(std::string_view value) {
 }
 
 std::optional<std::string> ModeText(std::string_view value) {
-    const std::string v = Lower(value);
+    const std::string v = LowerCase(value);
     if (v == "torus") return "True";
     if (v == "island") return "False";
     return std::nullopt;

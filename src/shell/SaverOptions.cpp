@@ -7,19 +7,13 @@
 #include <functional>
 #include <system_error>
 
+#include "settings/Conversions.h"
 #include "settings/SaverSettings.h"
 #include "settings/SettingsTable.h"
 
 namespace tovra {
 
 namespace {
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 // The rows of the settings table that the Linux programs take.
 template <typename Match>
@@ -156,7 +150,7 @@ std::string ParseWaylandOptions(const std::vector<std::string>& args, WaylandOpt
     bool fullscreen = false;
     const std::vector<ProgramOption> own = {
         {"layer", nullptr, "background, bottom, top or overlay", [&](const std::string& value) {
-             const std::string v = Lower(Trimmed(value));
+             const std::string v = LowerCase(Trimmed(value));
              const auto found = std::find(kLayers.begin(), kLayers.end(), v);
              if (found != kLayers.end()) options.layer = static_cast<WaylandLayer>(found - kLayers.begin());
              return found != kLayers.end();
