@@ -226,8 +226,8 @@ TEST(CellLook, BlendFrames) {
     EXPECT_FALSE(plain.Active());
     LookWorld small;  // a bitmap picked for a cell beyond the world changes nothing
     plain.Reset(small, 3, 2);
-    for (auto [col, row] : {std::pair{3, 0}, {-1, 0}, {0, 2}, {0, -1}}) plain.Picked(small, col, row, 4);
-    EXPECT_EQ(small.key, std::vector<uint8_t>(6, 0));
+    for (auto [col, row] : {std::pair{3, 0}, {-1, 0}, {0, 2}, {0, -1}}) plain.DrawnLive(small, col, row, 4);
+    EXPECT_TRUE(small.key == std::vector<uint8_t>(6, 0) && small.phase == std::vector<uint8_t>(6, 0));
     // The steps of a change: one per eight levels its farthest channel moves (a drawn birth and death),
     // at most one a frame, at least one; a bitmap's change one a frame.
     for (const Palette* p : {ocean, FindPalette("Paper"), classic}) {

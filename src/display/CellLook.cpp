@@ -13,9 +13,11 @@ constexpr int kDeadBitmap = 5;
 constexpr int kNoBitmap = 6;
 
 // Classic keys: the bitmap shown in bits 0-2, a new pick in bits 3-5 and,
-// in bit 7, that there is one.
+// in bit 7, that there is one. A phase's bit 7: the cell was drawn live
+// during the event.
 constexpr uint8_t kBitmapBits = 7;
 constexpr uint8_t kPicked = 0x80;
+constexpr uint8_t kDrawnLive = 0x80;
 
 // A square cell's rim, as the bitmaps have one: this much of the colour.
 constexpr int kRimWeight = 140;
@@ -61,10 +63,12 @@ void CellLook::Reset(LookWorld& world, int columns, int rows) const {
     world.changes.clear();
 }
 
-void CellLook::Picked(LookWorld& world, int col, int row, int bitmap) const {
+void CellLook::DrawnLive(LookWorld& world, int col, int row, int bitmap) const {
     if (col < 0 || row < 0 || col >= world.columns || row >= world.rows) return;
-    uint8_t& key = world.key[static_cast<std::size_t>(row) * world.columns + col];
-    key = static_cast<uint8_t>((key & kBitmapBits) | (bitmap & kBitmapBits) << 3 | kPicked);
+    const std::size_t i = static_cast<std::size_t>(row) * world.columns + col;
+    world.phase[i] |= kDrawnLive;
+    uint8_t& key = world.key[i];
+    if (!drawn_) key = static_cast<uint8_t>((key & kBitmapBits) | (bitmap & kBitmapBits) << 3 | kPicked);
 }
 
 // The key of a cell that is live after this event, from its key before.
@@ -115,19 +119,23 @@ void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
             uint8_t& phase = world.phase[i];
             uint8_t& key = world.key[i];
             const bool live = grid.IsLive(x, y);
-            if (!live && phase <= kTrail) continue;
+            // Drawn live during the event: a cell seeded and dead again within it was live for a moment.
+            const bool drawnLive = phase & kDrawnLive;
+            phase &= static_cast<uint8_t>(~kDrawnLive);
+            if (!live && phase <= kTrail && !drawnLive) continue;
             // A cell that stays live keeps its colour unless it ages, or is picked again.
             if (live && phase == kLive && (drawn_ ? !settings_.ageColors && !settings_.rainbow : !(key & kPicked))) continue;
             const CellShow from = Show(phase, key);
-            if (live) {
+            if (live || (drawnLive && phase != kLive)) {
                 // A cell born starts its age again.
                 key = NewKey(world, phase == kLive ? key : static_cast<uint8_t>(drawn_ ? 0 : key));
                 phase = kLive;
-            } else if (phase == kLive) {
+            }
+            if (!live && phase == kLive) {
                 // It fades from the colour it had.
                 phase = fade > 0 ? static_cast<uint8_t>(kLive + 1) : kTrail;
                 if (!drawn_) key &= kBitmapBits;
-            } else {
+            } else if (!live) {
                 phase = phase - kLive >= fade ? kBlank : static_cast<uint8_t>(phase + 1);
             }
             const CellShow to = Show(phase, key);

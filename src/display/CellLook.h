@@ -86,9 +86,10 @@ public:
 
     // Every cell blank, as in a frame just cleared.
     void Reset(LookWorld& world, int columns, int rows) const;
-    // The classic bitmap the automaton drew a live cell with (its Color or
-    // Rainbow's pick); the next Update shows it.
-    void Picked(LookWorld& world, int col, int row, int bitmap) const;
+    // The automaton drew a live cell, with this classic bitmap (its Color or
+    // Rainbow's pick): the next Update shows it, and a cell that is dead
+    // again by then as one that died.
+    void DrawnLive(LookWorld& world, int col, int row, int bitmap) const;
     // Brings the world's state to the grid after an event that drew (a
     // generation, a seeding): births, deaths, fades, ages and picks; the
     // cells whose picture changed are in world.changes.

@@ -21,10 +21,11 @@ DisplayWorld::DisplayWorld(SaverDisplay& display, std::size_t index, RandomStrea
 
 // A sprite that failed to load is not `loaded` and draws nothing. Where
 // the look paints, it finds the births and deaths in the grid after the
-// event; of the drawing calls it needs only the classic bitmap a cell got.
+// event; of the drawing calls it needs only which cells were drawn live,
+// and with which classic bitmap.
 void DisplayWorld::DrawLiveCell(int x, int y) {
     if (!display_.look_.Active()) display_.frame_.DrawCell(index_, SnapToCell(x), SnapToCell(y), pictures_->live[live_]);
-    else if (!display_.look_.Drawn()) display_.look_.Picked(look_, SnapToCell(x), SnapToCell(y), static_cast<int>(live_));
+    else display_.look_.DrawnLive(look_, SnapToCell(x), SnapToCell(y), static_cast<int>(live_));
 }
 
 void DisplayWorld::DrawDeadCell(int x, int y) {
