@@ -43,13 +43,13 @@ PITCH = 10
 
 def square(w, px, x, y, size=None):
     size = size or PITCH
-    return b"".join(px[((y + r) * w + x) * 3:][:size * 3] for r in range(size))
+    return b"".join(px[((y + r) * w + x) * 3:((y + r) * w + x + size) * 3] for r in range(size))
 
 
 def enlarged(bw, bpx):
     """The bitmap's top-left 10x10 pixels at the pitch, each square pixel from the one under its centre."""
     src = [(2 * i + 1) * 10 // (2 * PITCH) for i in range(PITCH)]
-    return b"".join(bpx[(src[r] * bw + src[c]) * 3:][:3] for r in range(PITCH) for c in range(PITCH))
+    return b"".join(bpx[(src[r] * bw + src[c]) * 3:(src[r] * bw + src[c]) * 3 + 3] for r in range(PITCH) for c in range(PITCH))
 
 
 def cells(bitmaps, colour, shot):
@@ -87,28 +87,35 @@ def look(shape, background, trail, ramp, shot, blends=False):
     rim = max(1, (PITCH + 5) // 10)
     near = lambda a, b, slack=1: all(abs(x - y) <= slack for x, y in zip(a, b))
     counts, problems = {"background": 0, "trail": 0, "ramp": 0, "between": 0}, []
+    verdicts = {}  # a cell's pixels -> whether they are wrong: equal cells are judged once
+
+    def judge(cell, mid, kind):
+        wrong = kind == "between" and not blends
+        for y in range(PITCH):
+            for x in range(PITCH):
+                p = cell[(y * PITCH + x) * 3:(y * PITCH + x) * 3 + 3]
+                if shape == "square":
+                    edge = min(x, y, PITCH - 1 - x, PITCH - 1 - y) < rim
+                    want = bytes(round(b + (m - b) * 140 / 255) for b, m in zip(bg, mid)) if edge else mid
+                    wrong |= not near(p, want, 2)
+                else:
+                    wrong |= (x, y) == (0, 0) and p != bg
+                    wrong |= not all(min(b, m) - 1 <= v <= max(b, m) + 1 for v, b, m in zip(p, bg, mid))
+        return wrong
+
     for r in range(rows):
         for c in range(cols):
-            at = lambda x, y: px[((r * PITCH + y) * w + c * PITCH + x) * 3:][:3]
-            mid = at(PITCH // 2, PITCH // 2)
+            cell = square(w, px, c * PITCH, r * PITCH)
+            mid = cell[(PITCH // 2 * PITCH + PITCH // 2) * 3:(PITCH // 2 * PITCH + PITCH // 2) * 3 + 3]
             kind = "background" if mid == bg else "trail" if mid == tr else "ramp" if mid in colours else "between"
             counts[kind] += 1
-            wrong = kind == "between" and not blends
-            for y in range(PITCH):
-                for x in range(PITCH):
-                    p = at(x, y)
-                    if shape == "square":
-                        edge = min(x, y, PITCH - 1 - x, PITCH - 1 - y) < rim
-                        want = bytes(round(b + (m - b) * 140 / 255) for b, m in zip(bg, mid)) if edge else mid
-                        wrong |= not near(p, want, 2)
-                    else:
-                        wrong |= (x, y) == (0, 0) and p != bg
-                        wrong |= not all(min(b, m) - 1 <= v <= max(b, m) + 1 for v, b, m in zip(p, bg, mid))
-            if wrong and len(problems) < 5:
+            if cell not in verdicts:
+                verdicts[cell] = judge(cell, mid, kind)
+            if verdicts[cell] and len(problems) < 5:
                 problems.append(f"cell {c},{r} ({mid.hex()}) is not a {shape} of its colour")
     problems += [] if counts["ramp"] else ["no cell in a colour of the ramp"]
-    outside = [px[(y * w + x) * 3:][:3] for y in range(h) for x in range(w) if x >= cols * PITCH or y >= rows * PITCH]
-    problems += [] if all(p == bg for p in outside) else ["the strips past the whole cells are not the background"]
+    strips = [px[(y * w + cols * PITCH) * 3:(y + 1) * w * 3] for y in range(rows * PITCH)] + [px[rows * PITCH * w * 3:]]
+    problems += [] if all(s == bg * (len(s) // 3) for s in strips) else ["the strips past the whole cells are not the background"]
     print(f"{cols}x{rows} cells:", " ".join(f"{k} {n}" for k, n in counts.items()))
     print("; ".join(problems) or "all clean")
     return 1 if problems else 0
