@@ -1,7 +1,8 @@
 #pragma once
-// PNG files of 8-bit RGB pictures, written fast: rows in the filter Sub,
-// deflated with zlib's run-length strategy at its fastest level, which suits
-// pictures of flat cells on a flat background.
+// PNG files of 8-bit RGB pictures, written fast: rows in the filter Sub (Up
+// where a row repeats the one above), deflated with zlib's run-length
+// strategy at its fastest level, which suits pictures of flat cells on a flat
+// background.
 
 #include <cstdint>
 #include <vector>
