@@ -70,8 +70,9 @@ std::vector<uint32_t> ReadPng(const std::vector<unsigned char>& f, int width, in
     std::vector<uint32_t> pixels;
     for (int y = 0; y < height; ++y) {
         unsigned char* r = &raw[y * (row + 1)];
+        const unsigned char* above = y > 0 ? r - (row + 1) : nullptr;
         if (r[0] > 2) return {};
-        for (std::size_t i = 1; i <= row; ++i) r[i] += r[0] == 1 && i > 3 ? r[i - 3] : r[0] == 2 && y > 0 ? r[i - row - 1] : 0;
+        for (std::size_t i = 1; i <= row; ++i) r[i] += r[0] == 1 && i > 3 ? r[i - 3] : r[0] == 2 && above ? above[i] : 0;
         for (int x = 0; x < width; ++x) pixels.push_back(uint32_t{r[1 + 3 * x]} << 16 | r[2 + 3 * x] << 8 | r[3 + 3 * x]);
     }
     return pixels;
