@@ -116,6 +116,24 @@ TEST(CellFrame, MatchesAPlainReference) {
 }
 
 // Monitors (rectangles on the screen, dots per inch) to worlds in the client area of a window at `client`.
+// A fill reaches every pixel of the frame in its own width, 32 or 16 bits, and nothing past a row's end.
+TEST(CellFrame, FillCoversTheFrameAndNoMore) {
+    constexpr int kWidth = 13, kHeight = 4, kStride = 16;
+    std::vector<uint32_t> wide(kStride * kHeight, 7);
+    std::vector<uint16_t> narrow(kStride * kHeight, 7);
+    for (const int bytes : {4, 2}) {
+        CellFrame frame;
+        frame.Resize(kWidth, kHeight, bytes == 4 ? FrameMemory{wide.data(), kStride} : FrameMemory{narrow.data(), kStride, 2});
+        frame.TakeChanges();
+        frame.Fill(0x12345678);
+        EXPECT_EQ(frame.TakeChanges(), std::vector<FrameRect>({{0, 0, kWidth, kHeight}}));
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kStride; ++x)
+                EXPECT_EQ(bytes == 4 ? wide[y * kStride + x] : narrow[y * kStride + x], x < kWidth ? (bytes == 4 ? 0x12345678u : 0x5678u) : 7u)
+                    << bytes << " bytes at " << x << "," << y;
+    }
+}
+
 TEST(MonitorLayout, WorldsGridsAndPitches) {
     const MonitorArea hd{{0, 0, 1920, 1080}, 96}, laptop{{0, 0, 3840, 2160}, 144}, right{{3840, 0, 1920, 1080}, 96};
     const struct { const char* what; PixelRect client; std::vector<MonitorArea> monitors; int cellSize; bool each; std::vector<WorldArea> worlds; } rows[] = {

@@ -78,6 +78,7 @@ TEST(LinuxRun, TheSpriteTable) {
     EXPECT_FALSE(sprites.SpritePixelsOf(bitmap).loaded);  // not a context
     EXPECT_FALSE(sprites.SpritePixelsOf(0).loaded);
     EXPECT_FALSE(sprites.SpritePixelsOf(99).loaded);
+    EXPECT_EQ(sprites.SelectedBitmap(99), 0);  // no such handle
     EXPECT_EQ(sprites.DeleteDC(bitmap), 0);
     EXPECT_EQ(sprites.DeleteDC(99), 0);
     sprites.DeleteObject(dc);  // a context is not deleted as an object

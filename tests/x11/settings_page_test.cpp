@@ -56,6 +56,17 @@ TEST(SettingsTable, TheManualPagesSettingsPageReadmeAndUsagesHoldEveryLinuxSetti
         EXPECT_TRUE(std::regex_search(xml, std::regex(control)) || SelectIds(xml, row).size() > 1) << row.resource;
     }
     EXPECT_EQ(rows.size(), 13u);  // all but EachMonitor and SaveBattery
+    // Both usages are filled up to 100 columns: no line is longer, and none could have taken the next line's first item.
+    for (const std::string& usage : {SaverUsage(), WaylandUsage()}) {
+        std::vector<std::string> lines;
+        for (std::size_t at = 0, end; (end = usage.find('\n', at)) != std::string::npos; at = end + 1) lines.push_back(usage.substr(at, end - at));
+        ASSERT_GT(lines.size(), 2u);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_LE(lines[i].size(), 100u) << lines[i];
+            const std::size_t close = i + 1 < lines.size() ? lines[i + 1].find(']') : std::string::npos;
+            if (close != std::string::npos) { EXPECT_GT(lines[i].size() + 1 + close - 12, 100u) << lines[i]; }
+        }
+    }
 
     // The look's controls offer exactly what the options take.
     std::vector<std::string> palettes;
