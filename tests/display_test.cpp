@@ -116,10 +116,11 @@ TEST(CellFrame, MatchesAPlainReference) {
 }
 
 // Monitors (rectangles on the screen, dots per inch) to worlds in the client area of a window at `client`.
-// A fill reaches every pixel of the frame in its own width, 32 or 16 bits, and nothing past a row's end.
-TEST(CellFrame, FillCoversTheFrameAndNoMore) {
+// A fill reaches every pixel of the frame in its own width, 32 or 16 bits, and nothing past a row's end; the frame
+// moved into other memory of its kind (a wider stride) draws there; a frame of no pixels hands on nothing.
+TEST(CellFrame, FillRebindAndEmptyFrames) {
     constexpr int kWidth = 13, kHeight = 4, kStride = 16;
-    std::vector<uint32_t> wide(kStride * kHeight, 7);
+    std::vector<uint32_t> wide(kStride * kHeight, 7), other(kStride * 2 * kHeight, 7);
     std::vector<uint16_t> narrow(kStride * kHeight, 7);
     for (const int bytes : {4, 2}) {
         CellFrame frame;
@@ -131,6 +132,20 @@ TEST(CellFrame, FillCoversTheFrameAndNoMore) {
             for (int x = 0; x < kStride; ++x)
                 EXPECT_EQ(bytes == 4 ? wide[y * kStride + x] : narrow[y * kStride + x], x < kWidth ? (bytes == 4 ? 0x12345678u : 0x5678u) : 7u)
                     << bytes << " bytes at " << x << "," << y;
+        // Only memory of the same pixel size takes the frame; there a cell is drawn at the new stride.
+        EXPECT_EQ(frame.Rebind({other.data(), kStride * 2, 4}), bytes == 4) << bytes;
+        if (bytes == 2) continue;
+        frame.SetAreas({{0, 0, 2, 6, 2}});
+        CellPicture white{true, 2, std::vector<uint32_t>(4, 0xFFFFFF)};
+        frame.DrawCell(0, 1, 1, white);
+        EXPECT_EQ(other[3 * kStride * 2 + 3], 0xFFFFFFu);
+        EXPECT_EQ(frame.Pixel(3, 3), 0xFFFFFFu);
+    }
+    for (const auto& [width, height] : {std::pair{0, 5}, {5, -1}, {-3, 0}}) {
+        CellFrame empty;
+        empty.Resize(width, height, {});
+        EXPECT_TRUE(empty.TakeChanges().empty()) << width << " x " << height;
+        empty.Fill(1);
     }
 }
 
