@@ -46,10 +46,15 @@ def square(w, px, x, y, size=None):
     return b"".join(px[((y + r) * w + x) * 3:((y + r) * w + x + size) * 3] for r in range(size))
 
 
+def rgb(buf, i):
+    """Pixel i of a buffer of 3-byte pixels (cut at its end: a slice to the end would copy the rest)."""
+    return buf[i * 3:i * 3 + 3]
+
+
 def enlarged(bw, bpx):
     """The bitmap's top-left 10x10 pixels at the pitch, each square pixel from the one under its centre."""
     src = [(2 * i + 1) * 10 // (2 * PITCH) for i in range(PITCH)]
-    return b"".join(bpx[(src[r] * bw + src[c]) * 3:(src[r] * bw + src[c]) * 3 + 3] for r in range(PITCH) for c in range(PITCH))
+    return b"".join(rgb(bpx, src[r] * bw + src[c]) for r in range(PITCH) for c in range(PITCH))
 
 
 def cells(bitmaps, colour, shot):
@@ -93,7 +98,7 @@ def look(shape, background, trail, ramp, shot, blends=False):
         wrong = kind == "between" and not blends
         for y in range(PITCH):
             for x in range(PITCH):
-                p = cell[(y * PITCH + x) * 3:(y * PITCH + x) * 3 + 3]
+                p = rgb(cell, y * PITCH + x)
                 if shape == "square":
                     edge = min(x, y, PITCH - 1 - x, PITCH - 1 - y) < rim
                     want = bytes(round(b + (m - b) * 140 / 255) for b, m in zip(bg, mid)) if edge else mid
@@ -106,7 +111,7 @@ def look(shape, background, trail, ramp, shot, blends=False):
     for r in range(rows):
         for c in range(cols):
             cell = square(w, px, c * PITCH, r * PITCH)
-            mid = cell[(PITCH // 2 * PITCH + PITCH // 2) * 3:(PITCH // 2 * PITCH + PITCH // 2) * 3 + 3]
+            mid = rgb(cell, PITCH // 2 * PITCH + PITCH // 2)
             kind = "background" if mid == bg else "trail" if mid == tr else "ramp" if mid in colours else "between"
             counts[kind] += 1
             if cell not in verdicts:

@@ -79,12 +79,11 @@ bool EncodePng(const uint32_t* pixels, int width, int height, int stride, std::v
         ok = deflate(&z, Z_NO_FLUSH) == Z_OK;
     }
     ok = ok && deflate(&z, Z_FINISH) == Z_STREAM_END;
-    std::size_t size = packed.size() - 4 - z.avail_out;
+    packed.resize(packed.size() - 4 - z.avail_out);
     deflateEnd(&z);
     if (!ok) return false;
-    const uint32_t adler = sumOfSums << 16 | sum;
-    for (int shift = 24; shift >= 0; shift -= 8) packed[size++] = static_cast<unsigned char>(adler >> shift);
-    Chunk(file, "IDAT", packed.data(), size);
+    Put32(packed, sumOfSums << 16 | sum);
+    Chunk(file, "IDAT", packed.data(), packed.size());
     Chunk(file, "IEND", nullptr, 0);
     return true;
 }
