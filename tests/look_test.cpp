@@ -38,12 +38,16 @@ std::array<double, 3> RampAt(const Palette& p, int age) {
 // history (how long alive, how long dead, the age at death), and the changes listed are exactly the
 // cells whose show changed.
 TEST(CellLook, EveryCellShowsWhatItsHistorySays) {
-    struct Row { const char* palette; bool age; int fade; };
+    // pace: the milliseconds between generations; faster than 50 a fade steps only every so many
+    // generations (the stride), and a cell that has just died shows the end of its first stride.
+    struct Row { const char* palette; bool age; int fade; int pace = 300; int stride = 1; };
     for (const Row& r : {Row{"Ocean", false, 0}, Row{"Paper", true, 0}, Row{"Colorblind", true, 3}, Row{"Neon", false, 1},
-                         Row{"Forest", true, 64}, Row{"Mono", false, 5}}) {
+                         Row{"Forest", true, 64}, Row{"Mono", false, 5}, Row{"Ocean", false, 16, 50, 1},
+                         Row{"Forest", true, 16, 33, 2}, Row{"Mono", false, 5, 12, 5}, Row{"Neon", false, 3, 1, 50}}) {
         const Palette& p = *FindPalette(r.palette);
         CellLook look;
         look.Configure({&p, false, r.age, r.fade, false, CellShape::Dot}, {}, {}, Identity);
+        look.Pace(r.pace);
         LookWorld world;
         constexpr int kWide = 100, kCells = kWide * 30;  // two words a row
         CellGrid grid(kWide - 1, 29), next(kWide - 1, 29);
@@ -72,7 +76,8 @@ TEST(CellLook, EveryCellShowsWhatItsHistorySays) {
                 if (live) want = liveColour;
                 else if (dead[i] > 0 && r.fade == 0) want = {double(p.trail.r), double(p.trail.g), double(p.trail.b)};
                 else if (dead[i] > 0 && dead[i] <= r.fade)  // from the colour it had when live, checked above
-                    want = Between(look.LiveColour(static_cast<uint8_t>(r.age ? lastAge[i] : 0)), p.background, dead[i] / double(r.fade + 1));
+                    want = Between(look.LiveColour(static_cast<uint8_t>(r.age ? lastAge[i] : 0)), p.background,
+                                   std::min((dead[i] + r.stride - 1) / r.stride * r.stride, r.fade) / double(r.fade + 1));
                 const CellShow now = look.Show(world.phase[i], world.key[i]);
                 wrong += !Near(Unpacked(now), want[0], want[1], want[2]);
                 wrong += (now != shown[i]) != (changed.count(i) == 1);

@@ -160,7 +160,16 @@ Rgb CellLook::LiveColour(uint8_t key) const {
     return settings_.rainbow ? ramp[key % ramp.size()] : ramp[0];
 }
 
+void CellLook::Pace(int32_t interval) {
+    fadeStride_ = std::clamp((kFadeStepMilliseconds + std::max(interval, 1) - 1) / std::max(interval, 1), 1, 64);
+}
+
 CellShow CellLook::Show(uint8_t phase, uint8_t key) const {
+    // A fade shows the step it is in rounded up to the stride: a cell that
+    // has just died shows it at once.
+    if (phase > kLive && fadeStride_ > 1)
+        phase = static_cast<uint8_t>(kLive + std::min((phase - kLive + fadeStride_ - 1) / fadeStride_ * fadeStride_,
+                                                      settings_.fade));
     if (drawn_) {
         if (phase == kBlank) return Packed(backgroundRgb_);
         if (phase == kTrail) return Packed(settings_.palette->trail);

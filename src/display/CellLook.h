@@ -105,6 +105,11 @@ public:
     // milliseconds apart: none (shown at once) when Smooth is off or the
     // generations come faster than two frames.
     int BlendFrames(int32_t interval) const;
+    // Generations come `interval` milliseconds apart: a fade takes a step
+    // at most every kFadeStepMilliseconds, several generations' worth at
+    // once when they come faster, so a trail is not redrawn at every one.
+    void Pace(int32_t interval);
+    static constexpr int kFadeStepMilliseconds = 50;
 
     // The steps a change takes over a blend of `frames`: a drawn colour one
     // for every kLevelsPerStep levels its farthest channel moves, at least
@@ -144,6 +149,7 @@ private:
     std::array<SpritePixels, 7> bitmaps_{};  // 0x00RRGGBB; 6 stays black
     std::function<uint32_t(uint32_t)> value_;
     std::vector<CellShow> shows_;  // by key and fade step
+    int fadeStride_ = 1;           // generations a fade's shown step spans
     std::unordered_map<int, std::vector<uint8_t>> masks_;
     struct Slot {
         bool used = false;

@@ -221,6 +221,7 @@ void SaverDisplay::DrawLookFrame(int frame, int frames) {
 void SaverDisplay::PaintLook() {
     if (look_.Active()) {
         bool changed = false;
+        look_.Pace(PacedInterval());
         for (const auto& world : worlds_) {
             look_.Update(world->look_, world->automaton.grid);
             changed = changed || !world->look_.changes.empty();
