@@ -43,7 +43,8 @@ TEST(CellLook, EveryCellShowsWhatItsHistorySays) {
     struct Row { const char* palette; bool age; int fade; int pace = 300; int stride = 1; };
     for (const Row& r : {Row{"Ocean", false, 0}, Row{"Paper", true, 0}, Row{"Colorblind", true, 3}, Row{"Neon", false, 1},
                          Row{"Forest", true, 64}, Row{"Mono", false, 5}, Row{"Ocean", false, 16, 50, 1},
-                         Row{"Forest", true, 16, 33, 2}, Row{"Mono", false, 5, 12, 5}, Row{"Neon", false, 3, 1, 50}}) {
+                         Row{"Forest", true, 16, 33, 2}, Row{"Mono", false, 5, 12, 5}, Row{"Aurora", false, 20, 7, 8},
+                         Row{"Neon", false, 64, 0, 50}}) {
         const Palette& p = *FindPalette(r.palette);
         CellLook look;
         look.Configure({&p, false, r.age, r.fade, false, CellShape::Dot}, {}, {}, Identity);
@@ -205,6 +206,10 @@ TEST(CellLook, ShapesAtEveryPitch) {
             EXPECT_EQ(at(0, 0), shape == CellShape::Square ? 140 : 0) << pitch;
             EXPECT_EQ(at(0, c), shape == CellShape::Square ? 140 : 0) << pitch;
             EXPECT_EQ(between > 0, pitch >= 20 && shape != CellShape::Square) << pitch << " " << int(shape);
+            // The rim, or the gap around a shape: a tenth of the cell, to the nearest pixel, at least one.
+            const int edge = std::max(1, static_cast<int>(std::lround(pitch / 10.0)));
+            EXPECT_EQ(at(edge - 1, c), shape == CellShape::Square ? 140 : 0) << pitch << " " << int(shape);
+            EXPECT_GT(at(edge, c), shape == CellShape::Square ? 140 : 0) << pitch << " " << int(shape);
         }
         EXPECT_TRUE(area[0] > area[1] && area[1] > area[2]) << pitch;
     }

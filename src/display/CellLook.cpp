@@ -76,13 +76,9 @@ uint8_t CellLook::NewKey(LookWorld& world, uint8_t key) const {
     if (!drawn_) return (key & kPicked) ? static_cast<uint8_t>(key >> 3 & kBitmapBits) : key & kBitmapBits;
     if (settings_.ageColors) return static_cast<uint8_t>(std::min(key + 1, 255));
     if (!settings_.rainbow) return 0;
-    // xorshift32: a pick for each live cell at each generation.
-    uint32_t r = world.random;
-    r ^= r << 13;
-    r ^= r >> 17;
-    r ^= r << 5;
-    world.random = r;
-    return static_cast<uint8_t>(r % settings_.palette->ramp.size());
+    // A pick for each live cell at each generation, from the look's own
+    // stream: the automaton's draws stay what they are without the look.
+    return static_cast<uint8_t>(RandomInt(world.random, 0, static_cast<int>(settings_.palette->ramp.size()) - 1));
 }
 
 // Whether every phase of a stretch is blank or a trail (0 or 1).
@@ -175,7 +171,8 @@ CellShow CellLook::Show(uint8_t phase, uint8_t key) const {
         if (phase == kTrail) return Packed(settings_.palette->trail);
         return shows_[static_cast<std::size_t>(key) * (settings_.fade + 1) + std::min(phase - kLive, settings_.fade)];
     }
-    const int fadeStep = phase > kLive ? ((phase - kLive) * 512 + settings_.fade + 1) / (2 * (settings_.fade + 1)) : 0;
+    // j generations into a fade of F: j / (F + 1) of the way to black, to the nearest level.
+    const int fadeStep = phase > kLive ? static_cast<int>(std::lround((phase - kLive) * 256.0 / (settings_.fade + 1))) : 0;
     if (phase == kBlank) return Classic(kNoBitmap, 0);
     if (phase == kTrail) return Classic(kDeadBitmap, 0);
     return Classic(key & kBitmapBits, std::min(fadeStep, 255));

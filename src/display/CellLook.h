@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "automaton/CellGrid.h"
+#include "automaton/Random.h"
 #include "display/CellFrame.h"
 #include "settings/Palette.h"
 
@@ -61,7 +62,7 @@ struct LookWorld {
     // palette's ramp index or age; the classic bitmap and a new pick).
     std::vector<uint8_t> phase, key;
     std::vector<LookChange> changes;  // of the last event
-    uint32_t random = 0x9E3779B9u;    // Rainbow's picks from a drawn ramp
+    RuntimeRandom random{0x9E3779B9u};  // Rainbow's picks from a drawn ramp
 };
 
 class CellLook {
