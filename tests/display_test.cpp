@@ -314,6 +314,7 @@ TEST(SaverDisplayLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
         // The 50 x 50 design grid, its first seeding in the frame of the 640 x
         // 480 client area, handed to the window whole.
         EXPECT_EQ(std::pair(rig.display.maxCol(), rig.display.maxRow()), std::pair(49, 49));
+        EXPECT_EQ(rig.display.WorldAreaOf(0), (WorldArea{0, 0, 10, 50, 50}));
         std::set<uint32_t> colours;
         for (int i = 0; i < 5; ++i)
             if (r.colour < 0 || r.colour == i) colours.insert(rig.Colour(i));
@@ -382,6 +383,18 @@ TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
     EXPECT_TRUE(rig.platform.live.empty());
     EXPECT_EQ(rig.platform.journal, (Strings{"DeleteDC 1", "DeleteObject 2", "DeleteDC 3", "DeleteObject 4", "DeleteDC 5",
                                              "DeleteObject 6", "DeleteDC 7", "DeleteObject 8"}));
+    // Only the dead-cell bitmap, in the first handle: the cells that die still show it.
+    DisplayRig only;
+    for (const char* file : {"cell", "cellyellow", "cellgreen", "cellblue", "cellpurple"})
+        only.platform.missingFiles.insert(std::string("C:\\Savers\\") + file + ".bmp");
+    only.Load();
+    only.display.Resize();
+    for (int i = 0; i < 3; ++i) only.display.Tick();
+    ASSERT_EQ(only.display.deadSprite(), 1);
+    int dead = 0;
+    for (int y = 0; y < 480; y += 10)
+        for (int x = 0; x < 640; x += 10) dead += only.display.frame().Pixel(x, y) == FakeDisplayPlatform::SpriteColor(1);
+    EXPECT_GT(dead, 0);
 }
 
 // Where the frame holds other values than 0x00RRGGBB, the bitmaps are drawn in the frame's values: each
@@ -496,8 +509,9 @@ TEST(SaverDisplayLook, SmoothBlendsBetweenGenerationsAndOnlyThen) {
     }
     EXPECT_EQ(rig.platform.presents.size(), presents + 10);
     EXPECT_EQ(rig.platform.frameStops, 1);
-    rig.display.FrameTick();  // a late tick of the stopped clock draws nothing
+    rig.display.FrameTick();  // a late tick of the stopped clock draws nothing, and stops it again
     EXPECT_EQ(rig.platform.presents.size(), presents + 10);
+    EXPECT_EQ(rig.platform.frameStops, 2);
     // Every cell dies: the blend toward the trail is cut short by the next generation, which finishes
     // it; nothing changes after that, so no frames are drawn.
     rig.display.Tick();
@@ -512,6 +526,15 @@ TEST(SaverDisplayLook, SmoothBlendsBetweenGenerationsAndOnlyThen) {
     rig.display.Tick();
     EXPECT_EQ(centre(), p.trail);
     EXPECT_EQ(rig.platform.journal, Strings{"StartFrameTimer 17"});
+    // A pattern placed (as a render does) shows at once, without a blend.
+    CellGrid placed(grid.MaxCol(), grid.MaxRow());
+    placed.Set(3, 4, CellGrid::kLive);
+    rig.display.PlaceCells(placed);
+    liveX = 3, liveY = 4;
+    EXPECT_EQ(centre(), p.ramp[0]);
+    rig.platform.journal.clear();
+    rig.display.FrameTick();
+    EXPECT_TRUE(rig.platform.journal.empty());
     // While the monitors are off the clock stops; so it does at the unload.
     const int stops = rig.platform.frameStops;
     rig.display.DisplayPowerChanged(false);

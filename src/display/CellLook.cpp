@@ -273,20 +273,15 @@ const CellPicture& CellLook::Picture(int pitch, CellShow from, CellShow to, int 
     return Cached(key, pitch, [&](CellPicture& picture) {
         const bool shaped = settings_.shape != CellShape::Square;
         const std::vector<uint8_t>* mask = shaped ? &MaskAt(pitch) : nullptr;
-        std::vector<int> at(static_cast<std::size_t>(pitch));
-        for (int i = 0; i < pitch; ++i) at[static_cast<std::size_t>(i)] = (2 * i + 1) * kSpriteSize / (2 * pitch);
-        const SpritePixels& a = bitmaps_[std::min<std::size_t>(from >> 8, kNoBitmap)];
-        const SpritePixels& b = bitmaps_[std::min<std::size_t>(to >> 8, kNoBitmap)];
+        // The bitmaps enlarged as the classic picture draws them.
+        const CellPicture a = ScaleSprite(bitmaps_[std::min<std::size_t>(from >> 8, kNoBitmap)], pitch);
+        const CellPicture b = ScaleSprite(bitmaps_[std::min<std::size_t>(to >> 8, kNoBitmap)], pitch);
         const int darkA = 256 - static_cast<int>(from & 0xFF), darkB = 256 - static_cast<int>(to & 0xFF);
-        for (int y = 0; y < pitch; ++y)
-            for (int x = 0; x < pitch; ++x) {
-                const std::size_t s = static_cast<std::size_t>(at[y]) * kSpriteSize + at[x];
-                const std::size_t i = static_cast<std::size_t>(y) * pitch + x;
-                uint32_t rgb = Packed(MixColour(Unpacked(Scaled(a.pixels[s], darkA)),
-                                                Unpacked(Scaled(b.pixels[s], darkB)), blend));
-                if (mask) rgb = Scaled(rgb, (*mask)[i] + ((*mask)[i] >> 7));
-                picture.pixels[i] = value_(rgb);
-            }
+        for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+            uint32_t rgb = Packed(MixColour(Unpacked(Scaled(a.pixels[i], darkA)), Unpacked(Scaled(b.pixels[i], darkB)), blend));
+            if (mask) rgb = Scaled(rgb, (*mask)[i] + ((*mask)[i] >> 7));
+            picture.pixels[i] = value_(rgb);
+        }
     });
 }
 

@@ -41,11 +41,12 @@ SaverDisplay::SaverDisplay(DisplayPlatform& platform, SettingsStore& store, Rand
 void SaverDisplay::Load() {
     // 1-3. The sprites, from the program's folder.
     const std::string folder = platform_.ProgramFolder();
-    for (int i = 0; i < kLiveSpriteCount; ++i) liveSprites_[i] = LoadSprite(platform_, folder + kLiveSpriteFiles[i]);
-    deadSprite_ = LoadSprite(platform_, folder + kDeadSpriteFile);
-    // What each sprite draws, read once: drawing a cell is then a copy in memory.
-    for (int i = 0; i < kLiveSpriteCount; ++i)
+    // What each sprite draws is read once: drawing a cell is then a copy in memory.
+    for (int i = 0; i < kLiveSpriteCount; ++i) {
+        liveSprites_[i] = LoadSprite(platform_, folder + kLiveSpriteFiles[i]);
         if (liveSprites_[i] > 0) colorPixels_[i] = platform_.SpritePixelsOf(liveSprites_[i]);
+    }
+    deadSprite_ = LoadSprite(platform_, folder + kDeadSpriteFile);
     if (deadSprite_ > 0) deadPixels_ = platform_.SpritePixelsOf(deadSprite_);
     pictures_.clear();
 
