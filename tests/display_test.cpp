@@ -339,12 +339,15 @@ TEST(SaverDisplayWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
         rig.platform.width = 1000, rig.platform.height = 600, rig.platform.monitors = two;
         rig.store.Put(kApplicationTitle, kSettingsSection, "Delay", "15");
         rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "3");  // every world draws in blue
+        rig.store.Put(kApplicationTitle, kSettingsSection, "Seeding", "2");  // Mixed, from the built-in library
         if (r.cellSize != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "CellSize", r.cellSize);
         if (r.eachMonitor != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "EachMonitor", r.eachMonitor);
         rig.Load();
         rig.display.Resize();
         ASSERT_EQ(rig.display.WorldCount(), r.worlds.size());
         for (std::size_t w = 0; w < r.worlds.size(); ++w) EXPECT_EQ(rig.display.WorldAreaOf(w), r.worlds[w]) << w;
+        ASSERT_NE(rig.display.automaton(0).patterns, nullptr);
+        EXPECT_EQ(rig.display.automaton(0).patterns->Size(), kBuiltInPatternCount);
         std::set<uint32_t> colours;
         for (int tick = 0; tick < 40; ++tick, rig.display.Tick()) colours.merge(rig.CheckFrame(false));
         EXPECT_EQ(colours, std::set<uint32_t>{rig.Colour(3)});
@@ -352,6 +355,8 @@ TEST(SaverDisplayWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
         for (std::size_t w = 1; w < r.worlds.size(); ++w) {
             EXPECT_NE(rig.display.automaton(w).ChangeHistory(), rig.display.automaton(0).ChangeHistory());
             EXPECT_TRUE(rig.display.automaton(w).seedDelay == 15 && rig.display.automaton(w).torus);
+            EXPECT_TRUE(rig.display.automaton(w).seeding == SeedingMode::Mixed &&
+                        rig.display.automaton(w).patterns == rig.display.automaton(0).patterns);
         }
         int gap = 0;  // no cell between the monitors, nor below the second
         for (int y = 0; y < 600; ++y) for (int x = 600; x < 1000; ++x) gap += (x < 620 || y >= 500) && rig.display.frame().Pixel(x, y) != 0;

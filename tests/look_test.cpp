@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "automaton/Generation.h"
@@ -136,6 +137,7 @@ TEST(CellLook, RainbowPicksFromTheRamp) {
         CellGrid grid(7, 7);
         for (int i = 0; i < 64; i += 2) grid.Set(i % 8, i / 8, CellGrid::kLive);
         std::set<CellShow> colours;
+        std::map<CellShow, int> picks;
         int kept = 0;
         for (int g = 0; g < 20; ++g) {
             std::vector<CellShow> before(64);
@@ -143,6 +145,7 @@ TEST(CellLook, RainbowPicksFromTheRamp) {
             look.Update(world, grid);
             for (int i = 0; i < 64; i += 2) {
                 colours.insert(look.Show(world.phase[i], world.key[i]));
+                ++picks[look.Show(world.phase[i], world.key[i])];
                 kept += g > 0 && look.Show(world.phase[i], world.key[i]) == before[i];
             }
         }
@@ -151,6 +154,8 @@ TEST(CellLook, RainbowPicksFromTheRamp) {
         if (!age) {
             EXPECT_EQ(colours, ramp);
             EXPECT_LT(kept, 32 * 19 / 3);  // six colours: about one pick in six keeps its colour
+            for (const auto& [colour, n] : picks)  // each about a sixth of the 640 picks
+                EXPECT_TRUE(n > 640 / 6 * 2 / 3 && n < 640 / 6 * 4 / 3) << std::hex << colour << " " << std::dec << n;
         } else {
             std::set<std::array<double, 3>> ages;  // one colour per age, the same for every cell
             for (int a = 1; a <= 20; ++a) ages.insert(RampAt(p, a));

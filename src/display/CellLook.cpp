@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace tovra {
 
@@ -83,15 +84,7 @@ uint8_t CellLook::NewKey(LookWorld& world, uint8_t key) const {
 
 // Whether every phase of a stretch is blank or a trail (0 or 1).
 bool CellLook::Quiet(const uint8_t* phases, std::size_t count) {
-    std::size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        uint64_t eight;
-        std::memcpy(&eight, phases + i, 8);
-        if (eight & 0xFEFEFEFEFEFEFEFEull) return false;
-    }
-    for (; i < count; ++i)
-        if (phases[i] > kTrail) return false;
-    return true;
+    return std::all_of(phases, phases + count, [](uint8_t phase) { return phase <= kTrail; });
 }
 
 void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
@@ -157,7 +150,7 @@ Rgb CellLook::LiveColour(uint8_t key) const {
 }
 
 void CellLook::Pace(int32_t interval) {
-    fadeStride_ = std::clamp((kFadeStepMilliseconds + std::max(interval, 1) - 1) / std::max(interval, 1), 1, 64);
+    fadeStride_ = std::max((kFadeStepMilliseconds + std::max(interval, 1) - 1) / std::max(interval, 1), 1);
 }
 
 CellShow CellLook::Show(uint8_t phase, uint8_t key) const {
@@ -187,7 +180,7 @@ int CellLook::BlendFrames(int32_t interval) const {
 // The steps a change needs: a drawn colour's farthest channel moves
 // kLevelsPerStep levels a step; a bitmap takes as many as a blend has frames.
 int CellLook::StepsOf(CellShow from, CellShow to) const {
-    if (!drawn_) return 1 << 16;
+    if (!drawn_) return std::numeric_limits<int>::max();
     const Rgb a = Unpacked(from), b = Unpacked(to);
     const int farthest = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
     return (farthest + kLevelsPerStep - 1) / kLevelsPerStep;
