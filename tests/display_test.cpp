@@ -571,10 +571,23 @@ TEST(SaverDisplayLook, EachFrameOfABlendLiesBetweenThePicturesBeforeAndAfter) {
         const std::vector<uint32_t> before = picture();
         rig.display.Tick();
         EXPECT_EQ(picture(), before) << r.palette;  // nothing of the new generation yet
-        for (int f = 0; f < 4; ++f) rig.display.FrameTick();
-        const std::vector<uint32_t> middle = picture();
-        for (int f = 4; f < 10; ++f) rig.display.FrameTick();
-        const std::vector<uint32_t> after = picture();
+        std::vector<std::vector<uint32_t>> frames{before};
+        for (int f = 0; f < 10; ++f) rig.display.FrameTick(), frames.push_back(picture());
+        const std::vector<uint32_t>& middle = frames[4];
+        const std::vector<uint32_t>& after = frames[10];
+        // A drawn square's centre is redrawn once for every eight levels its farthest channel moves,
+        // at most at every frame.
+        int redrawnWrong = 0;
+        for (int y = 5; r.palette != std::string("Classic") && std::string(r.shape) == "Square" && y < 480; y += 10)
+            for (int x = 5; x < 640; x += 10) {
+                const std::size_t i = static_cast<std::size_t>(y) * 640 + x;
+                const Rgb a = Unpacked(before[i]), b = Unpacked(after[i]);
+                const int farthest = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+                int redrawn = 0;
+                for (int f = 1; f <= 10; ++f) redrawn += frames[f][i] != frames[f - 1][i];
+                redrawnWrong += redrawn != std::min((farthest + 7) / 8, 10);
+            }
+        EXPECT_EQ(redrawnWrong, 0) << r.palette;
         int wrong = 0, between = 0;
         for (std::size_t i = 0; i < after.size(); ++i) {
             const Rgb a = Unpacked(before[i]), b = Unpacked(after[i]), m = Unpacked(middle[i]), want = MixColour(a, b, 4, 10);
