@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace tovra {
@@ -150,7 +149,8 @@ Rgb CellLook::LiveColour(uint8_t key) const {
 }
 
 void CellLook::Pace(int32_t interval) {
-    fadeStride_ = std::max((kFadeStepMilliseconds + std::max(interval, 1) - 1) / std::max(interval, 1), 1);
+    const int32_t ms = std::max(interval, 1);
+    fadeStride_ = (kFadeStepMilliseconds + ms - 1) / ms;
 }
 
 CellShow CellLook::Show(uint8_t phase, uint8_t key) const {

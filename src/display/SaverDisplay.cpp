@@ -68,6 +68,7 @@ void SaverDisplay::Load() {
     speedInterval_ = settings.Speed == 0 ? 1 : settings.Speed;
     onBattery_ = platform_.OnBatteryPower();
     timer_.SetInterval(PacedInterval());
+    look_.Pace(PacedInterval());
     world.automaton.seedDelay = settings.Delay;
     world.automaton.preview = preview_;
     // The pattern library is read here, once, and only where a seeding uses
@@ -222,7 +223,6 @@ void SaverDisplay::DrawLookFrame(int frame, int frames) {
 void SaverDisplay::PaintLook() {
     if (look_.Active()) {
         bool changed = false;
-        look_.Pace(PacedInterval());
         for (const auto& world : worlds_) {
             look_.Update(world->look_, world->automaton.grid);
             changed = changed || !world->look_.changes.empty();
@@ -260,7 +260,10 @@ void SaverDisplay::PowerSourceChanged(bool onBattery) {
     const int32_t before = PacedInterval();
     onBattery_ = onBattery;
     // Before the load there is no pace to change.
-    if (speedInterval_ > 0 && PacedInterval() != before) timer_.SetInterval(PacedInterval());
+    if (speedInterval_ > 0 && PacedInterval() != before) {
+        timer_.SetInterval(PacedInterval());
+        look_.Pace(PacedInterval());
+    }
 }
 
 void SaverDisplay::KeyPressed() {
