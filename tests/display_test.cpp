@@ -323,26 +323,29 @@ TEST(SaverDisplayLoad, StepsInOrderAndTheStoredSettingsSteerTheForm) {
     }
 }
 
-// A window over two monitors (150% and 100%) with a gap between them, then over one.
+// A window over two monitors (100% and 150%, the smaller listed first) with a gap between them, then over one.
 TEST(SaverDisplayWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
-    const std::vector<MonitorArea> two = {{{0, 0, 600, 600}, 144}, {{620, 100, 380, 400}, 96}};
-    // The stored "CellSize" and "EachMonitor" (nullptr: none stored).
-    const struct { bool preview; const char *cellSize, *eachMonitor; std::vector<WorldArea> worlds; } rows[] = {
-        {false, "Auto", "True", {{0, 0, 15, 40, 40}, {620, 100, 10, 38, 40}}},
-        {false, "20", "True", {{0, 0, 20, 30, 30}, {620, 100, 20, 19, 20}}},
-        {false, nullptr, nullptr, {{0, 0, 10, 100, 60}}},  // the defaults: one world of 10-pixel cells, as before
-        {false, "41", "Yes", {{0, 0, 10, 100, 60}}},        // unusable values: the defaults
-        {true, "auto", "True", {{0, 0, 15, 66, 40}}},       // a preview shows one world
+    const std::vector<MonitorArea> two = {{{620, 100, 380, 400}, 96}, {{0, 0, 600, 600}, 144}};
+    // The stored "CellSize" and "EachMonitor" (nullptr: none stored); the design grid takes the pitch of
+    // the monitor that shows the most of the window.
+    const struct { bool preview, rainbow; const char *cellSize, *eachMonitor; int design; std::vector<WorldArea> worlds; } rows[] = {
+        {false, false, "Auto", "True", 15, {{620, 100, 10, 38, 40}, {0, 0, 15, 40, 40}}},
+        {false, true, "20", "True", 20, {{620, 100, 20, 19, 20}, {0, 0, 20, 30, 30}}},
+        {false, false, nullptr, nullptr, 10, {{0, 0, 10, 100, 60}}},  // the defaults: one world of 10-pixel cells, as before
+        {false, false, "41", "Yes", 10, {{0, 0, 10, 100, 60}}},        // unusable values: the defaults
+        {true, false, "auto", "True", 15, {{0, 0, 15, 66, 40}}},       // a preview shows one world
     };
     for (const auto& r : rows) {
         DisplayRig rig(r.preview);
         rig.platform.width = 1000, rig.platform.height = 600, rig.platform.monitors = two;
         rig.store.Put(kApplicationTitle, kSettingsSection, "Delay", "15");
-        rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "3");  // every world draws in blue
+        rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "3");  // every world draws in blue, or Rainbow
+        rig.store.Put(kApplicationTitle, kSettingsSection, "Rainbow", r.rainbow ? "True" : "False");
         rig.store.Put(kApplicationTitle, kSettingsSection, "Seeding", "2");  // Mixed, from the built-in library
         if (r.cellSize != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "CellSize", r.cellSize);
         if (r.eachMonitor != nullptr) rig.store.Put(kApplicationTitle, kSettingsSection, "EachMonitor", r.eachMonitor);
         rig.Load();
+        EXPECT_EQ(rig.display.WorldAreaOf(0).pitch, r.design);
         rig.display.Resize();
         ASSERT_EQ(rig.display.WorldCount(), r.worlds.size());
         for (std::size_t w = 0; w < r.worlds.size(); ++w) EXPECT_EQ(rig.display.WorldAreaOf(w), r.worlds[w]) << w;
@@ -350,11 +353,14 @@ TEST(SaverDisplayWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
         EXPECT_EQ(rig.display.automaton(0).patterns->Size(), kBuiltInPatternCount);
         std::set<uint32_t> colours;
         for (int tick = 0; tick < 40; ++tick, rig.display.Tick()) colours.merge(rig.CheckFrame(false));
-        EXPECT_EQ(colours, std::set<uint32_t>{rig.Colour(3)});
+        std::set<uint32_t> want = {rig.Colour(3)};
+        for (int i = 0; r.rainbow && i < 5; ++i) want.insert(rig.Colour(i));
+        EXPECT_EQ(colours, want);
         // Each world keeps its own history and settings.
         for (std::size_t w = 1; w < r.worlds.size(); ++w) {
             EXPECT_NE(rig.display.automaton(w).ChangeHistory(), rig.display.automaton(0).ChangeHistory());
-            EXPECT_TRUE(rig.display.automaton(w).seedDelay == 15 && rig.display.automaton(w).torus);
+            EXPECT_TRUE(rig.display.automaton(w).seedDelay == 15 && rig.display.automaton(w).torus &&
+                        rig.display.automaton(w).rainbow == r.rainbow);
             EXPECT_TRUE(rig.display.automaton(w).seeding == SeedingMode::Mixed &&
                         rig.display.automaton(w).patterns == rig.display.automaton(0).patterns);
         }
