@@ -208,8 +208,8 @@ public:
     GdiHandle SelectedBitmap(GdiHandle dc) override { return selected[dc]; }
     int DeleteDC(GdiHandle dc) override { return Log("DeleteDC " + std::to_string(dc)), static_cast<int>(live.erase(dc)); }
     void DeleteObject(GdiHandle object) override { Log("DeleteObject " + std::to_string(object)), live.erase(object); }
-    // Each sprite draws a plain square in a colour of its own.
-    static uint32_t SpriteColor(GdiHandle sprite) { return 0xF0F000u + static_cast<uint32_t>(sprite); }
+    // Each sprite draws a plain square in a colour of its own, apart in 16-bit values too.
+    static uint32_t SpriteColor(GdiHandle sprite) { return 0xF00000u + static_cast<uint32_t>(sprite) * 0x0810u; }
     SpritePixels SpritePixelsOf(GdiHandle sprite) override { SpritePixels p{true, {}}; return p.pixels.fill(SpriteColor(sprite)), p; }
     FrameMemory AllocateFrame(int, int) override { return {}; }
     void PresentFrame(const CellFrame&, const std::vector<FrameRect>& parts) override { presents.push_back(parts); }

@@ -95,8 +95,8 @@ TEST(CellLook, EveryCellShowsWhatItsHistorySays) {
 // A fade steps toward the background at every generation and reaches it after Fade of them; a cell
 // born again starts as a newborn.
 TEST(CellLook, AFadeStepsToTheBackgroundAndABirthStartsAgain) {
-    for (int asked : {1, 2, 16, 64, 99}) {  // at most 64
-        const int fade = std::min(asked, 64);
+    for (int asked : {-2, 1, 2, 16, 64, 99}) {  // from 0 to 64
+        const int fade = std::clamp(asked, 0, 64);
         const Palette& p = *FindPalette("Sunset");
         CellLook look;
         look.Configure({&p, false, true, asked, false, CellShape::Square}, {}, {}, Identity);
@@ -114,7 +114,9 @@ TEST(CellLook, AFadeStepsToTheBackgroundAndABirthStartsAgain) {
         int before = distance();
         for (int g = 1; g <= fade + 1; ++g) {
             look.Update(world, grid);
-            EXPECT_TRUE(g <= fade ? distance() < before && distance() > 0 : distance() == 0) << fade << " " << g;
+            // No fade: the palette's trail at once.
+            const bool trail = fade == 0 && Unpacked(look.Show(world.phase[0], world.key[0])) == p.trail;
+            EXPECT_TRUE(g <= fade ? distance() < before && distance() > 0 : distance() == 0 || trail) << fade << " " << g;
             before = distance();
         }
         look.Update(world, grid);
@@ -218,6 +220,16 @@ TEST(CellLook, ShapesAtEveryPitch) {
         }
         EXPECT_TRUE(area[0] > area[1] && area[1] > area[2]) << pitch;
     }
+    // A look configured again draws its new shape, not the pictures of the old.
+    CellLook again, fresh;
+    const Palette& ocean = *FindPalette("Ocean");
+    again.Configure({&ocean, false, false, 0, false, CellShape::Dot}, {}, {}, Identity);
+    const CellShow colour = Packed(ocean.ramp[0]);
+    const std::vector<uint32_t> dot = again.Picture(20, colour, colour, 0).pixels;
+    again.Configure({&ocean, false, false, 0, false, CellShape::Rounded}, {}, {}, Identity);
+    fresh.Configure({&ocean, false, false, 0, false, CellShape::Rounded}, {}, {}, Identity);
+    EXPECT_EQ(again.Picture(20, colour, colour, 0).pixels, fresh.Picture(20, colour, colour, 0).pixels);
+    EXPECT_NE(fresh.Picture(20, colour, colour, 0).pixels, dot);
     // The square's rim is a tenth of the cell, at least a pixel.
     const std::vector<uint8_t> m = CellLook::ShapeMask(CellShape::Square, 40);
     EXPECT_EQ(std::tuple(int(m[3 * 40 + 20]), int(m[4 * 40 + 20]), int(m[36 * 40 + 20]), int(m[35 * 40 + 20])),
@@ -239,8 +251,12 @@ TEST(CellLook, BlendFrames) {
     CellLook plain;
     plain.Configure({classic, true, true, 0, false, CellShape::Square}, {}, {}, Identity);
     EXPECT_FALSE(plain.Active());
-    LookWorld small;  // a bitmap picked for a cell beyond the world changes nothing
-    plain.Reset(small, 3, 2);
+    LookWorld small;  // a world of a negative size has no cells
+    for (auto [columns, rows] : {std::pair{-3, 2}, {2, -3}}) {
+        plain.Reset(small, columns, rows);
+        EXPECT_TRUE(small.phase.empty() && small.key.empty()) << columns << " " << rows;
+    }
+    plain.Reset(small, 3, 2);  // a bitmap picked for a cell beyond the world changes nothing
     for (auto [col, row] : {std::pair{3, 0}, {-1, 0}, {0, 2}, {0, -1}}) plain.DrawnLive(small, col, row, 4);
     EXPECT_TRUE(small.key == std::vector<uint8_t>(6, 0) && small.phase == std::vector<uint8_t>(6, 0));
     // The steps of a change: one per eight levels its farthest channel moves (a drawn birth and death),

@@ -60,7 +60,6 @@ void CellLook::Reset(LookWorld& world, int columns, int rows) const {
     const std::size_t cells = static_cast<std::size_t>(world.columns) * static_cast<std::size_t>(world.rows);
     world.phase.assign(cells, kBlank);
     world.key.assign(cells, 0);
-    world.changes.clear();
 }
 
 void CellLook::DrawnLive(LookWorld& world, int col, int row, int bitmap) const {
@@ -75,15 +74,15 @@ void CellLook::DrawnLive(LookWorld& world, int col, int row, int bitmap) const {
 uint8_t CellLook::NewKey(LookWorld& world, uint8_t key) const {
     if (!drawn_) return (key & kPicked) ? static_cast<uint8_t>(key >> 3 & kBitmapBits) : key & kBitmapBits;
     if (settings_.ageColors) return static_cast<uint8_t>(std::min(key + 1, 255));
-    if (!settings_.rainbow) return 0;
+    if (!settings_.rainbow) return key;
     // A pick for each live cell at each generation, from the look's own
     // stream: the automaton's draws stay what they are without the look.
     return static_cast<uint8_t>(RandomInt(world.random, 0, static_cast<int>(settings_.palette->ramp.size()) - 1));
 }
 
 // Whether every phase of a stretch is blank or a trail (0 or 1).
-bool CellLook::Quiet(const uint8_t* phases, std::size_t count) {
-    return std::all_of(phases, phases + count, [](uint8_t phase) { return phase <= kTrail; });
+bool CellLook::Quiet(const uint8_t* first, const uint8_t* last) {
+    return std::all_of(first, last, [](uint8_t phase) { return phase <= kTrail; });
 }
 
 void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
@@ -99,7 +98,7 @@ void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
             // A stretch of dead cells that show no fade changes nothing.
             if (x % CellGrid::kWordBits == 0 && words[x / CellGrid::kWordBits] == 0) {
                 const int end = std::min(x + CellGrid::kWordBits, columns);
-                if (Quiet(&world.phase[i], static_cast<std::size_t>(end - x))) {
+                if (Quiet(&world.phase[i], &world.phase[rowStart] + end)) {
                     x = end - 1;
                     continue;
                 }

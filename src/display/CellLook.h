@@ -135,7 +135,7 @@ public:
 
 private:
     uint8_t NewKey(LookWorld& world, uint8_t key) const;
-    static bool Quiet(const uint8_t* phases, std::size_t count);
+    static bool Quiet(const uint8_t* first, const uint8_t* last);
     int StepsOf(CellShow from, CellShow to) const;
     CellShow Classic(int bitmap, int darkness) const { return static_cast<CellShow>(bitmap << 8 | darkness); }
     template <typename Paint>
