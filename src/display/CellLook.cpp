@@ -135,7 +135,7 @@ Rgb CellLook::LiveColour(uint8_t key) const {
     const std::span<const Rgb> ramp = settings_.palette->ramp;
     const int last = static_cast<int>(ramp.size()) - 1;
     if (settings_.ageColors) {
-        const int span = std::max(settings_.palette->oldAge - 1, 1);
+        const int span = settings_.palette->oldAge - 1;  // every palette's old age is 2 or more
         const int age = std::clamp(static_cast<int>(key) - 1, 0, span);
         // age / span of the way along the ramp, in kAgeSteps steps between
         // two of its colours: a cell changes colour every few generations,
@@ -155,7 +155,7 @@ void CellLook::Pace(int32_t interval) {
 CellShow CellLook::Show(uint8_t phase, uint8_t key) const {
     // A fade shows the step it is in rounded up to the stride: a cell that
     // has just died shows it at once.
-    if (phase > kLive && fadeStride_ > 1)
+    if (phase > kLive)
         phase = static_cast<uint8_t>(kLive + std::min((phase - kLive + fadeStride_ - 1) / fadeStride_ * fadeStride_,
                                                       settings_.fade));
     if (drawn_) {
@@ -163,11 +163,11 @@ CellShow CellLook::Show(uint8_t phase, uint8_t key) const {
         if (phase == kTrail) return Packed(settings_.palette->trail);
         return shows_[static_cast<std::size_t>(key) * (settings_.fade + 1) + std::min(phase - kLive, settings_.fade)];
     }
-    // j generations into a fade of F: j / (F + 1) of the way to black, to the nearest level.
-    const int fadeStep = phase > kLive ? static_cast<int>(std::lround((phase - kLive) * 256.0 / (settings_.fade + 1))) : 0;
     if (phase == kBlank) return Classic(kNoBitmap, 0);
     if (phase == kTrail) return Classic(kDeadBitmap, 0);
-    return Classic(key & kBitmapBits, std::min(fadeStep, 255));
+    // j generations into a fade of F: j / (F + 1) of the way to black, to the
+    // nearest level (below 256: F is at most 64).
+    return Classic(key & kBitmapBits, static_cast<int>(std::lround((phase - kLive) * 256.0 / (settings_.fade + 1))));
 }
 
 int CellLook::BlendFrames(int32_t interval) const {
