@@ -230,6 +230,8 @@ public:
     double ClientHeight() override { return height; }
     std::vector<MonitorArea> Monitors() override { return monitors; }
     bool OnBatteryPower() override { return battery; }
+    bool lessMotion = false;
+    bool SystemReducesMotion() override { return lessMotion; }
     void SetScreenSaverRunning(bool running) override { Log(running ? "SaverRunning 1" : "SaverRunning 0"); }
     void ShowCursor(bool show) override { Log(show ? "ShowCursor" : "HideCursor"); }
     std::string ReadRegistryText(const std::string& key, const std::string& name) override { return Log("ReadRegistryText " + key + " " + name), regValue; }
@@ -379,21 +381,25 @@ TEST(SaverDisplayWorlds, EachMonitorRunsItsOwnWorldAtItsOwnPitch) {
 }
 
 TEST(Sprites, MissingFilesGiveNoSpriteAndNoDrawingAndUnloadReleasesTheRest) {
-    DisplayRig rig;
-    rig.platform.missingFiles = {"C:\\Savers\\cellgreen.bmp", "C:\\Savers\\deadcell.bmp"};
-    rig.store.Put(kApplicationTitle, kSettingsSection, "Color", "2");
-    rig.Load();
-    EXPECT_EQ(rig.display.liveSprites()[2] + rig.display.deadSprite(), 0);
-    rig.display.Resize();
-    for (int i = 0; i < 5; ++i) rig.display.Tick();
-    EXPECT_EQ(rig.platform.presents.size(), 2u);  // the load and the resize
-    EXPECT_GT(rig.display.automaton().grid.Population(), 0u);  // the automaton runs on
-    // Four sprites, each a context and a bitmap (none left from the failed
-    // loads), released context first; a missing sprite calls nothing.
-    rig.display.BeforeUnload();
-    EXPECT_TRUE(rig.platform.live.empty());
-    EXPECT_EQ(rig.platform.journal, (Strings{"DeleteDC 1", "DeleteObject 2", "DeleteDC 3", "DeleteObject 4", "DeleteDC 5",
-                                             "DeleteObject 6", "DeleteDC 7", "DeleteObject 8"}));
+    // As the bitmaps always drew, and as the look draws them (a fade under Classic).
+    for (const char* fade : {"4", "0"}) {
+        DisplayRig rig;
+        rig.platform.missingFiles = {"C:\\Savers\\cellgreen.bmp", "C:\\Savers\\deadcell.bmp"};
+        for (auto [key, text] : {std::pair{"Color", "2"}, {"Fade", fade}}) rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
+        rig.Load();
+        EXPECT_EQ(rig.display.liveSprites()[2] + rig.display.deadSprite(), 0);
+        rig.display.Resize();
+        for (int i = 0; i < 5; ++i) rig.display.Tick();
+        EXPECT_EQ(rig.platform.presents.size(), 2u) << fade;  // the load and the resize
+        if (fade[0] == '4') continue;
+        EXPECT_GT(rig.display.automaton().grid.Population(), 0u);  // the automaton runs on
+        // Four sprites, each a context and a bitmap (none left from the failed
+        // loads), released context first; a missing sprite calls nothing.
+        rig.display.BeforeUnload();
+        EXPECT_TRUE(rig.platform.live.empty());
+        EXPECT_EQ(rig.platform.journal, (Strings{"DeleteDC 1", "DeleteObject 2", "DeleteDC 3", "DeleteObject 4", "DeleteDC 5",
+                                                 "DeleteObject 6", "DeleteDC 7", "DeleteObject 8"}));
+    }
     // Only the dead-cell bitmap, in the first handle: the cells that die still show it.
     DisplayRig only;
     for (const char* file : {"cell", "cellyellow", "cellgreen", "cellblue", "cellpurple"})
@@ -726,6 +732,54 @@ TEST(SaverDisplayPower, NothingRunsWhileTheMonitorsAreOffAndOnBatteryTenGenerati
         }
         EXPECT_EQ(Calls(rig.platform.journal), r.journal) << r.what;
         EXPECT_EQ(ticks, r.ticks) << r.what;
+    }
+}
+
+// Reduce flashing, stored or as the system asks under Auto: a generation's picture at least 0.18 s after
+// the last one shown (the clock passing midnight shows it), and the next one shown no later than the first
+// tick after that; at 200 ms between generations and more, every one, blending as before. Off, or Auto on an
+// ordinary system: every generation at once, blending where Smooth is on.
+TEST(SaverDisplayFlashes, AGenerationsPictureWaitsWhileTheLastIsNew) {
+    const struct { const char* what; const char* stored; bool lessMotion; int speed; bool smooth, held, blends; float start = 100; } rows[] = {
+        {"Auto, an ordinary system", nullptr, false, 100, true, false, true},
+        {"Auto, less motion asked", nullptr, true, 100, true, true, false},
+        {"on", "On", false, 20, false, true, false},
+        {"off, less motion asked", "off", true, 20, true, false, false},
+        {"unusable: Auto", "sometimes", true, 20, false, true, false},
+        {"on, at 300 ms", "on", false, 300, true, false, true},
+        {"on, at 200 ms", "on", false, 200, true, false, true},
+        {"on, across midnight", "on", false, 20, false, true, false, 86399.9f},
+    };
+    for (const auto& r : rows) {
+        DisplayRig rig;
+        rig.platform.lessMotion = r.lessMotion;
+        rig.store.Put(kApplicationTitle, kSettingsSection, "Speed", std::to_string(r.speed));
+        rig.store.Put(kApplicationTitle, kSettingsSection, "Palette", "Ocean");
+        if (r.smooth) rig.store.Put(kApplicationTitle, kSettingsSection, "Smooth", "True");
+        if (r.stored) rig.store.Put(kApplicationTitle, kSettingsSection, "ReduceFlashing", r.stored);
+        rig.Load(r.start);
+        rig.display.Resize();
+        double clock = r.start, last = r.start;  // the times of the tick and of the last picture shown
+        int shown = 0, ticks = 0, wrong = 0;
+        for (; ticks < 60; ++ticks) {
+            clock += r.speed / 1000.0;
+            rig.platform.now = static_cast<float>(std::fmod(clock, 86400.0));
+            const std::size_t before = rig.platform.presents.size();
+            rig.display.Tick();
+            for (int f = 0; f < 20; ++f) rig.display.FrameTick();
+            if (rig.platform.presents.size() == before) {
+                wrong += !r.held || clock - last >= 0.18 + 1e-3;  // held only while the last is new
+                continue;
+            }
+            const bool midnight = std::floor(clock / 86400) != std::floor(last / 86400);
+            wrong += r.held && clock - last < 0.18 - 1e-3 && !midnight;
+            last = clock, ++shown;
+        }
+        EXPECT_EQ(wrong, 0) << r.what;
+        EXPECT_EQ(shown < ticks, r.held) << r.what << " " << shown;
+        // Blends only where every generation is shown.
+        const bool blended = std::ranges::count(rig.platform.journal, std::string("StartFrameTimer 17")) > 0;
+        EXPECT_EQ(blended, r.blends) << r.what;
     }
 }
 

@@ -16,7 +16,7 @@ namespace {
 // Linux programs' names: a value the table allows is taken, one it refuses is refused with status 2,
 // and the usage names each.
 TEST(LifeLookOptions, TheRenderTakesTheLookSettingsOfTheTable) {
-    const std::set<std::string> look = {"Rainbow", "Color", "Palette", "AgeColors", "Fade", "Smooth", "CellShape"};
+    const std::set<std::string> look = {"Rainbow", "Color", "Palette", "AgeColors", "Fade", "Smooth", "CellShape", "ReduceFlashing"};
     const std::string dir = (std::filesystem::temp_directory_path() / "tovra-life-look-test").string();
     auto run = [&](std::vector<std::string> extra, std::string* errText = nullptr) {
         std::vector<std::string> args = {"--render", dir, "--seconds", "0", "--width", "4", "--height", "4", "--edges", "torus", "--soup", "0"};
@@ -42,7 +42,7 @@ TEST(LifeLookOptions, TheRenderTakesTheLookSettingsOfTheTable) {
             continue;
         }
         int taken = 0;
-        for (const char* value : {"blue", "Ocean", "dot", "16", "64"}) {
+        for (const char* value : {"blue", "Ocean", "dot", "16", "64", "on"}) {
             if (!row.storeText(value)) continue;
             std::string message;
             EXPECT_EQ(run({option, value}, &message), 0) << option << " " << value << ": " << message;
@@ -56,7 +56,7 @@ TEST(LifeLookOptions, TheRenderTakesTheLookSettingsOfTheTable) {
             EXPECT_NE(message.find(option), std::string::npos) << message;
         }
     }
-    EXPECT_EQ(seen, 7);
+    EXPECT_EQ(seen, 8);
     std::filesystem::remove_all(dir);
 }
 #endif

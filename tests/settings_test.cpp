@@ -80,7 +80,7 @@ struct FakeConfigDialog : ConfigDialogPlatform {
     int rainbow = 0, unloads = 0, selStart = -1, selLength = -1, speed = 0;
     int16_t colorIndex = 0, seeding = 0, cellSize = 1;
     int eachMonitor = 0, saveBattery = 0, ageColors = 0, smooth = 0;
-    int16_t palette = 0, cellShape = 0;
+    int16_t palette = 0, cellShape = 0, reduceFlashing = 0;
     std::string fade = "0";
     std::pair<int, int> fadeSelection{-1, -1};
     bool colorEnabled = true;
@@ -126,6 +126,8 @@ struct FakeConfigDialog : ConfigDialogPlatform {
     void SetSmoothValue(int value) override { smooth = value; }
     int16_t CellShapeListIndex() override { return cellShape; }
     void SetCellShapeListIndex(int16_t index) override { cellShape = index; }
+    int16_t ReduceFlashingListIndex() override { return reduceFlashing; }
+    void SetReduceFlashingListIndex(int16_t index) override { reduceFlashing = index; }
     void SetCopyrightCaption(const std::string& caption) override { copyright = caption; }
     float Top() override { return top; }
     void SetTop(float twips) override { top = twips; }
@@ -216,12 +218,13 @@ TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition)
         {true, false, {"Settings/Rainbow=False", "Settings/Color=0", "Settings/Torus=True", "Settings/Speed=300",
                        "Settings/Delay=2000", "Settings/Seeding=0", "Settings/Patterns=", "Settings/CellSize=10",
                        "Settings/EachMonitor=False", "Settings/SaveBattery=False", "Settings/Palette=Classic", "Settings/AgeColors=False",
-                       "Settings/Fade=0", "Settings/Smooth=False", "Settings/CellShape=Square", "Window/Top=1935", "Window/Left=2340"}},
+                       "Settings/Fade=0", "Settings/Smooth=False", "Settings/CellShape=Square", "Settings/ReduceFlashing=Auto",
+                       "Window/Top=1935", "Window/Left=2340"}},
         {true, true, {"Settings/Rainbow=True", "Settings/Color=-1", "Settings/Torus=False", "Settings/Speed=3",
                       "Settings/Delay=abc40000", "Settings/Seeding=2", "Settings/Patterns=D:\\Life", "Settings/CellSize=Auto",
                       "Settings/EachMonitor=True", "Settings/SaveBattery=True", "Settings/Palette=Sunset", "Settings/AgeColors=True",
-                      "Settings/Fade=64", "Settings/Smooth=True", "Settings/CellShape=Dot", "Window/Top=-1234.5",
-                      "Window/Left=98765.25"}},
+                      "Settings/Fade=64", "Settings/Smooth=True", "Settings/CellShape=Dot", "Settings/ReduceFlashing=On",
+                      "Window/Top=-1234.5", "Window/Left=98765.25"}},
         {false, true, {"Window/Top=-1234.5", "Window/Left=98765.25"}},
     };
     for (const auto& r : rows) {
@@ -230,7 +233,7 @@ TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition)
         FakeConfigDialog& c = d.controls;
         if (r.changed) c.rainbow = 1, c.colorIndex = -1, c.speed = 99, c.delay = "abc40000", c.top = -1234.5f, c.left = 98765.25f;
         if (r.changed) c.seeding = 2, c.patterns = "D:\\Life", c.cellSize = 0, c.eachMonitor = 1, c.saveBattery = 1;
-        if (r.changed) c.palette = 9, c.ageColors = 1, c.fade = "64", c.smooth = 1, c.cellShape = 2;
+        if (r.changed) c.palette = 9, c.ageColors = 1, c.fade = "64", c.smooth = 1, c.cellShape = 2, c.reduceFlashing = 1;
         if (r.changed) c.SetModeValue(1, true);
         r.ok ? d.dialog.OkClicked() : d.dialog.CancelClicked();
         std::vector<std::string> saves;  // "section/key=text", all under the saver's name
@@ -284,6 +287,25 @@ TEST(ConfigLook, ShownAsStoredOrTheirDefaultsWrittenOnOK) {
             written += (written.empty() ? "" : " ") + d.store.GetSetting(kApp, "Settings", key, "?");
         EXPECT_EQ(written, r.written) << what;
         EXPECT_EQ(c.unloads, 1) << what;
+    }
+}
+
+// "ReduceFlashing" in the dialog and the display window: the stored value in any case, an unusable one as
+// Auto; OK writes the item chosen, and Auto for no selection (-1) or one beyond the list.
+TEST(ConfigReduceFlashing, ShownAsStoredOrAutoWrittenOnOK) {
+    const struct { const char* stored; int16_t shown; ReduceFlashing runs; int16_t chosen; const char* written; } rows[] = {
+        {nullptr, 0, ReduceFlashing::Auto, 2, "Off"}, {" on ", 1, ReduceFlashing::On, 1, "On"},
+        {"OFF", 2, ReduceFlashing::Off, -1, "Auto"}, {"sometimes", 0, ReduceFlashing::Auto, 3, "Auto"},
+    };
+    for (const auto& r : rows) {
+        Dialog d;
+        if (r.stored) d.store.Put(kApp, "Settings", "ReduceFlashing", r.stored);
+        EXPECT_EQ(ReadDisplaySettings(d.store).Flashing, r.runs) << r.written;
+        d.dialog.Load();
+        EXPECT_EQ(d.controls.reduceFlashing, r.shown) << r.written;
+        d.controls.reduceFlashing = r.chosen;
+        d.dialog.OkClicked();
+        EXPECT_EQ(d.store.GetSetting(kApp, "Settings", "ReduceFlashing", "?"), r.written);
     }
 }
 

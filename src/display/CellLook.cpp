@@ -186,9 +186,9 @@ int CellLook::StepsOf(CellShow from, CellShow to) const {
 }
 
 std::vector<uint8_t> CellLook::ShapeMask(CellShape shape, int pitch) {
-    const int size = std::max(pitch, 1);
+    const int size = pitch;  // 10 pixels or more
     std::vector<uint8_t> mask(static_cast<std::size_t>(size) * size, 255);
-    const int edge = std::max(1, (size + 5) / 10);  // the rim, or the gap around a shape
+    const int edge = (size + 5) / 10;  // the rim, or the gap around a shape: a tenth of the cell
     if (shape == CellShape::Square) {
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x)
@@ -201,8 +201,8 @@ std::vector<uint8_t> CellLook::ShapeMask(CellShape shape, int pitch) {
     // sampled 8 x 8 times a pixel, so they blend into the background.
     const double lo = edge, hi = size - edge;
     const double radius = shape == CellShape::Dot ? (hi - lo) / 2 : (hi - lo) * 0.3;
+    // Within the radius of the nearest point of the square the corners' centres span.
     auto inside = [&](double x, double y) {
-        if (x < lo || x > hi || y < lo || y > hi) return false;
         const double cx = std::clamp(x, lo + radius, hi - radius), cy = std::clamp(y, lo + radius, hi - radius);
         return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
     };
@@ -227,8 +227,7 @@ const std::vector<uint8_t>& CellLook::MaskAt(int pitch) {
 template <typename Paint>
 const CellPicture& CellLook::Cached(uint64_t key, int pitch, const Paint& paint) {
     Slot& slot = slots_[static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - kSlotBits))];
-    if (slot.used && slot.key == key) return slot.picture;
-    slot.used = true;
+    if (slot.key == key) return slot.picture;
     slot.key = key;
     slot.picture.loaded = true;
     slot.picture.size = pitch;
@@ -238,13 +237,15 @@ const CellPicture& CellLook::Cached(uint64_t key, int pitch, const Paint& paint)
 }
 
 const CellPicture& CellLook::Picture(int pitch, CellShow from, CellShow to, int blend) {
-    blend = std::clamp(blend, 0, kBlendFull);
+    // blend: 0 to kBlendFull. A look draws either palettes or bitmaps, so
+    // the keys of the two kinds never meet; every key holds its pitch (1 or
+    // more), so none is 0, an empty slot's.
     if (blend == kBlendFull) from = to;
     if (from == to) blend = 0;
     const uint64_t size = static_cast<uint64_t>(pitch) << 48;
     if (drawn_) {
-        const uint32_t colour = blend == 0 ? from : Packed(MixColour(Unpacked(from), Unpacked(to), blend));
-        return Cached(size | uint64_t{1} << 40 | colour, pitch, [&](CellPicture& picture) {
+        const uint32_t colour = Packed(MixColour(Unpacked(from), Unpacked(to), blend));
+        return Cached(size | colour, pitch, [&](CellPicture& picture) {
             // Each level of the mask's is worked out once.
             const std::vector<uint8_t>& mask = MaskAt(pitch);
             const Rgb c = Unpacked(colour);
@@ -260,8 +261,7 @@ const CellPicture& CellLook::Picture(int pitch, CellShow from, CellShow to, int 
     // Classic: a bitmap that did not load draws nothing, as it always has.
     for (const CellShow show : {from, to})
         if (!bitmaps_[std::min<std::size_t>(show >> 8, kNoBitmap)].loaded) return none_;
-    const uint64_t key = size | uint64_t{2} << 40 | uint64_t{from & 0x7FF} << 20 | uint64_t{to & 0x7FF} << 9 |
-                         static_cast<uint64_t>(blend);
+    const uint64_t key = size | uint64_t{from & 0x7FF} << 20 | uint64_t{to & 0x7FF} << 9 | static_cast<uint64_t>(blend);
     return Cached(key, pitch, [&](CellPicture& picture) {
         const bool shaped = settings_.shape != CellShape::Square;
         const std::vector<uint8_t>* mask = shaped ? &MaskAt(pitch) : nullptr;

@@ -153,7 +153,6 @@ private:
     int fadeStride_ = 1;           // generations a fade's shown step spans
     std::unordered_map<int, std::vector<uint8_t>> masks_;
     struct Slot {
-        bool used = false;
         uint64_t key = 0;
         CellPicture picture;
     };

@@ -59,6 +59,8 @@ void SaverDisplay::Load() {
     cellSize_ = settings.CellSize;
     eachMonitor_ = settings.EachMonitor;
     saveBattery_ = settings.SaveBattery;
+    reduceFlashing_ = settings.Flashing == ReduceFlashing::On ||
+                      (settings.Flashing == ReduceFlashing::Auto && platform_.SystemReducesMotion());
     DisplayWorld& world = *worlds_[0];
     world.automaton.rainbow = settings.Rainbow;
     world.UseLiveSprite(settings.Color);
@@ -112,6 +114,7 @@ void SaverDisplay::StartGenerations() {
     for (const auto& world : worlds_) world->automaton.SeedGrid();
     FinishBlend();
     PaintLook();
+    lastShown_ = platform_.SecondsSinceMidnight();
     PresentChanges();
 }
 
@@ -183,7 +186,16 @@ void SaverDisplay::Tick() {
     FinishBlend();
     for (const auto& world : worlds_) world->automaton.Tick();
     PaintLook();
+    if (HoldsPicture()) return;
+    lastShown_ = platform_.SecondsSinceMidnight();
     PresentChanges();
+}
+
+bool SaverDisplay::HoldsPicture() const {
+    if (!reduceFlashing_) return false;
+    // A clock that has passed midnight shows the picture.
+    const float now = platform_.SecondsSinceMidnight();
+    return now >= lastShown_ && now - lastShown_ < kFlashFreeSeconds;
 }
 
 void SaverDisplay::FrameTick() {
@@ -227,7 +239,8 @@ void SaverDisplay::PaintLook() {
             look_.Update(world->look_, world->automaton.grid);
             changed = changed || !world->look_.changes.empty();
         }
-        blendFrames_ = changed ? look_.BlendFrames(PacedInterval()) : 0;
+        const bool held = reduceFlashing_ && PacedInterval() < kFlashFreeBlendInterval;
+        blendFrames_ = changed && !held ? look_.BlendFrames(PacedInterval()) : 0;
         if (blendFrames_ > 0) {
             blending_ = true;
             blendFrame_ = 0;

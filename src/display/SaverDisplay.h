@@ -37,6 +37,8 @@ public:
     virtual std::vector<MonitorArea> Monitors() = 0;
     // Whether the computer runs on its battery now.
     virtual bool OnBatteryPower() = 0;
+    // Whether the desktop asks for less motion (its animations turned off).
+    virtual bool SystemReducesMotion() { return false; }
     // Memory for a frame of the client area's size that PresentFrame shows
     // directly, valid until the next call or the unload; none (the frame then
     // keeps its own) when the platform has no such memory.
@@ -63,6 +65,12 @@ public:
 inline constexpr int kDesignGridMax = 49;  // 50 x 50 cells until the first resize
 // The shortest time between generations while saving the battery.
 inline constexpr int32_t kBatteryInterval = 100;
+// With Reduce flashing, the shortest time between two generations' pictures:
+// at most six a second, so that no pixel changes more than six times, or
+// flashes more than three times, in any second. Generations that come
+// faster are drawn into the frame but not shown, and they do not blend.
+inline constexpr float kFlashFreeSeconds = 0.18f;
+inline constexpr int32_t kFlashFreeBlendInterval = 200;
 
 class SaverDisplay;
 
@@ -162,6 +170,9 @@ private:
     void PaintLook();
     // Hands what the event drew to the window.
     void PresentChanges();
+    // Whether a generation's picture waits, under Reduce flashing, because
+    // the last was shown too short a time ago.
+    bool HoldsPicture() const;
     // Draws frame `frame` (1 to `frames`) of the look's changes, the last
     // one their new pictures.
     void DrawLookFrame(int frame, int frames);
@@ -202,6 +213,9 @@ private:
     bool generationsRunning_ = false;
     bool displayOff_ = false;
     bool onBattery_ = false;
+    // Reduce flashing: whether it is on, and when a generation was last shown.
+    bool reduceFlashing_ = false;
+    float lastShown_ = 0.0f;
 };
 
 }  // namespace tovra

@@ -112,6 +112,9 @@ void ConfigDialog::Load() {
     platform_.SetSmoothValue(smooth ? 1 : 0);
     const CellShape shape = ParseCellShape(Read(kSettingsSection, kCellShapeKey, kCellShapeDefaultText)).value_or(defaults.Shape);
     platform_.SetCellShapeListIndex(static_cast<int16_t>(shape));
+    const ReduceFlashing flashing =
+        ParseReduceFlashing(Read(kSettingsSection, kReduceFlashingKey, kReduceFlashingDefaultText)).value_or(defaults.Flashing);
+    platform_.SetReduceFlashingListIndex(static_cast<int16_t>(flashing));
 
     if (const auto top = TextToSingle(Read(kWindowSection, kTopKey, SingleText(platform_.Top())))) platform_.SetTop(*top);
     if (const auto left = TextToSingle(Read(kWindowSection, kLeftKey, SingleText(platform_.Left())))) platform_.SetLeft(*left);
@@ -151,6 +154,9 @@ void ConfigDialog::OkClicked() {
     Save(kSettingsSection, kSmoothKey, BooleanText(platform_.SmoothValue() == 1));
     const auto shape = static_cast<std::size_t>(platform_.CellShapeListIndex());
     Save(kSettingsSection, kCellShapeKey, shape < kCellShapeNames.size() ? kCellShapeNames[shape] : kCellShapeDefaultText);
+    const auto flashing = static_cast<std::size_t>(platform_.ReduceFlashingListIndex());
+    Save(kSettingsSection, kReduceFlashingKey,
+         flashing < kReduceFlashingNames.size() ? kReduceFlashingNames[flashing] : kReduceFlashingDefaultText);
     platform_.UnloadWindow();
 }
 
@@ -167,7 +173,7 @@ ConfigDialog::ControlValues ConfigDialog::Snapshot() {
                          platform_.ModeValue(1), platform_.SpeedValue(), platform_.SeedingListIndex(),
                          platform_.CellSizeListIndex(), platform_.EachMonitorValue(), platform_.SaveBatteryValue(),
                          platform_.PaletteListIndex(), platform_.AgeColorsValue(), platform_.FadeText(),
-                         platform_.SmoothValue(), platform_.CellShapeListIndex()};
+                         platform_.SmoothValue(), platform_.CellShapeListIndex(), platform_.ReduceFlashingListIndex()};
 }
 
 void ConfigDialog::Restore(const ControlValues& values) {
@@ -186,6 +192,7 @@ void ConfigDialog::Restore(const ControlValues& values) {
     platform_.SetFadeText(values.fade);
     platform_.SetSmoothValue(values.smooth);
     platform_.SetCellShapeListIndex(values.cellShape);
+    platform_.SetReduceFlashingListIndex(values.reduceFlashing);
 }
 
 void ConfigDialog::NumberBoxFocusLeaving() {

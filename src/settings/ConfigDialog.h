@@ -144,6 +144,9 @@ public:
     virtual void SetSmoothValue(int value) = 0;
     virtual int16_t CellShapeListIndex() = 0;
     virtual void SetCellShapeListIndex(int16_t index) = 0;
+    // The "Reduce flashing" list: Auto, On, Off.
+    virtual int16_t ReduceFlashingListIndex() = 0;
+    virtual void SetReduceFlashingListIndex(int16_t index) = 0;
 
     // The copyright line's text, UTF-8.
     virtual void SetCopyrightCaption(const std::string& caption) = 0;
@@ -205,6 +208,7 @@ private:
         std::string fade;
         int smooth;
         int16_t cellShape;
+        int16_t reduceFlashing;
     };
 
     ControlValues Snapshot();

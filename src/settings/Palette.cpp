@@ -68,11 +68,16 @@ const Palette* FindPalette(std::string_view name) {
     return found == kPalettes.end() ? nullptr : &*found;
 }
 
-std::optional<CellShape> ParseCellShape(std::string_view text) {
+std::optional<std::size_t> NameIndex(std::span<const char* const> names, std::string_view text) {
     text = Trimmed(text);
-    for (std::size_t i = 0; i < kCellShapeNames.size(); ++i)
-        if (SameName(text, kCellShapeNames[i])) return static_cast<CellShape>(i);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (SameName(text, names[i])) return i;
     return std::nullopt;
+}
+
+std::optional<CellShape> ParseCellShape(std::string_view text) {
+    const std::optional<std::size_t> i = NameIndex(kCellShapeNames, text);
+    return i ? std::optional<CellShape>(static_cast<CellShape>(*i)) : std::nullopt;
 }
 
 std::string HexColour(Rgb colour) {

@@ -42,6 +42,9 @@ inline constexpr std::array<const char*, 3> kCellShapeNames = {"Square", "Rounde
 // A shape by its name, in any case and without blanks around it.
 std::optional<CellShape> ParseCellShape(std::string_view text);
 
+// The index of a name among `names`, in any case and without blanks around it.
+std::optional<std::size_t> NameIndex(std::span<const char* const> names, std::string_view text);
+
 // "#rrggbb", lowercase.
 std::string HexColour(Rgb colour);
 

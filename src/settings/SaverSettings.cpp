@@ -39,6 +39,11 @@ std::optional<int> UsableFade(std::string_view text) {
     return std::nullopt;
 }
 
+std::optional<ReduceFlashing> ParseReduceFlashing(std::string_view text) {
+    const std::optional<std::size_t> i = NameIndex(kReduceFlashingNames, text);
+    return i ? std::optional<ReduceFlashing>(static_cast<ReduceFlashing>(*i)) : std::nullopt;
+}
+
 SaverSettings ReadDisplaySettings(SettingsStore& store) {
     const SaverSettings defaults;
     SaverSettings s;
@@ -67,6 +72,7 @@ SaverSettings ReadDisplaySettings(SettingsStore& store) {
     s.Fade = ValueOr(UsableFade(Read(store, kFadeKey)), defaults.Fade);
     s.Smooth = ValueOr(TextToBoolean(Read(store, kSmoothKey)), defaults.Smooth);
     s.Shape = ValueOr(ParseCellShape(Read(store, kCellShapeKey)), defaults.Shape);
+    s.Flashing = ValueOr(ParseReduceFlashing(Read(store, kReduceFlashingKey)), defaults.Flashing);
     return s;
 }
 

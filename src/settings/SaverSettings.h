@@ -6,6 +6,7 @@
 // "Settings" keys on OK and the "Window" keys at every close; the display
 // window and the dialog read them at each load.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,6 +42,8 @@ inline constexpr char kAgeColorsKey[] = "AgeColors";
 inline constexpr char kFadeKey[] = "Fade";
 inline constexpr char kSmoothKey[] = "Smooth";
 inline constexpr char kCellShapeKey[] = "CellShape";
+// Safe to watch.
+inline constexpr char kReduceFlashingKey[] = "ReduceFlashing";
 // Section "Window": the configuration dialog's top-left corner in twips. The
 // dialog passes its current position as the default.
 inline constexpr char kTopKey[] = "Top";
@@ -63,9 +66,17 @@ inline constexpr char kAgeColorsDefaultText[] = "False";
 inline constexpr char kFadeDefaultText[] = "0";
 inline constexpr char kSmoothDefaultText[] = "False";
 inline constexpr char kCellShapeDefaultText[] = "Square";
+inline constexpr char kReduceFlashingDefaultText[] = "Auto";
 
 // The longest fade, in generations.
 inline constexpr int kMaxFade = 64;
+
+// Whether the picture keeps its flashes to three a second: Auto where the
+// system asks for less motion.
+enum class ReduceFlashing { Auto, On, Off };
+inline constexpr std::array<const char*, 3> kReduceFlashingNames = {"Auto", "On", "Off"};
+// A stored "ReduceFlashing" text, in any case; nothing for any other.
+std::optional<ReduceFlashing> ParseReduceFlashing(std::string_view text);
 
 // The seeding modes, by their stored number.
 inline constexpr int kSeedingModeCount = 3;
@@ -92,6 +103,7 @@ struct SaverSettings {
     int Fade = 0;                      // generations a dead cell takes to fade out, 0 to kMaxFade
     bool Smooth = false;               // changes blend over the time between generations
     CellShape Shape = CellShape::Square;
+    ReduceFlashing Flashing = ReduceFlashing::Auto;
 
     bool operator==(const SaverSettings&) const = default;
 };
@@ -105,13 +117,14 @@ std::optional<int32_t> UsableSpeed(std::string_view text);
 
 // The display window's reader: reads "Rainbow", "Color", "Torus", "Speed",
 // "Delay", "Seeding", "Patterns", "CellSize", "EachMonitor", "SaveBattery",
-// "Palette", "AgeColors", "Fade", "Smooth" and "CellShape" in this order, each
-// with its default. A stored value that cannot be used
+// "Palette", "AgeColors", "Fade", "Smooth", "CellShape" and "ReduceFlashing"
+// in this order, each with its default. A stored value that cannot be used
 // (text that does not convert, a Color outside 0 to 4, a Speed below 0 or
 // above kMaxTimerInterval, a Delay outside the 16-bit range, a Seeding other
 // than 0, 1 or 2, a CellSize neither "Auto" nor a whole number from 10 to 40,
 // a Palette that names no built-in palette, a Fade outside 0 to 64, a
-// CellShape other than Square, Rounded or Dot)
+// CellShape other than Square, Rounded or Dot, a ReduceFlashing other than
+// Auto, On or Off)
 // gives that one setting its default; the others keep their stored values.
 // Nothing is written back.
 SaverSettings ReadDisplaySettings(SettingsStore& store);

@@ -80,6 +80,11 @@ std::optional<std::string> CellShapeText(std::string_view value) {
     return shape ? std::optional<std::string>(kCellShapeNames[static_cast<std::size_t>(*shape)]) : std::nullopt;
 }
 
+std::optional<std::string> ReduceFlashingText(std::string_view value) {
+    const std::optional<ReduceFlashing> mode = ParseReduceFlashing(value);
+    return mode ? std::optional<std::string>(kReduceFlashingNames[static_cast<std::size_t>(*mode)]) : std::nullopt;
+}
+
 // "Classic, Mono, ... or Sunset (in any case)".
 std::string PaletteNames() {
     const std::span<const Palette> palettes = BuiltInPalettes();
@@ -91,9 +96,9 @@ std::string PaletteNames() {
 
 constexpr char kBooleanAllowed[] = "true or false";
 
-const std::array<SettingRow, 15>& Rows() {
+const std::array<SettingRow, 16>& Rows() {
     static const std::string paletteNames = PaletteNames();
-    static const std::array<SettingRow, 15> rows = {{
+    static const std::array<SettingRow, 16> rows = {{
         {kRainbowKey, kRainbowDefaultText, "rainbow", nullptr, true, kBooleanAllowed, nullptr, TrueFalseText},
         {kColorKey, kColorDefaultText, "color", nullptr, false, "red, yellow, green, blue or purple",
          "red|yellow|green|blue|purple", ColorText},
@@ -117,6 +122,8 @@ const std::array<SettingRow, 15>& Rows() {
         {kSmoothKey, kSmoothDefaultText, "smooth", nullptr, true, kBooleanAllowed, nullptr, TrueFalseText},
         {kCellShapeKey, kCellShapeDefaultText, "cellShape", "cell-shape", false, "square, rounded or dot",
          "square|rounded|dot", CellShapeText},
+        {kReduceFlashingKey, kReduceFlashingDefaultText, "reduceFlashing", "reduce-flashing", false,
+         "auto (as the desktop asks), on or off", "auto|on|off", ReduceFlashingText},
     }};
     return rows;
 }

@@ -52,7 +52,7 @@ check "Patterns, Monitors and power, Look: a right column" right_column "$work/p
 check "OK and Cancel: the last row, at the bottom" last_row "$work/places" "$(client_height)"
 click_ok
 check "OK: the dialog closes" closed
-defaults=$(printf 'Settings/AgeColors=False\nSettings/CellShape=Square\nSettings/CellSize=10\nSettings/Color=0\nSettings/Delay=2000\nSettings/EachMonitor=False\nSettings/Fade=0\nSettings/Palette=Classic\nSettings/Patterns=\nSettings/Rainbow=False\nSettings/SaveBattery=False\nSettings/Seeding=0\nSettings/Smooth=False\nSettings/Speed=300\nSettings/Torus=True')
+defaults=$(printf 'Settings/AgeColors=False\nSettings/CellShape=Square\nSettings/CellSize=10\nSettings/Color=0\nSettings/Delay=2000\nSettings/EachMonitor=False\nSettings/Fade=0\nSettings/Palette=Classic\nSettings/Patterns=\nSettings/Rainbow=False\nSettings/ReduceFlashing=Auto\nSettings/SaveBattery=False\nSettings/Seeding=0\nSettings/Smooth=False\nSettings/Speed=300\nSettings/Torus=True')
 check "OK: the defaults and the position are written" position_only "$defaults"
 
 for how in Cancel Esc close-box; do

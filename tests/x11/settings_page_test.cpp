@@ -55,7 +55,7 @@ TEST(SettingsTable, TheManualPagesSettingsPageReadmeAndUsagesHoldEveryLinuxSetti
         EXPECT_TRUE(SaverUsage().find(item) != std::string::npos && WaylandUsage().find(item) != std::string::npos) << item;
         EXPECT_TRUE(std::regex_search(xml, std::regex(control)) || SelectIds(xml, row).size() > 1) << row.resource;
     }
-    EXPECT_EQ(rows.size(), 13u);  // all but EachMonitor and SaveBattery
+    EXPECT_EQ(rows.size(), 14u);  // all but EachMonitor and SaveBattery
     // Both usages are filled up to 100 columns: no line is longer, and none could have taken the next line's first item.
     for (const std::string& usage : {SaverUsage(), WaylandUsage()}) {
         std::vector<std::string> lines;
@@ -73,6 +73,7 @@ TEST(SettingsTable, TheManualPagesSettingsPageReadmeAndUsagesHoldEveryLinuxSetti
     for (const Palette& p : BuiltInPalettes()) palettes.emplace_back(p.name);
     EXPECT_EQ(SelectIds(xml, *rows["palette"], true), palettes);
     EXPECT_EQ(SelectIds(xml, *rows["cellShape"]), (std::vector<std::string>{"square", "rounded", "dot"}));
+    EXPECT_EQ(SelectIds(xml, *rows["reduceFlashing"]), (std::vector<std::string>{"auto", "on", "off"}));
     EXPECT_TRUE(std::regex_search(xml, std::regex(R"(<number id="fade" [^>]*low="0" high="64" default=")" +
                                                   std::string(rows["fade"]->defaultText) + "\"")));
 }

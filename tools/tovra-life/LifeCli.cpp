@@ -20,6 +20,7 @@
 #include "settings/Conversions.h"
 #include "settings/Palette.h"
 #include "settings/SaverSettings.h"
+#include "tovra-life/FlashAnalysis.h"
 #include "tovra-life/Render.h"
 
 namespace tovra::life {
@@ -36,7 +37,8 @@ const char kUsage[] =
     "[--width W --height H --edges torus|island] PATTERN.rle | --soup PERCENT [--seed S] | --seeding MODE "
     "[--patterns DIR] [--seed S]\n"
     "         LOOK: [--palette NAME] [--age-colors] [--fade N] [--smooth] [--cell-shape square|rounded|dot] "
-    "[--rainbow] [--color red|yellow|green|blue|purple]\n"
+    "[--rainbow] [--color red|yellow|green|blue|purple] [--reduce-flashing auto|on|off]\n"
+    "       tovra-life --flashes DIR --fps F [--dpi D]\n"
     "       tovra-life --list-patterns [DIR]\n"
     "       tovra-life --list-palettes\n";
 
@@ -56,6 +58,7 @@ struct Options {
     std::optional<double> fps, seconds;
     std::optional<std::string> palette;
     std::optional<CellShape> shape;
+    std::optional<ReduceFlashing> flashing;
     bool ageColors = false, smooth = false, rainbow = false;
     std::vector<std::string> renderOnly;  // the options given that only --render takes
 };
@@ -137,7 +140,7 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
             const std::string& v = args[++i];
             const bool forRender = a == "--cell-size" || a == "--speed" || a == "--fps" || a == "--seconds" ||
                                    a == "--reseed" || a == "--palette" || a == "--fade" || a == "--cell-shape" ||
-                                   a == "--color";
+                                   a == "--color" || a == "--reduce-flashing";
             if (forRender) o.renderOnly.push_back(a);
             if (a == "--render") {
                 if (v.empty()) {
@@ -170,6 +173,12 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
                 o.shape = ParseCellShape(v);
                 if (!o.shape) {
                     problem = "--cell-shape must be square, rounded or dot, got '" + Quote(v) + "'";
+                    return false;
+                }
+            } else if (a == "--reduce-flashing") {
+                o.flashing = ParseReduceFlashing(v);
+                if (!o.flashing) {
+                    problem = "--reduce-flashing must be auto, on or off, got '" + Quote(v) + "'";
                     return false;
                 }
             } else if (a == "--color") {
@@ -351,6 +360,7 @@ void PutLook(const Options& o, Edges edges, MemorySettingsStore& store) {
     put(kFadeKey, IntegerText(o.fade.value_or(0)));
     put(kSmoothKey, BooleanText(o.smooth));
     put(kCellShapeKey, kCellShapeNames[static_cast<std::size_t>(o.shape.value_or(CellShape::Square))]);
+    put(kReduceFlashingKey, kReduceFlashingNames[static_cast<std::size_t>(o.flashing.value_or(ReduceFlashing::Auto))]);
     if (o.seeding) {
         put(kSeedingKey, IntegerText(static_cast<int>(*o.seeding)));
         put(kDelayKey, IntegerText(o.reseed.value_or(2000)));
@@ -383,6 +393,29 @@ std::string RenderRefusal(const Options& o, int width, int height) {
 }
 #endif
 
+// --flashes DIR --fps F [--dpi D]: a render's frames through the flash analyser.
+template <typename Bad>
+int Flashes(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Bad& bad) {
+    if (args.size() < 2 || args[1].empty() || args[1].starts_with("--")) return bad("--flashes needs a folder");
+    std::optional<double> fps, dpi;
+    std::string problem;
+    for (std::size_t i = 2; i < args.size(); i += 2) {
+        const std::string& a = args[i];
+        if (a != "--fps" && a != "--dpi") return bad("--flashes takes only --fps and --dpi, got '" + Quote(a) + "'");
+        if (i + 1 >= args.size()) return bad(Quote(a) + " needs a value");
+        if (!ParseTime(a, args[i + 1], false, a == "--fps" ? double{kMostFramesASecond} : 10000.0, a == "--fps" ? fps : dpi,
+                       problem))
+            return bad(problem);
+    }
+    if (!fps) return bad("missing --fps F (the frames' rate)");
+#ifdef TOVRA_LIFE_RENDER
+    return AnalyseFrames(args[1], *fps, dpi.value_or(96), out, err);
+#else
+    (void)out, (void)err;
+    return bad("--flashes is not available in this build");
+#endif
+}
+
 }  // namespace
 
 int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -399,6 +432,7 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << kUsage;
         return kExitBadInput;
     }
+    if (args[0] == "--flashes") return Flashes(args, out, err, bad);
     if (!ParseArgs(args, o, problem)) return bad(problem);
 
     if (o.listPalettes) {

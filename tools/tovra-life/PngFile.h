@@ -5,6 +5,7 @@
 // background.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tovra::life {
@@ -12,5 +13,11 @@ namespace tovra::life {
 // A whole PNG file of 8-bit RGB from `width` x `height` pixels 0x00RRGGBB,
 // rows `stride` pixels apart, top to bottom; false when zlib fails.
 bool EncodePng(const uint32_t* pixels, int width, int height, int stride, std::vector<unsigned char>& file);
+
+// The pixels 0x00RRGGBB of a PNG file of 8-bit RGB or RGBA (alpha left
+// out), not interlaced, in any of the five filters; false with what is wrong
+// in `problem`.
+bool DecodePng(const std::vector<unsigned char>& file, int& width, int& height, std::vector<uint32_t>& pixels,
+               std::string& problem);
 
 }  // namespace tovra::life

@@ -1,12 +1,12 @@
 #include "tovra-life/Render.h"
-#include "tovra-life/PngFile.h"
-
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <vector>
 
@@ -14,8 +14,11 @@
 #include "automaton/Rle.h"
 #include "display/SaverDisplay.h"
 #include "display/linux/LinuxRun.h"
-#include "tovra-life/RenderPlatform.h"
+#include "settings/Conversions.h"
+#include "tovra-life/FlashAnalysis.h"
 #include "tovra-life/LifeCli.h"
+#include "tovra-life/PngFile.h"
+#include "tovra-life/RenderPlatform.h"
 
 #ifndef TOVRA_DATA_DIR
 #define TOVRA_DATA_DIR "/usr/share/tovra"
@@ -25,6 +28,14 @@ namespace tovra::life {
 
 float RenderPlatform::SecondsSinceMidnight() {
     return static_cast<float>(static_cast<double>((startUs_ + nowUs_) % kMicrosPerDay) / 1e6);
+}
+
+void RenderPlatform::PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) {
+    const uint32_t* pixels = frame.Pixels();  // the render's frame keeps 4-byte pixels of its own
+    for (const FrameRect& r : parts)
+        for (int y = r.y; y < r.y + r.height; ++y)
+            std::memcpy(&shown_[static_cast<std::size_t>(y) * width_ + r.x],
+                        pixels + static_cast<std::size_t>(y) * frame.Stride() + r.x, static_cast<std::size_t>(r.width) * 4);
 }
 
 void RenderPlatform::Timer::Start(int64_t nowUs, uint32_t ms) {
@@ -52,10 +63,10 @@ namespace {
 
 // The frame as an 8-bit RGB PNG file, written beside `path` and renamed
 // over it; false, with nothing left behind, when it cannot be written.
-bool WritePng(const CellFrame& frame, const std::filesystem::path& path,
+bool WritePng(const std::vector<uint32_t>& pixels, int width, int height, const std::filesystem::path& path,
               std::string& problem) {
     std::vector<unsigned char> png;
-    if (frame.Pixels() == nullptr || !EncodePng(frame.Pixels(), frame.Width(), frame.Height(), frame.Stride(), png)) {
+    if (pixels.empty() || !EncodePng(pixels.data(), width, height, width, png)) {
         problem = "the PNG encoder failed";
         return false;
     }
@@ -78,7 +89,51 @@ bool WritePng(const CellFrame& frame, const std::filesystem::path& path,
     return true;
 }
 
+std::string FrameName(long long k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%05lld.png", k);
+    return name;
+}
+
 }  // namespace
+
+int AnalyseFrames(const std::string& folder, double fps, double dpi, std::ostream& out, std::ostream& err) {
+    namespace fs = std::filesystem;
+    auto fail = [&](const std::string& message) {
+        err << "tovra-life: " << message << "\n";
+        return kExitFailure;
+    };
+    std::optional<FlashAnalyser> analyser;
+    int width = 0, height = 0;
+    for (long long k = 0;; ++k) {
+        const fs::path path = fs::path(folder) / FrameName(k);
+        const std::string name = Quote(path.string(), 200);
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            if (k > 0) break;
+            return fail("cannot read '" + name + "': " + std::strerror(errno));
+        }
+        const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::vector<uint32_t> pixels;
+        int w = 0, h = 0;
+        std::string problem;
+        if (!DecodePng(bytes, w, h, pixels, problem)) return fail("cannot read '" + name + "': " + problem);
+        if (!analyser) analyser.emplace(w, h, fps, dpi), width = w, height = h;
+        if (w != width || h != height)
+            return fail("'" + name + "' is " + std::to_string(w) + " x " + std::to_string(h) + " pixels, the frames before it " +
+                        std::to_string(width) + " x " + std::to_string(height));
+        analyser->Add(pixels.data(), w);
+    }
+    const FlashReport& r = analyser->Report();
+    out << "frames: " << r.frames << " of " << width << " x " << height << " pixels, " << DoubleText(fps)
+        << " a second; an area is " << analyser->AreaWidth() << " x " << analyser->AreaHeight() << " pixels\n"
+        << "worst second: " << r.generalFlashes << " general and " << r.redFlashes << " red flashes, ending at "
+        << DoubleText(std::round(r.worstSecondEnds * 1000) / 1000) << " s\n"
+        << "largest share of an area flashing more than " << kMostFlashesASecond << " times in a second: "
+        << DoubleText(std::round(r.share * 1000) / 10) << "%\n"
+        << "passes: " << (r.Passes() ? "yes" : "no") << "\n";
+    return r.Passes() ? kExitOk : kExitFlashes;
+}
 
 int RenderFrames(const RenderJob& job, std::ostream& err) {
     namespace fs = std::filesystem;
@@ -110,10 +165,9 @@ int RenderFrames(const RenderJob& job, std::ostream& err) {
     const long long count = static_cast<long long>(job.times.Count());
     for (long long k = 0; k < count; ++k) {
         platform.RunUntil(job.times.At(k), [&display] { display.Tick(); }, [&display] { display.FrameTick(); });
-        char name[32];
-        std::snprintf(name, sizeof name, "frame-%05lld.png", k);
+        const std::string name = FrameName(k);
         std::string problem;
-        if (!WritePng(display.frame(), fs::path(job.folder) / name, problem))
+        if (!WritePng(platform.Shown(), width, height, fs::path(job.folder) / name, problem))
             return fail("cannot write '" + folderName + "/" + name + "': " + problem);
     }
     display.BeforeUnload();

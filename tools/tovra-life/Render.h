@@ -55,4 +55,12 @@ struct RenderJob {
 // made or written, the cell bitmaps missing).
 int RenderFrames(const RenderJob& job, std::ostream& err);
 
+// The frames a render wrote into `folder` (frame-00000.png on, up to the
+// first missing), `fps` a second on a screen of `dpi` dots per inch, through
+// the flash analyser: its report on `out`, and kExitOk when they pass,
+// kExitFlashes when they do not, kExitFailure after one line on `err` when
+// the frames cannot be read or differ in size.
+inline constexpr int kExitFlashes = 3;
+int AnalyseFrames(const std::string& folder, double fps, double dpi, std::ostream& out, std::ostream& err);
+
 }  // namespace tovra::life

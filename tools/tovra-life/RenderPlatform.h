@@ -22,7 +22,7 @@ class RenderPlatform final : public FileSpritePlatform {
 public:
     RenderPlatform(std::string folder, int width, int height, float startSeconds)
         : FileSpritePlatform(std::move(folder), "tovra-life"), width_(width), height_(height),
-          startUs_(std::llround(static_cast<double>(startSeconds) * 1e6)) {}
+          shown_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)), startUs_(std::llround(static_cast<double>(startSeconds) * 1e6)) {}
 
     // The start's time of day and the simulated time since, past midnight
     // starting again at 0.
@@ -32,8 +32,9 @@ public:
     // No monitor known: cells of the Cell size setting's own pixels.
     std::vector<MonitorArea> Monitors() override { return {}; }
     FrameMemory AllocateFrame(int, int) override { return {}; }
-    // The frames are read from the display's frame.
-    void PresentFrame(const CellFrame&, const std::vector<FrameRect>&) override {}
+    // What the window shows: the parts of the frame handed on.
+    void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
+    const std::vector<uint32_t>& Shown() const { return shown_; }
     void UnloadWindow() override {}
 
     // A timer restarts its period when it is started; one of 0 would tick
@@ -59,6 +60,7 @@ private:
     };
 
     int width_, height_;
+    std::vector<uint32_t> shown_;
     int64_t startUs_;
     int64_t nowUs_ = 0;
     Timer generations_, frames_;

@@ -476,6 +476,13 @@ bool Win32DisplayWindow::OnBatteryPower() {
     return GetSystemPowerStatus(&status) && status.ACLineStatus == 0;
 }
 
+// Client-area animation off (the "Show animations" switch): the setting
+// people with photosensitive epilepsy turn off.
+bool Win32DisplayWindow::SystemReducesMotion() {
+    BOOL animate = TRUE;
+    return SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animate, 0) && !animate;
+}
+
 void Win32DisplayWindow::RegisterPowerNotifications() {
     // Vista and later; the system reports each setting's current value at once.
     using RegisterFn = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);

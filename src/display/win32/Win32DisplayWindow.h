@@ -55,6 +55,7 @@ public:
     double ClientHeight() override;
     std::vector<MonitorArea> Monitors() override;
     bool OnBatteryPower() override;
+    bool SystemReducesMotion() override;
     void SetScreenSaverRunning(bool running) override;
     void ShowCursor(bool show) override;
     std::string ReadRegistryText(const std::string& subkey, const std::string& valueName) override;

@@ -16,6 +16,7 @@
 #include <ctime>
 
 #include "display/MonitorLayout.h"
+#include "display/linux/XSettings.h"
 #include "display/linux/LinuxRun.h"
 
 namespace tovra {
@@ -207,6 +208,26 @@ void X11DisplayWindow::ResizeTo(int width, int height) {
 std::vector<MonitorArea> X11DisplayWindow::Monitors() {
     const int dpi = xftDpi > 0 ? static_cast<int>(std::lround(xftDpi)) : X11WindowDpi(display_, window_);
     return {MonitorArea{{0, 0, width_, height_}, dpi}};
+}
+
+bool X11DisplayWindow::SystemReducesMotion() {
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display_, window_, &attributes)) return false;
+    const std::string selection = "_XSETTINGS_S" + std::to_string(XScreenNumberOfScreen(attributes.screen));
+    const Window owner = XGetSelectionOwner(display_, XInternAtom(display_, selection.c_str(), False));
+    if (owner == None) return false;
+    const Atom settings = XInternAtom(display_, "_XSETTINGS_SETTINGS", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* data = nullptr;
+    // A manager that goes away meanwhile only makes the read fail.
+    const bool read = XGetWindowProperty(display_, owner, settings, 0, 1 << 16, False, settings, &type, &format, &items,
+                                         &left, &data) == Success;
+    const std::optional<int32_t> animations =
+        read && type == settings && format == 8 ? XSettingsInteger(data, items, "Gtk/EnableAnimations") : std::nullopt;
+    if (data != nullptr) XFree(data);
+    return animations == 0;
 }
 
 FrameMemory X11DisplayWindow::AllocateFrame(int width, int height) {

@@ -56,6 +56,8 @@ public:
     double ClientHeight() override { return height_; }
     // One monitor, the window, at the dots per inch of the monitor it is on.
     std::vector<MonitorArea> Monitors() override;
+    // The desktop's XSETTINGS manager turns animations off (Gtk/EnableAnimations 0).
+    bool SystemReducesMotion() override;
     FrameMemory AllocateFrame(int width, int height) override;
     void PresentFrame(const CellFrame& frame, const std::vector<FrameRect>& parts) override;
     void UnloadWindow() override;

@@ -47,10 +47,12 @@ const ConfigControlLayout kConfigLayout[] = {
     {kIdPatternsLabel, {395, 56, 81, 17}},
     {kIdPatterns, {483, 53, 176, 19}},
     {kIdBrowse, {667, 51, 81, 23}},
-    // The cell size, the worlds on the monitors, and the pace on battery.
+    // The cell size and the flashes, the worlds on the monitors, and the pace on battery.
     {kIdMonitorsFrame, {387, 88, 369, 73}},
     {kIdCellSizeLabel, {395, 112, 81, 17}},
     {kIdCellSize, {483, 108, 105, 21}},
+    {kIdReduceFlashingLabel, {604, 112, 84, 17}},
+    {kIdReduceFlashing, {690, 108, 58, 21}},
     {kIdEachMonitor, {395, 136, 177, 17}},
     {kIdSaveBattery, {579, 136, 169, 17}},
     // The look: palette and age colours, fade, cell shape and smooth frames.
@@ -96,6 +98,7 @@ constexpr int kSeedingListItems = 3;
 constexpr int kCellSizeListItems = 8;  // and a scroll bar for the rest
 constexpr int kPaletteListItems = 10;  // and a scroll bar for any more
 constexpr int kCellShapeListItems = static_cast<int>(kCellShapeNames.size());
+constexpr int kReduceFlashingListItems = static_cast<int>(kReduceFlashingNames.size());
 constexpr char kPatternFolderPrompt[] = "Choose a folder of pattern files (.rle, .cells):";
 
 // The one dialog the keyboard hook serves.
@@ -138,6 +141,16 @@ void KeepSystemFromScaling(HWND hwnd) {
     if (set != nullptr) set(hwnd, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
 }
 
+// A drop-down list's selection, -1 for none; and the item to select.
+int16_t ListSelection(HWND list) {
+    const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int16_t>(index);
+}
+
+void SelectListItem(HWND list, int16_t index) {
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+}
+
 int ListItems(int id) {
     switch (id) {
         case kIdColor: return kColorListItems;
@@ -145,6 +158,7 @@ int ListItems(int id) {
         case kIdCellSize: return kCellSizeListItems;
         case kIdPalette: return kPaletteListItems;
         case kIdCellShape: return kCellShapeListItems;
+        case kIdReduceFlashing: return kReduceFlashingListItems;
         default: return 0;
     }
 }
@@ -258,6 +272,8 @@ void Win32ConfigDialog::CreateControls() {
         {kIdCellSize, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
         {kIdEachMonitor, WC_BUTTONW, "One world per mo&nitor", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
         {kIdSaveBattery, WC_BUTTONW, "Sa&ve battery", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
+        {kIdReduceFlashingLabel, WC_STATICW, "Red&uce flashing:", SS_LEFT | WS_GROUP, 0},
+        {kIdReduceFlashing, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
         {kIdLookFrame, WC_BUTTONW, "Look", BS_GROUPBOX | WS_GROUP, 0},
         {kIdPaletteLabel, WC_STATICW, "&Palette:", SS_LEFT | WS_GROUP, 0},
         {kIdPalette, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
@@ -284,7 +300,10 @@ void Win32ConfigDialog::CreateControls() {
     for (const Palette& p : BuiltInPalettes())
         SendMessageW(palette, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(std::string(p.name)).c_str()));
     for (const char* name : kCellShapeNames) SendMessageW(shape, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
-    for (HWND list : {color, seeding, palette, shape}) SendMessageW(list, CB_SETCURSEL, 0, 0);
+    HWND flashing = Control(kIdReduceFlashing);
+    for (const char* name : kReduceFlashingNames)
+        SendMessageW(flashing, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+    for (HWND list : {color, seeding, palette, shape, flashing}) SendMessageW(list, CB_SETCURSEL, 0, 0);
     SendMessageW(cellSize, CB_SETCURSEL, static_cast<WPARAM>(tovra::CellSizeListIndex(kDefaultCellSize)), 0);
 
     // The design selection of the mode options.
@@ -557,7 +576,7 @@ int16_t Win32ConfigDialog::ColorListIndex() {
 }
 
 void Win32ConfigDialog::SetColorListIndex(int16_t index) {
-    SendMessageW(Control(kIdColor), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+    SelectListItem(Control(kIdColor), index);
 }
 
 void Win32ConfigDialog::SetColorEnabled(bool enabled) {
@@ -607,7 +626,7 @@ int16_t Win32ConfigDialog::SeedingListIndex() {
 }
 
 void Win32ConfigDialog::SetSeedingListIndex(int16_t index) {
-    SendMessageW(Control(kIdSeeding), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+    SelectListItem(Control(kIdSeeding), index);
 }
 
 std::string Win32ConfigDialog::PatternsText() {
@@ -624,12 +643,11 @@ void Win32ConfigDialog::SetPatternsText(const std::string& text) {
 }
 
 int16_t Win32ConfigDialog::CellSizeListIndex() {
-    const LRESULT index = SendMessageW(Control(kIdCellSize), CB_GETCURSEL, 0, 0);
-    return index == CB_ERR ? -1 : static_cast<int16_t>(index);
+    return ListSelection(Control(kIdCellSize));
 }
 
 void Win32ConfigDialog::SetCellSizeListIndex(int16_t index) {
-    SendMessageW(Control(kIdCellSize), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+    SelectListItem(Control(kIdCellSize), index);
 }
 
 int Win32ConfigDialog::EachMonitorValue() {
@@ -649,12 +667,11 @@ void Win32ConfigDialog::SetSaveBatteryValue(int value) {
 }
 
 int16_t Win32ConfigDialog::PaletteListIndex() {
-    const LRESULT index = SendMessageW(Control(kIdPalette), CB_GETCURSEL, 0, 0);
-    return index == CB_ERR ? -1 : static_cast<int16_t>(index);
+    return ListSelection(Control(kIdPalette));
 }
 
 void Win32ConfigDialog::SetPaletteListIndex(int16_t index) {
-    SendMessageW(Control(kIdPalette), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+    SelectListItem(Control(kIdPalette), index);
 }
 
 int Win32ConfigDialog::AgeColorsValue() {
@@ -690,12 +707,19 @@ void Win32ConfigDialog::SetSmoothValue(int value) {
 }
 
 int16_t Win32ConfigDialog::CellShapeListIndex() {
-    const LRESULT index = SendMessageW(Control(kIdCellShape), CB_GETCURSEL, 0, 0);
-    return index == CB_ERR ? -1 : static_cast<int16_t>(index);
+    return ListSelection(Control(kIdCellShape));
 }
 
 void Win32ConfigDialog::SetCellShapeListIndex(int16_t index) {
-    SendMessageW(Control(kIdCellShape), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+    SelectListItem(Control(kIdCellShape), index);
+}
+
+int16_t Win32ConfigDialog::ReduceFlashingListIndex() {
+    return ListSelection(Control(kIdReduceFlashing));
+}
+
+void Win32ConfigDialog::SetReduceFlashingListIndex(int16_t index) {
+    SelectListItem(Control(kIdReduceFlashing), index);
 }
 
 namespace {
@@ -784,7 +808,8 @@ void Win32ConfigDialog::ShowStopMessage(const std::string& text, const std::stri
     ReleaseCapture();
     SendMessageW(Control(kIdColor), CB_SHOWDROPDOWN, FALSE, 0);
     SendMessageW(Control(kIdSeeding), CB_SHOWDROPDOWN, FALSE, 0);
-    for (int list : {kIdCellSize, kIdPalette, kIdCellShape}) SendMessageW(Control(list), CB_SHOWDROPDOWN, FALSE, 0);
+    for (int list : {kIdCellSize, kIdPalette, kIdCellShape, kIdReduceFlashing})
+        SendMessageW(Control(list), CB_SHOWDROPDOWN, FALSE, 0);
     if (messageBox_) {
         messageBox_(hwnd_, text, title);
     } else {

@@ -49,6 +49,8 @@ enum ConfigControlId : int {
     kIdCellSize,
     kIdEachMonitor,
     kIdSaveBattery,
+    kIdReduceFlashingLabel,
+    kIdReduceFlashing,
     kIdLookFrame,
     kIdPaletteLabel,
     kIdPalette,
@@ -144,6 +146,8 @@ public:
     void SetSmoothValue(int value) override;
     int16_t CellShapeListIndex() override;
     void SetCellShapeListIndex(int16_t index) override;
+    int16_t ReduceFlashingListIndex() override;
+    void SetReduceFlashingListIndex(int16_t index) override;
     std::optional<std::string> PickFolder(const std::string& start) override;
     void SetCopyrightCaption(const std::string& caption) override;
     float Top() override;

@@ -1,0 +1,98 @@
+// The flash analyser on sequences whose flashes are known by construction.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "tovra-life/FlashAnalysis.h"
+
+namespace tovra::life {
+namespace {
+
+// A frame at each time shows `pick(t, x, y)`.
+FlashReport Analyse(int width, int height, double fps, double seconds, double dpi,
+                    const std::function<uint32_t(double, int, int)>& pick) {
+    FlashAnalyser analyser(width, height, fps, dpi);
+    std::vector<uint32_t> frame(static_cast<std::size_t>(width + 3) * height);
+    for (int k = 0; k < std::lround(seconds * fps); ++k) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) frame[static_cast<std::size_t>(y) * (width + 3) + x] = pick(k / fps, x, y);
+        analyser.Add(frame.data(), width + 3);
+    }
+    return analyser.Report();
+}
+
+// Two colours alternating `hz` times a second (a flash each time), from `from` seconds on, inside a
+// rectangle from the top left corner; black elsewhere.
+std::function<uint32_t(double, int, int)> Alternate(uint32_t a, uint32_t b, double hz, int w = 1 << 20, int h = 1 << 20,
+                                                    double from = 0) {
+    return [=](double t, int x, int y) {
+        if (x >= w || y >= h) return 0u;
+        return t >= from && static_cast<long>(std::floor((t - from) * hz * 2 + 1e-9)) % 2 ? b : a;
+    };
+}
+
+TEST(FlashAnalyser, KnownSequences) {
+    constexpr uint32_t kBlack = 0, kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF;
+    constexpr uint32_t kRedsGrey = 0x7F7F7F;  // the relative luminance of the red, about 0.21
+    constexpr uint32_t kPale = 0xEEEEEE;      // 0.85: white to it is a change whose darker state is not below 0.8
+    const double area = 341.0 * 256;
+    // A slow fade: from black to white over a second and back over the next.
+    const auto fade = [](double t, int, int) {
+        const double s = std::fmod(t, 2.0), level = s < 1 ? s : 2 - s;
+        return static_cast<uint32_t>(std::lround(level * 255)) * 0x010101u;
+    };
+    const struct { const char* what; int width, height; double fps, dpi; std::function<uint32_t(double, int, int)> pick;
+                   int general, red; double share; } rows[] = {
+        // Frames of 100 x 75 pixels at 24 dots per inch, where an area is 85 x 64 pixels.
+        {"the whole screen black and white at 2 Hz", 100, 75, 60, 24, Alternate(kBlack, kWhite, 2), 2, 0, 0},
+        {"... at 3 Hz", 100, 75, 60, 24, Alternate(kBlack, kWhite, 3), 3, 0, 0},
+        {"... at 4 Hz", 100, 75, 60, 24, Alternate(kBlack, kWhite, 4), 4, 0, 1},
+        {"... at 10 Hz", 100, 75, 60, 24, Alternate(kBlack, kWhite, 10), 10, 0, 1},
+        {"... at 10 Hz, 64 frames a second", 100, 75, 64, 24, Alternate(kBlack, kWhite, 10), 10, 0, 1},
+        {"... at 4 Hz, 10 frames a second", 100, 75, 10, 24, Alternate(kBlack, kWhite, 4), 4, 0, 1},
+        {"... at 2 Hz, 2.5 frames a second: the frames show one flash a second", 100, 75, 2.5, 24,
+         Alternate(kBlack, kWhite, 2), 1, 0, 0},
+        {"a small square at 10 Hz", 100, 75, 60, 24, Alternate(kBlack, kWhite, 10, 10, 10), 0, 0, 100 / (85.0 * 64)},
+        {"the square at 2 dots per inch: larger than an area", 100, 75, 60, 2, Alternate(kBlack, kWhite, 10, 10, 10),
+         10, 0, 1},
+        {"red and a grey as bright at 5 Hz", 100, 75, 60, 24, Alternate(kRed, kRedsGrey, 5), 0, 5, 1},
+        {"red and blue at 5 Hz", 100, 75, 60, 24, Alternate(kRed, kBlue, 5), 5, 5, 1},
+        {"black and red at 2 Hz", 100, 75, 60, 24, Alternate(kBlack, kRed, 2), 2, 2, 0},
+        {"white and pale grey at 10 Hz", 100, 75, 60, 24, Alternate(kWhite, kPale, 10), 0, 0, 0},
+        {"a slow fade", 100, 75, 30, 24, fade, 1, 0, 0},
+        // At 96 dots per inch an area is 341 x 256 pixels.
+        {"a quarter of an area at 10 Hz", 400, 300, 60, 96, Alternate(kBlack, kWhite, 10, 341, 64), 0, 0, 0.25},
+        {"just over a quarter", 400, 300, 60, 96, Alternate(kBlack, kWhite, 10, 341, 65), 10, 0, 341.0 * 65 / area},
+        {"... in a frame narrower than an area: a quarter of the area, not of the frame", 200, 300, 60, 96,
+         Alternate(kBlack, kWhite, 10, 200, 100), 0, 0, 200.0 * 100 / area},
+    };
+    for (const auto& r : rows) {
+        const FlashReport report = Analyse(r.width, r.height, r.fps, 3, r.dpi, r.pick);
+        EXPECT_EQ(report.generalFlashes, r.general) << r.what;
+        EXPECT_EQ(report.redFlashes, r.red) << r.what;
+        EXPECT_NEAR(report.share, r.share, 1e-9) << r.what;
+        EXPECT_EQ(report.Passes(), r.general <= 3 && r.red <= 3) << r.what;
+        EXPECT_EQ(report.frames, std::lround(3 * r.fps)) << r.what;
+    }
+}
+
+// The worst second is the first to hold the most flashes: a 10 Hz toggle that starts after a calm
+// second changes first at 1.05 s, and its 20th change, the tenth flash within a second, comes at 2 s.
+TEST(FlashAnalyser, TheWorstSecondIsTheFirstWithTheMostFlashes) {
+    const FlashReport report = Analyse(100, 100, 60, 4, 10, Alternate(0, 0xFFFFFF, 10, 1 << 20, 1 << 20, 1.0));
+    EXPECT_EQ(report.generalFlashes, 10);
+    EXPECT_NEAR(report.worstSecondEnds, 2.0, 1e-9);
+    // Brighter steps in a row are one change; the darker state of each is black.
+    FlashAnalyser stairs(10, 10, 30, 2);
+    std::vector<uint32_t> frame(100);
+    for (int round = 0; round < 3; ++round)
+        for (const uint32_t level : {0x00u, 0x60u, 0x90u, 0xC0u, 0xFFu, 0x00u}) {
+            std::fill(frame.begin(), frame.end(), level * 0x010101u);
+            stairs.Add(frame.data(), 10);
+        }
+    EXPECT_EQ(stairs.Report().generalFlashes, 3);  // 18 frames: up, down three times
+}
+
+}  // namespace
+}  // namespace tovra::life
