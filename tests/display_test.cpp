@@ -749,6 +749,7 @@ TEST(SaverDisplayFlashes, AGenerationsPictureWaitsWhileTheLastIsNew) {
         {"on, at 300 ms", "on", false, 300, true, false, true},
         {"on, at 200 ms", "on", false, 200, true, false, true},
         {"on, across midnight", "on", false, 20, false, true, false, 86399.9f},
+        {"on, every tick at the instant of the load", "on", false, 0, false, true, false},
     };
     for (const auto& r : rows) {
         DisplayRig rig;

@@ -95,9 +95,7 @@ void SaverDisplay::Load() {
 
     // 4 and 8. The design grid: 50 x 50 cells, all dead, at the pitch of the
     // first world; a black frame of the (still hidden) window's client area.
-    WorldArea design = LayoutWorlds({0, 0, static_cast<int>(platform_.ClientWidth()),
-                                     static_cast<int>(platform_.ClientHeight())},
-                                    platform_.Monitors(), cellSize_, false)[0];
+    WorldArea design = LayoutWorlds(ClientArea(), platform_.Monitors(), cellSize_, false)[0];
     design.columns = design.rows = kDesignGridMax + 1;
     ArrangeWorlds({design});
 
@@ -112,7 +110,6 @@ void SaverDisplay::StartGenerations() {
     generationsRunning_ = true;
     timer_.SetEnabled(!displayOff_);
     for (const auto& world : worlds_) world->automaton.SeedGrid();
-    FinishBlend();
     PaintLook();
     lastShown_ = platform_.SecondsSinceMidnight();
     PresentChanges();
@@ -127,9 +124,8 @@ void SaverDisplay::PlaceCells(const CellGrid& cells) {
 }
 
 void SaverDisplay::Resize() {
-    const PixelRect client{0, 0, static_cast<int>(platform_.ClientWidth()), static_cast<int>(platform_.ClientHeight())};
     // A preview shows one world, whatever the monitors.
-    ArrangeWorlds(LayoutWorlds(client, platform_.Monitors(), cellSize_, eachMonitor_ && !preview_));
+    ArrangeWorlds(LayoutWorlds(ClientArea(), platform_.Monitors(), cellSize_, eachMonitor_ && !preview_));
     // The frame starts black at the new size; the window shows it whole.
     PresentChanges();
 }
@@ -150,18 +146,18 @@ void SaverDisplay::ArrangeWorlds(const std::vector<WorldArea>& areas) {
     frame_.Resize(width, height, platform_.AllocateFrame(width, height));
     frame_.SetAreas(areas);
     if (look_.Active()) {
-        if (look_.BackgroundValue() != 0) frame_.Fill(look_.BackgroundValue());
+        frame_.Fill(look_.BackgroundValue());
         for (std::size_t i = 0; i < areas.size(); ++i) look_.Reset(worlds_[i]->look_, areas[i].columns, areas[i].rows);
         blending_ = false;
     }
 }
 
-// A world added after the load runs on the settings of the first.
+// A world added after the load runs on the settings of the first. It is
+// never in a preview, which shows one world.
 void SaverDisplay::ConfigureWorld(DisplayWorld& world) {
     const Automaton& first = worlds_[0]->automaton;
     world.automaton.rainbow = first.rainbow;
     world.automaton.torus = first.torus;
-    world.automaton.preview = first.preview;
     world.automaton.seedDelay = first.seedDelay;
     world.automaton.seeding = first.seeding;
     world.automaton.patterns = first.patterns;
@@ -257,6 +253,10 @@ void SaverDisplay::PresentChanges() {
     if (!parts.empty()) platform_.PresentFrame(frame_, parts);
 }
 
+PixelRect SaverDisplay::ClientArea() {
+    return {0, 0, static_cast<int>(platform_.ClientWidth()), static_cast<int>(platform_.ClientHeight())};
+}
+
 int32_t SaverDisplay::PacedInterval() const {
     return saveBattery_ && onBattery_ ? std::max(speedInterval_, kBatteryInterval) : speedInterval_;
 }
@@ -272,8 +272,8 @@ void SaverDisplay::DisplayPowerChanged(bool anyMonitorOn) {
 void SaverDisplay::PowerSourceChanged(bool onBattery) {
     const int32_t before = PacedInterval();
     onBattery_ = onBattery;
-    // Before the load there is no pace to change.
-    if (speedInterval_ > 0 && PacedInterval() != before) {
+    // Before the load Save battery is off: the pace does not change.
+    if (PacedInterval() != before) {
         timer_.SetInterval(PacedInterval());
         look_.Pace(PacedInterval());
     }

@@ -165,6 +165,8 @@ private:
     void ConfigureWorld(DisplayWorld& world);
     const PitchPictures& PicturesAt(int pitch);
     int32_t PacedInterval() const;
+    // The window's client area, from its top-left corner.
+    PixelRect ClientArea();
     // Where the look paints: brings it to the worlds after an event that
     // drew, and draws what changed at once or starts its blend.
     void PaintLook();
