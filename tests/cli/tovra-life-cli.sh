@@ -181,6 +181,30 @@ rm -rf "$T/n"; "$TOOL" --render "$T/n" --seconds 2 --speed 300 --fps 20 --width 
   r=ok || r=bad
 check $r "a render of Neon blending between two generations: $(tr '\n' ' ' < "$T/look")"
 
+# Flashes: a spacefiller at the fastest a screen shows (64 generations a second), with and without
+# Rainbow, in Classic and in a drawn palette, on both edges, flashes more than WCAG allows; with Reduce
+# flashing every case passes. The analyser's refusals.
+flashes() {  # expected-status render-args...
+  want=$1; shift; rm -rf "$T/f"
+  "$TOOL" --render "$T/f" --seconds 2 --fps 60 --speed 16 --width 56 --height 36 "$@" "$(dirname "$0")/../../patterns/spacefiller.rle" > /dev/null &&
+    "$TOOL" --flashes "$T/f" --fps 60 > "$T/flashes"; rc=$?
+  [ $rc = "$want" ] && r=ok || r=bad
+  check $r "--flashes exit $rc for $*: $(tr '\n' ' ' < "$T/flashes")"
+}
+for look in "--edges torus" "--edges island --palette ocean --rainbow" "--edges island --rainbow" "--edges torus --palette paper"; do
+  flashes 3 $look
+  flashes 0 $look --reduce-flashing on
+done
+mkdir -p "$T/noframes"; printf 'not a picture' > "$T/noframes/frame-00000.png"
+for refusal in "2|missing --fps F|--flashes $T/f" "2|--fps needs a number above 0 to 64, got '65'|--flashes $T/f --fps 65" \
+               "2|--flashes takes only --fps and --dpi|--flashes $T/f --fps 30 --speed 3" "1|cannot read '$T/none/frame-00000.png'|--flashes $T/none --fps 30" \
+               "1|not a PNG file|--flashes $T/noframes --fps 30"; do
+  want_rc=${refusal%%|*}; rest=${refusal#*|}; want=${rest%%|*}; args=${rest#*|}
+  "$TOOL" $args > /dev/null 2> "$T/err"; rc=$?
+  [ $rc = "$want_rc" ] && grep -qF -- "$want" "$T/err" && r=ok || r=bad
+  check $r "exit $rc, $(cat "$T/err") for: $args"
+done
+
 # bgolly takes the grid from the rule suffix the tool writes.
 command -v bgolly > /dev/null || { echo "FAIL: bgolly is not installed"; exit 1; }
 for run in "torus 2" "island 3"; do
