@@ -352,6 +352,40 @@ TEST(X11DisplayWindowTest, DrawsTheFrameInTheNearestColoursOfEveryTrueColorVisua
 
 // Pictures larger and smaller than a cell, named with the folder and either
 // separator; a sprite's bitmap selected, deleted, and its context deleted.
+// Reduce flashing under Auto follows the desktop's XSETTINGS manager, started here: where it turns animations
+// off, generations at 1 ms show a picture no more often than every 0.18 s; where there is none, where it turns
+// them on or publishes them in another type, each generation is shown. A stored On or Off holds whatever it says.
+TEST(X11DisplayWindowTest, ReduceFlashingFollowsTheDesktopsXSettings) {
+    Display* d = Server();
+    const Atom selection = XInternAtom(d, "_XSETTINGS_S0", False), settings = XInternAtom(d, "_XSETTINGS_SETTINGS", False);
+    const struct { const char* what; bool manager; Atom type; unsigned char animations; const char* stored; bool reduces; } rows[] = {
+        {"no manager", false, settings, 0, nullptr, false},
+        {"animations off", true, settings, 0, nullptr, true},
+        {"animations on", true, settings, 1, nullptr, false},
+        {"a property of another type", true, XA_STRING, 0, nullptr, false},
+        {"off, whatever the desktop says", true, settings, 0, "Off", false},
+        {"on, whatever the desktop says", true, settings, 1, "on", true},
+    };
+    for (const auto& r : rows) {
+        // Least significant byte first: serial 7, one integer setting, its serial 0 and its value.
+        std::vector<unsigned char> bytes = {0, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 0, 0, 20, 0};
+        for (char c : std::string("Gtk/EnableAnimations")) bytes.push_back(static_cast<unsigned char>(c));
+        for (unsigned char b : {0, 0, 0, 0, int(r.animations), 0, 0, 0}) bytes.push_back(b);
+        const Window owner = NewWindow(1, 1);
+        XChangeProperty(d, owner, settings, r.type, 8, PropModeReplace, bytes.data(), static_cast<int>(bytes.size()));
+        XSetSelectionOwner(d, selection, r.manager ? owner : None, CurrentTime);
+        const Window w = NewWindow(173, 127);
+        Saver saver(w);
+        if (r.stored) saver.store.Put(kApplicationTitle, kSettingsSection, kReduceFlashingKey, r.stored);
+        EXPECT_EQ(saver.SystemReducesMotion(), r.manager && r.type == settings && r.animations == 0) << r.what;
+        saver.tickLimit = 40;
+        ASSERT_EQ(saver.Run(), 0) << r.what;
+        EXPECT_EQ(saver.presents < 20, r.reduces) << r.what << ": " << saver.presents << " pictures shown";
+        XDestroyWindow(d, w), XDestroyWindow(d, owner);
+    }
+    XSetSelectionOwner(d, selection, None, CurrentTime);
+}
+
 TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
     const std::string folder = testing::TempDir() + "tovra-bitmaps";
     std::filesystem::create_directories(folder);
