@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 #include "tovra-life/FlashAnalysis.h"
 
@@ -92,6 +93,32 @@ TEST(FlashAnalyser, TheWorstSecondIsTheFirstWithTheMostFlashes) {
             stairs.Add(frame.data(), 10);
         }
     EXPECT_EQ(stairs.Report().generalFlashes, 3);  // 18 frames: up, down three times
+}
+
+// How long a pixel keeps one lit colour, at a frame every ten seconds: the pixel (2, 1) of each sequence
+// below; every other pixel shows the background.
+TEST(StillAnalyser, TheLongestRunOfOneLitColour) {
+    constexpr uint32_t kBack = 0xF4F1EA, kLit = 0x1A1A1A, kOther = 0x3A3A48;
+    const struct { const char* what; std::function<uint32_t(int)> at; double longest; uint32_t colour; } rows[] = {
+        {"never lit", [](int) { return kBack; }, 0, kBack},
+        {"lit from frame 2 to 11", [](int k) { return k >= 2 && k <= 11 ? kLit : kBack; }, 90, kLit},
+        {"another colour at every frame", [](int k) { return k % 2 ? kLit : kOther; }, 0, kOther},
+        {"a colour, then another to the end", [](int k) { return k < 5 ? kLit : kOther; }, 140, kOther},
+        {"dimming a level at every frame", [](int k) { return 0x808080u - static_cast<uint32_t>(k) * 0x010101u; }, 0, 0x808080},
+    };
+    for (const auto& r : rows) {
+        StillAnalyser still(4, 3, 0.1, kBack);
+        for (int k = 0; k < 20; ++k) {
+            std::vector<uint32_t> frame(5 * 3, kBack);
+            frame[5 + 2] = r.at(k) | 0xFF000000u;  // what lies above the colour does not count
+            still.Add(frame.data(), 5);
+        }
+        const StillReport& report = still.Report();
+        EXPECT_EQ(report.frames, 20) << r.what;
+        EXPECT_NEAR(report.longestSeconds, r.longest, 1e-9) << r.what;
+        EXPECT_EQ(std::tuple(report.x, report.y), r.colour == kBack ? std::tuple(-1, -1) : std::tuple(2, 1)) << r.what;
+        EXPECT_TRUE(r.colour == kBack || report.colour == r.colour) << r.what;
+    }
 }
 
 }  // namespace

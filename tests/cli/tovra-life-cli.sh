@@ -195,10 +195,18 @@ for look in "--edges torus" "--edges island --palette ocean --rainbow" "--edges 
   flashes 3 $look
   flashes 0 $look --reduce-flashing on
 done
+# How long a pixel keeps one lit colour: a block, lit in every frame of a minute; nothing lit in an empty grid.
+printf 'x = 2, y = 2, rule = B3/S23\n2o$2o!\n' > "$T/block.rle"; printf 'x = 1, y = 1, rule = B3/S23\nb!\n' > "$T/empty.rle"
+rm -rf "$T/b" "$T/e"; "$TOOL" --render "$T/b" --seconds 60 --fps 0.1 --width 6 --height 6 --edges island "$T/block.rle" > /dev/null &&
+  "$TOOL" --still "$T/b" --fps 0.1 | grep -qx "longest one lit colour held: 60 s, at 0,0 in #[0-9a-f]*" &&
+  "$TOOL" --render "$T/e" --seconds 60 --fps 0.1 --width 6 --height 6 --edges island "$T/empty.rle" > /dev/null &&
+  "$TOOL" --still "$T/e" --fps 0.1 --background '#000000' | grep -qx "no pixel other than the background #000000" && r=ok || r=bad
+check $r "--still on a block and on nothing: $("$TOOL" --still "$T/b" --fps 0.1 | tr '\n' ' ')"
 mkdir -p "$T/noframes"; printf 'not a picture' > "$T/noframes/frame-00000.png"
 for refusal in "2|missing --fps F|--flashes $T/f" "2|--fps needs a number above 0 to 64, got '65'|--flashes $T/f --fps 65" \
                "2|--flashes takes only --fps and --dpi|--flashes $T/f --fps 30 --speed 3" "1|cannot read '$T/none/frame-00000.png'|--flashes $T/none --fps 30" \
-               "1|not a PNG file|--flashes $T/noframes --fps 30"; do
+               "1|not a PNG file|--flashes $T/noframes --fps 30" "2|--background needs a colour as rrggbb, got 'red'|--still $T/b --fps 1 --background red" \
+               "2|--still takes only --fps and --background|--still $T/b --fps 1 --dpi 96"; do
   want_rc=${refusal%%|*}; rest=${refusal#*|}; want=${rest%%|*}; args=${rest#*|}
   "$TOOL" $args > /dev/null 2> "$T/err"; rc=$?
   [ $rc = "$want_rc" ] && grep -qF -- "$want" "$T/err" && r=ok || r=bad

@@ -164,3 +164,24 @@ void FlashAnalyser::Judge(const std::vector<uint8_t>& flashes, int& most, double
 }
 
 }  // namespace tovra::life
+
+namespace tovra::life {
+
+StillAnalyser::StillAnalyser(int width, int height, double fps, uint32_t background)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), fps_(fps > 0 ? fps : 1), background_(background & 0xFFFFFF),
+      colour_(static_cast<std::size_t>(width_) * height_), since_(colour_.size(), 0) {}
+
+void StillAnalyser::Add(const uint32_t* frame, int stride) {
+    const int k = report_.frames++;
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * width_ + x;
+            const uint32_t c = frame[static_cast<std::size_t>(y) * stride + x] & 0xFFFFFF;
+            if (k == 0 || c != colour_[i]) colour_[i] = c, since_[i] = k;
+            const double seconds = (k - since_[i]) / fps_;
+            if (c != background_ && (report_.x < 0 || seconds > report_.longestSeconds))
+                report_.longestSeconds = seconds, report_.x = x, report_.y = y, report_.colour = c;
+        }
+}
+
+}  // namespace tovra::life

@@ -75,3 +75,32 @@ private:
 };
 
 }  // namespace tovra::life
+
+namespace tovra::life {
+
+// How long pixels keep one lit colour (any but the background) from frame to
+// frame: the longest run of frames in which a pixel showed the same lit
+// colour, as the time from the first of them to the last.
+struct StillReport {
+    double longestSeconds = 0;
+    int x = -1, y = -1;  // a pixel that showed it; -1 where none was ever lit
+    uint32_t colour = 0;
+    int frames = 0;
+};
+
+class StillAnalyser {
+public:
+    StillAnalyser(int width, int height, double fps, uint32_t background);
+    void Add(const uint32_t* pixels, int stride);
+    const StillReport& Report() const { return report_; }
+
+private:
+    int width_, height_;
+    double fps_;
+    uint32_t background_;
+    std::vector<uint32_t> colour_;  // each pixel's colour in the last frame
+    std::vector<int> since_;        // the frame its run began at
+    StillReport report_;
+};
+
+}  // namespace tovra::life

@@ -39,6 +39,7 @@ const char kUsage[] =
     "         LOOK: [--palette NAME] [--age-colors] [--fade N] [--smooth] [--cell-shape square|rounded|dot] "
     "[--rainbow] [--color red|yellow|green|blue|purple] [--reduce-flashing auto|on|off]\n"
     "       tovra-life --flashes DIR --fps F [--dpi D]\n"
+    "       tovra-life --still DIR --fps F [--background RRGGBB]\n"
     "       tovra-life --list-patterns [DIR]\n"
     "       tovra-life --list-palettes\n";
 
@@ -393,26 +394,40 @@ std::string RenderRefusal(const Options& o, int width, int height) {
 }
 #endif
 
-// --flashes DIR --fps F [--dpi D]: a render's frames through the flash analyser.
+// --flashes DIR --fps F [--dpi D] and --still DIR --fps F [--background RRGGBB]: a render's frames
+// through the flash analyser, or the still one.
 template <typename Bad>
-int Flashes(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Bad& bad) {
-    if (args.size() < 2 || args[1].empty() || args[1].starts_with("--")) return bad("--flashes needs a folder");
+int Analyse(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Bad& bad) {
+    const std::string& command = args[0];
+    const bool flashes = command == "--flashes";
+    if (args.size() < 2 || args[1].empty() || args[1].starts_with("--")) return bad(command + " needs a folder");
     std::optional<double> fps, dpi;
+    uint32_t background = 0;
     std::string problem;
     for (std::size_t i = 2; i < args.size(); i += 2) {
         const std::string& a = args[i];
-        if (a != "--fps" && a != "--dpi") return bad("--flashes takes only --fps and --dpi, got '" + Quote(a) + "'");
+        const bool known = a == "--fps" || (flashes ? a == "--dpi" : a == "--background");
+        if (!known) return bad(command + " takes only --fps and " + (flashes ? "--dpi" : "--background") + ", got '" + Quote(a) + "'");
         if (i + 1 >= args.size()) return bad(Quote(a) + " needs a value");
-        if (!ParseTime(a, args[i + 1], false, a == "--fps" ? double{kMostFramesASecond} : 10000.0, a == "--fps" ? fps : dpi,
-                       problem))
+        const std::string& v = args[i + 1];
+        if (a == "--background") {
+            const std::string hex = v.starts_with("#") ? v.substr(1) : v;
+            unsigned long value = 0;
+            auto [end, ec] = std::from_chars(hex.data(), hex.data() + hex.size(), value, 16);
+            if (hex.size() != 6 || ec != std::errc() || end != hex.data() + hex.size())
+                return bad("--background needs a colour as rrggbb, got '" + Quote(v) + "'");
+            background = static_cast<uint32_t>(value);
+        } else if (!ParseTime(a, v, false, a == "--dpi" ? 10000.0 : flashes ? double{kMostFramesASecond} : 1000.0,
+                              a == "--fps" ? fps : dpi, problem)) {
             return bad(problem);
+        }
     }
     if (!fps) return bad("missing --fps F (the frames' rate)");
 #ifdef TOVRA_LIFE_RENDER
-    return AnalyseFrames(args[1], *fps, dpi.value_or(96), out, err);
+    return flashes ? AnalyseFrames(args[1], *fps, dpi.value_or(96), out, err) : AnalyseStillness(args[1], *fps, background, out, err);
 #else
-    (void)out, (void)err;
-    return bad("--flashes is not available in this build");
+    (void)out, (void)err, (void)background;
+    return bad(command + " is not available in this build");
 #endif
 }
 
@@ -432,7 +447,7 @@ int RunLifeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << kUsage;
         return kExitBadInput;
     }
-    if (args[0] == "--flashes") return Flashes(args, out, err, bad);
+    if (args[0] == "--flashes" || args[0] == "--still") return Analyse(args, out, err, bad);
     if (!ParseArgs(args, o, problem)) return bad(problem);
 
     if (o.listPalettes) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <ostream>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "display/SaverDisplay.h"
 #include "display/linux/LinuxRun.h"
 #include "settings/Conversions.h"
+#include "settings/Palette.h"
 #include "tovra-life/FlashAnalysis.h"
 #include "tovra-life/LifeCli.h"
 #include "tovra-life/PngFile.h"
@@ -97,42 +99,70 @@ std::string FrameName(long long k) {
 
 }  // namespace
 
-int AnalyseFrames(const std::string& folder, double fps, double dpi, std::ostream& out, std::ostream& err) {
+namespace {
+
+// Each frame a render wrote into `folder`, from frame-00000.png up to the
+// first missing, to `use` (width, height, pixels); false after one line on
+// `err` when one cannot be read or differs in size from the first.
+bool ReadFrames(const std::string& folder, std::ostream& err,
+                const std::function<void(int, int, const std::vector<uint32_t>&)>& use) {
     namespace fs = std::filesystem;
-    auto fail = [&](const std::string& message) {
-        err << "tovra-life: " << message << "\n";
-        return kExitFailure;
-    };
-    std::optional<FlashAnalyser> analyser;
     int width = 0, height = 0;
     for (long long k = 0;; ++k) {
         const fs::path path = fs::path(folder) / FrameName(k);
         const std::string name = Quote(path.string(), 200);
         std::ifstream file(path, std::ios::binary);
-        if (!file) {
-            if (k > 0) break;
-            return fail("cannot read '" + name + "': " + std::strerror(errno));
-        }
+        if (!file && k > 0) return true;
+        std::string problem = file ? "" : std::strerror(errno);
         const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         std::vector<uint32_t> pixels;
         int w = 0, h = 0;
-        std::string problem;
-        if (!DecodePng(bytes, w, h, pixels, problem)) return fail("cannot read '" + name + "': " + problem);
-        if (!analyser) analyser.emplace(w, h, fps, dpi), width = w, height = h;
-        if (w != width || h != height)
-            return fail("'" + name + "' is " + std::to_string(w) + " x " + std::to_string(h) + " pixels, the frames before it " +
-                        std::to_string(width) + " x " + std::to_string(height));
-        analyser->Add(pixels.data(), w);
+        if (problem.empty() && DecodePng(bytes, w, h, pixels, problem) && k == 0) width = w, height = h;
+        if (problem.empty() && (w != width || h != height))
+            problem = std::to_string(w) + " x " + std::to_string(h) + " pixels, the frames before it " + std::to_string(width) +
+                      " x " + std::to_string(height);
+        if (!problem.empty()) {
+            err << "tovra-life: cannot read '" << name << "': " << problem << "\n";
+            return false;
+        }
+        use(w, h, pixels);
     }
+}
+
+}  // namespace
+
+int AnalyseFrames(const std::string& folder, double fps, double dpi, std::ostream& out, std::ostream& err) {
+    std::optional<FlashAnalyser> analyser;
+    if (!ReadFrames(folder, err, [&](int w, int h, const std::vector<uint32_t>& pixels) {
+            if (!analyser) analyser.emplace(w, h, fps, dpi);
+            analyser->Add(pixels.data(), w);
+        }))
+        return kExitFailure;
     const FlashReport& r = analyser->Report();
-    out << "frames: " << r.frames << " of " << width << " x " << height << " pixels, " << DoubleText(fps)
-        << " a second; an area is " << analyser->AreaWidth() << " x " << analyser->AreaHeight() << " pixels\n"
+    out << "frames: " << r.frames << ", " << DoubleText(fps) << " a second; an area is " << analyser->AreaWidth() << " x "
+        << analyser->AreaHeight() << " pixels\n"
         << "worst second: " << r.generalFlashes << " general and " << r.redFlashes << " red flashes, ending at "
         << DoubleText(std::round(r.worstSecondEnds * 1000) / 1000) << " s\n"
         << "largest share of an area flashing more than " << kMostFlashesASecond << " times in a second: "
         << DoubleText(std::round(r.share * 1000) / 10) << "%\n"
         << "passes: " << (r.Passes() ? "yes" : "no") << "\n";
     return r.Passes() ? kExitOk : kExitFlashes;
+}
+
+int AnalyseStillness(const std::string& folder, double fps, uint32_t background, std::ostream& out, std::ostream& err) {
+    std::optional<StillAnalyser> analyser;
+    if (!ReadFrames(folder, err, [&](int w, int h, const std::vector<uint32_t>& pixels) {
+            if (!analyser) analyser.emplace(w, h, fps, background);
+            analyser->Add(pixels.data(), w);
+        }))
+        return kExitFailure;
+    const StillReport& r = analyser->Report();
+    out << "frames: " << r.frames << ", " << DoubleText(fps) << " a second\n";
+    if (r.x < 0) out << "no pixel other than the background " << HexColour(Unpacked(background)) << "\n";
+    else
+        out << "longest one lit colour held: " << DoubleText(std::round(r.longestSeconds * 10) / 10) << " s, at " << r.x << ","
+            << r.y << " in " << HexColour(Unpacked(r.colour)) << "\n";
+    return kExitOk;
 }
 
 int RenderFrames(const RenderJob& job, std::ostream& err) {

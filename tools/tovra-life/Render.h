@@ -62,5 +62,8 @@ int RenderFrames(const RenderJob& job, std::ostream& err);
 // the frames cannot be read or differ in size.
 inline constexpr int kExitFlashes = 3;
 int AnalyseFrames(const std::string& folder, double fps, double dpi, std::ostream& out, std::ostream& err);
+// The same frames through the still analyser: how long one pixel held one
+// colour other than `background` (0x00RRGGBB); kExitOk or kExitFailure.
+int AnalyseStillness(const std::string& folder, double fps, uint32_t background, std::ostream& out, std::ostream& err);
 
 }  // namespace tovra::life
