@@ -129,15 +129,23 @@ bool ReadFrames(const std::string& folder, std::ostream& err,
     }
 }
 
+// An analyser of type A, made for the first frame's size with `settings`
+// after it, fed every frame; none when a frame cannot be read.
+template <typename A, typename... Settings>
+std::optional<A> Analysed(const std::string& folder, std::ostream& err, Settings... settings) {
+    std::optional<A> analyser;
+    const bool read = ReadFrames(folder, err, [&](int w, int h, const std::vector<uint32_t>& pixels) {
+        if (!analyser) analyser.emplace(w, h, settings...);
+        analyser->Add(pixels.data(), w);
+    });
+    return read ? std::move(analyser) : std::nullopt;
+}
+
 }  // namespace
 
 int AnalyseFrames(const std::string& folder, double fps, double dpi, std::ostream& out, std::ostream& err) {
-    std::optional<FlashAnalyser> analyser;
-    if (!ReadFrames(folder, err, [&](int w, int h, const std::vector<uint32_t>& pixels) {
-            if (!analyser) analyser.emplace(w, h, fps, dpi);
-            analyser->Add(pixels.data(), w);
-        }))
-        return kExitFailure;
+    const std::optional<FlashAnalyser> analyser = Analysed<FlashAnalyser>(folder, err, fps, dpi);
+    if (!analyser) return kExitFailure;
     const FlashReport& r = analyser->Report();
     out << "frames: " << r.frames << ", " << DoubleText(fps) << " a second; an area is " << analyser->AreaWidth() << " x "
         << analyser->AreaHeight() << " pixels\n"
@@ -150,12 +158,8 @@ int AnalyseFrames(const std::string& folder, double fps, double dpi, std::ostrea
 }
 
 int AnalyseStillness(const std::string& folder, double fps, uint32_t background, std::ostream& out, std::ostream& err) {
-    std::optional<StillAnalyser> analyser;
-    if (!ReadFrames(folder, err, [&](int w, int h, const std::vector<uint32_t>& pixels) {
-            if (!analyser) analyser.emplace(w, h, fps, background);
-            analyser->Add(pixels.data(), w);
-        }))
-        return kExitFailure;
+    const std::optional<StillAnalyser> analyser = Analysed<StillAnalyser>(folder, err, fps, background);
+    if (!analyser) return kExitFailure;
     const StillReport& r = analyser->Report();
     out << "frames: " << r.frames << ", " << DoubleText(fps) << " a second\n";
     if (r.x < 0) out << "no pixel other than the background " << HexColour(Unpacked(background)) << "\n";
