@@ -111,7 +111,7 @@ void SaverDisplay::StartGenerations() {
     timer_.SetEnabled(!displayOff_);
     for (const auto& world : worlds_) world->automaton.SeedGrid();
     PaintLook();
-    lastShown_ = platform_.SecondsSinceMidnight();
+    if (reduceFlashing_) lastShown_ = platform_.SecondsSinceMidnight();
     PresentChanges();
 }
 
@@ -182,16 +182,16 @@ void SaverDisplay::Tick() {
     FinishBlend();
     for (const auto& world : worlds_) world->automaton.Tick();
     PaintLook();
-    if (HoldsPicture()) return;
-    lastShown_ = platform_.SecondsSinceMidnight();
-    PresentChanges();
+    if (!HoldsPicture()) PresentChanges();
 }
 
-bool SaverDisplay::HoldsPicture() const {
+bool SaverDisplay::HoldsPicture() {
     if (!reduceFlashing_) return false;
     // A clock that has passed midnight shows the picture.
     const float now = platform_.SecondsSinceMidnight();
-    return now >= lastShown_ && now - lastShown_ < kFlashFreeSeconds;
+    if (now >= lastShown_ && now - lastShown_ < kFlashFreeSeconds) return true;
+    lastShown_ = now;
+    return false;
 }
 
 void SaverDisplay::FrameTick() {

@@ -173,8 +173,9 @@ private:
     // Hands what the event drew to the window.
     void PresentChanges();
     // Whether a generation's picture waits, under Reduce flashing, because
-    // the last was shown too short a time ago.
-    bool HoldsPicture() const;
+    // the last was shown too short a time ago; when it does not, notes the
+    // time it is shown. Off, it reads no clock.
+    bool HoldsPicture();
     // Draws frame `frame` (1 to `frames`) of the look's changes, the last
     // one their new pictures.
     void DrawLookFrame(int frame, int frames);
