@@ -16,7 +16,8 @@ namespace {
 // Linux programs' names: a value the table allows is taken, one it refuses is refused with status 2,
 // and the usage names each.
 TEST(LifeLookOptions, TheRenderTakesTheLookSettingsOfTheTable) {
-    const std::set<std::string> look = {"Rainbow", "Color", "Palette", "AgeColors", "Fade", "Smooth", "CellShape", "ReduceFlashing"};
+    const std::set<std::string> look = {"Rainbow", "Color", "Palette", "AgeColors", "Fade", "Smooth", "CellShape", "ReduceFlashing",
+                                        "BurnInGuard"};
     const std::string dir = (std::filesystem::temp_directory_path() / "tovra-life-look-test").string();
     auto run = [&](std::vector<std::string> extra, std::string* errText = nullptr) {
         std::vector<std::string> args = {"--render", dir, "--seconds", "0", "--width", "4", "--height", "4", "--edges", "torus", "--soup", "0"};
@@ -56,7 +57,7 @@ TEST(LifeLookOptions, TheRenderTakesTheLookSettingsOfTheTable) {
             EXPECT_NE(message.find(option), std::string::npos) << message;
         }
     }
-    EXPECT_EQ(seen, 8);
+    EXPECT_EQ(seen, 9);
     std::filesystem::remove_all(dir);
 }
 #endif

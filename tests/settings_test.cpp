@@ -79,7 +79,7 @@ const std::string kApp = "SCRNSAVE:Tovra Screensaver";
 struct FakeConfigDialog : ConfigDialogPlatform {
     int rainbow = 0, unloads = 0, selStart = -1, selLength = -1, speed = 0;
     int16_t colorIndex = 0, seeding = 0, cellSize = 1;
-    int eachMonitor = 0, saveBattery = 0, ageColors = 0, smooth = 0;
+    int eachMonitor = 0, saveBattery = 0, ageColors = 0, smooth = 0, burnInGuard = 0;
     int16_t palette = 0, cellShape = 0, reduceFlashing = 0;
     std::string fade = "0";
     std::pair<int, int> fadeSelection{-1, -1};
@@ -128,6 +128,8 @@ struct FakeConfigDialog : ConfigDialogPlatform {
     void SetCellShapeListIndex(int16_t index) override { cellShape = index; }
     int16_t ReduceFlashingListIndex() override { return reduceFlashing; }
     void SetReduceFlashingListIndex(int16_t index) override { reduceFlashing = index; }
+    int BurnInGuardValue() override { return burnInGuard; }
+    void SetBurnInGuardValue(int value) override { burnInGuard = value; }
     void SetCopyrightCaption(const std::string& caption) override { copyright = caption; }
     float Top() override { return top; }
     void SetTop(float twips) override { top = twips; }
@@ -169,6 +171,7 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         d.controls.rainbow = 1, d.controls.colorIndex = 3, d.controls.speed = 50, d.controls.seeding = 2;
         d.controls.cellSize = 5, d.controls.eachMonitor = 1, d.controls.saveBattery = 1;
         d.controls.palette = 4, d.controls.ageColors = 1, d.controls.fade = "7", d.controls.smooth = 1, d.controls.cellShape = 2;
+        d.controls.reduceFlashing = 2, d.controls.burnInGuard = 1;
         d.dialog.RainbowClicked();
         d.controls.SetModeValue(torus ? 1 : 0, true);
         bool cancel = false;
@@ -180,8 +183,9 @@ TEST(ConfigDelayCheck, ARefusalKeepsTheFocusAndUndoesTheInputThatMovedIt) {
         EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed, c.seeding, c.cellSize, c.eachMonitor, c.saveBattery),
                   refused ? std::tuple(0, true, int16_t{0}, torus, !torus, 99, int16_t{0}, int16_t{1}, 0, 0)
                           : std::tuple(1, false, int16_t{3}, !torus, torus, 50, int16_t{2}, int16_t{5}, 1, 1));
-        EXPECT_EQ(std::tuple(c.palette, c.ageColors, c.fade, c.smooth, c.cellShape),
-                  refused ? std::tuple(int16_t{0}, 0, std::string("0"), 0, int16_t{0}) : std::tuple(int16_t{4}, 1, std::string("7"), 1, int16_t{2}));
+        EXPECT_EQ(std::tuple(c.palette, c.ageColors, c.fade, c.smooth, c.cellShape, c.reduceFlashing, c.burnInGuard),
+                  refused ? std::tuple(int16_t{0}, 0, std::string("0"), 0, int16_t{0}, int16_t{0}, 0)
+                          : std::tuple(int16_t{4}, 1, std::string("7"), 1, int16_t{2}, int16_t{2}, 1));
         EXPECT_TRUE(d.store.Saves().empty() && c.unloads == 0);
     }
 }
@@ -219,11 +223,13 @@ TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition)
                        "Settings/Delay=2000", "Settings/Seeding=0", "Settings/Patterns=", "Settings/CellSize=10",
                        "Settings/EachMonitor=False", "Settings/SaveBattery=False", "Settings/Palette=Classic", "Settings/AgeColors=False",
                        "Settings/Fade=0", "Settings/Smooth=False", "Settings/CellShape=Square", "Settings/ReduceFlashing=Auto",
+                       "Settings/BurnInGuard=False",
                        "Window/Top=1935", "Window/Left=2340"}},
         {true, true, {"Settings/Rainbow=True", "Settings/Color=-1", "Settings/Torus=False", "Settings/Speed=3",
                       "Settings/Delay=abc40000", "Settings/Seeding=2", "Settings/Patterns=D:\\Life", "Settings/CellSize=Auto",
                       "Settings/EachMonitor=True", "Settings/SaveBattery=True", "Settings/Palette=Sunset", "Settings/AgeColors=True",
                       "Settings/Fade=64", "Settings/Smooth=True", "Settings/CellShape=Dot", "Settings/ReduceFlashing=On",
+                      "Settings/BurnInGuard=True",
                       "Window/Top=-1234.5", "Window/Left=98765.25"}},
         {false, true, {"Window/Top=-1234.5", "Window/Left=98765.25"}},
     };
@@ -233,7 +239,7 @@ TEST(ConfigDialogClose, OKWritesTheControlsThenThePositionCancelOnlyThePosition)
         FakeConfigDialog& c = d.controls;
         if (r.changed) c.rainbow = 1, c.colorIndex = -1, c.speed = 99, c.delay = "abc40000", c.top = -1234.5f, c.left = 98765.25f;
         if (r.changed) c.seeding = 2, c.patterns = "D:\\Life", c.cellSize = 0, c.eachMonitor = 1, c.saveBattery = 1;
-        if (r.changed) c.palette = 9, c.ageColors = 1, c.fade = "64", c.smooth = 1, c.cellShape = 2, c.reduceFlashing = 1;
+        if (r.changed) c.palette = 9, c.ageColors = 1, c.fade = "64", c.smooth = 1, c.cellShape = 2, c.reduceFlashing = 1, c.burnInGuard = 1;
         if (r.changed) c.SetModeValue(1, true);
         r.ok ? d.dialog.OkClicked() : d.dialog.CancelClicked();
         std::vector<std::string> saves;  // "section/key=text", all under the saver's name
@@ -290,22 +296,31 @@ TEST(ConfigLook, ShownAsStoredOrTheirDefaultsWrittenOnOK) {
     }
 }
 
-// "ReduceFlashing" in the dialog and the display window: the stored value in any case, an unusable one as
-// Auto; OK writes the item chosen, and Auto for no selection (-1) or one beyond the list.
-TEST(ConfigReduceFlashing, ShownAsStoredOrAutoWrittenOnOK) {
-    const struct { const char* stored; int16_t shown; ReduceFlashing runs; int16_t chosen; const char* written; } rows[] = {
-        {nullptr, 0, ReduceFlashing::Auto, 2, "Off"}, {" on ", 1, ReduceFlashing::On, 1, "On"},
-        {"OFF", 2, ReduceFlashing::Off, -1, "Auto"}, {"sometimes", 0, ReduceFlashing::Auto, 3, "Auto"},
+// "ReduceFlashing" and "BurnInGuard" in the dialog and the display window: the stored value in any case,
+// an unusable one as Auto and False; OK writes the item chosen, and Auto for no selection (-1) or one
+// beyond the list, and the box as it is ticked.
+TEST(ConfigSafeToWatch, ShownAsStoredOrTheirDefaultsWrittenOnOK) {
+    const struct {
+        const char* stored; int16_t shown; ReduceFlashing runs; int16_t chosen; const char* written;
+        const char* guard; bool guards; int guardChosen; const char* guardWritten;
+    } rows[] = {
+        {nullptr, 0, ReduceFlashing::Auto, 2, "Off", nullptr, false, 1, "True"},
+        {" on ", 1, ReduceFlashing::On, 1, "On", " true", true, 1, "True"},
+        {"OFF", 2, ReduceFlashing::Off, -1, "Auto", "yes", false, 0, "False"},
+        {"sometimes", 0, ReduceFlashing::Auto, 3, "Auto", "1", true, 0, "False"},
     };
     for (const auto& r : rows) {
         Dialog d;
         if (r.stored) d.store.Put(kApp, "Settings", "ReduceFlashing", r.stored);
-        EXPECT_EQ(ReadDisplaySettings(d.store).Flashing, r.runs) << r.written;
+        if (r.guard) d.store.Put(kApp, "Settings", "BurnInGuard", r.guard);
+        const SaverSettings read = ReadDisplaySettings(d.store);
+        EXPECT_EQ(std::pair(read.Flashing, read.BurnInGuard), std::pair(r.runs, r.guards)) << r.written;
         d.dialog.Load();
-        EXPECT_EQ(d.controls.reduceFlashing, r.shown) << r.written;
-        d.controls.reduceFlashing = r.chosen;
+        EXPECT_EQ(std::pair(d.controls.reduceFlashing, d.controls.burnInGuard), std::pair(r.shown, int(r.guards))) << r.written;
+        d.controls.reduceFlashing = r.chosen, d.controls.burnInGuard = r.guardChosen;
         d.dialog.OkClicked();
         EXPECT_EQ(d.store.GetSetting(kApp, "Settings", "ReduceFlashing", "?"), r.written);
+        EXPECT_EQ(d.store.GetSetting(kApp, "Settings", "BurnInGuard", "?"), r.guardWritten);
     }
 }
 

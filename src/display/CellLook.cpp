@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tovra {
 
@@ -37,7 +38,8 @@ void CellLook::Configure(const LookSettings& settings, const std::array<SpritePi
     settings_.fade = std::clamp(settings_.fade, 0, 64);
     drawn_ = settings_.palette != nullptr && settings_.palette != BuiltInPalettes().data() &&
              !settings_.palette->ramp.empty();
-    active_ = drawn_ || settings_.fade > 0 || settings_.smooth || settings_.shape != CellShape::Square;
+    active_ = drawn_ || settings_.fade > 0 || settings_.smooth || settings_.shape != CellShape::Square ||
+              settings_.burnInGuard;
     value_ = std::move(colourValue);
     backgroundRgb_ = drawn_ ? settings_.palette->background : Rgb{};
     background_ = value_(Packed(backgroundRgb_));
@@ -60,6 +62,12 @@ void CellLook::Reset(LookWorld& world, int columns, int rows) const {
     const std::size_t cells = static_cast<std::size_t>(world.columns) * static_cast<std::size_t>(world.rows);
     world.phase.assign(cells, kBlank);
     world.key.assign(cells, 0);
+    const std::size_t guarded = settings_.burnInGuard ? cells : 0;
+    world.held.assign(guarded, Show(kBlank, 0));
+    world.still.assign(guarded, 0);
+    world.left.assign(guarded, 0);
+    world.away.assign(guarded, 0);
+    world.dimmed.clear();
 }
 
 void CellLook::DrawnLive(LookWorld& world, int col, int row, int bitmap) const {
@@ -87,6 +95,7 @@ bool CellLook::Quiet(const uint8_t* first, const uint8_t* last) {
 
 void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
     world.changes.clear();
+    ++world.event;
     const int columns = std::min(world.columns, grid.Columns());
     const int rows = std::min(world.rows, grid.Rows());
     const int fade = settings_.fade;
@@ -126,9 +135,70 @@ void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
                 phase = phase - kLive >= fade ? kBlank : static_cast<uint8_t>(phase + 1);
             }
             const CellShow to = Show(phase, key);
-            if (to != from) world.changes.push_back({static_cast<uint32_t>(i), from, to, StepsOf(from, to)});
+            if (to == from) continue;
+            if (world.held.empty()) {
+                world.changes.push_back({static_cast<uint32_t>(i), from, to, StepsOf(from, to)});
+                continue;
+            }
+            // The picture the guard holds shows dimmed; any other at full
+            // strength. A visit away from it lasts from the event that
+            // leaves it to the one that comes back.
+            const CellShow held = world.held[i];
+            const int level = DimLevel(world.still[i]);
+            const CellShow shownFrom = from == held ? Dimmed(from, level) : from;
+            const CellShow shownTo = to == held ? Dimmed(to, level) : to;
+            if (from == held) world.left[i] = world.event;
+            if (to == held)
+                world.away[i] = static_cast<uint16_t>(std::min(world.away[i] + static_cast<uint16_t>(world.event - world.left[i]), 0xFFFF));
+            world.changes.push_back({static_cast<uint32_t>(i), shownFrom, shownTo, StepsOf(shownFrom, shownTo)});
         }
     }
+}
+
+void CellLook::GuardStep(LookWorld& world) const {
+    world.dimmed.clear();
+    const int events = static_cast<uint16_t>(world.event - std::exchange(world.stepEvent, world.event));
+    for (std::size_t i = 0; i < world.held.size(); ++i) {
+        const CellShow show = Show(world.phase[i], world.key[i]);
+        CellShow& held = world.held[i];
+        uint8_t& still = world.still[i];
+        const int level = DimLevel(still);
+        // The events away from the held picture since the last step, a
+        // visit still going on included, which counts on from here.
+        int away = world.away[i];
+        world.away[i] = 0;
+        if (show != held) away += static_cast<uint16_t>(world.event - std::exchange(world.left[i], world.event));
+        // Away for more than three quarters of the time, or for more than
+        // half and away now, it shows something else the most: that starts
+        // again at full strength, and so does a held picture it keeps
+        // coming back to.
+        if (away * 4 > events * 3 || (away * 2 > events && show != held)) {
+            if (show == held && level > 0)
+                world.dimmed.push_back({static_cast<uint32_t>(i), Dimmed(show, level), show, StepsOf(Dimmed(show, level), show)});
+            held = show;
+            still = 0;
+            continue;
+        }
+        // Away for half the time or more, as a cell of a busy place may be,
+        // it neither dims nor starts again. The background cannot burn in.
+        if ((away > 0 && away * 2 >= events) || held == Show(kBlank, 0) || still == std::numeric_limits<uint8_t>::max())
+            continue;
+        const int after = DimLevel(++still);
+        // On a visit, the held picture takes its new level when the cell comes back.
+        if (after == level || show != held) continue;
+        const CellShow from = Dimmed(show, level), to = Dimmed(show, after);
+        if (to != from) world.dimmed.push_back({static_cast<uint32_t>(i), from, to, StepsOf(from, to)});
+    }
+}
+
+CellShow CellLook::Dimmed(CellShow show, int level) const {
+    if (level <= 0) return show;
+    if (drawn_) return Packed(MixColour(Unpacked(show), backgroundRgb_, level, kGuardDimSteps));
+    // A bitmap keeps (D - level) / D of what its darkness leaves of it;
+    // nothing left is the blank cell's black.
+    const int bitmap = static_cast<int>(show >> 8);
+    const int strength = (256 - static_cast<int>(show & 0xFF)) * (kGuardDimSteps - level) / kGuardDimSteps;
+    return bitmap == kNoBitmap || strength <= 0 ? Classic(kNoBitmap, 0) : Classic(bitmap, 256 - strength);
 }
 
 Rgb CellLook::LiveColour(uint8_t key) const {

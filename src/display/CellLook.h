@@ -39,6 +39,7 @@ struct LookSettings {
     int fade = 0;  // generations
     bool smooth = false;
     CellShape shape = CellShape::Square;
+    bool burnInGuard = false;  // cells whose picture stays the same dim toward the background
 };
 
 // What a cell shows, in a form that two cells showing the same thing share:
@@ -62,6 +63,16 @@ struct LookWorld {
     // palette's ramp index or age; the classic bitmap and a new pick).
     std::vector<uint8_t> phase, key;
     std::vector<LookChange> changes;  // of the last event
+    // With the burn-in guard, per cell: the picture it held at the guard's
+    // last step, the steps it has held it since (at most 255), the event it
+    // last left it at and the events it was away from it since the last
+    // step; and the cells the last step dimmed or brightened. Events are
+    // counted modulo 2^16.
+    std::vector<CellShow> held;
+    std::vector<uint8_t> still;
+    std::vector<uint16_t> left, away;
+    uint16_t event = 0, stepEvent = 0;
+    std::vector<LookChange> dimmed;
     RuntimeRandom random{0x9E3779B9u};  // Rainbow's picks from a drawn ramp
 };
 
@@ -127,6 +138,27 @@ public:
     // background at a pitch, 0 to 255, row by row.
     static std::vector<uint8_t> ShapeMask(CellShape shape, int pitch);
 
+    // The burn-in guard. Every kGuardStepSeconds, a cell that shows the
+    // picture it showed at the last step, and was away from it for less
+    // than a quarter of the events since (visits, as a passing glider
+    // makes them), counts a step; others start again from what they show. Once a
+    // picture has been held for kGuardStillSteps steps it moves
+    // 1/kGuardDimSteps of the way toward the background at each further
+    // step. Any other picture the cell shows, a visit's too, is drawn at
+    // full strength; after a visit it goes back to its dimmed one. A pixel
+    // one level from the background turns after half the dimming steps, so
+    // no pixel holds one colour for longer than about 1 + kGuardStillSteps
+    // + kGuardDimSteps / 2 + 1 steps: 150 seconds.
+    static constexpr float kGuardStepSeconds = 5.0f;
+    static constexpr int kGuardStillSteps = 6;
+    static constexpr int kGuardDimSteps = 24;
+    // One step of the guard: the cells it dims, with the pictures they had
+    // and get, are in world.dimmed.
+    void GuardStep(LookWorld& world) const;
+    bool Guarded() const { return settings_.burnInGuard; }
+    // A show `level` steps (0 to kGuardDimSteps) toward the background.
+    CellShow Dimmed(CellShow show, int level) const;
+
     // The phases.
     static constexpr uint8_t kBlank = 0;  // never lived, or faded out: the background
     static constexpr uint8_t kTrail = 1;  // dead: the trail colour, or the dead-cell bitmap
@@ -137,6 +169,7 @@ private:
     uint8_t NewKey(LookWorld& world, uint8_t key) const;
     static bool Quiet(const uint8_t* first, const uint8_t* last);
     int StepsOf(CellShow from, CellShow to) const;
+    static int DimLevel(int still) { return std::clamp(still - kGuardStillSteps, 0, kGuardDimSteps); }
     CellShow Classic(int bitmap, int darkness) const { return static_cast<CellShow>(bitmap << 8 | darkness); }
     template <typename Paint>
     const CellPicture& Cached(uint64_t key, int pitch, const Paint& paint);

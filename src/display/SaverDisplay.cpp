@@ -53,7 +53,7 @@ void SaverDisplay::Load() {
     // 5. The settings. A stored value that cannot be used reads as its default.
     const SaverSettings settings = ReadDisplaySettings(store_);
     look_.Configure({&BuiltInPalettes()[settings.Palette], settings.Rainbow, settings.AgeColors, settings.Fade,
-                     settings.Smooth, settings.Shape},
+                     settings.Smooth, settings.Shape, settings.BurnInGuard},
                     colorPixels_, deadPixels_, [this](uint32_t rgb) { return platform_.ColourValue(rgb); });
     colorIndex_ = settings.Color;
     cellSize_ = settings.CellSize;
@@ -112,6 +112,8 @@ void SaverDisplay::StartGenerations() {
     for (const auto& world : worlds_) world->automaton.SeedGrid();
     PaintLook();
     if (reduceFlashing_) lastShown_ = platform_.SecondsSinceMidnight();
+    if (look_.Guarded()) lastGuardStep_ = platform_.SecondsSinceMidnight();
+    if (!blending_) RestFrameClock();
     PresentChanges();
 }
 
@@ -182,6 +184,7 @@ void SaverDisplay::Tick() {
     FinishBlend();
     for (const auto& world : worlds_) world->automaton.Tick();
     PaintLook();
+    GuardStep();
     if (!HoldsPicture()) PresentChanges();
 }
 
@@ -195,13 +198,16 @@ bool SaverDisplay::HoldsPicture() {
 }
 
 void SaverDisplay::FrameTick() {
-    if (!blending_ || displayOff_) {
+    if (displayOff_ || (!blending_ && !GuardClock())) {
         platform_.StopFrameTimer();
         return;
     }
-    ++blendFrame_;
-    if (blendFrame_ >= blendFrames_) FinishBlend();
-    else DrawLookFrame(blendFrame_, blendFrames_);
+    if (blending_) {
+        ++blendFrame_;
+        if (blendFrame_ >= blendFrames_) FinishBlend();
+        else DrawLookFrame(blendFrame_, blendFrames_);
+    }
+    GuardStep();
     PresentChanges();
 }
 
@@ -209,7 +215,33 @@ void SaverDisplay::FinishBlend() {
     if (!blending_) return;
     DrawLookFrame(blendFrames_, blendFrames_);
     blending_ = false;
-    platform_.StopFrameTimer();
+    RestFrameClock();
+}
+
+void SaverDisplay::GuardStep() {
+    if (!look_.Guarded()) return;
+    // A clock that has passed midnight takes a step. The steps keep their
+    // cadence, each at most a tick late, unless the clock stood still
+    // for longer (the monitors were off).
+    const float now = platform_.SecondsSinceMidnight();
+    const float step = CellLook::kGuardStepSeconds;
+    if (now >= lastGuardStep_ && now - lastGuardStep_ < step) return;
+    lastGuardStep_ = now >= lastGuardStep_ && now - lastGuardStep_ < 2 * step ? lastGuardStep_ + step : now;
+    for (const auto& world : worlds_) {
+        LookWorld& look = world->look_;
+        look_.GuardStep(look);
+        for (const LookChange& change : look.dimmed)
+            frame_.DrawCell(world->index_, static_cast<int>(change.cell % look.columns),
+                            static_cast<int>(change.cell / look.columns),
+                            look_.Picture(world->area_.pitch, change.from, change.to, CellLook::kBlendFull));
+    }
+}
+
+bool SaverDisplay::GuardClock() const { return look_.Guarded() && PacedInterval() > kGuardClockMilliseconds; }
+
+void SaverDisplay::RestFrameClock() {
+    if (GuardClock() && generationsRunning_ && !displayOff_) platform_.StartFrameTimer(kGuardClockMilliseconds);
+    else platform_.StopFrameTimer();
 }
 
 void SaverDisplay::DrawLookFrame(int frame, int frames) {
@@ -266,6 +298,7 @@ void SaverDisplay::DisplayPowerChanged(bool anyMonitorOn) {
     displayOff_ = !anyMonitorOn;
     // A blend stands still with the generations; the next one finishes it.
     if (displayOff_) platform_.StopFrameTimer();
+    else if (!blending_) RestFrameClock();
     if (generationsRunning_) timer_.SetEnabled(anyMonitorOn);
 }
 
@@ -276,6 +309,7 @@ void SaverDisplay::PowerSourceChanged(bool onBattery) {
     if (PacedInterval() != before) {
         timer_.SetInterval(PacedInterval());
         look_.Pace(PacedInterval());
+        if (!blending_) RestFrameClock();
     }
 }
 

@@ -71,6 +71,9 @@ inline constexpr int32_t kBatteryInterval = 100;
 // faster are drawn into the frame but not shown, and they do not blend.
 inline constexpr float kFlashFreeSeconds = 0.18f;
 inline constexpr int32_t kFlashFreeBlendInterval = 200;
+// With the burn-in guard, generations further apart than this leave the
+// guard's steps to the frame clock, which then ticks this often.
+inline constexpr int32_t kGuardClockMilliseconds = 1000;
 
 class SaverDisplay;
 
@@ -180,6 +183,13 @@ private:
     // one their new pictures.
     void DrawLookFrame(int frame, int frames);
     void FinishBlend();
+    // The burn-in guard's step, when one is due on the clock; its cells are
+    // drawn at once.
+    void GuardStep();
+    // Whether the guard's steps need the frame clock between generations.
+    bool GuardClock() const;
+    // With nothing blending: the frame clock runs for the guard, or stops.
+    void RestFrameClock();
 
     DisplayPlatform& platform_;
     SettingsStore& store_;
@@ -219,6 +229,7 @@ private:
     // Reduce flashing: whether it is on, and when a generation was last shown.
     bool reduceFlashing_ = false;
     float lastShown_ = 0.0f;
+    float lastGuardStep_ = 0.0f;  // the burn-in guard's last step
 };
 
 }  // namespace tovra

@@ -115,6 +115,9 @@ void ConfigDialog::Load() {
     const ReduceFlashing flashing =
         ParseReduceFlashing(Read(kSettingsSection, kReduceFlashingKey, kReduceFlashingDefaultText)).value_or(defaults.Flashing);
     platform_.SetReduceFlashingListIndex(static_cast<int16_t>(flashing));
+    const bool guard =
+        TextToBoolean(Read(kSettingsSection, kBurnInGuardKey, kBurnInGuardDefaultText)).value_or(defaults.BurnInGuard);
+    platform_.SetBurnInGuardValue(guard ? 1 : 0);
 
     if (const auto top = TextToSingle(Read(kWindowSection, kTopKey, SingleText(platform_.Top())))) platform_.SetTop(*top);
     if (const auto left = TextToSingle(Read(kWindowSection, kLeftKey, SingleText(platform_.Left())))) platform_.SetLeft(*left);
@@ -157,6 +160,7 @@ void ConfigDialog::OkClicked() {
     const auto flashing = static_cast<std::size_t>(platform_.ReduceFlashingListIndex());
     Save(kSettingsSection, kReduceFlashingKey,
          flashing < kReduceFlashingNames.size() ? kReduceFlashingNames[flashing] : kReduceFlashingDefaultText);
+    Save(kSettingsSection, kBurnInGuardKey, BooleanText(platform_.BurnInGuardValue() == 1));
     platform_.UnloadWindow();
 }
 
@@ -173,7 +177,8 @@ ConfigDialog::ControlValues ConfigDialog::Snapshot() {
                          platform_.ModeValue(1), platform_.SpeedValue(), platform_.SeedingListIndex(),
                          platform_.CellSizeListIndex(), platform_.EachMonitorValue(), platform_.SaveBatteryValue(),
                          platform_.PaletteListIndex(), platform_.AgeColorsValue(), platform_.FadeText(),
-                         platform_.SmoothValue(), platform_.CellShapeListIndex(), platform_.ReduceFlashingListIndex()};
+                         platform_.SmoothValue(), platform_.CellShapeListIndex(), platform_.ReduceFlashingListIndex(),
+                         platform_.BurnInGuardValue()};
 }
 
 void ConfigDialog::Restore(const ControlValues& values) {
@@ -193,6 +198,7 @@ void ConfigDialog::Restore(const ControlValues& values) {
     platform_.SetSmoothValue(values.smooth);
     platform_.SetCellShapeListIndex(values.cellShape);
     platform_.SetReduceFlashingListIndex(values.reduceFlashing);
+    platform_.SetBurnInGuardValue(values.burnInGuard);
 }
 
 void ConfigDialog::NumberBoxFocusLeaving() {

@@ -147,6 +147,9 @@ public:
     // The "Reduce flashing" list: Auto, On, Off.
     virtual int16_t ReduceFlashingListIndex() = 0;
     virtual void SetReduceFlashingListIndex(int16_t index) = 0;
+    // The "Burn-in guard" box: 0 unticked, 1 ticked.
+    virtual int BurnInGuardValue() = 0;
+    virtual void SetBurnInGuardValue(int value) = 0;
 
     // The copyright line's text, UTF-8.
     virtual void SetCopyrightCaption(const std::string& caption) = 0;
@@ -209,6 +212,7 @@ private:
         int smooth;
         int16_t cellShape;
         int16_t reduceFlashing;
+        int burnInGuard;
     };
 
     ControlValues Snapshot();

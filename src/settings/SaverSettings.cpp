@@ -73,6 +73,7 @@ SaverSettings ReadDisplaySettings(SettingsStore& store) {
     s.Smooth = ValueOr(TextToBoolean(Read(store, kSmoothKey)), defaults.Smooth);
     s.Shape = ValueOr(ParseCellShape(Read(store, kCellShapeKey)), defaults.Shape);
     s.Flashing = ValueOr(ParseReduceFlashing(Read(store, kReduceFlashingKey)), defaults.Flashing);
+    s.BurnInGuard = ValueOr(TextToBoolean(Read(store, kBurnInGuardKey)), defaults.BurnInGuard);
     return s;
 }
 

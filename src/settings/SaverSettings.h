@@ -44,6 +44,7 @@ inline constexpr char kSmoothKey[] = "Smooth";
 inline constexpr char kCellShapeKey[] = "CellShape";
 // Safe to watch.
 inline constexpr char kReduceFlashingKey[] = "ReduceFlashing";
+inline constexpr char kBurnInGuardKey[] = "BurnInGuard";
 // Section "Window": the configuration dialog's top-left corner in twips. The
 // dialog passes its current position as the default.
 inline constexpr char kTopKey[] = "Top";
@@ -67,6 +68,7 @@ inline constexpr char kFadeDefaultText[] = "0";
 inline constexpr char kSmoothDefaultText[] = "False";
 inline constexpr char kCellShapeDefaultText[] = "Square";
 inline constexpr char kReduceFlashingDefaultText[] = "Auto";
+inline constexpr char kBurnInGuardDefaultText[] = "False";
 
 // The longest fade, in generations.
 inline constexpr int kMaxFade = 64;
@@ -104,6 +106,7 @@ struct SaverSettings {
     bool Smooth = false;               // changes blend over the time between generations
     CellShape Shape = CellShape::Square;
     ReduceFlashing Flashing = ReduceFlashing::Auto;
+    bool BurnInGuard = false;  // a picture that stays the same dims toward the background
 
     bool operator==(const SaverSettings&) const = default;
 };
@@ -117,8 +120,8 @@ std::optional<int32_t> UsableSpeed(std::string_view text);
 
 // The display window's reader: reads "Rainbow", "Color", "Torus", "Speed",
 // "Delay", "Seeding", "Patterns", "CellSize", "EachMonitor", "SaveBattery",
-// "Palette", "AgeColors", "Fade", "Smooth", "CellShape" and "ReduceFlashing"
-// in this order, each with its default. A stored value that cannot be used
+// "Palette", "AgeColors", "Fade", "Smooth", "CellShape", "ReduceFlashing" and
+// "BurnInGuard" in this order, each with its default. A stored value that cannot be used
 // (text that does not convert, a Color outside 0 to 4, a Speed below 0 or
 // above kMaxTimerInterval, a Delay outside the 16-bit range, a Seeding other
 // than 0, 1 or 2, a CellSize neither "Auto" nor a whole number from 10 to 40,

@@ -96,9 +96,9 @@ std::string PaletteNames() {
 
 constexpr char kBooleanAllowed[] = "true or false";
 
-const std::array<SettingRow, 16>& Rows() {
+const std::array<SettingRow, 17>& Rows() {
     static const std::string paletteNames = PaletteNames();
-    static const std::array<SettingRow, 16> rows = {{
+    static const std::array<SettingRow, 17> rows = {{
         {kRainbowKey, kRainbowDefaultText, "rainbow", nullptr, true, kBooleanAllowed, nullptr, TrueFalseText},
         {kColorKey, kColorDefaultText, "color", nullptr, false, "red, yellow, green, blue or purple",
          "red|yellow|green|blue|purple", ColorText},
@@ -124,6 +124,8 @@ const std::array<SettingRow, 16>& Rows() {
          "square|rounded|dot", CellShapeText},
         {kReduceFlashingKey, kReduceFlashingDefaultText, "reduceFlashing", "reduce-flashing", false,
          "auto (as the desktop asks), on or off", "auto|on|off", ReduceFlashingText},
+        {kBurnInGuardKey, kBurnInGuardDefaultText, "burnInGuard", "burn-in-guard", true, kBooleanAllowed, nullptr,
+         TrueFalseText},
     }};
     return rows;
 }

@@ -6,7 +6,7 @@
 scr="$build/Tovra.scr"
 TPP=15  # twips per pixel at 96 dots per inch
 CLIENT_W=766
-CLIENT_H=310
+CLIENT_H=334
 
 # Wine draws the window frames itself (there is no window manager) and needs
 # its own fonts in the prefix.
@@ -35,7 +35,7 @@ open_dialog() {
 }
 # Clicks the middle of a place given in twips (left, top, width, height).
 # OK and Cancel: the last row, at the bottom right.
-click_ok() { click_at 8640 4185 1260 345; }
+click_ok() { click_at 8640 4545 1260 345; }
 click_at() { xdotool mousemove $((cx + ($1 + $3 / 2) / TPP)) $((cy + ($2 + $4 / 2) / TPP)) click 1; sleep 0.4; }
 keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
 click_rainbow() { click_at 240 1920 1215 255; }
@@ -52,7 +52,7 @@ check "Patterns, Monitors and power, Look: a right column" right_column "$work/p
 check "OK and Cancel: the last row, at the bottom" last_row "$work/places" "$(client_height)"
 click_ok
 check "OK: the dialog closes" closed
-defaults=$(printf 'Settings/AgeColors=False\nSettings/CellShape=Square\nSettings/CellSize=10\nSettings/Color=0\nSettings/Delay=2000\nSettings/EachMonitor=False\nSettings/Fade=0\nSettings/Palette=Classic\nSettings/Patterns=\nSettings/Rainbow=False\nSettings/ReduceFlashing=Auto\nSettings/SaveBattery=False\nSettings/Seeding=0\nSettings/Smooth=False\nSettings/Speed=300\nSettings/Torus=True')
+defaults=$(printf 'Settings/AgeColors=False\nSettings/BurnInGuard=False\nSettings/CellShape=Square\nSettings/CellSize=10\nSettings/Color=0\nSettings/Delay=2000\nSettings/EachMonitor=False\nSettings/Fade=0\nSettings/Palette=Classic\nSettings/Patterns=\nSettings/Rainbow=False\nSettings/ReduceFlashing=Auto\nSettings/SaveBattery=False\nSettings/Seeding=0\nSettings/Smooth=False\nSettings/Speed=300\nSettings/Torus=True')
 check "OK: the defaults and the position are written" position_only "$defaults"
 
 for how in Cancel Esc close-box; do
@@ -61,7 +61,7 @@ for how in Cancel Esc close-box; do
   check "$how: a stored position on no monitor, the dialog centred ($X,$Y)" centred
   click_rainbow
   case $how in
-    Cancel) click_at 10080 4185 1260 345 ;;
+    Cancel) click_at 10080 4545 1260 345 ;;
     Esc) keys Escape ;;
     close-box) xdotool mousemove $((X + WIDTH - border - 10)) $((Y + border + 10)) click 1 ;;
   esac
@@ -128,20 +128,22 @@ stop_run "$run"
 
 # The cell size, the worlds on the monitors and the battery: shown as stored
 # (an unusable size as 10), chosen with the keyboard, written on OK.
-reg "[-$KEY]" "[$KEY\\Settings]" '"CellSize"="41"' '"EachMonitor"="True"' '"SaveBattery"="False"'
+reg "[-$KEY]" "[$KEY\\Settings]" '"CellSize"="41"' '"EachMonitor"="True"' '"SaveBattery"="False"' '"BurnInGuard"="yes"'
 open_dialog
 probe controls "About Tovra" >"$work/before"
 check "the cell size shown: 10 for a stored 41" shows 'ComboBox "10" 1 enabled=1'
 check "one world per monitor shown ticked" shows 'Button "One world per mo&nitor" 1 enabled=1'
 check "save battery shown unticked" shows 'Button "Sa&ve battery" 0 enabled=1'
+check "the burn-in guard shown unticked for a stored \"yes\"" shows 'Button "Burn-&in guard" 0 enabled=1'
 click_at 5925 1680 1215 255  # the cell size's label: the keys go to the dialog
 keys alt+z Home
-keys alt+n alt+v
+keys alt+n alt+v alt+i
 probe controls "About Tovra" >"$work/before"
 check "the cell size chosen: Auto" shows 'ComboBox "Auto" 0 enabled=1'
 click_ok
-check "OK: CellSize, EachMonitor and SaveBattery written" eval 'stored | grep -qx "Settings/CellSize=Auto" &&
-  stored | grep -qx "Settings/EachMonitor=False" && stored | grep -qx "Settings/SaveBattery=True"'
+check "OK: CellSize, EachMonitor, SaveBattery and BurnInGuard written" eval 'stored | grep -qx "Settings/CellSize=Auto" &&
+  stored | grep -qx "Settings/EachMonitor=False" && stored | grep -qx "Settings/SaveBattery=True" &&
+  stored | grep -qx "Settings/BurnInGuard=True"'
 
 # The look: shown as stored (an unusable Smooth and shape as their defaults),
 # chosen with the keyboard and the fade's arrows, a fade above 64 refused,
@@ -154,7 +156,7 @@ for line in 'ComboBox "Ocean" 5 enabled=1' 'Button "Colour by a&ge" 1 enabled=1'
   'Button "Smoo&th" 0 enabled=1' 'ComboBox "Square" 0 enabled=1' 'Static "generations" 0 enabled=1'; do
   check "the look shown as stored: $line" shows "$line"
 done
-click_at 5925 2880 1215 255  # the palette's label: the keys go to the dialog
+click_at 5925 3240 1215 255  # the palette's label: the keys go to the dialog
 keys alt+p End alt+g alt+t alt+h End alt+a
 xdotool type --delay 60 70
 click_ok
@@ -165,7 +167,7 @@ check "fade 70: the box closes" eventually eval "! has_window Error"
 check "fade 70, OK: nothing is written" test "$(stored)" = "$values"
 xdotool type --delay 60 40
 # The arrows' upper half, right of the fade box: one step up.
-xdotool mousemove $((cx + 532)) $((cy + 217)) click 1; sleep 0.4
+xdotool mousemove $((cx + 532)) $((cy + 241)) click 1; sleep 0.4
 probe controls "About Tovra" >"$work/before"
 for line in 'ComboBox "Sunset" 9 enabled=1' 'Button "Colour by a&ge" 0 enabled=1' 'Edit "41" 0 enabled=1' \
   'Button "Smoo&th" 1 enabled=1' 'ComboBox "Dot" 2 enabled=1'; do

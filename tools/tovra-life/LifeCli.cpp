@@ -37,7 +37,7 @@ const char kUsage[] =
     "[--width W --height H --edges torus|island] PATTERN.rle | --soup PERCENT [--seed S] | --seeding MODE "
     "[--patterns DIR] [--seed S]\n"
     "         LOOK: [--palette NAME] [--age-colors] [--fade N] [--smooth] [--cell-shape square|rounded|dot] "
-    "[--rainbow] [--color red|yellow|green|blue|purple] [--reduce-flashing auto|on|off]\n"
+    "[--rainbow] [--color red|yellow|green|blue|purple] [--reduce-flashing auto|on|off] [--burn-in-guard]\n"
     "       tovra-life --flashes DIR --fps F [--dpi D]\n"
     "       tovra-life --still DIR --fps F [--background RRGGBB]\n"
     "       tovra-life --list-patterns [DIR]\n"
@@ -60,7 +60,7 @@ struct Options {
     std::optional<std::string> palette;
     std::optional<CellShape> shape;
     std::optional<ReduceFlashing> flashing;
-    bool ageColors = false, smooth = false, rainbow = false;
+    bool ageColors = false, smooth = false, rainbow = false, burnInGuard = false;
     std::vector<std::string> renderOnly;  // the options given that only --render takes
 };
 
@@ -128,8 +128,8 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& pr
             o.listPalettes = true;
             continue;
         }
-        if (a == "--age-colors" || a == "--smooth" || a == "--rainbow") {
-            (a == "--age-colors" ? o.ageColors : a == "--smooth" ? o.smooth : o.rainbow) = true;
+        if (a == "--age-colors" || a == "--smooth" || a == "--rainbow" || a == "--burn-in-guard") {
+            (a == "--age-colors" ? o.ageColors : a == "--smooth" ? o.smooth : a == "--rainbow" ? o.rainbow : o.burnInGuard) = true;
             o.renderOnly.push_back(a);
             continue;
         }
@@ -362,6 +362,7 @@ void PutLook(const Options& o, Edges edges, MemorySettingsStore& store) {
     put(kSmoothKey, BooleanText(o.smooth));
     put(kCellShapeKey, kCellShapeNames[static_cast<std::size_t>(o.shape.value_or(CellShape::Square))]);
     put(kReduceFlashingKey, kReduceFlashingNames[static_cast<std::size_t>(o.flashing.value_or(ReduceFlashing::Auto))]);
+    put(kBurnInGuardKey, BooleanText(o.burnInGuard));
     if (o.seeding) {
         put(kSeedingKey, IntegerText(static_cast<int>(*o.seeding)));
         put(kDelayKey, IntegerText(o.reseed.value_or(2000)));

@@ -20,7 +20,7 @@ namespace tovra {
 // start at x 387, one below the other.
 const ConfigControlLayout kConfigLayout[] = {
     // The last row, at the bottom right.
-    {kIdOK, {576, 279, 84, 23}},
+    {kIdOK, {576, 303, 84, 23}},
     {kIdIcon, {16, 16, 36, 36}},
     {kIdDescription, {70, 75, 259, 30}},
     {kIdSettingsFrame, {8, 104, 369, 121}},
@@ -37,7 +37,7 @@ const ConfigControlLayout kConfigLayout[] = {
     {kIdVersion, {70, 52, 259, 15}},
     {kIdColorLabel, {8 + 104, 104 + 24, 41, 17}},
     {kIdColor, {168, 120, 81, 21}},
-    {kIdCancel, {672, 279, 84, 23}},
+    {kIdCancel, {672, 303, 84, 23}},
     {kIdDelayLabel, {8 + 104, 104 + 88, 169, 17}},
     {kIdDelay, {8 + 280, 104 + 88, 73, 19}},
     // What a seeding adds, and the user's pattern folder.
@@ -47,26 +47,28 @@ const ConfigControlLayout kConfigLayout[] = {
     {kIdPatternsLabel, {395, 56, 81, 17}},
     {kIdPatterns, {483, 53, 176, 19}},
     {kIdBrowse, {667, 51, 81, 23}},
-    // The cell size and the flashes, the worlds on the monitors, and the pace on battery.
-    {kIdMonitorsFrame, {387, 88, 369, 73}},
+    // The cell size and the flashes, the worlds on the monitors, the pace on
+    // battery and the burn-in guard.
+    {kIdMonitorsFrame, {387, 88, 369, 97}},
     {kIdCellSizeLabel, {395, 112, 81, 17}},
     {kIdCellSize, {483, 108, 105, 21}},
     {kIdReduceFlashingLabel, {604, 112, 84, 17}},
     {kIdReduceFlashing, {690, 108, 58, 21}},
     {kIdEachMonitor, {395, 136, 177, 17}},
     {kIdSaveBattery, {579, 136, 169, 17}},
+    {kIdBurnInGuard, {395, 160, 177, 17}},
     // The look: palette and age colours, fade, cell shape and smooth frames.
-    {kIdLookFrame, {387, 168, 369, 97}},
-    {kIdPaletteLabel, {395, 192, 81, 17}},
-    {kIdPalette, {483, 188, 105, 21}},
-    {kIdAgeColors, {604, 192, 144, 17}},
-    {kIdFadeLabel, {395, 216, 81, 17}},
-    {kIdFade, {483, 213, 41, 19}},
-    {kIdFadeUpDown, {524, 213, 16, 19}},
-    {kIdFadeUnit, {546, 216, 100, 17}},
-    {kIdCellShapeLabel, {395, 240, 81, 17}},
-    {kIdCellShape, {483, 236, 105, 21}},
-    {kIdSmooth, {604, 240, 144, 17}},
+    {kIdLookFrame, {387, 192, 369, 97}},
+    {kIdPaletteLabel, {395, 216, 81, 17}},
+    {kIdPalette, {483, 212, 105, 21}},
+    {kIdAgeColors, {604, 216, 144, 17}},
+    {kIdFadeLabel, {395, 240, 81, 17}},
+    {kIdFade, {483, 237, 41, 19}},
+    {kIdFadeUpDown, {524, 237, 16, 19}},
+    {kIdFadeUnit, {546, 240, 100, 17}},
+    {kIdCellShapeLabel, {395, 264, 81, 17}},
+    {kIdCellShape, {483, 260, 105, 21}},
+    {kIdSmooth, {604, 264, 144, 17}},
 };
 const int kConfigLayoutCount = static_cast<int>(std::size(kConfigLayout));
 
@@ -272,6 +274,7 @@ void Win32ConfigDialog::CreateControls() {
         {kIdCellSize, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
         {kIdEachMonitor, WC_BUTTONW, "One world per mo&nitor", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
         {kIdSaveBattery, WC_BUTTONW, "Sa&ve battery", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
+        {kIdBurnInGuard, WC_BUTTONW, "Burn-&in guard", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0},
         {kIdReduceFlashingLabel, WC_STATICW, "Red&uce flashing:", SS_LEFT | WS_GROUP, 0},
         {kIdReduceFlashing, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0},
         {kIdLookFrame, WC_BUTTONW, "Look", BS_GROUPBOX | WS_GROUP, 0},
@@ -656,6 +659,14 @@ int Win32ConfigDialog::EachMonitorValue() {
 
 void Win32ConfigDialog::SetEachMonitorValue(int value) {
     SendMessageW(Control(kIdEachMonitor), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int Win32ConfigDialog::BurnInGuardValue() {
+    return SendMessageW(Control(kIdBurnInGuard), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Win32ConfigDialog::SetBurnInGuardValue(int value) {
+    SendMessageW(Control(kIdBurnInGuard), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 int Win32ConfigDialog::SaveBatteryValue() {

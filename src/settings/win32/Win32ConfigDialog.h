@@ -49,6 +49,7 @@ enum ConfigControlId : int {
     kIdCellSize,
     kIdEachMonitor,
     kIdSaveBattery,
+    kIdBurnInGuard,
     kIdReduceFlashingLabel,
     kIdReduceFlashing,
     kIdLookFrame,
@@ -83,7 +84,7 @@ extern const int kConfigLayoutCount;
 // the groups of the patterns, of the monitors and power, and of the look;
 // OK and Cancel in the last row, at the bottom right.
 inline constexpr int kConfigClientWidth = 766;
-inline constexpr int kConfigClientHeight = 310;
+inline constexpr int kConfigClientHeight = 334;
 // Where the client area opens when no position is stored, at the system's
 // scaling.
 inline constexpr int kConfigDesignLeft = 156;
@@ -135,6 +136,8 @@ public:
     void SetEachMonitorValue(int value) override;
     int SaveBatteryValue() override;
     void SetSaveBatteryValue(int value) override;
+    int BurnInGuardValue() override;
+    void SetBurnInGuardValue(int value) override;
     int16_t PaletteListIndex() override;
     void SetPaletteListIndex(int16_t index) override;
     int AgeColorsValue() override;
