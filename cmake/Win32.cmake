@@ -37,6 +37,7 @@ if(BUILD_TESTING)
     target_compile_options(${target} PRIVATE ${TOVRA_WARNINGS})
     target_link_options(${target} PRIVATE -static -Wl,--kill-at)
   endforeach()
+  target_link_libraries(tovra-probe PRIVATE gdi32)
   set_target_properties(tovra-test-password PROPERTIES PREFIX "" OUTPUT_NAME password SUFFIX ".cpl"
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-password)
 endif()

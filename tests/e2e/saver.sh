@@ -1,7 +1,8 @@
 #!/bin/sh
 # Tovra.scr under Wine: the full-screen run (its window, cells all over the
 # screen, a repaint), a second start and /c while it runs, the preview in a
-# host window, bad /p lines, a garden from the registry's settings.
+# host window, bad /p lines, a garden from the registry's settings, Reduce
+# flashing following the system's animations switch.
 #   tests/e2e/saver.sh BUILD_DIR (artifacts/saver.png, garden.png)
 . "$(dirname "$0")/probe/lib.sh"
 scr="$build/Tovra.scr"
@@ -55,6 +56,29 @@ blended() {
 }
 check "/s, Ocean and Smooth from the registry: squares of its colours, some blending" eventually blended
 stop_run "$run"
+
+# Reduce flashing under Auto follows the system's "Show animations" switch,
+# which the probe sets for every process: with it off the fastest run's
+# picture changes at most about six times a second (some 11 in two seconds);
+# with it on, or with a stored Off, about as often as the probe looks.
+trap 'probe animations on; cleanup' EXIT
+changes() { n=$(probe changes "$title" 2); echo "$n"; test "${n%% *}" "$@"; }
+# flashing ANIMATIONS STORED OP N: a run at Speed 0, ReduceFlashing STORED (empty: none
+# stored), whose picture changes OP N times in two seconds.
+flashing() {
+  probe animations "$1"
+  check "animations $1: another process reads them $1" test "$(probe animations)" = "animations $1"
+  reg "[-$KEY]" "[$KEY\\Settings]" '"Speed"="0"' ${2:+"\"ReduceFlashing\"=\"$2\""}
+  start run wine "$scr" /s
+  eventually has_window "$title" && sleep 1
+  how=$([ "$3" = -le ] && echo "at most" || echo "more than")
+  check "/s at Speed 0, animations $1, Reduce flashing ${2:-not stored}: the picture changes $how $4 times in two seconds" changes "$3" "$4"
+  stop_run "$run"
+}
+flashing off "" -le 15
+flashing on Auto -gt 25
+flashing off Off -gt 25
+probe animations on
 
 # The preview: a child filling its host's client area, ending with the host.
 start_probe host

@@ -7,6 +7,10 @@
 //   controls TITLE          its controls: class, text, check/selection/position, enabled
 //   places TITLE            its controls: class, text, place in its client area (left,top,width,height)
 //   flag                    the screen-saver-running flag, 0 or 1
+//   animations [on|off]     the "Show animations" switch (client-area animation), set
+//                           for every process; without a value prints "animations on|off"
+//   changes TITLE SECONDS   how often the screen under the window titled TITLE changed
+//                           in that many seconds, looked at every few milliseconds
 //   host                    a 203x157 preview host in a frame titled "Tovra probe host":
 //                           prints its number, lives until the frame is closed
 //   spy                     hooks every process's input through the stand-in password.cpl
@@ -14,6 +18,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -69,6 +74,44 @@ int Host() {
     return host == nullptr ? 1 : Serve(std::to_string(reinterpret_cast<uintptr_t>(host)).c_str());
 }
 
+// The screen's pixels under the window, hashed (FNV-1a).
+uint64_t ScreenHash(HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return 0;
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    uint64_t hash = 14695981039346656037ull;
+    if (bits != nullptr && BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) && GdiFlush()) {
+        const uint32_t* p = static_cast<const uint32_t*>(bits);
+        for (const uint32_t* end = p + std::size_t(width) * height; p < end; ++p) hash = (hash ^ *p) * 1099511628211ull;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return hash;
+}
+
+int Changes(HWND h, double seconds) {
+    if (h == nullptr || seconds <= 0 || seconds > 60) return 2;
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    uint64_t last = ScreenHash(h);
+    int changes = 0, looks = 1;
+    for (; GetTickCount64() < end; ++looks, Sleep(2)) {
+        const uint64_t now = ScreenHash(h);
+        changes += now != last;
+        last = now;
+    }
+    std::printf("%d changes in %d looks\n", changes, looks);
+    return 0;
+}
+
 int Spy() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
@@ -113,12 +156,26 @@ int main(int argc, char** argv) {
     } else if (command == "flag" && argc == 2) {
         BOOL running = FALSE;
         std::printf("%d\n", SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && running ? 1 : 0);
+    } else if (command == "animations" && argc == 2) {
+        BOOL on = FALSE;
+        if (!SystemParametersInfoA(SPI_GETCLIENTAREAANIMATION, 0, &on, 0)) return 1;
+        std::printf("animations %s\n", on ? "on" : "off");
+    } else if (command == "animations" && argc == 3 &&
+               (argv[2] == std::string("on") || argv[2] == std::string("off"))) {
+        // Written to the user's profile: Wine keeps a change without it only
+        // while its server runs.
+        const BOOL on = argv[2] == std::string("on");
+        return SystemParametersInfoA(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<PVOID>(static_cast<INT_PTR>(on)),
+                                     SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) ? 0 : 1;
+    } else if (command == "changes" && argc == 4) {
+        return Changes(found, std::atof(argv[3]));
     } else if (command == "host" && argc == 2) {
         return Host();
     } else if (command == "spy" && argc == 2) {
         return Spy();
     } else {
-        std::fputs("usage: tovra-probe win|post|repaint|controls|places|flag|host|spy [ARGUMENTS]\n", stderr);
+        std::fputs("usage: tovra-probe win|post|repaint|controls|places|flag|animations|changes|host|spy [ARGUMENTS]\n",
+                   stderr);
         return 2;
     }
     return 0;
