@@ -784,6 +784,68 @@ TEST(SaverDisplayFlashes, AGenerationsPictureWaitsWhileTheLastIsNew) {
     }
 }
 
+// The burn-in guard on a block that stays: its cells show their bitmap for 30 s, then dim step by step
+// to black within two and a half minutes, on the generations' ticks or, with generations 20 s apart,
+// on the frame clock's; a cell born after that shows at full strength. Off, the block stays as it is.
+TEST(SaverDisplayGuard, AStillPictureDimsOnTheClockAndNewCellsShowAtFullStrength) {
+    const struct { const char* what; const char* stored; int speed; bool frameClock; } rows[] = {
+        {"off", nullptr, 300, false}, {"unusable: off", "maybe", 300, false},
+        {"on, at 300 ms", "True", 300, false}, {"on, 20 s apart", "True", 20000, true},
+    };
+    for (const auto& r : rows) {
+        DisplayRig rig;
+        rig.store.Put(kApplicationTitle, kSettingsSection, "Speed", std::to_string(r.speed));
+        if (r.stored) rig.store.Put(kApplicationTitle, kSettingsSection, "BurnInGuard", r.stored);
+        rig.platform.now = 1000;
+        rig.display.Load();
+        // The load starts the frame clock where the guard needs it between generations.
+        const bool ticked = std::ranges::count(rig.platform.journal, std::string("StartFrameTimer 1000")) > 0;
+        EXPECT_EQ(ticked, r.frameClock && r.stored && std::string(r.stored) == "True") << r.what;
+        rig.display.Resize();
+        rig.display.automaton().reseeding = false;
+        CellGrid block(rig.display.maxCol(), rig.display.maxRow());
+        for (auto [x, y] : {std::pair{3, 4}, {4, 4}, {3, 5}, {4, 5}}) block.Set(x, y, CellGrid::kLive);
+        rig.display.PlaceCells(block);
+        const uint32_t full = rig.display.frame().Pixel(35, 45);
+        ASSERT_NE(full, 0u) << r.what;
+        const bool guarded = r.stored && std::string(r.stored) == "True";
+        // A second at a time; the generations' ticks at their pace, the frame clock's every second.
+        double firstDim = -1, dark = -1;
+        int longest = 0, run = 0;
+        uint32_t last = full;
+        for (int t = 1; t <= 200; ++t) {
+            rig.platform.now = 1000.0f + static_cast<float>(t);
+            if (t * 1000 % r.speed < 1000) rig.display.Tick();
+            rig.display.FrameTick();
+            const uint32_t pixel = rig.display.frame().Pixel(35, 45);
+            run = pixel == last && pixel != 0 ? run + 1 : 0, longest = std::max(longest, run), last = pixel;
+            if (pixel != full && firstDim < 0) firstDim = t;
+            if (pixel == 0 && dark < 0) dark = t;
+        }
+        if (!guarded) {
+            EXPECT_EQ(std::pair(firstDim, last), std::pair(-1.0, full)) << r.what;
+            continue;
+        }
+        // A step to take up the block, six to hold it, and the first of 24 toward black.
+        EXPECT_TRUE(firstDim > 35 && firstDim <= 40) << r.what << " " << firstDim;
+        EXPECT_TRUE(dark > 150 && dark <= 155) << r.what << " " << dark;
+        EXPECT_LE(longest, 39) << r.what;
+        // A cell born beside the dark block shows its bitmap as it always has; the block stays dark.
+        block.Set(10, 10, CellGrid::kLive);
+        rig.display.PlaceCells(block);
+        EXPECT_EQ(std::pair(rig.display.frame().Pixel(105, 105), rig.display.frame().Pixel(35, 45)), std::pair(full, 0u)) << r.what;
+        // With the monitors off the frame clock stops, and it runs again when one comes back.
+        rig.platform.journal.clear();
+        const int stops = rig.platform.frameStops;
+        rig.display.DisplayPowerChanged(false);
+        rig.display.DisplayPowerChanged(true);
+        EXPECT_EQ(rig.platform.frameStops, stops + 1 + !r.frameClock) << r.what;
+        const Strings restarted = r.frameClock ? Strings{"StopTimer", "StartFrameTimer 1000", "StartTimer 20000"}
+                                               : Strings{"StopTimer", "StartTimer 300"};
+        EXPECT_EQ(rig.platform.journal, restarted) << r.what;
+    }
+}
+
 // Colours in other TrueColor layouts, as values and then as the picture's bytes, against a plain reference: each
 // channel rounded in floating point, the bits outside the channels set, the bytes placed one by one. Every level of
 // every channel, and random colours.

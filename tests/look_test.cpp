@@ -283,3 +283,126 @@ TEST(CellLook, BlendFrames) {
 
 }  // namespace
 }  // namespace tovra
+
+namespace tovra {
+namespace {
+
+// The burn-in guard on cells whose histories are made by hand: still, dying for good, visited now and
+// then as a passing glider visits, or oscillating in every proportion. Sampled at each of the guard's
+// steps, as a render's frames sample the screen, no cell shows one picture other than the background
+// for longer than the bound; a cell that oscillates evenly is never dimmed; whatever the cell shows is
+// what the lists of changes drew, and a picture the guard holds is shown dimmed, any other at full.
+TEST(CellLook, TheGuardDimsWhatStaysAndNothingElse) {
+    // Each row: whether a cell is live at event e (its column gives it a phase and a random stream).
+    using History = bool (*)(int e, int x, RuntimeRandom& random);
+    const struct { const char* what; History live; bool evenly = false; } kinds[] = {
+        {"still", [](int, int, RuntimeRandom&) { return true; }},
+        {"dies", [](int e, int x, RuntimeRandom&) { return e < 40 + 13 * x; }},
+        {"a visit a step", [](int e, int x, RuntimeRandom&) { return (e + x) % 19 == 0; }},
+        {"rare visits", [](int, int, RuntimeRandom& r) { return r.Rnd() < 0.03f; }},
+        {"busy visits", [](int, int, RuntimeRandom& r) { return r.Rnd() < 0.3f; }},
+        {"two of three", [](int e, int x, RuntimeRandom&) { return (e + x) % 3 != 0; }},
+        {"one of three", [](int e, int x, RuntimeRandom&) { return (e + x) % 3 == 0; }},
+        {"blinker", [](int e, int x, RuntimeRandom&) { return (e + x) % 2 == 0; }, true},
+        {"coin", [](int, int, RuntimeRandom& r) { return r.Rnd() < 0.5f; }},
+        {"born late", [](int e, int x, RuntimeRandom&) { return e > 200 + 7 * x; }},
+    };
+    constexpr int kWide = 8, kRows = static_cast<int>(std::size(kinds));
+    // Events between steps: generations 300 ms apart; about 50 ms; 3 s apart, so that most steps see
+    // none. The steps take no even number of events, at which they would see an oscillator in one phase.
+    for (const char* palette : {"Classic", "Paper", "Ocean"})
+        for (const int every : {17, 101, 0}) {
+            CellLook look;
+            const Palette* p = FindPalette(palette);
+            std::array<SpritePixels, 5> live{};
+            look.Configure({p, false, false, 0, false, CellShape::Square, true}, live, SpritePixels{}, Identity);
+            ASSERT_TRUE(look.Active() && look.Guarded());
+            LookWorld world;
+            look.Reset(world, kWide, kRows);
+            CellGrid grid(kWide - 1, kRows - 1);
+            const CellShow blank = look.Show(CellLook::kBlank, 0);
+            std::vector<CellShow> shown(kWide * kRows, blank), sampled(shown);
+            std::vector<int> run(shown.size(), 0), longest(kRows, 0), dimmedEver(kRows, 0);
+            std::vector<RuntimeRandom> random;
+            for (int i = 0; i < kWide * kRows; ++i) random.emplace_back(static_cast<uint32_t>(i + 1));
+            int wrong = 0, e = 0;
+            auto draw = [&](const std::vector<LookChange>& changes) {
+                for (const LookChange& c : changes) wrong += c.from != shown[c.cell], shown[c.cell] = c.to;
+            };
+            for (int step = 0; step < 400; ++step) {
+                // 0 events a step: one event every sixth step.
+                const int events = every > 0 ? every : step % 6 == 0;
+                for (int k = 0; k < events; ++k, ++e) {
+                    for (int y = 0; y < kRows; ++y)
+                        for (int x = 0; x < kWide; ++x)
+                            grid.Set(x, y, kinds[y].live(e, x, random[y * kWide + x]) ? CellGrid::kLive : CellGrid::kDead);
+                    look.Update(world, grid);
+                    draw(world.changes);
+                }
+                look.GuardStep(world);
+                draw(world.dimmed);
+                for (int i = 0; i < kWide * kRows; ++i) {
+                    const CellShow raw = look.Show(world.phase[i], world.key[i]);
+                    const int level = std::clamp(world.still[i] - CellLook::kGuardStillSteps, 0, CellLook::kGuardDimSteps);
+                    wrong += shown[i] != (raw == world.held[i] ? look.Dimmed(raw, level) : raw);
+                    run[i] = shown[i] == sampled[i] && shown[i] != blank ? run[i] + 1 : 0;
+                    sampled[i] = shown[i];
+                    longest[i / kWide] = std::max(longest[i / kWide], run[i]);
+                    dimmedEver[i / kWide] += shown[i] != raw;
+                }
+            }
+            EXPECT_EQ(wrong, 0) << palette << " " << every;
+            // Held for 6 steps, dimmed in 24; a colour one level from the background turns at the 13th.
+            for (int y = 0; y < kRows; ++y) {
+                EXPECT_LE(longest[y], 1 + CellLook::kGuardStillSteps + 13) << palette << " " << every << ": " << kinds[y].what;
+                if (kinds[y].evenly && every > 0) {
+                    EXPECT_EQ(dimmedEver[y], 0) << palette << " " << every << ": " << kinds[y].what;
+                }
+            }
+            // A cell live all the time ends at the background, and one born late starts at full strength.
+            EXPECT_EQ(shown[0], blank) << palette << " " << every;
+        }
+}
+
+// A show dimmed steps toward the background: the first level leaves it, the last is the background,
+// and each level is nearer than the one before. A channel one level from the background turns by the
+// 13th level; one 24 levels away or more turns at every level.
+TEST(CellLook, DimmedStepsToTheBackground) {
+    for (const char* palette : {"Classic", "Paper", "Sunset"}) {
+        const Palette* p = FindPalette(palette);
+        CellLook look;
+        std::array<SpritePixels, 5> live{};
+        look.Configure({p, false, false, 4, false, CellShape::Square, true}, live, SpritePixels{}, Identity);
+        const CellShow blank = look.Show(CellLook::kBlank, 0);
+        std::vector<CellShow> shows = {look.Show(CellLook::kTrail, 0), look.Show(CellLook::kLive, 0), look.Show(CellLook::kLive + 3, 0)};
+        if (p->name != std::string_view("Classic")) {
+            const Rgb bg = p->background;
+            for (int d : {1, 2, 24, 200}) {
+                auto channel = [&](int v) { return static_cast<uint8_t>(v + d <= 255 ? v + d : v - d); };
+                shows.push_back(Packed({channel(bg.r), bg.g, bg.b}));
+            }
+        }
+        for (const CellShow show : shows) {
+            // How far a show is from the background: a colour's farthest channel, a bitmap's strength.
+            auto distance = [&](CellShow s) {
+                if (p->name == std::string_view("Classic")) return s == blank ? 0 : 256 - static_cast<int>(s & 0xFF);
+                const Rgb a = Unpacked(s), b = p->background;
+                return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+            };
+            const int far = distance(show);
+            EXPECT_EQ(look.Dimmed(show, 0), show);
+            EXPECT_EQ(look.Dimmed(show, CellLook::kGuardDimSteps), blank) << palette << " " << show;
+            int firstTurn = 0;
+            for (int level = 1; level <= CellLook::kGuardDimSteps; ++level) {
+                const int before = distance(look.Dimmed(show, level - 1)), now = distance(look.Dimmed(show, level));
+                EXPECT_LE(now, before) << palette << " " << show << " " << level;
+                if (far >= CellLook::kGuardDimSteps) { EXPECT_LT(now, before) << palette << " " << show << " " << level; }
+                if (now < far && firstTurn == 0) firstTurn = level;
+            }
+            EXPECT_TRUE(far == 0 || (firstTurn >= 1 && firstTurn <= 13)) << palette << " " << show << " " << firstTurn;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tovra

@@ -67,6 +67,7 @@ void CellLook::Reset(LookWorld& world, int columns, int rows) const {
     world.still.assign(guarded, 0);
     world.left.assign(guarded, 0);
     world.away.assign(guarded, 0);
+    world.event = world.stepEvent = 0;
     world.dimmed.clear();
 }
 
@@ -157,31 +158,39 @@ void CellLook::Update(LookWorld& world, const CellGrid& grid) const {
 
 void CellLook::GuardStep(LookWorld& world) const {
     world.dimmed.clear();
+    // The pictures a step weighs: the one after each event since the last
+    // step or, where none came (generations further apart than the steps),
+    // the one it shows now.
     const int events = static_cast<uint16_t>(world.event - std::exchange(world.stepEvent, world.event));
+    const int pictures = std::max(events, 1);
     for (std::size_t i = 0; i < world.held.size(); ++i) {
         const CellShow show = Show(world.phase[i], world.key[i]);
         CellShow& held = world.held[i];
         uint8_t& still = world.still[i];
         const int level = DimLevel(still);
-        // The events away from the held picture since the last step, a
-        // visit still going on included, which counts on from here.
+        // The pictures away from the held one, those of a visit still going
+        // on included; the visit counts on from the next event.
         int away = world.away[i];
         world.away[i] = 0;
-        if (show != held) away += static_cast<uint16_t>(world.event - std::exchange(world.left[i], world.event));
+        if (show != held) {
+            const uint16_t from = std::exchange(world.left[i], static_cast<uint16_t>(world.event + 1));
+            away = events == 0 ? 1 : away + static_cast<uint16_t>(world.event + 1 - from);
+        }
         // Away for more than three quarters of the time, or for more than
         // half and away now, it shows something else the most: that starts
         // again at full strength, and so does a held picture it keeps
         // coming back to.
-        if (away * 4 > events * 3 || (away * 2 > events && show != held)) {
+        if (away * 4 > pictures * 3 || (away * 2 > pictures && show != held)) {
             if (show == held && level > 0)
                 world.dimmed.push_back({static_cast<uint32_t>(i), Dimmed(show, level), show, StepsOf(Dimmed(show, level), show)});
             held = show;
             still = 0;
             continue;
         }
-        // Away for half the time or more, as a cell of a busy place may be,
-        // it neither dims nor starts again. The background cannot burn in.
-        if ((away > 0 && away * 2 >= events) || held == Show(kBlank, 0) || still == std::numeric_limits<uint8_t>::max())
+        // Away for two fifths of the time or more, as an evenly oscillating
+        // cell is, it neither dims nor starts again. The background cannot
+        // burn in.
+        if ((away > 0 && away * 5 >= pictures * 2) || held == Show(kBlank, 0) || still == std::numeric_limits<uint8_t>::max())
             continue;
         const int after = DimLevel(++still);
         // On a visit, the held picture takes its new level when the cell comes back.

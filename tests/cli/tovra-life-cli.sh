@@ -202,6 +202,18 @@ rm -rf "$T/b" "$T/e"; "$TOOL" --render "$T/b" --seconds 60 --fps 0.1 --width 6 -
   "$TOOL" --render "$T/e" --seconds 60 --fps 0.1 --width 6 --height 6 --edges island "$T/empty.rle" > /dev/null &&
   "$TOOL" --still "$T/e" --fps 0.1 --background '#000000' | grep -qx "no pixel other than the background #000000" && r=ok || r=bad
 check $r "--still on a block and on nothing: $("$TOOL" --still "$T/b" --fps 0.1 | tr '\n' ' ')"
+# The burn-in guard: over 20 minutes of a seeded screen no pixel keeps one lit colour for 3 minutes or
+# more, in Classic and in a light palette; without it the seeding's still lifes and trails keep theirs.
+held() {  # render-args...: the longest time a pixel held one lit colour, in seconds
+  rm -rf "$T/h"; "$TOOL" --render "$T/h" --seconds 1200 --fps 0.1 --width 96 --height 54 --edges torus --seeding mixed --seed 7 "$@" > /dev/null &&
+    "$TOOL" --still "$T/h" --fps 0.1 --background "$background" | sed -n 's/^longest one lit colour held: \([0-9]*\) s.*/\1/p'
+}
+background=000000
+off=$(held); on=$(held --burn-in-guard)
+background=$("$TOOL" --list-palettes | awk -F'\t' '$1 == "Paper" { print substr($2, 2) }')
+paper=$(held --burn-in-guard --palette paper --cell-shape rounded --cell-size 20 --width 48 --height 27)
+[ "${off:-0}" -gt 600 ] && [ -n "$on" ] && [ "$on" -le 180 ] && [ -n "$paper" ] && [ "$paper" -le 180 ] && r=ok || r=bad
+check $r "--burn-in-guard: a lit colour held $on s (Paper: $paper s), without it $off s"
 mkdir -p "$T/noframes"; printf 'not a picture' > "$T/noframes/frame-00000.png"
 for refusal in "2|missing --fps F|--flashes $T/f" "2|--fps needs a number above 0 to 64, got '65'|--flashes $T/f --fps 65" \
                "2|--flashes takes only --fps and --dpi|--flashes $T/f --fps 30 --speed 3" "1|cannot read '$T/none/frame-00000.png'|--flashes $T/none --fps 30" \
