@@ -163,6 +163,7 @@ void CellLook::GuardStep(LookWorld& world) const {
     // the one it shows now.
     const int events = static_cast<uint16_t>(world.event - std::exchange(world.stepEvent, world.event));
     const int pictures = std::max(events, 1);
+    const CellShow blank = Show(kBlank, 0);
     for (std::size_t i = 0; i < world.held.size(); ++i) {
         const CellShow show = Show(world.phase[i], world.key[i]);
         CellShow& held = world.held[i];
@@ -190,7 +191,7 @@ void CellLook::GuardStep(LookWorld& world) const {
         // Away for two fifths of the time or more, as an evenly oscillating
         // cell is, it neither dims nor starts again. The background cannot
         // burn in.
-        if ((away > 0 && away * 5 >= pictures * 2) || held == Show(kBlank, 0) || still == std::numeric_limits<uint8_t>::max())
+        if ((away > 0 && away * 5 >= pictures * 2) || held == blank || still == std::numeric_limits<uint8_t>::max())
             continue;
         const int after = DimLevel(++still);
         // On a visit, the held picture takes its new level when the cell comes back.

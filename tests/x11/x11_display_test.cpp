@@ -350,8 +350,6 @@ TEST(X11DisplayWindowTest, DrawsTheFrameInTheNearestColoursOfEveryTrueColorVisua
               "the window's visual is not TrueColor of depth 15, 16, 24, 30 or 32 (depth 8)");
 }
 
-// Pictures larger and smaller than a cell, named with the folder and either
-// separator; a sprite's bitmap selected, deleted, and its context deleted.
 // Reduce flashing under Auto follows the desktop's XSETTINGS manager, started here: where it turns animations
 // off, generations at 1 ms show a picture no more often than every 0.18 s; where there is none, where it turns
 // them on or publishes them in another type, each generation is shown. A stored On or Off holds whatever it says.
@@ -386,6 +384,8 @@ TEST(X11DisplayWindowTest, ReduceFlashingFollowsTheDesktopsXSettings) {
     XSetSelectionOwner(d, selection, None, CurrentTime);
 }
 
+// Pictures larger and smaller than a cell, named with the folder and either
+// separator; a sprite's bitmap selected, deleted, and its context deleted.
 TEST(X11BitmapTest, SpritesAreTheTopLeftOfTheirPictures) {
     const std::string folder = testing::TempDir() + "tovra-bitmaps";
     std::filesystem::create_directories(folder);
