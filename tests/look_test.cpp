@@ -291,7 +291,12 @@ namespace {
 // then as a passing glider visits, or oscillating in every proportion. Sampled at each of the guard's
 // steps, as a render's frames sample the screen, no cell shows one picture other than the background
 // for longer than the bound; a cell that oscillates evenly is never dimmed; whatever the cell shows is
-// what the lists of changes drew, and a picture the guard holds is shown dimmed, any other at full.
+// what the lists of changes drew (brightened when it takes up its held picture again), and is what a
+// plain reference says from the pictures each step saw: the one after each event since the last step,
+// or the one shown where none came. Away from the held picture in more than three quarters of them,
+// or in more than half and away now, the cell takes up what it shows; away in two fifths or more, it
+// waits; otherwise a held picture other than the blank one is held a step longer. A held picture is
+// shown dimmed by its steps past the sixth, any other at full strength.
 TEST(CellLook, TheGuardDimsWhatStaysAndNothingElse) {
     // Each row: whether a cell is live at event e (its column gives it a phase and a random stream).
     using History = bool (*)(int e, int x, RuntimeRandom& random);
@@ -306,12 +311,16 @@ TEST(CellLook, TheGuardDimsWhatStaysAndNothingElse) {
         {"blinker", [](int e, int x, RuntimeRandom&) { return (e + x) % 2 == 0; }, true},
         {"coin", [](int, int, RuntimeRandom& r) { return r.Rnd() < 0.5f; }},
         {"born late", [](int e, int x, RuntimeRandom&) { return e > 200 + 7 * x; }},
+        // Away for all but the last of 17 events, after 7 + x steps held.
+        {"back at a step", [](int e, int x, RuntimeRandom&) { return e < 136 + 17 * x || e == 152 + 17 * x; }},
     };
     constexpr int kWide = 8, kRows = static_cast<int>(std::size(kinds));
     // Events between steps: generations 300 ms apart; about 50 ms; 3 s apart, so that most steps see
-    // none. The steps take no even number of events, at which they would see an oscillator in one phase.
+    // none; and (-1) an uneven count from step to step, which meets the proportions' bounds exactly. The
+    // steady counts are odd: an even one would see an oscillator always in one phase.
+    constexpr int kUneven[] = {4, 0, 5, 1, 0, 0, 8, 2, 10, 3, 0, 20, 0, 0, 0};
     for (const char* palette : {"Classic", "Paper", "Ocean"})
-        for (const int every : {17, 101, 0}) {
+        for (const int every : {17, 101, 0, -1}) {
             CellLook look;
             const Palette* p = FindPalette(palette);
             std::array<SpritePixels, 5> live{};
@@ -325,26 +334,36 @@ TEST(CellLook, TheGuardDimsWhatStaysAndNothingElse) {
             std::vector<int> run(shown.size(), 0), longest(kRows, 0), dimmedEver(kRows, 0);
             std::vector<RuntimeRandom> random;
             for (int i = 0; i < kWide * kRows; ++i) random.emplace_back(static_cast<uint32_t>(i + 1));
+            std::vector<CellShow> held(shown);
+            std::vector<int> still(shown.size(), 0);
+            std::vector<std::vector<CellShow>> seen(shown.size());
             int wrong = 0, e = 0;
             auto draw = [&](const std::vector<LookChange>& changes) {
                 for (const LookChange& c : changes) wrong += c.from != shown[c.cell], shown[c.cell] = c.to;
             };
             for (int step = 0; step < 400; ++step) {
                 // 0 events a step: one event every sixth step.
-                const int events = every > 0 ? every : step % 6 == 0;
+                const int events = every > 0 ? every : every == 0 ? step % 6 == 0 : kUneven[step % std::size(kUneven)];
                 for (int k = 0; k < events; ++k, ++e) {
                     for (int y = 0; y < kRows; ++y)
                         for (int x = 0; x < kWide; ++x)
                             grid.Set(x, y, kinds[y].live(e, x, random[y * kWide + x]) ? CellGrid::kLive : CellGrid::kDead);
                     look.Update(world, grid);
                     draw(world.changes);
+                    for (int i = 0; i < kWide * kRows; ++i) seen[i].push_back(look.Show(world.phase[i], world.key[i]));
                 }
                 look.GuardStep(world);
                 draw(world.dimmed);
                 for (int i = 0; i < kWide * kRows; ++i) {
                     const CellShow raw = look.Show(world.phase[i], world.key[i]);
-                    const int level = std::clamp(world.still[i] - CellLook::kGuardStillSteps, 0, CellLook::kGuardDimSteps);
-                    wrong += shown[i] != (raw == world.held[i] ? look.Dimmed(raw, level) : raw);
+                    if (seen[i].empty()) seen[i].push_back(raw);
+                    const int n = static_cast<int>(seen[i].size());
+                    const int away = static_cast<int>(std::count_if(seen[i].begin(), seen[i].end(), [&](CellShow s) { return s != held[i]; }));
+                    seen[i].clear();
+                    if (away * 4 > n * 3 || (away * 2 > n && raw != held[i])) held[i] = raw, still[i] = 0;
+                    else if (!(away > 0 && away * 5 >= n * 2) && held[i] != blank) still[i] = std::min(still[i] + 1, 255);
+                    const int level = std::clamp(still[i] - CellLook::kGuardStillSteps, 0, CellLook::kGuardDimSteps);
+                    wrong += shown[i] != (raw == held[i] ? look.Dimmed(raw, level) : raw);
                     run[i] = shown[i] == sampled[i] && shown[i] != blank ? run[i] + 1 : 0;
                     sampled[i] = shown[i];
                     longest[i / kWide] = std::max(longest[i / kWide], run[i]);
