@@ -785,18 +785,21 @@ TEST(SaverDisplayFlashes, AGenerationsPictureWaitsWhileTheLastIsNew) {
 }
 
 // The burn-in guard on a block that stays: its cells show their bitmap for 30 s, then dim step by step
-// to black within two and a half minutes, on the generations' ticks or, with generations 20 s apart,
-// on the frame clock's; a cell born after that shows at full strength. Off, the block stays as it is.
+// to black, a step every 5 s on the generations' ticks or, with generations 20 s apart, on the frame
+// clock's; a cell born after that shows at full strength. The steps keep their cadence, and after the
+// clock stood still for longer than two of them (13 s) start again from then; a clock passing midnight
+// takes a step at once. Off, the block stays as it is.
 TEST(SaverDisplayGuard, AStillPictureDimsOnTheClockAndNewCellsShowAtFullStrength) {
-    const struct { const char* what; const char* stored; int speed; bool frameClock; } rows[] = {
-        {"off", nullptr, 300, false}, {"unusable: off", "maybe", 300, false},
-        {"on, at 300 ms", "True", 300, false}, {"on, 20 s apart", "True", 20000, true},
+    const struct { const char* what; const char* stored; int speed; bool frameClock; float start; } rows[] = {
+        {"off", nullptr, 300, false, 1000}, {"unusable: off", "maybe", 300, false, 1000},
+        {"on, at 300 ms", "True", 300, false, 1000}, {"on, 20 s apart", "True", 20000, true, 1000},
+        {"on, 20 s apart, past midnight at 52 s", "True", 20000, true, 86348},
     };
     for (const auto& r : rows) {
         DisplayRig rig;
         rig.store.Put(kApplicationTitle, kSettingsSection, "Speed", std::to_string(r.speed));
         if (r.stored) rig.store.Put(kApplicationTitle, kSettingsSection, "BurnInGuard", r.stored);
-        rig.platform.now = 1000;
+        rig.platform.now = r.start;
         rig.display.Load();
         // The load starts the frame clock where the guard needs it between generations.
         const bool ticked = std::ranges::count(rig.platform.journal, std::string("StartFrameTimer 1000")) > 0;
@@ -809,12 +812,13 @@ TEST(SaverDisplayGuard, AStillPictureDimsOnTheClockAndNewCellsShowAtFullStrength
         const uint32_t full = rig.display.frame().Pixel(35, 45);
         ASSERT_NE(full, 0u) << r.what;
         const bool guarded = r.stored && std::string(r.stored) == "True";
-        // A second at a time; the generations' ticks at their pace, the frame clock's every second.
-        double firstDim = -1, dark = -1;
-        int longest = 0, run = 0;
+        // A second at a time, the clock standing still from 101 to 112 s; the generations' ticks at
+        // their pace, the frame clock's every second.
+        int firstDim = -1, dark = -1, longest = 0, run = 0;
         uint32_t last = full;
         for (int t = 1; t <= 200; ++t) {
-            rig.platform.now = 1000.0f + static_cast<float>(t);
+            if (t > 100 && t <= 112) continue;
+            rig.platform.now = std::fmod(r.start + static_cast<float>(t), 86400.0f);
             if (t * 1000 % r.speed < 1000) rig.display.Tick();
             rig.display.FrameTick();
             const uint32_t pixel = rig.display.frame().Pixel(35, 45);
@@ -823,12 +827,12 @@ TEST(SaverDisplayGuard, AStillPictureDimsOnTheClockAndNewCellsShowAtFullStrength
             if (pixel == 0 && dark < 0) dark = t;
         }
         if (!guarded) {
-            EXPECT_EQ(std::pair(firstDim, last), std::pair(-1.0, full)) << r.what;
+            EXPECT_EQ(std::pair(firstDim, last), std::pair(-1, full)) << r.what;
             continue;
         }
-        // A step to take up the block, six to hold it, and the first of 24 toward black.
-        EXPECT_TRUE(firstDim > 35 && firstDim <= 40) << r.what << " " << firstDim;
-        EXPECT_TRUE(dark > 150 && dark <= 155) << r.what << " " << dark;
+        // A step at 5 s takes up the block, six hold it, and the eighth is the first of 24 toward
+        // black: 20 steps by 100 s, the 21st at 113 s when the clock goes on, the 31st 50 s later.
+        EXPECT_EQ(std::pair(firstDim, dark), std::pair(40, 163)) << r.what;
         EXPECT_LE(longest, 39) << r.what;
         // A cell born beside the dark block shows its bitmap as it always has; the block stays dark.
         block.Set(10, 10, CellGrid::kLive);
@@ -843,7 +847,30 @@ TEST(SaverDisplayGuard, AStillPictureDimsOnTheClockAndNewCellsShowAtFullStrength
         const Strings restarted = r.frameClock ? Strings{"StopTimer", "StartFrameTimer 1000", "StartTimer 20000"}
                                                : Strings{"StopTimer", "StartTimer 300"};
         EXPECT_EQ(rig.platform.journal, restarted) << r.what;
+        // Once the saver has ended, a monitor coming back starts nothing.
+        rig.display.Unload();
+        rig.platform.journal.clear();
+        rig.display.DisplayPowerChanged(false);
+        rig.display.DisplayPowerChanged(true);
+        EXPECT_EQ(std::ranges::count(rig.platform.journal, std::string("StartFrameTimer 1000")), 0) << r.what;
     }
+    // Generations a second apart need no frame clock; a millisecond more do.
+    for (const int speed : {1000, 1001}) {
+        DisplayRig rig;
+        rig.store.Put(kApplicationTitle, kSettingsSection, "Speed", std::to_string(speed));
+        rig.store.Put(kApplicationTitle, kSettingsSection, "BurnInGuard", "True");
+        rig.display.Load();
+        EXPECT_EQ(std::ranges::count(rig.platform.journal, std::string("StartFrameTimer 1000")), speed > 1000) << speed;
+    }
+    // Loaded with the monitors off, the frame clock waits for one to come on.
+    DisplayRig rig;
+    rig.store.Put(kApplicationTitle, kSettingsSection, "Speed", "20000");
+    rig.store.Put(kApplicationTitle, kSettingsSection, "BurnInGuard", "True");
+    rig.display.DisplayPowerChanged(false);
+    rig.display.Load();
+    EXPECT_EQ(std::ranges::count(rig.platform.journal, std::string("StartFrameTimer 1000")), 0);
+    rig.display.DisplayPowerChanged(true);
+    EXPECT_EQ(std::ranges::count(rig.platform.journal, std::string("StartFrameTimer 1000")), 1);
 }
 
 // Colours in other TrueColor layouts, as values and then as the picture's bytes, against a plain reference: each
