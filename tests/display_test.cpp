@@ -854,6 +854,41 @@ TEST(SaverDisplayGuard, AStillPictureDimsOnTheClockAndNewCellsShowAtFullStrength
         rig.display.DisplayPowerChanged(true);
         EXPECT_EQ(std::ranges::count(rig.platform.journal, std::string("StartFrameTimer 1000")), 0) << r.what;
     }
+    // Generations 300 ms apart: the steps keep to every 5 s, each at the first tick after, so the block
+    // is dark at the first tick after 155 s.
+    {
+        DisplayRig rig;
+        rig.store.Put(kApplicationTitle, kSettingsSection, "BurnInGuard", "True");
+        rig.Load(1000);
+        rig.display.Resize();
+        rig.display.automaton().reseeding = false;
+        CellGrid block(rig.display.maxCol(), rig.display.maxRow());
+        for (auto [x, y] : {std::pair{3, 4}, {4, 4}, {3, 5}, {4, 5}}) block.Set(x, y, CellGrid::kLive);
+        rig.display.PlaceCells(block);
+        int tick = 0;
+        while (rig.display.frame().Pixel(35, 45) != 0 && tick < 1000) {
+            rig.platform.now = 1000.0f + 0.3f * static_cast<float>(++tick);
+            rig.display.Tick();
+        }
+        EXPECT_NEAR(0.3 * tick, 155.1, 0.01);
+    }
+    // Under Smooth, the frame clock goes on at the guard's pace once a blend is done, and again after
+    // the monitors were off.
+    {
+        DisplayRig rig;
+        for (auto [key, text] : {std::pair{"Smooth", "True"}, {"Speed", "20000"}, {"BurnInGuard", "True"}})
+            rig.store.Put(kApplicationTitle, kSettingsSection, key, text);
+        rig.Load();
+        rig.display.Resize();
+        rig.display.Tick();
+        ASSERT_EQ(std::ranges::count(rig.platform.journal, std::string("StartFrameTimer 17")), 1);
+        for (int frame = 0; frame < 2000 && rig.platform.journal.back() != "StartFrameTimer 1000"; ++frame) rig.display.FrameTick();
+        EXPECT_EQ(rig.platform.journal.back(), "StartFrameTimer 1000");
+        rig.display.DisplayPowerChanged(false);
+        rig.platform.journal.clear();
+        rig.display.DisplayPowerChanged(true);
+        EXPECT_EQ(std::ranges::count(rig.platform.journal, std::string("StartFrameTimer 1000")), 1);
+    }
     // Generations a second apart need no frame clock; a millisecond more do.
     for (const int speed : {1000, 1001}) {
         DisplayRig rig;

@@ -59,6 +59,14 @@ TEST(XSettings, IntegersAmongOtherSettingsInEitherByteOrder) {
     negative.bytes[0] = 2;
     EXPECT_EQ(XSettingsInteger(negative.bytes.data(), negative.bytes.size(), "Gtk/EnableAnimations"), std::nullopt);
     EXPECT_EQ(XSettingsInteger(nullptr, 40, "Gtk/EnableAnimations"), std::nullopt);
+    // A string said to run past the end, the setting where its text would be: nothing either.
+    Property past(false);
+    past.Add(1, "Net/ThemeName");
+    past.bytes.back() = 4;  // a text of 4 << 24 bytes
+    past.Add(0, "Gtk/EnableAnimations", 0);
+    EXPECT_EQ(XSettingsInteger(past.bytes.data(), past.bytes.size(), "Gtk/EnableAnimations"), std::nullopt);
+    past.bytes[past.bytes.size() - 33] = 0;  // said to be empty, it is found
+    EXPECT_EQ(XSettingsInteger(past.bytes.data(), past.bytes.size(), "Gtk/EnableAnimations"), 0);
 }
 
 }  // namespace

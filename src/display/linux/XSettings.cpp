@@ -47,10 +47,11 @@ std::optional<int32_t> XSettingsInteger(const unsigned char* data, std::size_t s
         const uint32_t type = r.Take(1);
         r.Take(1);
         const uint32_t nameLength = r.Take(2);
-        if (!r.ok || size - r.at < nameLength) return std::nullopt;
-        const std::string_view settingName(reinterpret_cast<const char*>(data + r.at), nameLength);
+        const std::size_t nameAt = r.at;
         r.Skip(nameLength);
         r.Take(4);  // the serial of its last change
+        // Compared only if the reader stayed within the data.
+        const std::string_view settingName(reinterpret_cast<const char*>(data + nameAt), nameLength);
         if (type == kInteger) {
             const int32_t value = static_cast<int32_t>(r.Take(4));
             if (r.ok && settingName == name) return value;
