@@ -61,6 +61,9 @@ TEST(FlashAnalyser, KnownSequences) {
         {"red and blue at 5 Hz", 100, 75, 60, 24, Alternate(kRed, kBlue, 5), 5, 5, 1},
         {"black and red at 2 Hz", 100, 75, 60, 24, Alternate(kBlack, kRed, 2), 2, 2, 0},
         {"white and pale grey at 10 Hz", 100, 75, 60, 24, Alternate(kWhite, kPale, 10), 0, 0, 0},
+        {"black and a grey of level 10 (relative luminance 0.003) at 10 Hz", 100, 75, 60, 24, Alternate(kBlack, 0x0A0A0A, 10),
+         0, 0, 0},
+        {"red and a magenta as bright, 0.13 away in u'v', at 5 Hz", 100, 75, 60, 24, Alternate(kRed, 0xFF00A0, 5), 0, 0, 0},
         {"a slow fade", 100, 75, 30, 24, fade, 1, 0, 0},
         // At 96 dots per inch an area is 341 x 256 pixels.
         {"a quarter of an area at 10 Hz", 400, 300, 60, 96, Alternate(kBlack, kWhite, 10, 341, 64), 0, 0, 0.25},
