@@ -59,6 +59,7 @@ TEST(FlashAnalyser, KnownSequences) {
          10, 0, 1},
         {"red and a grey as bright at 5 Hz", 100, 75, 60, 24, Alternate(kRed, kRedsGrey, 5), 0, 5, 1},
         {"red and blue at 5 Hz", 100, 75, 60, 24, Alternate(kRed, kBlue, 5), 5, 5, 1},
+        {"the grey and blue at 5 Hz: neither is red", 100, 75, 60, 24, Alternate(kRedsGrey, kBlue, 5), 5, 0, 1},
         {"black and red at 2 Hz", 100, 75, 60, 24, Alternate(kBlack, kRed, 2), 2, 2, 0},
         {"white and pale grey at 10 Hz", 100, 75, 60, 24, Alternate(kWhite, kPale, 10), 0, 0, 0},
         {"black and a grey of level 10 (relative luminance 0.003) at 10 Hz", 100, 75, 60, 24, Alternate(kBlack, 0x0A0A0A, 10),
