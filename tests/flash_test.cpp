@@ -65,6 +65,7 @@ TEST(FlashAnalyser, KnownSequences) {
         {"black and a grey of level 10 (relative luminance 0.003) at 10 Hz", 100, 75, 60, 24, Alternate(kBlack, 0x0A0A0A, 10),
          0, 0, 0},
         {"red and a magenta as bright, 0.13 away in u'v', at 5 Hz", 100, 75, 60, 24, Alternate(kRed, 0xFF00A0, 5), 0, 0, 0},
+        {"... and one 0.21 away", 100, 75, 60, 24, Alternate(kRed, 0xFF00E0, 5), 0, 5, 1},
         {"a slow fade", 100, 75, 30, 24, fade, 1, 0, 0},
         // At 96 dots per inch an area is 341 x 256 pixels.
         {"a quarter of an area at 10 Hz", 400, 300, 60, 96, Alternate(kBlack, kWhite, 10, 341, 64), 0, 0, 0.25},
@@ -80,6 +81,13 @@ TEST(FlashAnalyser, KnownSequences) {
         EXPECT_EQ(report.Passes(), r.general <= 3 && r.red <= 3) << r.what;
         EXPECT_EQ(report.frames, std::lround(3 * r.fps)) << r.what;
     }
+    // Frames of no pixels hold no flash, whatever flashes beside them in memory.
+    FlashAnalyser empty(0, 5, 60, 96);
+    for (int k = 0; k < 180; ++k) {
+        const uint32_t beside = k / 3 % 2 ? kWhite : kBlack;
+        empty.Add(&beside, 0);
+    }
+    EXPECT_EQ(std::tuple(empty.Report().frames, empty.Report().share, empty.Report().Passes()), std::tuple(180, 0.0, true));
 }
 
 // The worst second is the first to hold the most flashes: a 10 Hz toggle that starts after a calm
