@@ -57,6 +57,8 @@ TEST(FlashAnalyser, KnownSequences) {
         {"a small square at 10 Hz", 100, 75, 60, 24, Alternate(kBlack, kWhite, 10, 10, 10), 0, 0, 100 / (85.0 * 64)},
         {"the square at 2 dots per inch: larger than an area", 100, 75, 60, 2, Alternate(kBlack, kWhite, 10, 10, 10),
          10, 0, 1},
+        {"a 2 x 2 square at 1 dot per inch: a third of an area of 4 x 3", 100, 75, 60, 1, Alternate(kBlack, kWhite, 10, 2, 2),
+         10, 0, 4 / 12.0},
         {"red and a grey as bright at 5 Hz", 100, 75, 60, 24, Alternate(kRed, kRedsGrey, 5), 0, 5, 1},
         {"red and blue at 5 Hz", 100, 75, 60, 24, Alternate(kRed, kBlue, 5), 5, 5, 1},
         {"the grey and blue at 5 Hz: neither is red", 100, 75, 60, 24, Alternate(kRedsGrey, kBlue, 5), 5, 0, 1},
