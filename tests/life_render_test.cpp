@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -96,6 +97,123 @@ TEST(PngFile, RowsOfAnyKindReadBackAsThePixels) {
         ASSERT_TRUE(EncodePng(frame.data(), c.width, c.height, c.stride, file)) << c.what;
         EXPECT_EQ(ReadPng(file, c.width, c.height), want) << c.what;
     }
+}
+
+// A PNG file put together by hand: chunks with their CRCs, and rows of 8-bit RGB or RGBA filtered as the
+// PNG specification defines each filter (None, Sub, Up, Average, Paeth), the row's filter given.
+struct HandPng {
+    int width, height, channels;
+    std::vector<unsigned char> raw;  // unfiltered, a row after another
+    static void Chunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data) {
+        const auto put = [&](uint32_t v) { for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<unsigned char>(v >> s)); };
+        put(static_cast<uint32_t>(data.size()));
+        std::vector<unsigned char> typed(type, type + 4);
+        typed.insert(typed.end(), data.begin(), data.end());
+        out.insert(out.end(), typed.begin(), typed.end());
+        put(static_cast<uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
+    }
+    std::vector<unsigned char> File(const std::function<int(int)>& filterOfRow) const {
+        const int row = width * channels;
+        std::vector<unsigned char> filtered;
+        for (int y = 0; y < height; ++y) {
+            const int f = filterOfRow(y);
+            filtered.push_back(static_cast<unsigned char>(f));
+            for (int i = 0; i < row; ++i) {
+                const auto at = [&](int yy, int ii) { return yy < 0 || ii < 0 ? 0 : int(raw[static_cast<std::size_t>(yy) * row + ii]); };
+                const int a = at(y, i - channels), b = at(y - 1, i), c = at(y - 1, i - channels);
+                const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+                const int paeth = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+                const int predicted = f == 1 ? a : f == 2 ? b : f == 3 ? (a + b) / 2 : f == 4 ? paeth : 0;
+                filtered.push_back(static_cast<unsigned char>(at(y, i) - predicted));
+            }
+        }
+        std::vector<unsigned char> packed(compressBound(static_cast<uLong>(filtered.size())));
+        uLongf size = static_cast<uLongf>(packed.size());
+        compress(packed.data(), &size, filtered.data(), static_cast<uLong>(filtered.size()));
+        packed.resize(size);
+        std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+        std::vector<unsigned char> header;
+        for (const int v : {width, height})
+            for (int s = 24; s >= 0; s -= 8) header.push_back(static_cast<unsigned char>(static_cast<uint32_t>(v) >> s));
+        header.insert(header.end(), {8, static_cast<unsigned char>(channels == 3 ? 2 : 6), 0, 0, 0});
+        Chunk(file, "IHDR", header);
+        Chunk(file, "tEXt", {'a', 0, 'b'});
+        // The pixels in two IDAT chunks, as a writer may split them.
+        const std::size_t half = packed.size() / 2;
+        Chunk(file, "IDAT", {packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(half)});
+        Chunk(file, "IDAT", {packed.begin() + static_cast<std::ptrdiff_t>(half), packed.end()});
+        Chunk(file, "IEND", {});
+        return file;
+    }
+};
+
+// DecodePng against files put together by hand: every filter on every row of RGB and of RGBA noise gives
+// back the pixels (alpha dropped); a damaged or unusable file is refused with what is wrong with it.
+TEST(PngFile, TheReaderTakesEveryFilterAndRefusesWhatItCannotRead) {
+    std::mt19937 random(11);
+    for (const int channels : {3, 4}) {
+        HandPng png{13, 10, channels, {}};
+        std::vector<uint32_t> want;
+        for (int k = 0; k < png.width * png.height; ++k) {
+            const uint32_t v = random();
+            for (int c = 0; c < channels; ++c) png.raw.push_back(static_cast<unsigned char>(v >> (8 * (3 - c))));
+            want.push_back(v >> 8);
+        }
+        for (const int first : {0, 1, 2, 3, 4}) {
+            int width = 0, height = 0;
+            std::vector<uint32_t> pixels;
+            std::string problem;
+            EXPECT_TRUE(DecodePng(png.File([&](int y) { return (y + first) % 5; }), width, height, pixels, problem)) << problem;
+            EXPECT_EQ(std::tuple(width, height, pixels == want), std::tuple(13, 10, true)) << channels << " " << first;
+        }
+    }
+    HandPng small{3, 2, 3, std::vector<unsigned char>(18, 200)};
+    const std::vector<unsigned char> good = small.File([](int) { return 0; });
+    // Changes to the good file: a byte set at an offset (the IHDR's data start at 16), its CRC made right again
+    // where `fix`, or the file cut to a size.
+    const std::string header = "a PNG file that is not 8-bit RGB or RGBA, not interlaced, of at most "
+                               "8192 pixels each way";
+    const struct { const char* what; std::size_t at; int byte; bool fix; std::size_t cut; std::string problem; } rows[] = {
+        {"another signature", 1, 'Q', false, 0, "not a PNG file"},
+        {"a file of 7 bytes", 0, -1, false, 7, "not a PNG file"},
+        {"cut short in the middle of a chunk", 0, -1, false, 40, "a PNG file cut short"},
+        {"cut short before a chunk's CRC", 0, -1, false, 8 + 8 + 13 + 3, "a PNG file cut short"},
+        {"without its IEND", 0, -1, false, 1000, "a PNG file cut short"},
+        {"a chunk said to be longer than the file", 11, 200, false, 0, "a PNG file cut short"},
+        {"a damaged header", 20, 7, false, 0, "a PNG chunk whose checksum is wrong"},
+        {"no width", 19, 0, true, 0, header},
+        {"no height", 23, 0, true, 0, header},
+        {"too wide", 17, 0x7F, true, 0, header},
+        {"too high", 21, 0x7F, true, 0, header},
+        {"16 bits a channel", 24, 16, true, 0, header},
+        {"a palette", 25, 3, true, 0, header},
+        {"a compression of another kind", 26, 1, true, 0, header},
+        {"filters of another kind", 27, 1, true, 0, header},
+        {"interlaced", 28, 1, true, 0, header},
+        {"a row more than its pixels", 23, 3, true, 0, "a PNG file whose pixels do not unpack to its size"},
+    };
+    for (const auto& r : rows) {
+        std::vector<unsigned char> file = good;
+        if (r.cut == 1000) file.resize(file.size() - 12);
+        else if (r.cut) file.resize(r.cut);
+        if (r.byte >= 0) file[r.at] = static_cast<unsigned char>(r.byte);
+        if (r.fix) {
+            const uint32_t crc = static_cast<uint32_t>(crc32(0, &file[12], 17));
+            for (int k = 0; k < 4; ++k) file[29 + static_cast<std::size_t>(k)] = static_cast<unsigned char>(crc >> (24 - 8 * k));
+        }
+        int width = 0, height = 0;
+        std::vector<uint32_t> pixels;
+        std::string problem;
+        EXPECT_FALSE(DecodePng(file, width, height, pixels, problem)) << r.what;
+        EXPECT_EQ(problem, r.problem) << r.what;
+    }
+    // A row in no filter the reader knows.
+    HandPng odd{3, 2, 3, std::vector<unsigned char>(18, 9)};
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    std::string problem;
+    EXPECT_FALSE(DecodePng(odd.File([](int y) { return y == 1 ? 5 : 0; }), width, height, pixels, problem));
+    EXPECT_EQ(problem, "a PNG row in an unknown filter");
 }
 
 }  // namespace

@@ -60,8 +60,10 @@ bool DecodePng(const std::vector<unsigned char>& file, int& width, int& height, 
             return false;
         }
         if (std::memcmp(type, "IHDR", 4) == 0) {
-            if (size != 13 || data[8] != 8 || (data[9] != 2 && data[9] != 6) || data[12] != 0 ||
-                Get32(data) == 0 || Get32(data + 4) == 0 || Get32(data) > kMostPixelsEachWay || Get32(data + 4) > kMostPixelsEachWay) {
+            // 8 bits a channel, RGB or RGBA, the one compression and filter
+            // method, not interlaced.
+            if (size != 13 || data[8] != 8 || (data[9] != 2 && data[9] != 6) || data[10] != 0 || data[11] != 0 ||
+                data[12] != 0 || Get32(data) == 0 || Get32(data + 4) == 0 || Get32(data) > kMostPixelsEachWay || Get32(data + 4) > kMostPixelsEachWay) {
                 problem = "a PNG file that is not 8-bit RGB or RGBA, not interlaced, of at most " +
                           std::to_string(kMostPixelsEachWay) + " pixels each way";
                 return false;
