@@ -6,12 +6,17 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "tovra-life/LifeCli.h"
 #include "tovra-life/PngFile.h"
+#include "tovra-life/Render.h"
 #include "tovra-life/RenderPlatform.h"
 
 namespace tovra::life {
@@ -214,6 +219,42 @@ TEST(PngFile, TheReaderTakesEveryFilterAndRefusesWhatItCannotRead) {
     std::string problem;
     EXPECT_FALSE(DecodePng(odd.File([](int y) { return y == 1 ? 5 : 0; }), width, height, pixels, problem));
     EXPECT_EQ(problem, "a PNG row in an unknown filter");
+}
+
+// --flashes and --still on frames written here: the report's lines for a whole frame black and white at
+// 10 Hz; a frame of another size than the first is refused, naming both sizes.
+TEST(FrameAnalyses, ReportOnTheFramesOfAFolder) {
+    const std::string folder = testing::TempDir() + "tovra-frames";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const auto write = [&](int k, int width, int height, uint32_t colour) {
+        std::vector<uint32_t> pixels(static_cast<std::size_t>(width) * height, colour);
+        std::vector<unsigned char> file;
+        ASSERT_TRUE(EncodePng(pixels.data(), width, height, width, file));
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%05d.png", k);
+        std::ofstream(std::filesystem::path(folder) / name, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
+                                                                                     static_cast<std::streamsize>(file.size()));
+    };
+    for (int k = 0; k < 120; ++k) write(k, 100, 75, k / 3 % 2 ? 0xFFFFFFu : 0u);
+    std::ostringstream out, err;
+    EXPECT_EQ(AnalyseFrames(folder, 60, 24, out, err), kExitFlashes);
+    EXPECT_EQ(out.str(), "frames: 120, 60 a second; an area is 85 x 64 pixels\n"
+                         "worst second: 10 general and 0 red flashes, ending at 1 s\n"
+                         "largest share of an area flashing more than 3 times in a second: 100%\n"
+                         "passes: no\n");
+    std::ostringstream still;
+    // White three frames in a row: from the first to the last, 0.2 s at 10 frames a second.
+    EXPECT_EQ(AnalyseStillness(folder, 10, 0, still, err), kExitOk);
+    EXPECT_EQ(still.str(), "frames: 120, 10 a second\nlongest one lit colour held: 0.2 s, at 0,0 in #ffffff\n");
+    EXPECT_EQ(err.str(), "");
+    write(120, 100, 74, 0);
+    std::ostringstream none;
+    EXPECT_EQ(AnalyseFrames(folder, 60, 24, none, err), kExitFailure);
+    EXPECT_EQ(none.str(), "");
+    EXPECT_EQ(err.str(), "tovra-life: cannot read '" + (std::filesystem::path(folder) / "frame-00120.png").string() +
+                             "': 100 x 74 pixels, the frames before it 100 x 75\n");
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
