@@ -212,6 +212,14 @@ TEST(PngFile, TheReaderTakesEveryFilterAndRefusesWhatItCannotRead) {
         EXPECT_FALSE(DecodePng(file, width, height, pixels, problem)) << r.what;
         EXPECT_EQ(problem, r.problem) << r.what;
     }
+    // 8192 pixels each way at the most.
+    for (const int wide : {8192, 8193}) {
+        const HandPng line{wide, 1, 3, std::vector<unsigned char>(static_cast<std::size_t>(wide) * 3, 1)};
+        int width = 0, height = 0;
+        std::vector<uint32_t> pixels;
+        std::string problem;
+        EXPECT_EQ(DecodePng(line.File([](int) { return 0; }), width, height, pixels, problem), wide == 8192) << problem;
+    }
     // A row in no filter the reader knows.
     HandPng odd{3, 2, 3, std::vector<unsigned char>(18, 9)};
     int width = 0, height = 0;
