@@ -83,6 +83,8 @@ TEST(FlashAnalyser, KnownSequences) {
         EXPECT_EQ(report.Passes(), r.general <= 3 && r.red <= 3) << r.what;
         EXPECT_EQ(report.frames, std::lround(3 * r.fps)) << r.what;
     }
+    // From white, the first change is to black: 61 frames at 4 Hz hold eight changes, four flashes.
+    EXPECT_EQ(Analyse(100, 75, 60, 61 / 60.0, 24, Alternate(kWhite, kBlack, 4)).generalFlashes, 4);
     // Frames of no pixels hold no flash, whatever flashes beside them in memory.
     FlashAnalyser empty(0, 5, 60, 96);
     for (int k = 0; k < 180; ++k) {
