@@ -105,7 +105,7 @@ TEST(PngFile, RowsOfAnyKindReadBackAsThePixels) {
 }
 
 // A PNG file put together by hand: chunks with their CRCs, and rows of 8-bit RGB or RGBA filtered as the
-// PNG specification defines each filter (None, Sub, Up, Average, Paeth), the row's filter given.
+// PNG format defines each filter (None, Sub, Up, Average, Paeth), the row's filter given.
 struct HandPng {
     int width, height, channels;
     std::vector<unsigned char> raw;  // unfiltered, a row after another
