@@ -4,6 +4,8 @@
 #include <cmath>
 #include <functional>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "tovra-life/FlashAnalysis.h"
 
@@ -33,6 +35,16 @@ std::function<uint32_t(double, int, int)> Alternate(uint32_t a, uint32_t b, doub
     };
 }
 
+// A colour at each frame: `first`, then from each listed frame on the colour listed with it.
+std::function<uint32_t(double, int, int)> Frames(uint32_t first, std::vector<std::pair<int, uint32_t>> from, double fps) {
+    return [=](double t, int, int) {
+        uint32_t colour = first;
+        for (auto [frame, c] : from)
+            if (std::lround(t * fps) >= frame) colour = c;
+        return colour;
+    };
+}
+
 TEST(FlashAnalyser, KnownSequences) {
     constexpr uint32_t kBlack = 0, kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF;
     constexpr uint32_t kRedsGrey = 0x7F7F7F;  // the relative luminance of the red, about 0.21
@@ -43,6 +55,16 @@ TEST(FlashAnalyser, KnownSequences) {
         const double s = std::fmod(t, 2.0), level = s < 1 ? s : 2 - s;
         return static_cast<uint32_t>(std::lround(level * 255)) * 0x010101u;
     };
+    // The whole frame at 10 Hz where `in` says, black elsewhere.
+    const auto only = [toggle = Alternate(kBlack, kWhite, 10)](std::function<bool(int, int)> in) {
+        return [=](double t, int x, int y) { return in(x, y) ? toggle(t, x, y) : kBlack; };
+    };
+    // Eight changes between two greys, their first and last 60 frames apart: seven at most in any second.
+    std::vector<std::pair<int, uint32_t>> spread;
+    for (const int frame : {1, 9, 18, 26, 35, 43, 52, 61}) spread.push_back({frame, spread.size() % 2 ? kBlack : kWhite});
+    // A rise too small to count, then eight changes from its top: the first 0.12 below it.
+    std::vector<std::pair<int, uint32_t>> fromTheTop{{1, 0xA2A2A2}};
+    for (int frame = 8; frame <= 57; frame += 7) fromTheTop.push_back({frame, fromTheTop.size() % 2 ? 0x868686u : 0xA2A2A2u});
     const struct { const char* what; int width, height; double fps, dpi; std::function<uint32_t(double, int, int)> pick;
                    int general, red; double share; } rows[] = {
         // Frames of 100 x 75 pixels at 24 dots per inch, where an area is 85 x 64 pixels.
@@ -64,16 +86,31 @@ TEST(FlashAnalyser, KnownSequences) {
         {"the grey and blue at 5 Hz: neither is red", 100, 75, 60, 24, Alternate(kRedsGrey, kBlue, 5), 5, 0, 1},
         {"black and red at 2 Hz", 100, 75, 60, 24, Alternate(kBlack, kRed, 2), 2, 2, 0},
         {"white and pale grey at 10 Hz", 100, 75, 60, 24, Alternate(kWhite, kPale, 10), 0, 0, 0},
+        {"white and a grey of 0.70 at 10 Hz: the darker state is below 0.8", 100, 75, 60, 24,
+         Alternate(kWhite, 0xDADADA, 10), 10, 0, 1},
         {"black and a grey of level 10 (relative luminance 0.003) at 10 Hz", 100, 75, 60, 24, Alternate(kBlack, 0x0A0A0A, 10),
          0, 0, 0},
         {"red and a magenta as bright, 0.13 away in u'v', at 5 Hz", 100, 75, 60, 24, Alternate(kRed, 0xFF00A0, 5), 0, 0, 0},
         {"... and one 0.21 away", 100, 75, 60, 24, Alternate(kRed, 0xFF00E0, 5), 0, 5, 1},
+        {"red and a brown almost as bright, 0.18 away, mostly in u'", 100, 75, 60, 24, Alternate(kRed, 0xA06838, 5), 0, 0, 0},
+        {"black and a dark red at 5 Hz: black has the white's chromaticity", 100, 75, 60, 24, Alternate(kBlack, 0x400000, 5),
+         0, 5, 1},
+        {"eight changes over just more than a second", 100, 75, 60, 24, Frames(kBlack, spread, 60), 3, 0, 0},
+        {"eight changes from the top of a small rise", 100, 75, 60, 24, Frames(0x959595, fromTheTop, 60), 4, 0, 1},
         {"a slow fade", 100, 75, 30, 24, fade, 1, 0, 0},
         // At 96 dots per inch an area is 341 x 256 pixels.
         {"a quarter of an area at 10 Hz", 400, 300, 60, 96, Alternate(kBlack, kWhite, 10, 341, 64), 0, 0, 0.25},
         {"just over a quarter", 400, 300, 60, 96, Alternate(kBlack, kWhite, 10, 341, 65), 10, 0, 341.0 * 65 / area},
         {"... in a frame narrower than an area: a quarter of the area, not of the frame", 200, 300, 60, 96,
          Alternate(kBlack, kWhite, 10, 200, 100), 0, 0, 200.0 * 100 / area},
+        {"two quarters of an area, too far apart for one area to hold more than one", 800, 300, 60, 96,
+         only([](int x, int y) { return y < 64 && (x < 341 || (x >= 450 && x < 791)); }), 0, 0, 0.25},
+        // Frames of 100 x 75 at 24 dots per inch again.
+        {"a half at 2 Hz and a small square at 10 Hz: the share is the square's", 100, 75, 60, 24,
+         [half = Alternate(kBlack, kWhite, 2), square = Alternate(kBlack, kWhite, 10)](double t, int x, int y) {
+             return x < 50 ? half(t, x, y) : x < 60 && y < 10 ? square(t, x, y) : kBlack;
+         },
+         2, 0, 100 / (85.0 * 64)},
     };
     for (const auto& r : rows) {
         const FlashReport report = Analyse(r.width, r.height, r.fps, 3, r.dpi, r.pick);

@@ -86,13 +86,18 @@ std::vector<uint32_t> ReadPng(const std::vector<unsigned char>& f, int width, in
 
 TEST(PngFile, RowsOfAnyKindReadBackAsThePixels) {
     std::mt19937 random(7);
-    struct Case { const char* what; int width, height, stride, repeat; };  // repeat: rows that are copies of the row above
+    // repeat: rows that are copies of the row above, but for their last pixel where `lastDiffers`
+    struct Case { const char* what; int width, height, stride, repeat; bool lastDiffers = false; };
     for (const Case c : {Case{"noise", 37, 11, 37, 1}, {"cells: rows repeated", 40, 30, 40, 10},
-                         {"a wider stride", 20, 9, 40, 3}, {"one pixel", 1, 1, 1, 1}, {"one column", 1, 25, 4, 5}}) {
+                         {"a wider stride", 20, 9, 40, 3}, {"one pixel", 1, 1, 1, 1}, {"one column", 1, 25, 4, 5},
+                         {"rows like the one above but for the last pixel", 8, 6, 8, 3, true}}) {
         std::vector<uint32_t> frame(static_cast<std::size_t>(c.stride) * c.height), want;
         for (int y = 0; y < c.height; ++y)
-            for (int x = 0; x < c.stride; ++x)
-                frame[y * c.stride + x] = y % c.repeat ? frame[(y - 1) * c.stride + x] : random() & 0xFFFFFF;
+            for (int x = 0; x < c.stride; ++x) {
+                uint32_t& p = frame[y * c.stride + x];
+                p = y % c.repeat ? frame[(y - 1) * c.stride + x] : random() & 0xFFFFFF;
+                if (y % c.repeat && c.lastDiffers && x == c.width - 1) p ^= 0x010101;
+            }
         // Past the width, a row holds the start of the row below: only the row above is the one to compare with.
         for (int y = 0; y + 1 < c.height; ++y)
             for (int x = c.width; x < c.stride && x < 2 * c.width; ++x)
@@ -186,6 +191,7 @@ TEST(PngFile, TheReaderTakesEveryFilterAndRefusesWhatItCannotRead) {
         {"without its IEND", 0, -1, false, 1000, "a PNG file cut short"},
         {"a chunk said to be longer than the file", 11, 200, false, 0, "a PNG file cut short"},
         {"a damaged header", 20, 7, false, 0, "a PNG chunk whose checksum is wrong"},
+        {"no header: its chunk of another type", 15, 'r', true, 0, "a PNG file without its header"},
         {"no width", 19, 0, true, 0, header},
         {"no height", 23, 0, true, 0, header},
         {"too wide", 17, 0x7F, true, 0, header},
@@ -230,7 +236,7 @@ TEST(PngFile, TheReaderTakesEveryFilterAndRefusesWhatItCannotRead) {
 }
 
 // --flashes and --still on frames written here: the report's lines for a whole frame black and white at
-// 10 Hz; a frame of another size than the first is refused, naming both sizes.
+// 10 Hz; a frame of another size than the first is refused, naming both sizes; one frame is read.
 TEST(FrameAnalyses, ReportOnTheFramesOfAFolder) {
     const std::string folder = testing::TempDir() + "tovra-frames";
     std::filesystem::remove_all(folder);
@@ -262,6 +268,21 @@ TEST(FrameAnalyses, ReportOnTheFramesOfAFolder) {
     EXPECT_EQ(none.str(), "");
     EXPECT_EQ(err.str(), "tovra-life: cannot read '" + (std::filesystem::path(folder) / "frame-00120.png").string() +
                              "': 100 x 74 pixels, the frames before it 100 x 75\n");
+    // A folder without frames: the first frame's path named in full, as it is up to 200 characters.
+    const std::string name = "/frame-00000.png", start = testing::TempDir() + "tovra-";
+    const std::string none200 = start + std::string(200 - start.size() - name.size(), 'x');
+    std::filesystem::create_directories(none200);
+    std::ostringstream nothing, missing;
+    EXPECT_EQ(AnalyseFrames(none200, 60, 24, nothing, missing), kExitFailure);
+    EXPECT_EQ(missing.str(), "tovra-life: cannot read '" + none200 + name + "': No such file or directory\n");
+    std::filesystem::remove_all(none200);
+    // A folder of one frame is a sequence of one.
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    write(0, 4, 3, 0xFFFFFF);
+    std::ostringstream one, oneErr;
+    EXPECT_EQ(AnalyseStillness(folder, 10, 0, one, oneErr), kExitOk);
+    EXPECT_EQ(one.str() + oneErr.str(), "frames: 1, 10 a second\nlongest one lit colour held: 0 s, at 0,0 in #ffffff\n");
     std::filesystem::remove_all(folder);
 }
 

@@ -251,6 +251,16 @@ TEST(CellLook, BlendFrames) {
     CellLook plain;
     plain.Configure({classic, true, true, 0, false, CellShape::Square}, {}, {}, Identity);
     EXPECT_FALSE(plain.Active());
+    // Any one of the look's own settings on the classic bitmaps needs the painter: the least fade too.
+    for (const LookSettings& s : {LookSettings{classic, false, false, 1, false, CellShape::Square},
+                                  LookSettings{classic, false, false, 0, true, CellShape::Square},
+                                  LookSettings{classic, false, false, 0, false, CellShape::Dot},
+                                  LookSettings{classic, false, false, 0, false, CellShape::Square, true},
+                                  LookSettings{ocean, false, false, 0, false, CellShape::Square}}) {
+        CellLook one;
+        one.Configure(s, {}, {}, Identity);
+        EXPECT_TRUE(one.Active()) << s.fade << s.smooth << int(s.shape) << s.burnInGuard;
+    }
     LookWorld small;  // a world of a negative size has no cells
     for (auto [columns, rows] : {std::pair{-3, 2}, {2, -3}}) {
         plain.Reset(small, columns, rows);
