@@ -122,13 +122,16 @@ TEST(FlashAnalyser, KnownSequences) {
     }
     // From white, the first change is to black: 61 frames at 4 Hz hold eight changes, four flashes.
     EXPECT_EQ(Analyse(100, 75, 60, 61 / 60.0, 24, Alternate(kWhite, kBlack, 4)).generalFlashes, 4);
-    // Frames of no pixels hold no flash, whatever flashes beside them in memory.
-    FlashAnalyser empty(0, 5, 60, 96);
-    for (int k = 0; k < 180; ++k) {
-        const uint32_t beside = k / 3 % 2 ? kWhite : kBlack;
-        empty.Add(&beside, 0);
+    // Frames of no pixels (a size of 0, or one below it) hold no flash, whatever flashes beside them in memory.
+    for (auto [width, height] : {std::pair{0, 5}, {-3, 5}, {5, -2}}) {
+        FlashAnalyser empty(width, height, 60, 96);
+        for (int k = 0; k < 180; ++k) {
+            const uint32_t beside = k / 3 % 2 ? kWhite : kBlack;
+            empty.Add(&beside, 0);
+        }
+        EXPECT_EQ(std::tuple(empty.Report().frames, empty.Report().share, empty.Report().Passes()), std::tuple(180, 0.0, true))
+            << width << " x " << height;
     }
-    EXPECT_EQ(std::tuple(empty.Report().frames, empty.Report().share, empty.Report().Passes()), std::tuple(180, 0.0, true));
 }
 
 // The worst second is the first to hold the most flashes: a 10 Hz toggle that starts after a calm

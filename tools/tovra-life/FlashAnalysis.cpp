@@ -146,7 +146,6 @@ void FlashAnalyser::Judge(const std::vector<uint8_t>& flashes, int& most, double
     std::array<int64_t, 33> atLeast{};  // pixels with at least n flashes
     for (const uint8_t f : flashes) ++atLeast[f];
     for (int n = 31; n >= 0; --n) atLeast[n] += atLeast[n + 1];
-    most = 0;
     share = 0;
     if (atLeast[kMostFlashesASecond + 1] > 0)
         share = static_cast<double>(MostInOneArea(flashes, kMostFlashesASecond + 1)) /
