@@ -270,8 +270,9 @@ TEST(CellLook, BlendFrames) {
     for (auto [col, row] : {std::pair{3, 0}, {-1, 0}, {0, 2}, {0, -1}}) plain.DrawnLive(small, col, row, 4);
     EXPECT_TRUE(small.key == std::vector<uint8_t>(6, 0) && small.phase == std::vector<uint8_t>(6, 0));
     // The steps of a change: one per eight levels its farthest channel moves (a drawn birth and death),
-    // at most one a frame, at least one; a bitmap's change one a frame.
-    for (const Palette* p : {ocean, FindPalette("Paper"), classic}) {
+    // at most one a frame, at least one; a bitmap's change one a frame. Every palette.
+    for (const Palette& each : BuiltInPalettes()) {
+        const Palette* p = &each;
         CellLook look;
         look.Configure({p, false, false, 0, true, CellShape::Square}, {}, {}, Identity);
         LookWorld world;
