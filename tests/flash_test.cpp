@@ -62,6 +62,9 @@ TEST(FlashAnalyser, KnownSequences) {
     // Eight changes between two greys, their first and last 60 frames apart: seven at most in any second.
     std::vector<std::pair<int, uint32_t>> spread;
     for (const int frame : {1, 9, 18, 26, 35, 43, 52, 61}) spread.push_back({frame, spread.size() % 2 ? kBlack : kWhite});
+    // ... and at 64 frames a second, 63 frames apart: all eight within one second.
+    std::vector<std::pair<int, uint32_t>> spread64;
+    for (const int frame : {1, 10, 19, 28, 37, 46, 55, 64}) spread64.push_back({frame, spread64.size() % 2 ? kBlack : kWhite});
     // A rise too small to count, then eight changes from its top: the first 0.12 below it.
     std::vector<std::pair<int, uint32_t>> fromTheTop{{1, 0xA2A2A2}};
     for (int frame = 8; frame <= 57; frame += 7) fromTheTop.push_back({frame, fromTheTop.size() % 2 ? 0x868686u : 0xA2A2A2u});
@@ -96,6 +99,7 @@ TEST(FlashAnalyser, KnownSequences) {
         {"black and a dark red at 5 Hz: black has the white's chromaticity", 100, 75, 60, 24, Alternate(kBlack, 0x400000, 5),
          0, 5, 1},
         {"eight changes over just more than a second", 100, 75, 60, 24, Frames(kBlack, spread, 60), 3, 0, 0},
+        {"eight changes within a second at 64 frames a second", 100, 75, 64, 24, Frames(kBlack, spread64, 64), 4, 0, 1},
         {"eight changes from the top of a small rise", 100, 75, 60, 24, Frames(0x959595, fromTheTop, 60), 4, 0, 1},
         {"a slow fade", 100, 75, 30, 24, fade, 1, 0, 0},
         // At 96 dots per inch an area is 341 x 256 pixels.
