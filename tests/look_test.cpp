@@ -92,6 +92,25 @@ TEST(CellLook, EveryCellShowsWhatItsHistorySays) {
     }
 }
 
+// Cells on either side of a word's edge, on a grid tall enough that every word read is one of its
+// own: each birth and each death is listed, and nothing else.
+TEST(CellLook, CellsAtWordEdgesOfATallGrid) {
+    CellLook look;
+    look.Configure({FindPalette("Ocean"), false, false, 0, false, CellShape::Square}, {}, {}, Identity);
+    LookWorld world;
+    CellGrid grid(129, 1399);  // three words a row
+    look.Reset(world, 130, 1400);
+    std::set<uint32_t> cells;
+    for (int x : {63, 64, 70, 127, 128, 129}) grid.Set(x, 5, CellGrid::kLive), cells.insert(5 * 130 + x);
+    for (bool live : {true, false}) {
+        look.Update(world, grid);
+        std::set<uint32_t> listed;
+        for (const LookChange& c : world.changes) listed.insert(c.cell);
+        EXPECT_EQ(listed, cells) << live;
+        for (int x : {63, 64, 70, 127, 128, 129}) grid.Set(x, 5, CellGrid::kDead);
+    }
+}
+
 // A fade steps toward the background at every generation and reaches it after Fade of them; a cell
 // born again starts as a newborn.
 TEST(CellLook, AFadeStepsToTheBackgroundAndABirthStartsAgain) {
@@ -104,7 +123,7 @@ TEST(CellLook, AFadeStepsToTheBackgroundAndABirthStartsAgain) {
         look.Reset(world, 1, 1);
         CellGrid grid(0, 0);
         grid.Set(0, 0, CellGrid::kLive);
-        for (int g = 0; g < 150; ++g) look.Update(world, grid);
+        for (int g = 0; g < 300; ++g) look.Update(world, grid);  // older than a byte counts
         EXPECT_EQ(Unpacked(look.Show(world.phase[0], world.key[0])), p.ramp.back());
         grid.Set(0, 0, CellGrid::kDead);
         auto distance = [&] {
