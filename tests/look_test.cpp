@@ -208,6 +208,20 @@ TEST(CellLook, AClassicPictureIsItsBitmapEnlarged) {
         }
         EXPECT_EQ(wrong, 0) << pitch;
     }
+    // The pictures kept for reuse stay apart: each pairing of shows at each blend, drawn one after
+    // another by one look, is what a look drawing it first draws.
+    std::vector<CellShow> shows;
+    for (int bitmap : {0, 4, 5})
+        for (int dark : {0, 1, 2, 129, 255}) shows.push_back(static_cast<CellShow>(bitmap << 8 | dark));
+    int differ = 0;
+    for (int blend : {0, 1, 200})
+        for (CellShow from : shows)
+            for (CellShow to : shows) {
+                CellLook fresh;
+                fresh.Configure({&BuiltInPalettes()[0], false, false, 4, false, CellShape::Square}, live, SpritePixels{true, {}}, Identity);
+                differ += look.Picture(10, from, to, blend).pixels != fresh.Picture(10, from, to, blend).pixels;
+            }
+    EXPECT_EQ(differ, 0);
 }
 
 // The shapes: a square to the edges with a rim as the bitmaps have, a rounded square and a dot with a
