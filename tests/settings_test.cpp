@@ -90,6 +90,7 @@ struct FakeConfigDialog : ConfigDialogPlatform {
     std::vector<std::string> pickedFrom;
     float top = 1935, left = 2340;
     std::vector<std::string> messages;  // "title: text"
+    std::vector<std::pair<float, float>> centredFrom;
     ConfigDialog* dialog = nullptr;
 
     int RainbowValue() override { return rainbow; }
@@ -135,7 +136,8 @@ struct FakeConfigDialog : ConfigDialogPlatform {
     void SetTop(float twips) override { top = twips; }
     float Left() override { return left; }
     void SetLeft(float twips) override { left = twips; }
-    void CentreIfOnNoMonitor() override {}
+    // Where the dialog stood when asked to come back onto a monitor.
+    void CentreIfOnNoMonitor() override { centredFrom.emplace_back(top, left); }
     void ShowStopMessage(const std::string& text, const std::string& title) override { messages.push_back(title + ": " + text); }
     void UnloadWindow() override { ++unloads, dialog->BeforeUnload(); }
 };
@@ -213,6 +215,8 @@ TEST(ConfigDialogLoad, StoredValuesOrTheirDefaultsFillTheControls) {
         const Shown& w = r.shown;
         EXPECT_EQ(std::tuple(c.rainbow, c.colorEnabled, c.colorIndex, c.mode[0], c.mode[1], c.speed, c.delay, c.top, c.left),
                   std::tuple(w.rainbow, w.rainbow == 0, w.color, w.torus, !w.torus, w.speed, w.delay, w.top, w.left));
+        // Once, from the stored position: one on no monitor must not hide the dialog.
+        EXPECT_EQ(c.centredFrom, (std::vector{std::pair(w.top, w.left)}));
         EXPECT_EQ(c.copyright, "\xC2\xA9 2026 The Tovra developers");
     }
 }
