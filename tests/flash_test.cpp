@@ -63,8 +63,11 @@ TEST(FlashAnalyser, KnownSequences) {
     std::vector<std::pair<int, uint32_t>> spread;
     for (const int frame : {1, 9, 18, 26, 35, 43, 52, 61}) spread.push_back({frame, spread.size() % 2 ? kBlack : kWhite});
     // ... and at 64 frames a second, 63 frames apart: all eight within one second.
-    std::vector<std::pair<int, uint32_t>> spread64;
-    for (const int frame : {1, 10, 19, 28, 37, 46, 55, 64}) spread64.push_back({frame, spread64.size() % 2 ? kBlack : kWhite});
+    std::vector<std::pair<int, uint32_t>> spread64, redSpread64;
+    for (const int frame : {1, 10, 19, 28, 37, 46, 55, 64}) {
+        spread64.push_back({frame, spread64.size() % 2 ? kBlack : kWhite});
+        redSpread64.push_back({frame, redSpread64.size() % 2 ? kRed : kBlue});
+    }
     // A rise too small to count, then eight changes from its top: the first 0.12 below it.
     std::vector<std::pair<int, uint32_t>> fromTheTop{{1, 0xA2A2A2}};
     for (int frame = 8; frame <= 57; frame += 7) fromTheTop.push_back({frame, fromTheTop.size() % 2 ? 0x868686u : 0xA2A2A2u});
@@ -76,6 +79,8 @@ TEST(FlashAnalyser, KnownSequences) {
         {"... at 4 Hz", 100, 75, 60, 24, Alternate(kBlack, kWhite, 4), 4, 0, 1},
         {"... at 10 Hz", 100, 75, 60, 24, Alternate(kBlack, kWhite, 10), 10, 0, 1},
         {"... at 10 Hz, 64 frames a second", 100, 75, 64, 24, Alternate(kBlack, kWhite, 10), 10, 0, 1},
+        {"... at every frame, 64 frames a second: the most one second holds", 100, 75, 64, 24, Alternate(kBlack, kWhite, 32),
+         32, 0, 1},
         {"... at 4 Hz, 10 frames a second", 100, 75, 10, 24, Alternate(kBlack, kWhite, 4), 4, 0, 1},
         {"... at 2 Hz, 2.5 frames a second: the frames show one flash a second", 100, 75, 2.5, 24,
          Alternate(kBlack, kWhite, 2), 1, 0, 0},
@@ -91,15 +96,22 @@ TEST(FlashAnalyser, KnownSequences) {
         {"white and pale grey at 10 Hz", 100, 75, 60, 24, Alternate(kWhite, kPale, 10), 0, 0, 0},
         {"white and a grey of 0.70 at 10 Hz: the darker state is below 0.8", 100, 75, 60, 24,
          Alternate(kWhite, 0xDADADA, 10), 10, 0, 1},
+        {"white and a yellow of 0.8 exactly (as a float): the darker state is not below 0.8", 100, 75, 60, 24,
+         Alternate(kWhite, 0xE6EDA2, 10), 0, 0, 0},
+        {"two colours 0.1 apart exactly (as floats): a change of at least 0.1", 100, 75, 60, 24,
+         Alternate(0x371532, 0x964A2E, 10), 10, 0, 1},
         {"black and a grey of level 10 (relative luminance 0.003) at 10 Hz", 100, 75, 60, 24, Alternate(kBlack, 0x0A0A0A, 10),
          0, 0, 0},
         {"red and a magenta as bright, 0.13 away in u'v', at 5 Hz", 100, 75, 60, 24, Alternate(kRed, 0xFF00A0, 5), 0, 0, 0},
         {"... and one 0.21 away", 100, 75, 60, 24, Alternate(kRed, 0xFF00E0, 5), 0, 5, 1},
+        {"... one 0.1992 away", 100, 75, 60, 24, Alternate(kRed, 0xFF00D8, 5), 0, 0, 0},
+        {"... and one 0.2004 away", 100, 75, 60, 24, Alternate(kRed, 0xFF00D9, 5), 0, 5, 1},
         {"red and a brown almost as bright, 0.18 away, mostly in u'", 100, 75, 60, 24, Alternate(kRed, 0xA06838, 5), 0, 0, 0},
         {"black and a dark red at 5 Hz: black has the white's chromaticity", 100, 75, 60, 24, Alternate(kBlack, 0x400000, 5),
          0, 5, 1},
         {"eight changes over just more than a second", 100, 75, 60, 24, Frames(kBlack, spread, 60), 3, 0, 0},
         {"eight changes within a second at 64 frames a second", 100, 75, 64, 24, Frames(kBlack, spread64, 64), 4, 0, 1},
+        {"... between red and blue", 100, 75, 64, 24, Frames(kRed, redSpread64, 64), 4, 4, 1},
         {"eight changes from the top of a small rise", 100, 75, 60, 24, Frames(0x959595, fromTheTop, 60), 4, 0, 1},
         {"a slow fade", 100, 75, 30, 24, fade, 1, 0, 0},
         // At 96 dots per inch an area is 341 x 256 pixels.
@@ -178,6 +190,12 @@ TEST(StillAnalyser, TheLongestRunOfOneLitColour) {
         EXPECT_NEAR(report.longestSeconds, r.longest, 1e-9) << r.what;
         EXPECT_EQ(std::tuple(report.x, report.y), r.colour == kBack ? std::tuple(-1, -1) : std::tuple(2, 1)) << r.what;
         EXPECT_TRUE(r.colour == kBack || report.colour == r.colour) << r.what;
+    }
+    // A rate of 0 or below counts a frame a second.
+    for (double fps : {0.0, -5.0}) {
+        StillAnalyser still(1, 1, fps, kBack);
+        for (int k = 0; k < 4; ++k) still.Add(&kLit, 1);
+        EXPECT_EQ(still.Report().longestSeconds, 3) << fps;
     }
 }
 
