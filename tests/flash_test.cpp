@@ -145,7 +145,8 @@ TEST(FlashAnalyser, KnownSequences) {
             const uint32_t beside = k / 3 % 2 ? kWhite : kBlack;
             empty.Add(&beside, 0);
         }
-        EXPECT_EQ(std::tuple(empty.Report().frames, empty.Report().share, empty.Report().Passes()), std::tuple(180, 0.0, true))
+        const FlashReport& r = empty.Report();
+        EXPECT_EQ(std::tuple(r.frames, r.generalFlashes, r.redFlashes, r.share, r.Passes()), std::tuple(180, 0, 0, 0.0, true))
             << width << " x " << height;
     }
 }
