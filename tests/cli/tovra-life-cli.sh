@@ -155,11 +155,16 @@ rm -rf "$R"; mkdir -p "$R/frame-00002.png/x"; "$TOOL" --render "$R" --seconds 1 
   cp "$R/frame-00001.png" "$T/f1.png" && frames --seconds 1 > /dev/null && cmp -s "$T/f1.png" "$R/frame-00001.png" && r=ok || r=bad
 check $r "a frame that cannot be written: $rc $(cat "$T/err"), $(ls "$R" | tr '\n' ' ')"
 # Without all six cell bitmaps beside it (or installed) there is no render.
-mkdir "$T/bin"; cp "$TOOL" "$T/bin/"; for f in cell cellyellow cellgreen cellblue cellpurple; do cp "$B/$f.bmp" "$T/bin/"; done
-rm -rf "$R"; "$T/bin/$(basename "$TOOL")" --render "$R" --seconds 1 $G7 "$T/blinker.rle" 2> "$T/err"; rc=$?
-[ $rc -eq 1 ] && grep -q "deadcell.bmp" "$T/err" && grep -qF "cannot render without the six cell bitmaps of '$T/bin'" "$T/err" &&
-  [ -z "$(ls "$R")" ] && r=ok || r=bad
-check $r "a render without deadcell.bmp: $rc $(cat "$T/err")"
+# A folder's name beyond 200 characters is cut there.
+for bin in "$T/bin" "$T/$(printf 'b%.0s' $(seq 220))"; do
+  mkdir "$bin"; cp "$TOOL" "$bin/"; for f in cell cellyellow cellgreen cellblue cellpurple; do cp "$B/$f.bmp" "$bin/"; done
+  rm -rf "$R"; "$bin/$(basename "$TOOL")" --render "$R" --seconds 1 $G7 "$T/blinker.rle" 2> "$T/err"; rc=$?
+  shown=$bin; [ ${#bin} -le 200 ] || shown="$(echo "$bin" | cut -c1-200)..."
+  [ $rc -eq 1 ] && grep -q "deadcell.bmp" "$T/err" && grep -qF "cannot render without the six cell bitmaps of '$shown'" "$T/err" &&
+    [ -z "$(ls "$R")" ] && r=ok || r=bad
+  check $r "a render without deadcell.bmp from a folder of ${#bin} characters: $rc $(cat "$T/err")"
+  rm -rf "$bin"
+done
 # The saver's whole tick: the same start gives the same frames up to the timed reseeding, at its generation; another
 # start, other cells from the first generation on.
 seeded() { rm -rf "$T/s$1"; "$TOOL" --render "$T/s$1" --seconds 1 --speed 100 $G7 --width 24 --height 16 --seeding random --seed $2 --reseed $3; }
