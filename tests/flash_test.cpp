@@ -192,6 +192,21 @@ TEST(StillAnalyser, TheLongestRunOfOneLitColour) {
         EXPECT_EQ(std::tuple(report.x, report.y), r.colour == kBack ? std::tuple(-1, -1) : std::tuple(2, 1)) << r.what;
         EXPECT_TRUE(r.colour == kBack || report.colour == r.colour) << r.what;
     }
+    // A pixel at the left edge held longest stays the answer when others are lit after it.
+    StillAnalyser edge(4, 3, 0.1, kBack);
+    for (int k = 0; k < 20; ++k) {
+        std::vector<uint32_t> frame(12, kBack);
+        frame[4] = kLit;                     // (0, 1)
+        frame[11] = k % 2 ? kLit : kOther;   // (3, 2)
+        edge.Add(frame.data(), 4);
+    }
+    EXPECT_EQ(std::tuple(edge.Report().x, edge.Report().y, edge.Report().longestSeconds), std::tuple(0, 1, 190.0));
+    // Frames of no pixels, a size below 0 among them.
+    for (auto [width, height] : {std::pair{-1, 3}, {4, -2}, {0, 0}}) {
+        StillAnalyser none(width, height, 1, kBack);
+        none.Add(&kLit, 1);
+        EXPECT_EQ(std::tuple(none.Report().frames, none.Report().x), std::tuple(1, -1)) << width << " x " << height;
+    }
     // A rate of 0 or below counts a frame a second.
     for (double fps : {0.0, -5.0}) {
         StillAnalyser still(1, 1, fps, kBack);
