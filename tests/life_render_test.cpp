@@ -160,6 +160,14 @@ struct HandPng {
     }
 };
 
+// What DecodePng says is wrong with a file; empty when it reads it.
+std::string Refusal(const std::vector<unsigned char>& file) {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    std::string problem;
+    return DecodePng(file, width, height, pixels, problem) ? std::string() : problem;
+}
+
 // DecodePng against files put together by hand: every filter on every row of RGB and of RGBA noise gives
 // back the pixels (alpha dropped); a damaged or unusable file is refused with what is wrong with it.
 TEST(PngFile, TheReaderTakesEveryFilterAndRefusesWhatItCannotRead) {
@@ -204,41 +212,26 @@ TEST(PngFile, TheReaderTakesEveryFilterAndRefusesWhatItCannotRead) {
     };
     for (const auto& r : rows) {
         std::vector<unsigned char> file = good;
-        if (r.byte >= 0) file[r.at] = static_cast<unsigned char>(r.byte);
+        file[r.at] = static_cast<unsigned char>(r.byte);
         if (r.fix) {
             const uint32_t crc = static_cast<uint32_t>(crc32(0, &file[12], 17));
             for (int k = 0; k < 4; ++k) file[29 + static_cast<std::size_t>(k)] = static_cast<unsigned char>(crc >> (24 - 8 * k));
         }
-        int width = 0, height = 0;
-        std::vector<uint32_t> pixels;
-        std::string problem;
-        EXPECT_FALSE(DecodePng(file, width, height, pixels, problem)) << r.what;
-        EXPECT_EQ(problem, r.problem) << r.what;
+        EXPECT_EQ(Refusal(file), r.problem) << r.what;
     }
     // The file cut anywhere (a copy of just that much: nothing of the rest lies beyond it).
-    for (std::size_t cut = 0; cut < good.size(); ++cut) {
-        int width = 0, height = 0;
-        std::vector<uint32_t> pixels;
-        std::string problem;
-        EXPECT_FALSE(DecodePng(std::vector<unsigned char>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut)), width,
-                               height, pixels, problem));
-        EXPECT_EQ(problem, cut < 8 ? "not a PNG file" : "a PNG file cut short") << cut;
-    }
+    for (std::size_t cut = 0; cut < good.size(); ++cut)
+        EXPECT_EQ(Refusal(std::vector<unsigned char>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut))),
+                  cut < 8 ? "not a PNG file" : "a PNG file cut short") << cut;
     // 8192 pixels each way at the most.
     for (const int wide : {8192, 8193}) {
         const HandPng line{wide, 1, 3, std::vector<unsigned char>(static_cast<std::size_t>(wide) * 3, 1)};
-        int width = 0, height = 0;
-        std::vector<uint32_t> pixels;
-        std::string problem;
-        EXPECT_EQ(DecodePng(line.File([](int) { return 0; }), width, height, pixels, problem), wide == 8192) << problem;
+        const std::string problem = Refusal(line.File([](int) { return 0; }));
+        EXPECT_EQ(problem.empty(), wide == 8192) << problem;
     }
     // A row in no filter the reader knows.
     HandPng odd{3, 2, 3, std::vector<unsigned char>(18, 9)};
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    std::string problem;
-    EXPECT_FALSE(DecodePng(odd.File([](int y) { return y == 1 ? 5 : 0; }), width, height, pixels, problem));
-    EXPECT_EQ(problem, "a PNG row in an unknown filter");
+    EXPECT_EQ(Refusal(odd.File([](int y) { return y == 1 ? 5 : 0; })), "a PNG row in an unknown filter");
 }
 
 // --flashes and --still on frames written here: the report's lines for a whole frame black and white at

@@ -100,14 +100,15 @@ TEST(CellLook, CellsAtWordEdgesOfATallGrid) {
     LookWorld world;
     CellGrid grid(129, 1399);  // three words a row
     look.Reset(world, 130, 1400);
+    const int edges[] = {63, 64, 70, 127, 128, 129};
     std::set<uint32_t> cells;
-    for (int x : {63, 64, 70, 127, 128, 129}) grid.Set(x, 5, CellGrid::kLive), cells.insert(5 * 130 + x);
-    for (bool live : {true, false}) {
+    for (int x : edges) cells.insert(5 * 130 + x);
+    for (auto state : {CellGrid::kLive, CellGrid::kDead}) {
+        for (int x : edges) grid.Set(x, 5, state);
         look.Update(world, grid);
         std::set<uint32_t> listed;
         for (const LookChange& c : world.changes) listed.insert(c.cell);
-        EXPECT_EQ(listed, cells) << live;
-        for (int x : {63, 64, 70, 127, 128, 129}) grid.Set(x, 5, CellGrid::kDead);
+        EXPECT_EQ(listed, cells) << (state == CellGrid::kLive ? "births" : "deaths");
     }
 }
 
@@ -194,8 +195,9 @@ TEST(CellLook, AClassicPictureIsItsBitmapEnlarged) {
         for (std::size_t p = 0; p < live[i].pixels.size(); ++p)
             live[i].pixels[p] = Packed({static_cast<uint8_t>(p * 2), static_cast<uint8_t>(i * 40), static_cast<uint8_t>(255 - p)});
     }
+    const LookSettings classic{&BuiltInPalettes()[0], false, false, 4, false, CellShape::Square};
     CellLook look;
-    look.Configure({&BuiltInPalettes()[0], false, false, 4, false, CellShape::Square}, live, SpritePixels{true, {}}, Identity);
+    look.Configure(classic, live, SpritePixels{true, {}}, Identity);
     for (int pitch : {10, 17, 40}) {
         const std::vector<uint32_t> a = ScaleSprite(live[1], pitch).pixels, b = ScaleSprite(live[3], pitch).pixels;
         EXPECT_EQ(look.Picture(pitch, 1 << 8, 1 << 8, 0).pixels, a) << pitch;
@@ -218,7 +220,7 @@ TEST(CellLook, AClassicPictureIsItsBitmapEnlarged) {
         for (CellShow from : shows)
             for (CellShow to : shows) {
                 CellLook fresh;
-                fresh.Configure({&BuiltInPalettes()[0], false, false, 4, false, CellShape::Square}, live, SpritePixels{true, {}}, Identity);
+                fresh.Configure(classic, live, SpritePixels{true, {}}, Identity);
                 differ += look.Picture(10, from, to, blend).pixels != fresh.Picture(10, from, to, blend).pixels;
             }
     EXPECT_EQ(differ, 0);
